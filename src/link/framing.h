@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace ecuprobe::link {
+
+// Frame on the wire, both directions:
+//
+//   offset  length  content
+//   0       m       payload, escaped: 0x0D -> 0x40 0xCD, 0x40 -> 0x40 0x00
+//   m       1       checksum: two's complement of the 8-bit sum of the m escaped bytes
+//   m + 1   1       terminator 0x0D
+//
+// The receiver adds the byte after 0x40 to it, so 0x40 0xCD is data 0x0D, not the end.
+// A frame is valid when all its raw bytes, terminator included, sum to 0x0D.
+
+inline constexpr std::uint8_t frameTerminator = 0x0D;
+inline constexpr std::uint8_t escapeByte = 0x40;
+inline constexpr std::size_t frameBufferSize = 256;
+inline constexpr std::size_t maxRequestPayload = 251;
+
+std::size_t escapedLength(std::span<const std::uint8_t> payload);
+
+// Whole frame (escaped payload, checksum, terminator) for a payload of any length.
+std::vector<std::uint8_t> encodeFrame(std::span<const std::uint8_t> payload);
+
+// State of a frame being collected byte by byte.
+struct FrameCollector {
+    std::uint8_t rxLength = 0;     // bytes stored for the frame being collected
+    int escapePending = 0;         // the last raw byte was 0x40
+    std::uint8_t runningSum = 0;   // 8-bit sum of the frame's raw bytes so far
+    bool skippingOverlong = false; // a frame outgrew the buffer: wait for its end
+
+    void restart() {
+        rxLength = 0;
+        escapePending = 0;
+        runningSum = 0;
+        skippingOverlong = false;
+    }
+};
+
+enum class FeedResult { collecting, complete, dropped };
+
+// Takes one raw byte into the frame being collected in buffer. A frame with a bad
+// sum is dropped and collection starts again; so is one that would not fit the
+// buffer, and nothing is ever written outside it.
+FeedResult feedByte(FrameCollector& collector, std::span<std::uint8_t, frameBufferSize> buffer,
+                    std::uint8_t c);
+
+}  // namespace ecuprobe::link

@@ -1,0 +1,160 @@
+#include "link/serial_port.h"
+
+#include <algorithm>
+#include <array>
+
+namespace ecuprobe::link {
+
+namespace {
+
+platform::RealClock& defaultClock() {
+    static platform::RealClock clock;
+    return clock;
+}
+
+constexpr std::uint32_t echoPauseMs = 3;
+
+}  // namespace
+
+SerialPort::SerialPort() : clockSource(&defaultClock()) {}
+
+void SerialPort::attach(platform::SerialDevice& newDevice, platform::Clock& newClock,
+                        const platform::PortMap& newPorts) {
+    device = &newDevice;
+    clockSource = &newClock;
+    ports = &newPorts;
+}
+
+void SerialPort::reportError(std::string_view text) {
+    ++errorCount;
+    if (trace != nullptr) {
+        trace->note(text);
+    }
+    if (errorObserver) {
+        errorObserver(text);
+    }
+}
+
+std::uint8_t SerialPort::open(int portNumber) {
+    if (isOpen != 0) {
+        return 0;
+    }
+    if (portNumber < firstPortNumber || portNumber > lastPortNumber) {
+        return 1;
+    }
+    const int comIndex = portNumber - firstPortNumber;
+    if (!openDevice(comIndex)) {
+        reportError("Ошибка открытия СОМ.");
+        return 2;
+    }
+    if (!device->readLineSettings()) {
+        device->close();
+        reportError("Ошибка получения DCB.");
+        return 3;
+    }
+    if (!device->applyLineSettings()) {
+        reportError("Ошибка установки параметров СОМ (9600bps).");
+    }
+    if (!device->readTimeouts()) {
+        reportError("Ошибка Получения таймаутов СОМ.");
+        device->close();
+        return 5;
+    }
+    const auto interval = static_cast<std::uint32_t>(byteTimeoutMs);
+    timeouts = {interval, 1, interval};
+    if (!device->setTimeouts(timeouts)) {
+        reportError("Ошибка установки таймаутов СОМ.");
+        device->close();
+        return 6;
+    }
+    portName = portNames[comIndex];
+    isOpen = 1;
+    gone = false;
+    return 0;
+}
+
+bool SerialPort::openDevice(int comIndex) {
+    return device != nullptr && ports != nullptr && device->open(ports->path(comIndex));
+}
+
+void SerialPort::close() {
+    if (isOpen == 0) {
+        return;
+    }
+    isOpen = 0;
+    portName = nullptr;
+    if (!device->close()) {
+        reportError("Ошибка закрытья COM порта.");
+    }
+}
+
+void SerialPort::noteStatus(platform::IoStatus status) {
+    if (status == platform::IoStatus::gone) {
+        gone = true;
+    } else if (status == platform::IoStatus::ok) {
+        gone = false;
+    }
+}
+
+std::uint8_t SerialPort::readByte() {
+    noByte = 0;
+    std::uint8_t byte = 0;
+    if (isOpen == 0 || device == nullptr) {
+        reportError("Ошибка Read from COM in ReadByte().");
+        noByte = 1;
+        return 0xFF;
+    }
+    const platform::ReadOutcome got = device->read(&byte, 1);
+    noteStatus(got.status);
+    if (got.status == platform::IoStatus::failed || got.status == platform::IoStatus::gone) {
+        reportError("Ошибка Read from COM in ReadByte().");
+        noByte = 1;
+        return 0xFF;
+    }
+    if (got.count == 0) {
+        noByte = 1;
+        return byte;
+    }
+    if (trace != nullptr) {
+        trace->bytes(platform::WireTrace::Direction::received, {&byte, 1});
+    }
+    return byte;
+}
+
+void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
+    platform::WriteOutcome written{0, platform::IoStatus::failed};
+    if (isOpen != 0 && device != nullptr) {
+        // A late answer to the previous request must not be taken for this echo.
+        device->flushInput();
+        written = device->write(bytes, count);
+        noteStatus(written.status);
+    }
+    if (written.status != platform::IoStatus::ok || written.count != count) {
+        reportError(written.count == count ? "Ошибка Write in COM in WriteBytes()."
+                                           : "Ошибка Cant Write all bytes to COM in WriteBytes().");
+        return;
+    }
+    if (trace != nullptr) {
+        trace->bytes(platform::WireTrace::Direction::written, {bytes, count});
+    }
+    clockSource->sleepMs(echoPauseMs);
+    readEcho(bytes, count);
+}
+
+void SerialPort::readEcho(const std::uint8_t* sent, std::uint8_t count) {
+    std::array<std::uint8_t, 256> echo{};
+    const platform::ReadOutcome got = device->read(echo.data(), count);
+    noteStatus(got.status);
+    if (trace != nullptr) {
+        trace->bytes(platform::WireTrace::Direction::echo, {echo.data(), got.count});
+    }
+    if (got.status == platform::IoStatus::failed || got.status == platform::IoStatus::gone) {
+        reportError("Ошибка Read echo from COM in WriteBytes().");
+    } else if (got.count < count) {
+        reportError("Ошибка Cant read all bytes from COM in WriteBytes().");
+    } else if (!std::equal(sent, sent + count, echo.begin())) {
+        reportError("Ошибка считали не то что писали COM in WriteBytes().");
+    }
+}
+
+}  // namespace ecuprobe::link

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/port_map.h"
+#include "platform/serial_device.h"
+#include "platform/wire_trace.h"
+
+namespace ecuprobe::link {
+
+// The port layer of the one link object: opens COM1..COM4 at 9600 8N1, reads
+// single bytes with a short time-out, writes a block and swallows its echo.
+// Failures are only counted through reportError(); nothing here throws or shows.
+class SerialPort {
+public:
+    // Port numbers 2..5 stand for COM1..COM4.
+    static constexpr int firstPortNumber = 2;
+    static constexpr int lastPortNumber = 5;
+
+    SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+    virtual ~SerialPort() = default;
+
+    // The device behind the port, the clock for its pauses, and where COMn lies.
+    // Must be done while the port is closed.
+    void attach(platform::SerialDevice& newDevice, platform::Clock& newClock,
+                const platform::PortMap& newPorts);
+    void setTrace(platform::WireTrace* newTrace) { trace = newTrace; }
+    // Sees every text passed to reportError(); for diagnostics and tests.
+    void setErrorObserver(std::function<void(std::string_view)> observer) {
+        errorObserver = std::move(observer);
+    }
+
+    // 0 open (also when it already was), 1 bad number, 2 device cannot be opened,
+    // 3 line settings cannot be read, 5 / 6 time-outs cannot be read / set.
+    std::uint8_t open(int portNumber);
+    void close();
+    // One byte; noByte = 1 when none came within the read time-out or the read failed.
+    std::uint8_t readByte();
+    // Writes count bytes (1..255), waits 3 ms and reads back and checks the echo.
+    void writeBytes(const std::uint8_t* bytes, std::uint8_t count);
+    void reportError(std::string_view text);
+
+    platform::Clock& clock() const { return *clockSource; }
+    // The device reported that it has gone (adapter unplugged), not merely silent.
+    bool deviceGone() const { return gone; }
+
+    int isOpen = 0;
+    char portNames[4][6] = {"COM1", "COM2", "COM3", "COM4"};
+    const char* portName = nullptr;
+    platform::ReadTimeouts timeouts{};
+    std::uint8_t errorCount = 0;
+    int byteTimeoutMs = 20;
+    int noByte = 0;
+
+private:
+    bool openDevice(int comIndex);
+    void readEcho(const std::uint8_t* sent, std::uint8_t count);
+    void noteStatus(platform::IoStatus status);
+
+    platform::SerialDevice* device = nullptr;
+    platform::Clock* clockSource;
+    const platform::PortMap* ports = nullptr;
+    platform::WireTrace* trace = nullptr;
+    std::function<void(std::string_view)> errorObserver;
+    bool gone = false;
+};
+
+}  // namespace ecuprobe::link

@@ -1,0 +1,57 @@
+#include "platform/wire_trace.h"
+
+#include <cstdlib>
+#include <cstdio>
+
+namespace ecuprobe::platform {
+
+std::unique_ptr<WireTrace> WireTrace::fromEnvironment(Clock& clock) {
+    const char* path = std::getenv("ECUPROBE_TRACE");
+    if (path == nullptr || *path == '\0') {
+        return nullptr;
+    }
+    return toFile(path, clock);
+}
+
+std::unique_ptr<WireTrace> WireTrace::toFile(const std::string& path, Clock& clock) {
+    auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::app);
+    if (!*file) {
+        return nullptr;
+    }
+    auto trace = std::make_unique<WireTrace>(*file, clock);
+    trace->ownedFile = std::move(file);
+    return trace;
+}
+
+void WireTrace::stamp() {
+    char text[16];
+    std::snprintf(text, sizeof text, "%10u ", clock.tickMs());
+    out << text;
+}
+
+void WireTrace::bytes(Direction direction, std::span<const std::uint8_t> data) {
+    if (data.empty()) {
+        return;
+    }
+    stamp();
+    switch (direction) {
+        case Direction::written: out << "TX  "; break;
+        case Direction::echo: out << "ECHO"; break;
+        case Direction::received: out << "RX  "; break;
+    }
+    char hex[4];
+    for (std::uint8_t b : data) {
+        std::snprintf(hex, sizeof hex, " %02X", b);
+        out << hex;
+    }
+    out << '\n';
+    out.flush();
+}
+
+void WireTrace::note(std::string_view text) {
+    stamp();
+    out << "--   " << text << '\n';
+    out.flush();
+}
+
+}  // namespace ecuprobe::platform

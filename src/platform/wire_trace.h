@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+
+namespace ecuprobe::platform {
+
+// Optional log of every byte on the line, in hex, with a millisecond timestamp
+// and its direction. The link holds a null pointer while tracing is off.
+class WireTrace {
+public:
+    enum class Direction { written, echo, received };
+
+    WireTrace(std::ostream& sink, Clock& stampClock) : out(sink), clock(stampClock) {}
+
+    // A trace into the file named by ECUPROBE_TRACE, or null when it is unset
+    // or the file cannot be opened.
+    static std::unique_ptr<WireTrace> fromEnvironment(Clock& clock);
+    static std::unique_ptr<WireTrace> toFile(const std::string& path, Clock& clock);
+
+    void bytes(Direction direction, std::span<const std::uint8_t> data);
+    // A line of text between the bytes: link errors, injected faults.
+    void note(std::string_view text);
+
+private:
+    void stamp();
+
+    std::unique_ptr<std::ofstream> ownedFile;
+    std::ostream& out;
+    Clock& clock;
+};
+
+}  // namespace ecuprobe::platform
