@@ -1,0 +1,1 @@
+#include "platform/code_pages.h"

@@ -1,0 +1,1 @@
+#include "platform/posix_serial_device.h"

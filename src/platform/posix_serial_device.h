@@ -1,0 +1,3 @@
+#pragma once
+
+// POSIX termios backend of SerialDevice.
