@@ -1,0 +1,215 @@
+#include "ecu/ecu_session.h"
+
+#include <algorithm>
+
+namespace ecuprobe::ecu {
+
+std::int32_t exchangeBusy = 0;
+int chosenPortNumber = 0;
+link::FrameExchange* currentLink = nullptr;
+
+namespace {
+
+constexpr std::uint16_t responseTimeoutMs = 200;
+constexpr int com1PortNumber = 2;
+constexpr std::uint8_t typeMikas54 = 9;
+constexpr std::uint8_t typeMikas71 = 10;
+
+constexpr std::uint8_t identifyCommand = 0x01;
+constexpr std::uint8_t readDataSetCommand = 0x63;
+constexpr std::uint8_t selectDataSetCommand = 0x64;
+constexpr std::uint8_t writeCommand = 0x62;
+constexpr std::uint8_t dataSetUnknown = 0xFF;
+constexpr std::uint8_t dataSetStandard = 0;
+constexpr std::uint8_t dataSetTest = 1;
+
+// Control variables 0x09..0x0E, in the order they are handed back.
+constexpr std::array<std::uint8_t, 6> controlRegisters{0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E};
+constexpr std::uint8_t lastControlRegister = 0x0E;
+
+}  // namespace
+
+EcuSession::EcuSession() {
+    currentLink = &link::processLink();
+}
+
+void EcuSession::sleepMs(std::uint32_t ms) {
+    currentLink->clock().sleepMs(ms);
+}
+
+bool EcuSession::exchange(std::span<const std::uint8_t> payload) {
+    link::FrameExchange& link = *currentLink;
+    std::copy(payload.begin(), payload.end(), link.request.begin());
+    link.sendRequest(static_cast<int>(payload.size()));
+    link.setResponseTimeout(responseTimeoutMs);
+    link.receiveResponse();
+    return link.timedOut == 0;
+}
+
+bool EcuSession::exchange(std::initializer_list<std::uint8_t> payload) {
+    return exchange(std::span<const std::uint8_t>(payload.begin(), payload.size()));
+}
+
+bool EcuSession::writeAcknowledged(std::span<const std::uint8_t> payload) {
+    return exchange(payload) && currentLink->response[0] == 0;
+}
+
+std::uint8_t EcuSession::connect() {
+    if (chosenPortNumber == 0) {
+        chosenPortNumber = com1PortNumber;
+    }
+    if (currentLink->open(chosenPortNumber) != 0) {
+        return 0;
+    }
+    identityRead = 0;
+    connected = 0;
+    resetState();
+    setStatusText("Соединияемся...");
+    sleepMs(100);
+    identifyEcuType();
+    checkLink();
+    readLiveData();
+    readFaults();
+    return 1;
+}
+
+std::uint8_t EcuSession::identifyEcuType() {
+    if (exchange({identifyCommand})) {
+        connected = 1;
+        switch (currentLink->response[0]) {
+            case typeMikas54:
+                statusText = "ЭБУ Микас 5.4. ";
+                ecuName = "Микас 5.4";
+                break;
+            case typeMikas71:
+                statusText = "ЭБУ Микас 7.1. ";
+                ecuName = "Микас 7.1";
+                break;
+            default:
+                statusText = "Неизвестный ЭБУ. ";
+                ecuName = "Микас ?.?";
+                break;
+        }
+    } else {
+        connected = 0;
+    }
+    selectStandardDataSet();
+    return connected;
+}
+
+std::uint8_t EcuSession::selectStandardDataSet() {
+    // The standard data set is THR (0x20) alone.
+    const bool answered = exchange({selectDataSetCommand, 0x20});
+    dataSetState = dataSetStandard;
+    connected = answered ? 1 : 0;
+    sleepMs(50);
+    return 1;
+}
+
+std::uint8_t EcuSession::checkLink() {
+    if (samplingActive != 0) {
+        return 1;
+    }
+    if (dataSetState != dataSetStandard) {
+        selectStandardDataSet();
+    }
+    if (exchange({readDataSetCommand})) {
+        return 1;
+    }
+    connected = 0;
+    return 0;
+}
+
+std::uint8_t EcuSession::selectTestDataSet() {
+    if (connected == 0) {
+        return 0xFF;
+    }
+    samplingActive = 1;
+    sleepMs(50);
+    // Answer to 0x63 afterwards: TWAT, FREQ, JAIR (2 bytes), JQT (2 bytes), SPD.
+    testPositions = {0, 1, 2, 4, 6};
+    const bool answered = exchange({selectDataSetCommand, 0x1A, 0x29, 0x21, 0x40, 0x60});
+    sleepMs(50);
+    dataSetState = dataSetTest;
+    if (!answered) {
+        liveData.slowCountdown = 0;
+        return 0xFF;
+    }
+    return 0;
+}
+
+void EcuSession::clearControlCopies() {
+    injectorCut = 0;
+    outputState = 0;
+    outputOverride = 0;
+    regulatorControl = 0;
+    overrideFlags0B = 0;
+    overrideFlags0C = 0;
+}
+
+void EcuSession::releaseRegister(std::uint8_t reg) {
+    const std::array<std::uint8_t, 3> payload{writeCommand, reg, 0x00};
+    if (writeAcknowledged(payload)) {
+        return;
+    }
+    if (reg != lastControlRegister) {
+        sleepMs(100);
+    }
+    exchange(payload);
+}
+
+void EcuSession::releaseControls() {
+    if (connected == 0) {
+        identifyEcuType();
+    }
+    clearControlCopies();
+    liveData.airConditionerOn = 0;
+    liveData.slowCountdown = 0;
+    exchangeBusy = 1;
+    sleepMs(200);
+    for (std::size_t i = 0; i < controlRegisters.size(); ++i) {
+        if (i != 0) {
+            sleepMs(100);
+        }
+        releaseRegister(controlRegisters[i]);
+    }
+    exchangeBusy = 0;
+}
+
+void EcuSession::resetState() {
+    connected = 0;
+    identityRead = 0;
+    hasSpeedSensor = 0;
+    lambdaProbe = 1;
+    dataSetState = dataSetUnknown;
+    samplingActive = 0;
+    statusText = "*** Нет связи";
+    liveData.resetKeepingLastReadings();
+    faultCount = 0;
+    storedFaultCount = 0;
+    faults.fill(FaultCode{});
+    clearControlCopies();
+    injectorOn.fill(1);
+}
+
+void EcuSession::disconnect() {
+    releaseControls();
+    sleepMs(100);
+    connected = 0;
+    resetState();
+    sleepMs(200);
+    currentLink->close();
+    identityRead = 0;
+    faultCount = 0;
+    storedFaultCount = 0;
+}
+
+void EcuSession::setStatusText(std::string_view text) {
+    statusText = text;
+}
+
+void EcuSession::setLambdaProbe(std::int32_t flag) {
+    lambdaProbe = flag;
+}
+
+}  // namespace ecuprobe::ecu

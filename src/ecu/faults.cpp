@@ -1,0 +1,115 @@
+#include "ecu/faults.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "ecu/ecu_session.h"
+
+namespace ecuprobe::ecu {
+
+namespace {
+
+constexpr std::string_view noFaultsText = "*** Нет Ошибок ***";
+
+// " 013:20," for the console's fault line.
+std::string shortItem(const FaultCode& fault) {
+    char item[16];
+    std::snprintf(item, sizeof item, " %03i:%02x,", fault.code, fault.status);
+    return item;
+}
+
+// "\r\n 013:20: <description> <status words>." for the dialog and the report.
+std::string decodedItem(const FaultCode& fault) {
+    char head[16];
+    std::snprintf(head, sizeof head, "\r\n %03i:%02x: ", fault.code, fault.status);
+    return head + faultDescription(fault.code) + " " + faultStatusText(fault.status) + ".";
+}
+
+}  // namespace
+
+std::string faultDescription(std::uint8_t code) {
+    for (const FaultText& entry : faultTexts()) {
+        if (entry.code == code) {
+            return std::string(entry.description);
+        }
+    }
+    return "*** Неизвестная ошибка ***";
+}
+
+std::string faultStatusText(std::uint8_t status) {
+    std::string words;
+    if ((status & 0x20) != 0) {
+        words += "= многократн.";
+    }
+    if ((status & 0x40) != 0) {
+        words += " = однократн.";
+    }
+    return words;
+}
+
+void EcuSession::readFaults() {
+    if (connected == 0 || !exchange({readFaultsCommand})) {
+        return;
+    }
+    const link::FrameExchange& link = *currentLink;
+    faultCount = static_cast<std::int8_t>(link.response[0]);
+    storedFaultCount = 0;
+    if (faultCount <= 0) {
+        return;
+    }
+    // Only whole pairs that arrived are taken, and never more than the array holds.
+    const std::size_t dataLength = link.rxLength >= 2 ? link.rxLength - 2u : 0u;
+    const std::size_t pairsReceived = dataLength > 0 ? (dataLength - 1) / 2 : 0;
+    storedFaultCount =
+        std::min({static_cast<std::size_t>(faultCount), pairsReceived, faults.size()});
+    for (std::size_t i = 0; i < storedFaultCount; ++i) {
+        faults[i] = {link.response[1 + 2 * i], link.response[2 + 2 * i]};
+    }
+}
+
+void EcuSession::clearFaults() {
+    sleepMs(100);
+    exchange({0x62, 0x0E, 0x08});
+    sleepMs(100);
+    exchange({0x62, 0x0E, 0x00});
+    faultCount = 0;
+    storedFaultCount = 0;
+}
+
+std::span<const FaultCode> EcuSession::storedFaults() const {
+    if (faultCount <= 0) {
+        return {};
+    }
+    return std::span(faults).first(
+        std::min(storedFaultCount, static_cast<std::size_t>(faultCount)));
+}
+
+void EcuSession::faultListShort(std::string& text) const {
+    text.clear();
+    if (connected == 0) {
+        return;
+    }
+    if (faultCount == 0) {
+        text = noFaultsText;
+        return;
+    }
+    for (const FaultCode& fault : storedFaults()) {
+        text += shortItem(fault);
+    }
+}
+
+void EcuSession::faultListDecoded(std::string& text) const {
+    text.clear();
+    if (connected == 0) {
+        return;
+    }
+    if (faultCount == 0) {
+        text = noFaultsText;
+        return;
+    }
+    for (const FaultCode& fault : storedFaults()) {
+        text += decodedItem(fault);
+    }
+}
+
+}  // namespace ecuprobe::ecu

@@ -1,0 +1,50 @@
+#include "ecu/ecu_session.h"
+
+namespace ecuprobe::ecu {
+
+namespace {
+
+constexpr std::uint8_t slowGroupInterval = 10;
+constexpr std::uint8_t readFailed = 0xFF;
+
+// Data bytes of the answer just received: the collector's count less the
+// checksum and the terminator.
+std::size_t answerDataLength(const link::FrameExchange& link) {
+    return link.rxLength >= 2 ? static_cast<std::size_t>(link.rxLength - 2) : 0;
+}
+
+}  // namespace
+
+std::uint8_t EcuSession::readLiveData() {
+    LiveData& data = liveData;
+    bool refreshed = false;
+    if (connected != 0) {
+        sleepMs(100);
+        const bool withSlowGroup = data.slowCountdown == 0;
+        std::array<std::uint8_t, liveRequestLengthWithSlow> request{};
+        const std::size_t length = buildLiveRequest(withSlowGroup, request);
+        if (!exchange(std::span(request).first(length))) {
+            resetState();
+        } else if (answerDataLength(*currentLink) >=
+                   (withSlowGroup ? liveAnswerLengthWithSlow : liveAnswerLengthShort)) {
+            // A shorter answer would put its checksum and terminator into the
+            // fields; it is dropped like a lost one, without declaring the link lost.
+            decodeLiveData(currentLink->response, withSlowGroup, data);
+            if (withSlowGroup) {
+                data.slowCountdown = slowGroupInterval;
+            }
+            refreshed = true;
+        }
+    }
+    if (refreshed) {
+        if (data.slowCountdown != 0) {
+            --data.slowCountdown;
+        }
+        return 0;
+    }
+    data.slowCountdown = data.slowCountdown != 0 ? static_cast<std::uint8_t>(data.slowCountdown - 1)
+                                                 : slowGroupInterval;
+    return readFailed;
+}
+
+}  // namespace ecuprobe::ecu
