@@ -35,7 +35,7 @@ std::uint8_t FrameExchange::sendRequest(int n) {
         return 1;
     }
     std::size_t length = size;
-    if (escapedLength(std::span(request).first(size)) + 2 > request.size()) {
+    if (escapedLength(std::span(request).first(size)) + 2 > maxFrameLength) {
         return 1;
     }
     escapeRequestInPlace(length);
@@ -75,7 +75,7 @@ void FrameExchange::receiveResponse() {
         if (feedByte(*this, response, c) == FeedResult::complete) {
             return;
         }
-        if (++rawBytes > receiveLimitBytes || clock().tickMs() - startMs > receiveLimitMs) {
+        if (++rawBytes >= receiveLimitBytes || clock().tickMs() - startMs >= receiveLimitMs) {
             timedOut = 1;
             return;
         }

@@ -14,12 +14,12 @@ namespace ecuprobe::link {
 class FrameExchange : public SerialPort, public FrameCollector {
 public:
     // A peer that keeps talking without ever completing a valid frame cannot hold a
-    // receive longer than this, nor for more raw bytes than this.
+    // receive this long, nor for this many raw bytes; the receive then times out.
     static constexpr std::uint32_t receiveLimitMs = 1000;
     static constexpr int receiveLimitBytes = 512;
 
     // 0 sent; 1 refused and nothing sent (n is 0 or above 251, or the escaped
-    // frame would not fit the transmit buffer).
+    // frame with checksum and terminator would be longer than 255 bytes).
     std::uint8_t sendRequest(int n);
     void setResponseTimeout(std::uint16_t ms);
     void receiveResponse();

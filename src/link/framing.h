@@ -21,6 +21,8 @@ inline constexpr std::uint8_t frameTerminator = 0x0D;
 inline constexpr std::uint8_t escapeByte = 0x40;
 inline constexpr std::size_t frameBufferSize = 256;
 inline constexpr std::size_t maxRequestPayload = 251;
+// A whole frame must fit the 256-byte buffer and the 8-bit count of one write.
+inline constexpr std::size_t maxFrameLength = 255;
 
 std::size_t escapedLength(std::span<const std::uint8_t> payload);
 
@@ -29,10 +31,10 @@ std::vector<std::uint8_t> encodeFrame(std::span<const std::uint8_t> payload);
 
 // State of a frame being collected byte by byte.
 struct FrameCollector {
-    std::uint8_t rxLength = 0;     // bytes stored for the frame being collected
-    int escapePending = 0;         // the last raw byte was 0x40
-    std::uint8_t runningSum = 0;   // 8-bit sum of the frame's raw bytes so far
-    bool skippingOverlong = false; // a frame outgrew the buffer: wait for its end
+    std::uint8_t rxLength = 0;      // bytes stored for the frame being collected
+    int escapePending = 0;          // the last raw byte was 0x40
+    std::uint8_t runningSum = 0;    // 8-bit sum of the frame's raw bytes so far
+    bool skippingOverlong = false;  // a frame outgrew the buffer: wait for its end
 
     void restart() {
         rxLength = 0;

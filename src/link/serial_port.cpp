@@ -35,6 +35,13 @@ void SerialPort::reportError(std::string_view text) {
     }
 }
 
+void SerialPort::detach() {
+    close();
+    device = nullptr;
+    clockSource = &defaultClock();
+    ports = nullptr;
+}
+
 std::uint8_t SerialPort::open(int portNumber) {
     if (isOpen != 0) {
         return 0;
@@ -47,27 +54,27 @@ std::uint8_t SerialPort::open(int portNumber) {
         reportError("Ошибка открытия СОМ.");
         return 2;
     }
-    if (!device->readLineSettings()) {
-        device->close();
+    handle = device;
+    portName = portNames[comIndex];
+    if (!handle->readLineSettings(lineSettings)) {
+        release();
         reportError("Ошибка получения DCB.");
         return 3;
     }
-    if (!device->applyLineSettings()) {
-        reportError("Ошибка установки параметров СОМ (9600bps).");
-    }
-    if (!device->readTimeouts()) {
+    configureLine();
+    if (!handle->readTimeouts(timeouts)) {
         reportError("Ошибка Получения таймаутов СОМ.");
-        device->close();
+        release();
         return 5;
     }
+    // A read of n bytes ends after 20 ms between two bytes or n + 20 ms in all.
     const auto interval = static_cast<std::uint32_t>(byteTimeoutMs);
     timeouts = {interval, 1, interval};
-    if (!device->setTimeouts(timeouts)) {
+    if (!handle->setTimeouts(timeouts)) {
         reportError("Ошибка установки таймаутов СОМ.");
-        device->close();
+        release();
         return 6;
     }
-    portName = portNames[comIndex];
     isOpen = 1;
     gone = false;
     return 0;
@@ -77,13 +84,39 @@ bool SerialPort::openDevice(int comIndex) {
     return device != nullptr && ports != nullptr && device->open(ports->path(comIndex));
 }
 
+// 9600 8N1, binary, no flow control of any kind, DTR and RTS held up (the
+// adapter draws its power from them). Failing here is counted, not fatal.
+void SerialPort::configureLine() {
+    lineSettings.baudRate = 9600;
+    lineSettings.byteSize = 8;
+    lineSettings.parity = platform::Parity::none;
+    lineSettings.stopBits = 1;
+    lineSettings.raw = true;
+    lineSettings.hardwareFlowControl = false;
+    lineSettings.xonXoffOutput = false;
+    lineSettings.xonXoffInput = false;
+    lineSettings.dtr = true;
+    lineSettings.rts = true;
+    if (!handle->applyLineSettings(lineSettings)) {
+        reportError("Ошибка установки параметров СОМ (9600bps).");
+    }
+}
+
+void SerialPort::release() {
+    handle->close();
+    handle = nullptr;
+    portName = nullptr;
+}
+
 void SerialPort::close() {
     if (isOpen == 0) {
         return;
     }
     isOpen = 0;
     portName = nullptr;
-    if (!device->close()) {
+    if (handle->close()) {
+        handle = nullptr;
+    } else {
         reportError("Ошибка закрытья COM порта.");
     }
 }
@@ -99,12 +132,12 @@ void SerialPort::noteStatus(platform::IoStatus status) {
 std::uint8_t SerialPort::readByte() {
     noByte = 0;
     std::uint8_t byte = 0;
-    if (isOpen == 0 || device == nullptr) {
+    if (isOpen == 0) {
         reportError("Ошибка Read from COM in ReadByte().");
         noByte = 1;
         return 0xFF;
     }
-    const platform::ReadOutcome got = device->read(&byte, 1);
+    const platform::ReadOutcome got = handle->read(&byte, 1);
     noteStatus(got.status);
     if (got.status == platform::IoStatus::failed || got.status == platform::IoStatus::gone) {
         reportError("Ошибка Read from COM in ReadByte().");
@@ -123,10 +156,10 @@ std::uint8_t SerialPort::readByte() {
 
 void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
     platform::WriteOutcome written{0, platform::IoStatus::failed};
-    if (isOpen != 0 && device != nullptr) {
+    if (isOpen != 0) {
         // A late answer to the previous request must not be taken for this echo.
-        device->flushInput();
-        written = device->write(bytes, count);
+        handle->flushInput();
+        written = handle->write(bytes, count);
         noteStatus(written.status);
     }
     if (written.status != platform::IoStatus::ok || written.count != count) {
@@ -143,7 +176,7 @@ void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
 
 void SerialPort::readEcho(const std::uint8_t* sent, std::uint8_t count) {
     std::array<std::uint8_t, 256> echo{};
-    const platform::ReadOutcome got = device->read(echo.data(), count);
+    const platform::ReadOutcome got = handle->read(echo.data(), count);
     noteStatus(got.status);
     if (trace != nullptr) {
         trace->bytes(platform::WireTrace::Direction::echo, {echo.data(), got.count});

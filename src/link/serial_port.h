@@ -29,6 +29,8 @@ public:
     // Must be done while the port is closed.
     void attach(platform::SerialDevice& newDevice, platform::Clock& newClock,
                 const platform::PortMap& newPorts);
+    // Back to no device and the real clock; closes the port first.
+    void detach();
     void setTrace(platform::WireTrace* newTrace) { trace = newTrace; }
     // Sees every text passed to reportError(); for diagnostics and tests.
     void setErrorObserver(std::function<void(std::string_view)> observer) {
@@ -52,6 +54,9 @@ public:
     int isOpen = 0;
     char portNames[4][6] = {"COM1", "COM2", "COM3", "COM4"};
     const char* portName = nullptr;
+    // The device while it is held open; kept when releasing it failed.
+    platform::SerialDevice* handle = nullptr;
+    platform::LineSettings lineSettings{};
     platform::ReadTimeouts timeouts{};
     std::uint8_t errorCount = 0;
     int byteTimeoutMs = 20;
@@ -59,6 +64,8 @@ public:
 
 private:
     bool openDevice(int comIndex);
+    void configureLine();
+    void release();
     void readEcho(const std::uint8_t* sent, std::uint8_t count);
     void noteStatus(platform::IoStatus status);
 

@@ -33,9 +33,29 @@ bool InMemorySerialDevice::open(const std::string& path) {
     return true;
 }
 
-bool InMemorySerialDevice::readLineSettings() { return failure != Failure::readLineSettings; }
-bool InMemorySerialDevice::applyLineSettings() { return failure != Failure::applyLineSettings; }
-bool InMemorySerialDevice::readTimeouts() { return failure != Failure::readTimeouts; }
+bool InMemorySerialDevice::readLineSettings(LineSettings& settings) {
+    if (failure == Failure::readLineSettings) {
+        return false;
+    }
+    settings = lineSettings;
+    return true;
+}
+
+bool InMemorySerialDevice::applyLineSettings(const LineSettings& settings) {
+    if (failure == Failure::applyLineSettings) {
+        return false;
+    }
+    lineSettings = settings;
+    return true;
+}
+
+bool InMemorySerialDevice::readTimeouts(ReadTimeouts& current) {
+    if (failure == Failure::readTimeouts) {
+        return false;
+    }
+    current = timeouts;
+    return true;
+}
 
 bool InMemorySerialDevice::setTimeouts(const ReadTimeouts& newTimeouts) {
     if (failure == Failure::setTimeouts) {

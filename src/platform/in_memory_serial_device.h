@@ -60,9 +60,9 @@ public:
     InMemorySerialDevice(Clock& lineClock, WirePeer& farEnd) : clock(lineClock), peer(farEnd) {}
 
     bool open(const std::string& path) override;
-    bool readLineSettings() override;
-    bool applyLineSettings() override;
-    bool readTimeouts() override;
+    bool readLineSettings(LineSettings& settings) override;
+    bool applyLineSettings(const LineSettings& settings) override;
+    bool readTimeouts(ReadTimeouts& current) override;
     bool setTimeouts(const ReadTimeouts& timeouts) override;
     ReadOutcome read(std::uint8_t* buffer, std::size_t count) override;
     WriteOutcome write(const std::uint8_t* data, std::size_t count) override;
@@ -75,6 +75,9 @@ public:
 
     std::string openedPath;
     int openCount = 0;
+    // What the driver reports before the tester changes anything: a line left
+    // in another program's state, so that every field has to be set.
+    LineSettings lineSettings{115200, 7, Parity::even, 2, false, true, true, true, false, false};
     ReadTimeouts timeouts;
     // Paths that do not exist; open() fails on them.
     std::vector<std::string> missingPaths;

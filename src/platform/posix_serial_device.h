@@ -1,3 +1,52 @@
 #pragma once
 
-// POSIX termios backend of SerialDevice.
+#include <termios.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/serial_device.h"
+
+namespace ecuprobe::platform {
+
+// A serial line on a POSIX terminal device (/dev/ttyS*, /dev/ttyUSB*, a pty).
+// Reads wait with poll() on the monotonic clock, so no signal and no VTIME is
+// involved and a deadline holds to the millisecond.
+class PosixSerialDevice final : public SerialDevice {
+public:
+    PosixSerialDevice() = default;
+    PosixSerialDevice(const PosixSerialDevice&) = delete;
+    PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
+    ~PosixSerialDevice() override;
+
+    // O_NOCTTY|O_NONBLOCK|O_CLOEXEC, then TIOCEXCL and an exclusive flock: the
+    // flock also keeps out a second opener running as root, whom TIOCEXCL lets in.
+    bool open(const std::string& path) override;
+    bool readLineSettings(LineSettings& settings) override;
+    bool applyLineSettings(const LineSettings& settings) override;
+    bool readTimeouts(ReadTimeouts& current) override;
+    bool setTimeouts(const ReadTimeouts& timeouts) override;
+    ReadOutcome read(std::uint8_t* buffer, std::size_t count) override;
+    WriteOutcome write(const std::uint8_t* data, std::size_t count) override;
+    void flushInput() override;
+    bool close() override;
+    bool isOpen() const override { return fd >= 0; }
+
+    // A write that makes no progress for this long gives up (a stalled USB adapter).
+    static constexpr int writeStallMs = 2000;
+
+private:
+    bool setModemLines(bool dtr, bool rts);
+    void requestLowLatency();
+    IoStatus waitWritable() const;
+    int waitMs(std::size_t got, std::int64_t startMs, std::int64_t lastByteMs,
+               std::size_t count) const;
+
+    int fd = -1;
+    ReadTimeouts deadlines;
+    termios original{};
+    bool originalSaved = false;
+};
+
+}  // namespace ecuprobe::platform

@@ -22,11 +22,35 @@ struct WriteOutcome {
 
 // Read deadlines in the shape of the Win32 COMMTIMEOUTS record: a read of n bytes
 // returns when n bytes are there, when intervalMs pass between two bytes, or after
-// n * totalPerByteMs + totalConstantMs in all, whichever comes first.
+// n * totalPerByteMs + totalConstantMs in all, whichever comes first. A limit of 0
+// is not used; with all three 0 a read waits until n bytes are there.
 struct ReadTimeouts {
     std::uint32_t intervalMs = 0;
     std::uint32_t totalPerByteMs = 0;
     std::uint32_t totalConstantMs = 0;
+
+    bool operator==(const ReadTimeouts&) const = default;
+};
+
+enum class Parity : std::uint8_t { none, odd, even };
+
+// The line settings that the tester reads from the driver and writes back changed,
+// in the shape of the Win32 DCB fields it cares about. Whatever a driver keeps
+// beyond these (flow-control characters, limits) stays as the driver had it.
+struct LineSettings {
+    std::uint32_t baudRate = 0;
+    std::uint8_t byteSize = 0;
+    Parity parity = Parity::none;
+    std::uint8_t stopBits = 1;
+    // Binary: no byte is translated or dropped (CR/LF, NUL), and none is checked for parity.
+    bool raw = false;
+    bool hardwareFlowControl = false;  // CTS/RTS or DSR/DTR handshake
+    bool xonXoffOutput = false;
+    bool xonXoffInput = false;
+    bool dtr = false;
+    bool rts = false;
+
+    bool operator==(const LineSettings&) const = default;
 };
 
 // The OS-neutral serial line. The open is split into the same steps as on
@@ -37,13 +61,14 @@ public:
 
     // Opens an existing device for reading and writing, exclusively.
     virtual bool open(const std::string& path) = 0;
-    virtual bool readLineSettings() = 0;
-    // 9600 bit/s 8N1, fully raw, no flow control, DTR and RTS raised. Returns false
-    // when any of it could not be applied; the device stays open and usable.
-    virtual bool applyLineSettings() = 0;
-    virtual bool readTimeouts() = 0;
+    virtual bool readLineSettings(LineSettings& settings) = 0;
+    // Returns false when any of the settings could not be applied (a pty cannot
+    // raise DTR/RTS); the device stays open and usable.
+    virtual bool applyLineSettings(const LineSettings& settings) = 0;
+    virtual bool readTimeouts(ReadTimeouts& timeouts) = 0;
     virtual bool setTimeouts(const ReadTimeouts& timeouts) = 0;
 
+    // ReadOutcome::status is ok only when all count bytes came.
     virtual ReadOutcome read(std::uint8_t* buffer, std::size_t count) = 0;
     virtual WriteOutcome write(const std::uint8_t* data, std::size_t count) = 0;
     // Drops bytes that arrived but were not read yet.

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "link/frame_exchange.h"
+#include "platform/clock.h"
+#include "platform/port_map.h"
+#include "platform/posix_serial_device.h"
+#include "platform/wire_trace.h"
+
+namespace ecuprobe::link {
+
+// Puts the one process-wide link on a real serial device for as long as it lives:
+// a POSIX terminal device, the real clock, COM1..COM4 from the given map, and a
+// wire trace when one is asked for. Closes the port and detaches on destruction.
+class LinkWiring {
+public:
+    // tracePath: where to log the line's bytes; without it, ECUPROBE_TRACE decides.
+    explicit LinkWiring(platform::PortMap portMap = platform::PortMap::fromEnvironment(),
+                        std::optional<std::string> tracePath = std::nullopt);
+    LinkWiring(const LinkWiring&) = delete;
+    LinkWiring& operator=(const LinkWiring&) = delete;
+    ~LinkWiring();
+
+    FrameExchange& link() const { return processLink(); }
+    const platform::PortMap& portMap() const { return ports; }
+    bool tracing() const { return trace != nullptr; }
+
+private:
+    platform::PortMap ports;
+    platform::RealClock clock;
+    platform::PosixSerialDevice device;
+    std::unique_ptr<platform::WireTrace> trace;
+};
+
+}  // namespace ecuprobe::link
