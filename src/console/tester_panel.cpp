@@ -1,0 +1,274 @@
+#include "console/tester_panel.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "console/panel_period.h"
+
+namespace ecuprobe::console {
+
+namespace {
+
+constexpr int com1PortNumber = 2;
+constexpr std::uint32_t pauseBeforeFirstRefreshMs = 100;
+// Faults and output boxes are read on every third tick.
+constexpr std::uint8_t ticksPerSlowRefresh = 3;
+
+}  // namespace
+
+TesterPanel::TesterPanel(PanelTimer& pollTimer) : timer(pollTimer) {
+    ecu::chosenPortNumber = 0;
+    ecu::exchangeBusy = 0;
+    shown.enabled = {control::start, control::comPort, control::period, control::periodUpDown,
+                     control::lambdaProbe};
+    showFields();
+}
+
+TesterPanel::~TesterPanel() { onDestroy(); }
+
+std::string TesterPanel::onStart() {
+    tickCount = 0;
+    setEnabled(control::comPort, false);
+    if (ecu::chosenPortNumber == 0) {
+        ecu::chosenPortNumber = com1PortNumber;
+        shown.comSelection = 0;
+    }
+    started = 1;
+    ecu::exchangeBusy = 0;
+    session.connect();
+    fields.lambdaProbe = session.lambdaProbe;
+    setEnabled(control::start, false);
+    fields.statusText = session.statusText;
+    showFields();
+    if (session.connected != 0) {
+        enableControls();
+    }
+    std::string message = readFields();
+    ecu::currentLink->clock().sleepMs(pauseBeforeFirstRefreshMs);
+    copyInitialSwitchStates();
+    refreshActuatorBoxes();
+    refreshLiveValues();
+    refreshFaults();
+    showFields();
+    timerId = 1;
+    periodMs = periodMsFor(fields.period);
+    startTimer();
+    return message;
+}
+
+void TesterPanel::copyInitialSwitchStates() {
+    for (int n = 1; n <= 4; ++n) {
+        fields.injectorOn[static_cast<std::size_t>(n - 1)] =
+            session.injectorOn[static_cast<std::size_t>(n)];
+    }
+    fields.coil14On = session.liveData.coil14On;
+    fields.coil23On = session.liveData.coil23On;
+    fields.airConditionerOn = session.liveData.airConditionerOn;
+    showSwitchMarks(fields, shown);
+}
+
+void TesterPanel::startTimer() {
+    timerHandle = timer.start(timerId, periodMs, [this] { onTick(); });
+}
+
+void TesterPanel::onTick() {
+    if (session.connected == 0) {
+        session.identifyEcuType();
+        if (session.connected != 0) {
+            enableControls();
+        }
+        tickCount = ticksPerSlowRefresh;
+    }
+    session.checkLink();
+    if (ecu::exchangeBusy != 0) {
+        return;
+    }
+    refreshLiveValues();
+    if (tickCount >= ticksPerSlowRefresh) {
+        fields.statusText = session.statusText;
+        showFields();
+        tickCount = 0;
+        refreshFaults();
+        refreshActuatorBoxes();
+    }
+    ++tickCount;
+    showFields();
+    if (session.connected != 0 && controlsEnabled == 0) {
+        enableControls();
+    } else if (session.connected == 0 && controlsEnabled != 0) {
+        disableControls();
+    }
+}
+
+bool TesterPanel::onComSelected(int index) {
+    if (!shown.isEnabled(control::comPort) || index < 0 ||
+        index >= static_cast<int>(std::size(comPortEntries))) {
+        return false;
+    }
+    ecu::chosenPortNumber = index + com1PortNumber;
+    shown.comSelection = index;
+    return true;
+}
+
+void TesterPanel::onPeriodChanged(std::int32_t upDownPosition) {
+    fields.period = std::clamp(upDownPosition, periodEntryMin, periodEntryMax);
+    if (fields.period > periodLimit) {
+        fields.period = periodLimit;
+    }
+    shown.periodUpDown = fields.period;
+    shown.texts[control::period] = std::to_string(fields.period);
+    if (timerHandle != 0) {
+        periodMs = periodMsFor(fields.period);
+        timer.stop(timerHandle);
+        startTimer();
+    }
+}
+
+std::string TesterPanel::enterPeriod(std::string_view text) {
+    shown.texts[control::period] = std::string(text);
+    std::string message = readFields();
+    if (message.empty()) {
+        onPeriodChanged(fields.period);
+    } else {
+        shown.texts[control::period] = std::to_string(fields.period);
+    }
+    return message;
+}
+
+std::string TesterPanel::readFields() {
+    const PeriodEntry entry = readPeriodEntry(shown.text(control::period));
+    if (entry.value) {
+        fields.period = *entry.value;
+    }
+    return entry.message;
+}
+
+void TesterPanel::showFields() { console::showFields(fields, shown); }
+
+void TesterPanel::onDestroy() {
+    if (started != 0) {
+        if (timerHandle != 0) {
+            timer.stop(timerHandle);
+        }
+        timerHandle = 0;
+        session.disconnect();
+    }
+    started = 0;
+}
+
+void TesterPanel::refreshLiveValues() {
+    if (session.readLiveData() != 0) {
+        return;
+    }
+    copyLiveValues();
+    if (session.lambdaProbe != fields.lambdaProbe) {
+        fields.lambdaProbe = session.lambdaProbe;
+        refreshEnabledControls();
+    }
+}
+
+void TesterPanel::copyLiveValues() {
+    const ecu::LiveData& d = session.liveData;
+    PanelFields& f = fields;
+    f.statusText = session.statusText;
+    f.TWAT = d.TWAT;
+    f.THR = d.THR;
+    f.FREQ = d.FREQ;
+    f.UGB = d.UGB;
+    f.FSM = d.FSM;
+    f.JDMM = d.JDMM;
+    f.UOZ = d.UOZ;
+    f.SPD = d.SPD;
+    f.NUACC = d.NUACC;
+    f.UOZOC = d.UOZOC;
+    f.FAZ = d.FAZ;
+    f.INJ = d.INJ;
+    f.JAIR = d.JAIR;
+    f.JQT = d.JQT;
+    f.JQK = d.JQK;
+    f.TAIR = d.TAIR;
+    f.COEFF1 = d.COEFF1;
+    f.COEFF2 = d.COEFF2;
+    f.BDET = d.BDET;
+    f.LAM1 = d.LAM1;
+    f.LAM2 = d.LAM2;
+    f.VALF = d.VALF;
+    f.RCOK = d.RCOK;
+    f.BITPOW = d.BITPOW;
+    f.RXX = d.RXX;
+    f.BLKINJ = d.BLKINJ;
+    f.BITSTP = d.BITSTP;
+    f.DET = d.DET;
+    f.WRKLAM = d.WRKLAM;
+    f.RDET = d.RDET;
+    f.BITATM = d.BITATM;
+    f.INPLAM1 = d.INPLAM1;
+    f.fuelPumpOn = d.fuelPumpOn;
+    f.CHECKEIGINE = d.CHECKEIGINE;
+    f.airConditionerOn = d.airConditionerOn;
+    f.ADSORBER = d.ADSORBER;
+    f.fanOn = d.fanOn;
+}
+
+void TesterPanel::refreshFaults() {
+    session.readFaults();
+    // The count byte as it came; a count with bit 7 set lists no entries, and
+    // showing it sign-extended as an unsigned number would be meaningless.
+    fields.faultCount = static_cast<std::uint8_t>(session.faultCount);
+    session.faultListShort(fields.faultText);
+}
+
+void TesterPanel::refreshActuatorBoxes() {
+    for (std::size_t n = 1; n <= 4; ++n) {
+        fields.injectorOn[n - 1] = session.injectorOn[n];
+    }
+    const ecu::LiveData& d = session.liveData;
+    fields.coil14On = d.coil14On;
+    fields.coil23On = d.coil23On;
+    fields.fuelPumpOn = d.fuelPumpOn;
+    fields.airConditionerOn = d.airConditionerOn;
+    fields.fanOn = d.fanOn;
+    fields.CHECKEIGINE = d.CHECKEIGINE;
+    fields.ADSORBER = d.ADSORBER;
+    showSwitchMarks(fields, shown);
+}
+
+void TesterPanel::disableControls() {
+    controlsEnabled = 0;
+    for (const ControlId id : commandControls()) {
+        setEnabled(id, false);
+    }
+}
+
+void TesterPanel::enableControls() {
+    controlsEnabled = 1;
+    for (const ControlId id : commandControls()) {
+        setEnabled(id, !needsLambdaProbe(id) || fields.lambdaProbe == 1);
+    }
+}
+
+void TesterPanel::refreshEnabledControls() {
+    disableControls();
+    if (session.connected == 1) {
+        enableControls();
+    }
+}
+
+void TesterPanel::setEnabled(ControlId id, bool enabled) {
+    if (enabled) {
+        shown.enabled.insert(id);
+    } else {
+        shown.enabled.erase(id);
+    }
+}
+
+void TesterPanel::setChecked(ControlId id, std::int32_t state) { shown.checked[id] = state != 0; }
+
+PanelSnapshot TesterPanel::snapshot() const {
+    PanelSnapshot copy = shown;
+    copy.periodMs = periodMs;
+    copy.timerRunning = timerHandle != 0;
+    return copy;
+}
+
+}  // namespace ecuprobe::console
