@@ -1,0 +1,74 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "ecu/ecu_session.h"
+#include "link/frame_exchange.h"
+#include "platform/clock.h"
+#include "platform/in_memory_serial_device.h"
+#include "platform/port_map.h"
+
+namespace ecuprobe::ecu::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// One request as it went over the wire, with what the tester was doing then.
+struct SentFrame {
+    Bytes wire;
+    Bytes payload;  // unescaped, without checksum and terminator
+    std::uint32_t atMs;
+    std::int32_t busy;  // exchangeBusy while it was sent
+};
+
+// The adapter and an ECU that answers each request frame through reply(payload);
+// no value means silence.
+class ScriptedEcu final : public platform::WirePeer {
+public:
+    explicit ScriptedEcu(platform::Clock& lineClock) : clock(lineClock) {}
+
+    void fromTester(std::span<const std::uint8_t> bytes) override;
+    std::size_t toTester(std::uint8_t* buffer, std::size_t max) override;
+
+    std::vector<Bytes> payloads() const;
+
+    std::function<std::optional<Bytes>(const Bytes& payload)> reply;
+    std::vector<SentFrame> sent;
+
+private:
+    platform::Clock& clock;
+    Bytes pending;
+};
+
+// An answer frame for the given data, framed by this helper on its own so that
+// a framing fault in the tester cannot hide in its test input.
+Bytes answerFrame(const Bytes& data);
+Bytes unescapePayload(const Bytes& wire);
+
+// The process-wide link attached to the scripted ECU on virtual time. The link,
+// exchangeBusy and the chosen port are process-wide: every test leaves them closed and clear.
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the port and marks the session connected without any exchange.
+    void openConnected();
+    // The ECU answers every request with these data bytes.
+    void answerAll(const Bytes& data);
+    void staySilent() { ecu.reply = nullptr; }
+
+    link::FrameExchange& link = link::processLink();
+    platform::FakeClock clock;
+    ScriptedEcu ecu{clock};
+    platform::InMemorySerialDevice device{clock, ecu};
+    platform::PortMap ports;
+    EcuSession session;
+};
+
+}  // namespace ecuprobe::ecu::testing
