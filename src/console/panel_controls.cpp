@@ -10,25 +10,40 @@ namespace {
 
 using namespace control;
 
-constexpr std::array liveValues{TWAT,  THR,    FREQ,   UGB,  FSM,  JDMM, UOZ,  SPD,
-                                NUACC, UOZOC,  FAZ,    INJ,  JAIR, JQT,  JQK,  TAIR,
-                                COEFF1, COEFF2, BDET,  LAM1, LAM2, VALF, RCOK};
+constexpr std::array liveValues{TWAT,   THR,    FREQ, UGB,  FSM,  JDMM, UOZ, SPD,
+                                NUACC,  UOZOC,  FAZ,  INJ,  JAIR, JQT,  JQK, TAIR,
+                                COEFF1, COEFF2, BDET, LAM1, LAM2, VALF, RCOK};
 
 constexpr std::array stateFlags{BITPOW, RXX, BLKINJ, BITSTP, DET, WRKLAM, RDET, BITATM, INPLAM1};
 
-constexpr std::array switches{injector1,       injector2,     injector3,      injector4,
-                              coil14,          coil23,        fuelPump,       checkEngineLamp,
-                              airConditioner,  canisterPurge, fan,            lambdaRegulator,
+constexpr std::array switches{injector1,      injector2,     injector3, injector4,
+                              coil14,         coil23,        fuelPump,  checkEngineLamp,
+                              airConditioner, canisterPurge, fan,       lambdaRegulator,
                               knockRegulator};
 
-constexpr std::array commands{clearFaults,     decodeFaults,    identify,
-                              lossTest,        saveDump,        dynamicTest,
-                              controlParameters, injector1,     injector2,
-                              injector3,       injector4,       coil14,
-                              coil23,          fuelPump,        checkEngineLamp,
-                              airConditioner,  canisterPurge,   fan,
-                              accelerationTest, lambdaAdaptationReset, knockAdaptationReset,
-                              knockRegulator,  lambdaRegulator};
+constexpr std::array commands{clearFaults,
+                              decodeFaults,
+                              identify,
+                              lossTest,
+                              saveDump,
+                              dynamicTest,
+                              controlParameters,
+                              injector1,
+                              injector2,
+                              injector3,
+                              injector4,
+                              coil14,
+                              coil23,
+                              fuelPump,
+                              checkEngineLamp,
+                              airConditioner,
+                              canisterPurge,
+                              fan,
+                              accelerationTest,
+                              lambdaAdaptationReset,
+                              knockAdaptationReset,
+                              knockRegulator,
+                              lambdaRegulator};
 
 // Sorted by identifier for the lookup.
 constexpr std::pair<ControlId, std::string_view> captions[] = {
@@ -95,21 +110,31 @@ constexpr std::pair<ControlId, std::string_view> captions[] = {
 
 }  // namespace
 
-std::span<const ControlId> liveValueControls() { return liveValues; }
-std::span<const ControlId> stateFlagControls() { return stateFlags; }
-std::span<const ControlId> switchControls() { return switches; }
-std::span<const ControlId> commandControls() { return commands; }
+std::span<const ControlId> liveValueControls() {
+    return liveValues;
+}
+std::span<const ControlId> stateFlagControls() {
+    return stateFlags;
+}
+std::span<const ControlId> switchControls() {
+    return switches;
+}
+std::span<const ControlId> commandControls() {
+    return commands;
+}
 
-bool needsLambdaProbe(ControlId id) { return id == injector2 || id == injector3 || id == injector4; }
+bool needsLambdaProbe(ControlId id) {
+    return id == injector2 || id == injector3 || id == injector4;
+}
 
-bool isHidden(ControlId id) { return id == lambdaProbe; }
+bool isHidden(ControlId id) {
+    return id == lambdaProbe;
+}
 
 std::string_view caption(ControlId id) {
-    const auto* found = std::lower_bound(
-        std::begin(captions), std::end(captions), id,
-        [](const std::pair<ControlId, std::string_view>& entry, ControlId key) {
-            return entry.first < key;
-        });
+    const auto* found = std::lower_bound(std::begin(captions), std::end(captions), id,
+                                         [](const std::pair<ControlId, std::string_view>& entry,
+                                            ControlId key) { return entry.first < key; });
     if (found == std::end(captions) || found->first != id) {
         return {};
     }

@@ -19,30 +19,44 @@ std::pair<ControlId, std::string> floatText(ControlId id, float value) {
 void showTexts(const PanelFields& f, PanelSnapshot& shown) {
     using namespace control;
     shown.texts = {
-        {statusText, f.statusText},     {faultText, f.faultText},
+        {statusText, f.statusText},
+        {faultText, f.faultText},
         integerText(faultCount, f.faultCount),
-        integerText(TWAT, f.TWAT),      integerText(THR, f.THR),
-        integerText(FREQ, f.FREQ),      floatText(UGB, f.UGB),
-        integerText(FSM, f.FSM),        integerText(JDMM, f.JDMM),
-        integerText(UOZ, f.UOZ),        integerText(SPD, f.SPD),
-        floatText(NUACC, f.NUACC),      floatText(UOZOC, f.UOZOC),
-        integerText(FAZ, f.FAZ),        floatText(INJ, f.INJ),
-        floatText(JAIR, f.JAIR),        floatText(JQT, f.JQT),
-        floatText(JQK, f.JQK),          integerText(TAIR, f.TAIR),
-        floatText(COEFF1, f.COEFF1),    floatText(COEFF2, f.COEFF2),
-        integerText(BDET, f.BDET),      integerText(LAM1, f.LAM1),
-        integerText(LAM2, f.LAM2),      floatText(VALF, f.VALF),
-        floatText(RCOK, f.RCOK),        integerText(period, f.period),
+        integerText(TWAT, f.TWAT),
+        integerText(THR, f.THR),
+        integerText(FREQ, f.FREQ),
+        floatText(UGB, f.UGB),
+        integerText(FSM, f.FSM),
+        integerText(JDMM, f.JDMM),
+        integerText(UOZ, f.UOZ),
+        integerText(SPD, f.SPD),
+        floatText(NUACC, f.NUACC),
+        floatText(UOZOC, f.UOZOC),
+        integerText(FAZ, f.FAZ),
+        floatText(INJ, f.INJ),
+        floatText(JAIR, f.JAIR),
+        floatText(JQT, f.JQT),
+        floatText(JQK, f.JQK),
+        integerText(TAIR, f.TAIR),
+        floatText(COEFF1, f.COEFF1),
+        floatText(COEFF2, f.COEFF2),
+        integerText(BDET, f.BDET),
+        integerText(LAM1, f.LAM1),
+        integerText(LAM2, f.LAM2),
+        floatText(VALF, f.VALF),
+        floatText(RCOK, f.RCOK),
+        integerText(period, f.period),
     };
 }
 
 void showStateMarks(const PanelFields& f, PanelSnapshot& shown) {
     using namespace control;
     const std::pair<ControlId, std::int32_t> marks[] = {
-        {BITPOW, f.BITPOW}, {RXX, f.RXX},       {BLKINJ, f.BLKINJ},
-        {BITSTP, f.BITSTP}, {DET, f.DET},       {WRKLAM, f.WRKLAM},
-        {RDET, f.RDET},     {BITATM, f.BITATM}, {INPLAM1, f.INPLAM1},
-        {control::lambdaProbe, f.lambdaProbe},
+        {BITPOW, f.BITPOW},   {RXX, f.RXX},
+        {BLKINJ, f.BLKINJ},   {BITSTP, f.BITSTP},
+        {DET, f.DET},         {WRKLAM, f.WRKLAM},
+        {RDET, f.RDET},       {BITATM, f.BITATM},
+        {INPLAM1, f.INPLAM1}, {control::lambdaProbe, f.lambdaProbe},
     };
     for (const auto& [id, value] : marks) {
         shown.checked[id] = value != 0;

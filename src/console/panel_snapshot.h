@@ -86,6 +86,8 @@ struct PanelSnapshot {
     std::string text(ControlId id) const;
     bool isChecked(ControlId id) const;
     bool isEnabled(ControlId id) const { return enabled.contains(id); }
+
+    bool operator==(const PanelSnapshot&) const = default;
 };
 
 // The shortest "%.*g" form with 6 significant digits: 5 -> "5", 0.375 -> "0.375".

@@ -24,7 +24,9 @@ TesterPanel::TesterPanel(PanelTimer& pollTimer) : timer(pollTimer) {
     showFields();
 }
 
-TesterPanel::~TesterPanel() { onDestroy(); }
+TesterPanel::~TesterPanel() {
+    onDestroy();
+}
 
 std::string TesterPanel::onStart() {
     tickCount = 0;
@@ -143,7 +145,9 @@ std::string TesterPanel::readFields() {
     return entry.message;
 }
 
-void TesterPanel::showFields() { console::showFields(fields, shown); }
+void TesterPanel::showFields() {
+    console::showFields(fields, shown);
+}
 
 void TesterPanel::onDestroy() {
     if (started != 0) {
@@ -158,6 +162,10 @@ void TesterPanel::onDestroy() {
 
 void TesterPanel::refreshLiveValues() {
     if (session.readLiveData() != 0) {
+        // When the live request itself found the ECU gone, the session has just
+        // set "*** Нет связи"; shown only on a later third tick it would come
+        // late, or never when the ECU answers the next type request at once.
+        fields.statusText = session.statusText;
         return;
     }
     copyLiveValues();
@@ -262,7 +270,9 @@ void TesterPanel::setEnabled(ControlId id, bool enabled) {
     }
 }
 
-void TesterPanel::setChecked(ControlId id, std::int32_t state) { shown.checked[id] = state != 0; }
+void TesterPanel::setChecked(ControlId id, std::int32_t state) {
+    shown.checked[id] = state != 0;
+}
 
 PanelSnapshot TesterPanel::snapshot() const {
     PanelSnapshot copy = shown;
