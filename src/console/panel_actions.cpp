@@ -1,6 +1,7 @@
 #include "console/tester_panel.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace ecuprobe::console {
 
@@ -28,6 +29,26 @@ bool isLaterService(ControlId id) {
             return true;
         default:
             return false;
+    }
+}
+
+std::optional<Output> outputOf(ControlId id) {
+    using namespace control;
+    switch (id) {
+        case coil14:
+            return Output::coil14;
+        case coil23:
+            return Output::coil23;
+        case fuelPump:
+            return Output::fuelPump;
+        case checkEngineLamp:
+            return Output::checkEngineLamp;
+        case airConditioner:
+            return Output::airConditioner;
+        case fan:
+            return Output::fan;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -77,55 +98,50 @@ void TesterPanel::clearFaultsClicked() {
 
 void TesterPanel::switchClicked(ControlId id) {
     using namespace control;
+    std::int32_t& state = switchState(id);
+    if (const std::optional<Output> output = outputOf(id)) {
+        session.switchOutput(*output, state);
+    } else if (id >= injector1 && id <= injector4) {
+        session.switchInjector(id - injector1 + 1, state);
+    } else if (id == canisterPurge) {
+        session.switchCanisterPurge(state);
+    } else if (id == lambdaRegulator) {
+        session.switchLambdaControl(state);
+    } else {
+        session.switchKnockControl(state);
+    }
+    setChecked(id, state);
+    setEnabled(releaseControls, true);
+}
+
+std::int32_t& TesterPanel::switchState(ControlId id) {
+    using namespace control;
     PanelFields& f = fields;
     switch (id) {
         case injector1:
         case injector2:
         case injector3:
-        case injector4: {
-            const int n = id - injector1 + 1;
-            session.switchInjector(n, f.injectorOn[static_cast<std::size_t>(n - 1)]);
-            setChecked(id, f.injectorOn[static_cast<std::size_t>(n - 1)]);
-            break;
-        }
+        case injector4:
+            return f.injectorOn[static_cast<std::size_t>(id - injector1)];
         case coil14:
-            session.switchOutput(Output::coil14, f.coil14On);
-            setChecked(id, f.coil14On);
-            break;
+            return f.coil14On;
         case coil23:
-            session.switchOutput(Output::coil23, f.coil23On);
-            setChecked(id, f.coil23On);
-            break;
+            return f.coil23On;
         case fuelPump:
-            session.switchOutput(Output::fuelPump, f.fuelPumpOn);
-            setChecked(id, f.fuelPumpOn);
-            break;
+            return f.fuelPumpOn;
         case checkEngineLamp:
-            session.switchOutput(Output::checkEngineLamp, f.CHECKEIGINE);
-            setChecked(id, f.CHECKEIGINE);
-            break;
+            return f.CHECKEIGINE;
         case airConditioner:
-            session.switchOutput(Output::airConditioner, f.airConditionerOn);
-            setChecked(id, f.airConditionerOn);
-            break;
+            return f.airConditionerOn;
         case fan:
-            session.switchOutput(Output::fan, f.fanOn);
-            setChecked(id, f.fanOn);
-            break;
+            return f.fanOn;
         case canisterPurge:
-            session.switchCanisterPurge(f.ADSORBER);
-            setChecked(id, f.ADSORBER);
-            break;
+            return f.ADSORBER;
         case lambdaRegulator:
-            session.switchLambdaControl(f.lambdaControl);
-            setChecked(id, f.lambdaControl);
-            break;
+            return f.lambdaControl;
         default:
-            session.switchKnockControl(f.knockControl);
-            setChecked(id, f.knockControl);
-            break;
+            return f.knockControl;
     }
-    setEnabled(releaseControls, true);
 }
 
 void TesterPanel::lambdaProbeClicked() {

@@ -88,6 +88,8 @@ private:
     void copyLiveValues();
     void clearFaultsClicked();
     void switchClicked(ControlId id);
+    // The field that holds the console's state of a switch box.
+    std::int32_t& switchState(ControlId id);
     void lambdaProbeClicked();
     void markOutputsReleased();
 
