@@ -113,6 +113,8 @@ bool TesterPanel::onComSelected(int index) {
 }
 
 void TesterPanel::onPeriodChanged(std::int32_t upDownPosition) {
+    // The up-down control offers 0..4 only; a view that passes more cannot make
+    // the period negative or long.
     fields.period = std::clamp(upDownPosition, periodEntryMin, periodEntryMax);
     if (fields.period > periodLimit) {
         fields.period = periodLimit;
