@@ -122,7 +122,7 @@ TEST_P(PeriodChange, RestartsTheRunningTimerWithTheEffectivePeriod) {
 INSTANTIATE_TEST_SUITE_P(UpDownPositions, PeriodChange,
                          ::testing::Values(PeriodStep{0, "0", 600}, PeriodStep{1, "1", 1000},
                                            PeriodStep{2, "2", 2000}, PeriodStep{3, "2", 2000},
-                                           PeriodStep{4, "2", 2000}));
+                                           PeriodStep{4, "2", 2000}, PeriodStep{-1, "0", 600}));
 
 TEST_F(PanelTest, PeriodChosenBeforeStartSetsTheFirstTimerPeriod) {
     panel->onPeriodChanged(0);
