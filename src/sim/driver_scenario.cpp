@@ -67,7 +67,7 @@ void DriverScenario::beforeStep(double nowMs) {
         phase = Phase::rising;
         if (current == Scenario::road) {
             model.setGear(1);
-            model.setThrottle(60);
+            model.setThrottle(100);
         } else {
             model.setThrottle(100);
         }
@@ -103,7 +103,6 @@ void DriverScenario::drive(const EngineTruth& truth) {
             phase = Phase::braking;
         } else if (truth.rpm >= upshiftRpm && truth.gear < roadTopGear) {
             model.setGear(truth.gear + 1);
-            model.setThrottle(truth.gear + 1 == roadTopGear ? 100 : 60);
         }
         return;
     }

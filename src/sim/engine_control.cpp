@@ -15,11 +15,10 @@ constexpr double cutOutRpm = 1250;  // and fuel back below this
 constexpr double limiterRpm = 6200;
 constexpr double limiterResumeRpm = 6000;
 constexpr double stepperRate = 300;        // steps per second
-constexpr double stepperFill = 0.35;       // cylinder fill at 255 steps
 constexpr double idleGain = 0.5;           // steps per rpm of error
 constexpr double idleIntegralGain = 0.05;  // steps per rpm second
-constexpr double fanOnC = 96;
-constexpr double fanOffC = 91;
+constexpr double fanOnC = 95;
+constexpr double fanOffC = 90;
 
 // Bits of the output byte 0x09.
 constexpr std::uint8_t fanBit = 0x02;
@@ -47,9 +46,7 @@ double EngineModel::idleSetpoint() const {
 
 double EngineModel::feedForwardSteps(double atRpm) const {
     // Air for the torque that holds the engine at atRpm against its friction.
-    const double x = (atRpm - 4000) / 5000;
-    const double torque = std::max(40.0, 190 * (1 - x * x));
-    const double needed = frictionTorque(atRpm) / torque;
+    const double needed = frictionTorque(atRpm) / fullLoadTorque(atRpm) - leakFill;
     return std::clamp(needed / stepperFill * 255, 0.0, 255.0);
 }
 

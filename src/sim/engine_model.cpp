@@ -19,6 +19,8 @@ constexpr double volumetricEfficiency = 0.9;
 constexpr double fuelDensity = 0.745;  // kg/l
 constexpr double stoichiometric = 14.7;
 constexpr double airConditionerLoad = 6;  // Nm
+constexpr double injectorFlowGs = 3.5;       // g/s at the regulated pressure
+constexpr double injectorDeadMs = 0.9;       // opening delay
 constexpr double starterTorque = 45;      // Nm, up to about 250 rpm
 constexpr double stallRpm = 250;
 
@@ -33,12 +35,12 @@ constexpr double rollingResistance = 0.015;  // of the weight
 constexpr double dragFactor = 0.5;           // N per (m/s)², 0.5 rho Cd A
 constexpr double brakingDeceleration = 5.5;  // m/s²
 
-double torqueCurve(double rpm) {
-    const double x = (rpm - 4000) / 5000;
+}  // namespace
+
+double EngineModel::fullLoadTorque(double atRpm) {
+    const double x = (atRpm - 4000) / 5000;
     return std::max(40.0, peakTorque * (1 - x * x));
 }
-
-}  // namespace
 
 EngineModel::EngineModel(const EcuState& ecuState, std::uint64_t seed)
     : ecu(ecuState), random(seed) {
@@ -59,7 +61,7 @@ void EngineModel::reset(double coolantC, double ambientC, bool runningNow) {
     control.setpointRpm = idleSetpoint();
     rpm = running ? control.setpointRpm : 0;
     stepper = control.stepperTarget = feedForwardSteps(control.setpointRpm);
-    fill = running ? stepper / 255 * 0.35 : 0;
+    fill = running ? leakFill + stepper / 255 * stepperFill : 0;
     fuelPressure = running ? 1 : 0;
 }
 
@@ -116,7 +118,7 @@ double EngineModel::combustionTorque() const {
     }
     const double fuelFactor = std::clamp((fuelPressure - 0.3) / 0.4, 0.0, 1.0);
     const double advanceFactor = 1 + 0.004 * std::clamp(control.advanceDeg - 10, -15.0, 15.0);
-    return fill * torqueCurve(rpm) * firingFraction() * fuelFactor * advanceFactor;
+    return fill * fullLoadTorque(rpm) * firingFraction() * fuelFactor * advanceFactor;
 }
 
 double EngineModel::frictionTorque(double atRpm) const {
@@ -152,7 +154,7 @@ double EngineModel::clutchTorque(double dt) {
 }
 
 void EngineModel::updateEngine(double dt) {
-    const double fillTarget = std::min(1.0, throttle / 100 + stepper / 255 * 0.35);
+    const double fillTarget = std::min(1.0, leakFill + throttle / 100 + stepper / 255 * stepperFill);
     fill += (fillTarget - fill) * dt / 0.12;
     fuelPressure += ((fuelPumpCommanded() ? 1.0 : 0.0) - fuelPressure) * dt / 0.8;
 
@@ -168,7 +170,7 @@ void EngineModel::updateEngine(double dt) {
     roughHoldS -= dt;
     if (roughHoldS <= 0) {
         std::uniform_real_distribution<double> spread(-1, 1);
-        roughTorque = spread(random) * (1 - firingFraction()) * fill * torqueCurve(rpm) * 1.5;
+        roughTorque = spread(random) * (1 - firingFraction()) * fill * fullLoadTorque(rpm) * 1.5;
         roughHoldS = 0.12;
     }
     if (combustionTorque() > 0) {
@@ -197,15 +199,13 @@ void EngineModel::updateDriveline(double dt, double clutch) {
 }
 
 void EngineModel::updateThermal(double dt) {
-    double heat = 0;
-    if (running) {
-        heat = 0.26 * fuelLitresPerHour();
-    }
+    // °C per second: heat from the fuel burnt, lost through the block and, once the
+    // thermostat opens at 85 °C, through the radiator with road air and the fan.
+    const double heat = running ? 0.2 * std::sqrt(fuelLitresPerHour()) : 0;
     const double kmh = speedMs * 3.6;
-    double loss = 0.002 * (coolant - ambient);
+    double loss = 0.001 * (coolant - ambient);
     if (coolant > 85) {
-        // Thermostat open: the radiator, with air from the road and the fan.
-        const double radiator = 0.004 + 0.0008 * kmh + (control.fanOn ? 0.06 : 0);
+        const double radiator = 0.0015 + 0.0008 * kmh + (control.fanOn ? 0.04 : 0);
         loss += radiator * (coolant - 85);
     }
     coolant += (heat - loss) * dt;
@@ -254,7 +254,7 @@ EngineTruth EngineModel::truth() const {
     t.airKgH = running ? airKgPerHour() : 0;
     t.fuelLH = fuelLitresPerHour();
     const double perInjectionG = rpm > 0 ? t.fuelLH * fuelDensity * 1000 / 4 / (rpm * 30) : 0;
-    t.injectionMs = t.fuelLH > 0 ? perInjectionG / 2.6 * 1000 + 0.9 : 0;
+    t.injectionMs = t.fuelLH > 0 ? perInjectionG / injectorFlowGs * 1000 + injectorDeadMs : 0;
     t.advanceDeg = control.advanceDeg;
     t.stepperSetpoint = control.stepperTarget;
     t.stepperPosition = stepper;

@@ -16,6 +16,11 @@ class EngineModel {
 public:
     static constexpr double stepMs = 2.0;
     static constexpr int topGear = 5;
+    static constexpr double leakFill = 0.03;     // cylinder fill past the closed throttle
+    static constexpr double stepperFill = 0.35;  // cylinder fill the idle air adds at 255 steps
+
+    // Torque at full fill, Nm.
+    static double fullLoadTorque(double rpm);
 
     EngineModel(const EcuState& ecu, std::uint64_t seed);
 
