@@ -19,8 +19,8 @@ constexpr double volumetricEfficiency = 0.9;
 constexpr double fuelDensity = 0.745;  // kg/l
 constexpr double stoichiometric = 14.7;
 constexpr double airConditionerLoad = 6;  // Nm
-constexpr double injectorFlowGs = 3.5;       // g/s at the regulated pressure
-constexpr double injectorDeadMs = 0.9;       // opening delay
+constexpr double injectorFlowGs = 3.5;    // g/s at the regulated pressure
+constexpr double injectorDeadMs = 0.9;    // opening delay
 constexpr double starterTorque = 45;      // Nm, up to about 250 rpm
 constexpr double stallRpm = 250;
 
@@ -154,7 +154,8 @@ double EngineModel::clutchTorque(double dt) {
 }
 
 void EngineModel::updateEngine(double dt) {
-    const double fillTarget = std::min(1.0, leakFill + throttle / 100 + stepper / 255 * stepperFill);
+    const double fillTarget =
+        std::min(1.0, leakFill + throttle / 100 + stepper / 255 * stepperFill);
     fill += (fillTarget - fill) * dt / 0.12;
     fuelPressure += ((fuelPumpCommanded() ? 1.0 : 0.0) - fuelPressure) * dt / 0.8;
 

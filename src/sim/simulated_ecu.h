@@ -89,8 +89,8 @@ public:
     // Times the device has vanished so far; the pty server recreates the line on each.
     int vanishCount() const;
 
-    // Bytes due to the tester by `nowMs` (the pty server's face of toTester).
-    std::vector<std::uint8_t> takeDue(std::uint32_t nowMs);
+    // Bytes due to the tester by now (the pty server's face of toTester).
+    std::vector<std::uint8_t> takeDue();
 
 private:
     struct Outbound {

@@ -1,0 +1,121 @@
+#include "sim/command_console.h"
+
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+#include "sim/fault_spec.h"
+
+namespace ecuprobe::sim {
+
+namespace {
+
+constexpr std::string_view help =
+    "commands:\n"
+    "  throttle PERCENT     open the throttle (0..100)\n"
+    "  gear N               engage gear N (0 = neutral, 1..5)\n"
+    "  brake on|off         press or release the brake\n"
+    "  scenario NAME        idle runup coastdown road stalled coldstart\n"
+    "  go                   start the scenario's manoeuvre now\n"
+    "  type N               ECU type byte (9 MIKAS 5.4, 10 MIKAS 7.1)\n"
+    "  fault add SPEC       e.g. silence:after=5, badsum:every=3,cmd=0x61, vanish:once,ms=3000\n"
+    "  fault clear          remove every fault rule\n"
+    "  silent on|off        the ECU stops or resumes answering\n"
+    "  status               engine speed, vehicle speed, coolant, throttle, gear\n"
+    "  quit                 stop serving\n";
+
+std::vector<std::string> words(std::string_view line) {
+    std::istringstream in{std::string(line)};
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) {
+        out.push_back(w);
+    }
+    return out;
+}
+
+std::optional<int> integer(const std::string& text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc{} && end == text.data() + text.size() ? std::optional(value)
+                                                                    : std::nullopt;
+}
+
+std::optional<bool> onOff(const std::string& text) {
+    if (text == "on") {
+        return true;
+    }
+    if (text == "off") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+std::string status(const SimulatedEcu& ecu) {
+    const EngineTruth t = ecu.truth();
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "rpm %.0f  km/h %.1f  coolant %.1f C  throttle %.0f %%  gear %d%s%s", t.rpm,
+                  t.vehicleKmh, t.coolantC, t.throttlePct, t.gear, t.running ? "" : "  stopped",
+                  t.fuelCut ? "  fuel cut" : "");
+    return line;
+}
+
+std::string faultCommand(SimulatedEcu& ecu, const std::vector<std::string>& w) {
+    if (w.size() == 2 && w[1] == "clear") {
+        ecu.clearFaultRules();
+        return "ok";
+    }
+    if (w.size() == 3 && w[1] == "add") {
+        if (const auto rule = parseFaultRule(w[2])) {
+            ecu.addFault(*rule);
+            return "ok";
+        }
+    }
+    return "bad fault command; try: fault add silence:after=5";
+}
+
+}  // namespace
+
+std::string_view commandHelp() {
+    return help;
+}
+
+CommandResult runCommand(SimulatedEcu& ecu, std::string_view line) {
+    const std::vector<std::string> w = words(line);
+    if (w.empty()) {
+        return {};
+    }
+    const std::string& verb = w[0];
+    const std::optional<int> n = w.size() == 2 ? integer(w[1]) : std::nullopt;
+    const std::optional<bool> flag = w.size() == 2 ? onOff(w[1]) : std::nullopt;
+    if (verb == "quit" || verb == "exit") {
+        return {"bye", true};
+    }
+    if (verb == "throttle" && n) {
+        ecu.setThrottle(*n);
+    } else if (verb == "gear" && n && *n >= 0 && *n <= 5) {
+        ecu.setGear(*n);
+    } else if (verb == "brake" && flag) {
+        ecu.setBraking(*flag);
+    } else if (verb == "type" && n && *n >= 0 && *n <= 255) {
+        ecu.setTypeByte(static_cast<std::uint8_t>(*n));
+    } else if (verb == "silent" && flag) {
+        ecu.setSilent(*flag);
+    } else if (verb == "go" && w.size() == 1) {
+        ecu.startManoeuvre();
+    } else if (verb == "scenario" && w.size() == 2 && scenarioFromName(w[1])) {
+        ecu.setScenario(*scenarioFromName(w[1]));
+    } else if (verb == "fault") {
+        return {faultCommand(ecu, w)};
+    } else if (verb == "status") {
+        return {status(ecu)};
+    } else if (verb == "help") {
+        return {std::string(help)};
+    } else {
+        return {"unknown command; type help"};
+    }
+    return {"ok"};
+}
+
+}  // namespace ecuprobe::sim

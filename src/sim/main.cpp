@@ -1,0 +1,141 @@
+// ecu-sim: the simulated ECU and its echoing adapter on a pseudo-terminal.
+//
+// Prints "READY <slave path>" as its first line once the line is up, then serves
+// until SIGTERM, SIGINT or the command "quit" on stdin. Notices (line settings
+// that are not raw 9600 8N1, the device vanishing and coming back) go to stderr.
+#include <poll.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/wire_trace.h"
+#include "sim/command_console.h"
+#include "sim/fault_spec.h"
+#include "sim/pty_server.h"
+#include "sim/simulated_ecu.h"
+
+namespace {
+
+using namespace ecuprobe;
+
+std::atomic<bool> stopSignal{false};
+
+extern "C" void onSignal(int) {
+    stopSignal = true;
+}
+
+struct Settings {
+    int type = sim::mikas54Type;
+    std::string scenario = "idle";
+    std::vector<std::string> faultRules;
+    std::string storedFaults;
+    bool pacing = false;
+    std::uint32_t delayMs = 0;
+    std::uint64_t seed = 1;
+    std::string tracePath;
+    std::string linkPath;
+};
+
+bool buildOptions(const Settings& s, sim::SimulatedEcuOptions& out, std::string& error) {
+    const auto scenario = sim::scenarioFromName(s.scenario);
+    const auto stored = sim::parseStoredFaults(s.storedFaults);
+    if (!scenario || !stored) {
+        error = !scenario ? "unknown scenario " + s.scenario : "bad stored faults";
+        return false;
+    }
+    out.typeByte = static_cast<std::uint8_t>(s.type);
+    out.scenario = *scenario;
+    out.faults = *stored;
+    out.answerDelayMs = s.delayMs;
+    out.seed = s.seed;
+    return true;
+}
+
+// Reads console commands until quit, a signal, or forever once stdin has ended.
+void console(sim::SimulatedEcu& ecu) {
+    bool stdinOpen = true;
+    std::string line;
+    while (!stopSignal) {
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        if (!stdinOpen || ::poll(&p, 1, 100) <= 0) {
+            ::poll(nullptr, 0, 100);
+            continue;
+        }
+        if (!std::getline(std::cin, line)) {
+            stdinOpen = false;
+            continue;
+        }
+        const sim::CommandResult result = sim::runCommand(ecu, line);
+        if (!result.reply.empty()) {
+            std::cout << result.reply << std::endl;
+        }
+        if (result.quit) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings s;
+    CLI::App app{"Simulated MIKAS 5.4 / 7.1 ECU with echoing K-line adapter on a pseudo-terminal"};
+    app.add_option("--type", s.type, "ECU type byte: 9 MIKAS 5.4, 10 MIKAS 7.1")
+        ->check(CLI::Range(0, 255));
+    app.add_option("--scenario", s.scenario, "idle, runup, coastdown, road, stalled, coldstart");
+    app.add_option("--fault", s.faultRules,
+                   "fault rule KIND[:once|every=N|after=N|p=P|cmd=0xNN|ms=N,...]; kinds: silence "
+                   "badsum wrongecho noecho shortecho cut garbage noise refuse noident nospeed "
+                   "vanish");
+    app.add_option("--stored-faults", s.storedFaults, "stored fault codes, e.g. 13:20,131:60");
+    app.add_flag("--pacing", s.pacing, "pace every byte at 9600 bit/s");
+    app.add_option("--delay", s.delayMs, "answer delay in ms");
+    app.add_option("--seed", s.seed, "seed of the random faults and noise");
+    app.add_option("--trace", s.tracePath, "hex trace of every byte to this file");
+    app.add_option("--link", s.linkPath, "make a symlink to the slave path");
+    app.footer(std::string(sim::commandHelp()));
+    CLI11_PARSE(app, argc, argv);
+
+    sim::SimulatedEcuOptions options;
+    std::string error;
+    if (!buildOptions(s, options, error)) {
+        std::cerr << "ecu-sim: " << error << '\n';
+        return 2;
+    }
+    platform::RealClock clock;
+    sim::SimulatedEcu ecu(clock, options);
+    for (const std::string& text : s.faultRules) {
+        const auto rule = sim::parseFaultRule(text);
+        if (!rule) {
+            std::cerr << "ecu-sim: bad fault rule " << text << '\n';
+            return 2;
+        }
+        ecu.addFault(*rule);
+    }
+    std::unique_ptr<platform::WireTrace> trace;
+    if (!s.tracePath.empty()) {
+        trace = platform::WireTrace::toFile(s.tracePath, clock);
+        ecu.setTrace(trace.get());
+    }
+    sim::PtyServer server(ecu, {s.pacing, s.linkPath}, [](const std::string& text) {
+        std::cerr << "ecu-sim: " << text << std::endl;
+    });
+    if (!server.open()) {
+        std::cerr << "ecu-sim: " << server.error() << '\n';
+        return 1;
+    }
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+    std::cout << "READY " << server.slavePath() << std::endl;
+    server.start();
+    console(ecu);
+    server.stop();
+    ecu.setTrace(nullptr);
+    return 0;
+}

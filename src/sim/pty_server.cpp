@@ -1,0 +1,232 @@
+#include "sim/pty_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+namespace ecuprobe::sim {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// 10 bits a byte (start, 8 data, stop) at 9600 bit/s.
+constexpr double byteTimeUs = 10.0 * 1'000'000 / 9600;
+constexpr int idlePollMs = 2;
+
+double nowUs() {
+    return std::chrono::duration<double, std::micro>(SteadyClock::now().time_since_epoch()).count();
+}
+
+bool makeRaw9600(int fd) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        return false;
+    }
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    return cfsetispeed(&tio, B9600) == 0 && cfsetospeed(&tio, B9600) == 0 &&
+           tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+// What is wrong with the line settings for the protocol, or "" when nothing.
+std::string settingsProblem(const termios& tio) {
+    std::string problem;
+    auto add = [&problem](const char* what) {
+        problem += problem.empty() ? "" : ", ";
+        problem += what;
+    };
+    if (cfgetospeed(&tio) != B9600 || cfgetispeed(&tio) != B9600) {
+        add("speed is not 9600");
+    }
+    if ((tio.c_cflag & CSIZE) != CS8 || (tio.c_cflag & (PARENB | CSTOPB)) != 0) {
+        add("not 8N1");
+    }
+    if ((tio.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF | ISTRIP)) != 0 ||
+        (tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) != 0 || (tio.c_oflag & OPOST) != 0) {
+        add("not raw");
+    }
+    return problem;
+}
+
+}  // namespace
+
+PtyServer::PtyServer(SimulatedEcu& simulated, Options chosen, Notice told)
+    : ecu(simulated), options(std::move(chosen)), notice(std::move(told)) {}
+
+PtyServer::~PtyServer() {
+    stop();
+    closePty();
+    if (!options.linkPath.empty()) {
+        ::unlink(options.linkPath.c_str());
+    }
+}
+
+bool PtyServer::open() {
+    return createPty();
+}
+
+std::string PtyServer::slavePath() const {
+    std::lock_guard lock(pathMutex);
+    return path;
+}
+
+bool PtyServer::createPty() {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char name[128] = {};
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+        ::ptsname_r(master, name, sizeof name) != 0) {
+        lastError = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+        closePty();
+        return false;
+    }
+    slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (slave < 0 || !makeRaw9600(slave)) {
+        lastError = std::string("cannot set up ") + name + ": " + std::strerror(errno);
+        closePty();
+        return false;
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    {
+        std::lock_guard lock(pathMutex);
+        path = name;
+    }
+    lastSettingsWarning.clear();
+    relink();
+    return true;
+}
+
+void PtyServer::relink() {
+    if (options.linkPath.empty()) {
+        return;
+    }
+    // Made beside the link and renamed over it, so that the link never dangles.
+    const std::string fresh = options.linkPath + ".new";
+    ::unlink(fresh.c_str());
+    if (::symlink(slavePath().c_str(), fresh.c_str()) != 0 ||
+        ::rename(fresh.c_str(), options.linkPath.c_str()) != 0) {
+        lastError = "cannot link " + options.linkPath + ": " + std::strerror(errno);
+        if (notice) {
+            notice(lastError);
+        }
+    }
+}
+
+void PtyServer::closePty() {
+    if (slave >= 0) {
+        ::close(slave);
+        slave = -1;
+    }
+    if (master >= 0) {
+        ::close(master);
+        master = -1;
+    }
+}
+
+void PtyServer::start() {
+    stopRequested = false;
+    worker = std::thread([this] { serve(stopRequested); });
+}
+
+void PtyServer::stop() {
+    stopRequested = true;
+    if (worker.joinable()) {
+        worker.join();
+    }
+}
+
+void PtyServer::serve(const std::atomic<bool>& stopFlag) {
+    vanishesSeen = ecu.vanishCount();
+    while (!stopFlag && master >= 0) {
+        pollfd p{master, POLLIN, 0};
+        ::poll(&p, 1, idlePollMs);
+        if ((p.revents & POLLIN) != 0) {
+            serveChunk();
+        }
+        sendDue();
+        if (ecu.vanishCount() != vanishesSeen) {
+            vanishesSeen = ecu.vanishCount();
+            reappear(stopFlag);
+        }
+    }
+}
+
+void PtyServer::serveChunk() {
+    std::uint8_t buffer[256];
+    const ssize_t got = ::read(master, buffer, sizeof buffer);
+    if (got <= 0) {
+        return;
+    }
+    checkLineSettings();
+    ecu.fromTester({buffer, static_cast<std::size_t>(got)});
+}
+
+void PtyServer::sendDue() {
+    const std::vector<std::uint8_t> due = ecu.takeDue();
+    if (!due.empty()) {
+        writePaced(due.data(), due.size());
+    }
+}
+
+void PtyServer::writePaced(const std::uint8_t* bytes, std::size_t count) {
+    if (!options.pacing) {
+        for (std::size_t done = 0; done < count;) {
+            const ssize_t n = ::write(master, bytes + done, count - done);
+            if (n <= 0) {
+                return;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return;
+    }
+    // Absolute deadlines, so that the time spent writing does not add up.
+    nextByteUs = std::max(nextByteUs, nowUs());
+    for (std::size_t i = 0; i < count; ++i) {
+        nextByteUs += byteTimeUs;
+        const auto deadline =
+            SteadyClock::time_point(std::chrono::duration_cast<SteadyClock::duration>(
+                std::chrono::duration<double, std::micro>(nextByteUs)));
+        std::this_thread::sleep_until(deadline);
+        if (::write(master, bytes + i, 1) != 1) {
+            return;
+        }
+    }
+}
+
+void PtyServer::checkLineSettings() {
+    termios tio{};
+    if (tcgetattr(slave, &tio) != 0) {
+        return;
+    }
+    const std::string problem = settingsProblem(tio);
+    if (problem != lastSettingsWarning) {
+        lastSettingsWarning = problem;
+        if (!problem.empty() && notice) {
+            notice("warning: the tester's side of the line is " + problem);
+        }
+    }
+}
+
+void PtyServer::reappear(const std::atomic<bool>& stopFlag) {
+    // The device vanishes: the tester's descriptor sees the line hang up.
+    closePty();
+    if (notice) {
+        notice("gone");
+    }
+    while (!stopFlag && !ecu.present()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(idlePollMs));
+    }
+    if (!stopFlag && createPty() && notice) {
+        notice("back " + slavePath());
+    }
+}
+
+}  // namespace ecuprobe::sim

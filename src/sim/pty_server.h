@@ -1,0 +1,73 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "sim/simulated_ecu.h"
+
+namespace ecuprobe::sim {
+
+// Serves a SimulatedEcu on a pseudo-terminal in real time. The server keeps a
+// descriptor of the slave side open itself, in raw 9600 8N1, so that the line
+// settings survive the tester's reconnects and the master never reads EIO in
+// between. The SimulatedEcu must run on a real clock.
+class PtyServer {
+public:
+    struct Options {
+        // Pace every echoed and answered byte at 9600 bit/s, 10 bits a byte.
+        bool pacing = false;
+        // Symlink made to the slave path (and moved when the line comes back after
+        // vanishing); empty for none.
+        std::string linkPath;
+    };
+
+    // Told about settings of the tester's side that are not raw 9600 8N1, and
+    // about the line going and coming back ("gone", "back /dev/pts/N").
+    using Notice = std::function<void(const std::string&)>;
+
+    PtyServer(SimulatedEcu& ecu, Options options, Notice notice = {});
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Creates the pseudo-terminal; false with error() set when it cannot.
+    bool open();
+    std::string slavePath() const;
+    const std::string& error() const { return lastError; }
+
+    // Serves on a background thread until stop() or destruction.
+    void start();
+    void stop();
+    // Serves on the calling thread until `stopFlag` is set.
+    void serve(const std::atomic<bool>& stopFlag);
+
+private:
+    bool createPty();
+    void closePty();
+    void serveChunk();
+    void sendDue();
+    void writePaced(const std::uint8_t* bytes, std::size_t count);
+    void checkLineSettings();
+    void reappear(const std::atomic<bool>& stopFlag);
+    void relink();
+
+    SimulatedEcu& ecu;
+    Options options;
+    Notice notice;
+    int master = -1;
+    int slave = -1;
+    std::string path;
+    mutable std::mutex pathMutex;
+    std::string lastError;
+    std::string lastSettingsWarning;
+    int vanishesSeen = 0;
+    double nextByteUs = 0;
+    std::atomic<bool> stopRequested{false};
+    std::thread worker;
+};
+
+}  // namespace ecuprobe::sim
