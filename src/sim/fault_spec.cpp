@@ -77,6 +77,9 @@ std::optional<FaultRule> parseFaultRule(std::string_view text) {
     FaultRule rule;
     rule.kind = *kind;
     std::string_view options = colon == std::string_view::npos ? "" : text.substr(colon + 1);
+    if (colon != std::string_view::npos && options.empty()) {
+        return std::nullopt;
+    }
     while (!options.empty()) {
         const auto comma = options.find(',');
         if (!applyOption(rule, options.substr(0, comma))) {

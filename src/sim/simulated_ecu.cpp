@@ -66,7 +66,7 @@ void SimulatedEcu::fromTester(std::span<const std::uint8_t> bytes) {
     std::lock_guard lock(mutex);
     const std::uint32_t now = clock.tickMs();
     stepTo(now);
-    if (goneAt(now)) {
+    if (goneAt(now) || bytes.empty()) {
         return;
     }
     if (trace != nullptr) {
