@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ecu/ecu_session.h"
+#include "link/frame_exchange.h"
+#include "platform/clock.h"
+#include "platform/in_memory_serial_device.h"
+#include "platform/port_map.h"
+#include "sim/simulated_ecu.h"
+
+namespace ecuprobe::ecu {
+namespace {
+
+// The session against the simulated ECU on virtual time, through the process link.
+class SessionOnSimulator : public ::testing::Test {
+protected:
+    void SetUp() override {
+        link.close();
+        link.attach(device, clock, ports);
+        exchangeBusy = 0;
+        chosenPortNumber = 0;
+    }
+
+    void TearDown() override {
+        link.close();
+        static platform::FakeClock idleClock;
+        static platform::EchoPeer idlePeer;
+        static platform::InMemorySerialDevice idleDevice{idleClock, idlePeer};
+        static const platform::PortMap idlePorts;
+        link.attach(idleDevice, idleClock, idlePorts);
+        exchangeBusy = 0;
+        chosenPortNumber = 0;
+    }
+
+    static sim::SimulatedEcuOptions withFaults() {
+        sim::SimulatedEcuOptions options;
+        options.typeByte = sim::mikas71Type;
+        options.faults = {{13, 0x20}, {131, 0x60}};
+        return options;
+    }
+
+    link::FrameExchange& link = link::processLink();
+    platform::FakeClock clock;
+    sim::SimulatedEcu ecu{clock, withFaults()};
+    platform::InMemorySerialDevice device{clock, ecu};
+    platform::PortMap ports;
+    EcuSession session;
+};
+
+TEST_F(SessionOnSimulator, ConnectIdentifiesTheEcuAndReadsItsFaults) {
+    ASSERT_EQ(session.connect(), 1);
+    EXPECT_EQ(session.connected, 1);
+    EXPECT_EQ(session.statusText, "ЭБУ Микас 7.1. ");
+    EXPECT_EQ(session.ecuName, "Микас 7.1");
+    std::string text;
+    session.faultListShort(text);
+    EXPECT_EQ(text, " 013:20, 131:60,");
+}
+
+TEST_F(SessionOnSimulator, LiveDataFollowsTheEngine) {
+    ASSERT_EQ(session.connect(), 1);
+    ASSERT_EQ(session.readLiveData(), 0);
+    const sim::EngineTruth truth = ecu.truth();
+    const LiveData& live = session.liveData;
+    EXPECT_NEAR(live.FREQ, truth.rpm, 40.0);
+    EXPECT_NEAR(live.TWAT, truth.coolantC, 1.0);
+    EXPECT_NEAR(live.TAIR, truth.intakeAirC, 1.0);
+    EXPECT_NEAR(live.NUACC, truth.supplyV, 0.1);
+    EXPECT_NEAR(live.FREQXX, truth.idleSetpointRpm, 10.0);
+    EXPECT_EQ(live.BITSTP, truth.running ? 0 : 1);
+    EXPECT_EQ(live.fuelPumpOn, truth.fuelPumpOn ? 1 : 0);
+}
+
+TEST_F(SessionOnSimulator, ClearedFaultsReadBackAsNone) {
+    ASSERT_EQ(session.connect(), 1);
+    session.clearFaults();
+    EXPECT_TRUE(ecu.storedFaults().empty());
+    EXPECT_EQ(ecu.controls().faultClears, 1);
+    session.readFaults();
+    std::string text;
+    session.faultListShort(text);
+    EXPECT_EQ(text, "*** Нет Ошибок ***");
+}
+
+TEST_F(SessionOnSimulator, InjectorCutReachesTheEcuAndReleaseHandsItBack) {
+    ASSERT_EQ(session.connect(), 1);
+    std::int32_t state = 1;
+    session.switchInjector(2, state);
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(ecu.controls().injectorCut, 0x02);
+    session.releaseControls();
+    EXPECT_EQ(ecu.controls().injectorCut, 0);
+}
+
+TEST_F(SessionOnSimulator, RefusedWriteLeavesTheSwitchAsItWas) {
+    ASSERT_EQ(session.connect(), 1);
+    ecu.addFault({sim::FaultKind::refusedWrite, {}, 0});
+    std::int32_t state = 1;
+    session.switchOutput(Output::coil14, state);
+    EXPECT_EQ(state, 1);
+    EXPECT_EQ(session.liveData.coil14On, 1);
+}
+
+TEST_F(SessionOnSimulator, LostEcuResetsTheSessionAndIsFoundAgain) {
+    ASSERT_EQ(session.connect(), 1);
+    ecu.setSilent(true);
+    EXPECT_EQ(session.readLiveData(), 0xFF);
+    EXPECT_EQ(session.statusText, "*** Нет связи");
+    EXPECT_EQ(session.identifyEcuType(), 0);
+    ecu.setSilent(false);
+    EXPECT_EQ(session.identifyEcuType(), 1);
+    EXPECT_EQ(session.checkLink(), 1);
+}
+
+}  // namespace
+}  // namespace ecuprobe::ecu
