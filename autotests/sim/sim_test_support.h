@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "link/framing.h"
 #include "platform/clock.h"
 #include "sim/simulated_ecu.h"
 
@@ -19,6 +21,22 @@ inline Bytes exchange(SimulatedEcu& ecu, platform::FakeClock& clock, const Bytes
     Bytes got(512);
     got.resize(ecu.toTester(got.data(), got.size()));
     return got;
+}
+
+// Sends one request payload and returns the answer payload, skipping the echo;
+// nullopt when no valid frame came back. For tests of meaning, not of framing.
+inline std::optional<Bytes> ask(SimulatedEcu& ecu, platform::FakeClock& clock,
+                                const Bytes& payload) {
+    const Bytes wire = link::encodeFrame(payload);
+    const Bytes got = exchange(ecu, clock, wire);
+    link::FrameCollector collector;
+    std::array<std::uint8_t, link::frameBufferSize> frame{};
+    for (std::size_t i = wire.size(); i < got.size(); ++i) {
+        if (link::feedByte(collector, frame, got[i]) == link::FeedResult::complete) {
+            return Bytes(frame.begin(), frame.begin() + collector.rxLength - 2);
+        }
+    }
+    return std::nullopt;
 }
 
 inline Bytes concat(Bytes a, const Bytes& b) {

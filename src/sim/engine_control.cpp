@@ -82,7 +82,7 @@ void EngineModel::updateIdle(double dt) {
     const int forced = ecu.stepperOverride();
     const double error = control.setpointRpm - rpm;
     const bool regulating = running && throttle < closedThrottlePct && !control.fuelCut;
-    if (regulating && std::abs(error) < 200) {
+    if (regulating && forced < 0 && std::abs(error) < 200) {
         control.idleIntegral =
             std::clamp(control.idleIntegral + idleIntegralGain * error * dt, -40.0, 60.0);
     }

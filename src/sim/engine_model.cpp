@@ -63,6 +63,8 @@ void EngineModel::reset(double coolantC, double ambientC, bool runningNow) {
     stepper = control.stepperTarget = feedForwardSteps(control.setpointRpm);
     fill = running ? leakFill + stepper / 255 * stepperFill : 0;
     fuelPressure = running ? 1 : 0;
+    // The ECU's flags and set-points hold from the first moment, before any step.
+    updateControl(0);
 }
 
 void EngineModel::crank() {
