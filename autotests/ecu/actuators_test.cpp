@@ -226,11 +226,14 @@ TEST_F(Actuators, RefusedPurgeIsReportedAndStillChangesTheConsoleState) {
     EXPECT_EQ(ecu.sent[2].payload, (Bytes{0x62, 0x0C, 0x04, 0x5E, 0x00}));
 }
 
-TEST_F(Actuators, UnansweredPurgeWriteIsReported) {
+TEST_F(Actuators, UnansweredPurgeWriteIsNotTakenForARefusal) {
     openConnected();
+    session.setStatusText("ЭБУ Микас 5.4. ");
     std::int32_t state = 0;
     session.switchCanisterPurge(state);
-    EXPECT_EQ(session.statusText, "Ош. уст. JADS.");
+    EXPECT_EQ(state, 1);
+    EXPECT_EQ(session.statusText, "ЭБУ Микас 5.4. ");
+    EXPECT_EQ(session.overrideFlags0C, 0x04);
 }
 
 TEST_F(Actuators, PurgeDegreeIsLimitedAndReadBack) {

@@ -135,8 +135,9 @@ std::uint32_t EcuSession::setPurgeDegree(std::uint32_t& value) {
     }
     payload[length++] = purgeDegreeVariable;
     payload[length++] = static_cast<std::uint8_t>(value);
-    // An unanswered write is reported like a refused one: the degree may not be set.
-    if (!writeAcknowledged(std::span(payload).first(length))) {
+    // Only an answer that refuses counts: parameter writes may go unanswered.
+    const bool answered = exchange(std::span(payload).first(length));
+    if (answered && currentLink->response[0] != 0) {
         overrideFlags0C = flagsBefore;
         setStatusText("Ош. уст. JADS.");
     }
