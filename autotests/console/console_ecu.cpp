@@ -14,26 +14,6 @@ bool isTwoBytes(std::uint8_t variable) {
 
 }  // namespace
 
-void ConsoleEcu::fromTester(std::span<const std::uint8_t> bytes) {
-    // The adapter hands every byte back before any answer.
-    pending.insert(pending.end(), bytes.begin(), bytes.end());
-    for (const std::uint8_t b : bytes) {
-        collecting.push_back(b);
-        if (b == 0x0D) {
-            frames.push_back(collecting);
-            answer(unescapePayload(collecting));
-            collecting.clear();
-        }
-    }
-}
-
-std::size_t ConsoleEcu::toTester(std::uint8_t* buffer, std::size_t max) {
-    const std::size_t n = std::min(max, pending.size());
-    std::copy_n(pending.begin(), n, buffer);
-    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(n));
-    return n;
-}
-
 std::vector<std::uint8_t> ConsoleEcu::commands() const {
     std::vector<std::uint8_t> all;
     for (const Bytes& frame : frames) {
@@ -47,7 +27,8 @@ std::size_t ConsoleEcu::count(std::uint8_t command) const {
     return static_cast<std::size_t>(std::count(all.begin(), all.end(), command));
 }
 
-void ConsoleEcu::answer(const Bytes& payload) {
+void ConsoleEcu::onRequest(const Bytes& wire, const Bytes& payload) {
+    frames.push_back(wire);
     if (silent || payload.empty() || ignored.contains(payload.front())) {
         return;
     }
@@ -69,8 +50,7 @@ void ConsoleEcu::answer(const Bytes& payload) {
             data = {0x00};
             break;
     }
-    const Bytes frame = answerFrame(data);
-    pending.insert(pending.end(), frame.begin(), frame.end());
+    answerWith(data);
 }
 
 Bytes ConsoleEcu::liveAnswer(const Bytes& payload) const {
@@ -84,39 +64,6 @@ Bytes ConsoleEcu::liveAnswer(const Bytes& payload) const {
         }
     }
     return data;
-}
-
-Bytes answerFrame(const Bytes& data) {
-    Bytes frame;
-    for (const std::uint8_t b : data) {
-        if (b == 0x0D) {
-            frame.insert(frame.end(), {0x40, 0xCD});
-        } else if (b == 0x40) {
-            frame.insert(frame.end(), {0x40, 0x00});
-        } else {
-            frame.push_back(b);
-        }
-    }
-    unsigned sum = 0;
-    for (const std::uint8_t b : frame) {
-        sum += b;
-    }
-    frame.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
-    frame.push_back(0x0D);
-    return frame;
-}
-
-Bytes unescapePayload(const Bytes& wire) {
-    Bytes payload;
-    const std::size_t end = wire.size() >= 2 ? wire.size() - 2 : 0;
-    for (std::size_t i = 0; i < end; ++i) {
-        if (wire[i] == 0x40 && i + 1 < end) {
-            payload.push_back(static_cast<std::uint8_t>(0x40 + wire[++i]));
-        } else {
-            payload.push_back(wire[i]);
-        }
-    }
-    return payload;
 }
 
 void PanelTest::SetUp() {

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "answering_peer.h"
 #include "console/tester_panel.h"
 #include "link/frame_exchange.h"
 #include "platform/clock.h"
@@ -17,16 +18,15 @@
 
 namespace ecuprobe::console::testing {
 
-using Bytes = std::vector<std::uint8_t>;
+using ecuprobe::testing::answerFrame;
+using ecuprobe::testing::Bytes;
+using ecuprobe::testing::unescapePayload;
 
 // The adapter and a small ECU for the console: it echoes every byte, records each
 // request frame as written and answers by the command byte. Answers are framed
 // here on their own, so a framing fault in the tester cannot hide in them.
-class ConsoleEcu final : public platform::WirePeer {
+class ConsoleEcu final : public ecuprobe::testing::AnsweringPeer {
 public:
-    void fromTester(std::span<const std::uint8_t> bytes) override;
-    std::size_t toTester(std::uint8_t* buffer, std::size_t max) override;
-
     // Raw request frames since the last clear, terminator included.
     std::vector<Bytes> frames;
     // Request commands (first payload byte) since the last clear.
@@ -44,16 +44,12 @@ public:
     // First answer byte to a write 0x62: 0 acknowledges.
     std::uint8_t writeAnswer = 0;
 
+protected:
+    void onRequest(const Bytes& wire, const Bytes& payload) override;
+
 private:
-    void answer(const Bytes& payload);
     Bytes liveAnswer(const Bytes& payload) const;
-
-    Bytes collecting;
-    Bytes pending;
 };
-
-Bytes answerFrame(const Bytes& data);
-Bytes unescapePayload(const Bytes& wire);
 
 // Wire frames of the requests the console sends, written out by hand.
 namespace wire {

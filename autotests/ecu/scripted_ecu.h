@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "answering_peer.h"
 #include "ecu/ecu_session.h"
 #include "link/frame_exchange.h"
 #include "platform/clock.h"
@@ -16,7 +17,9 @@
 
 namespace ecuprobe::ecu::testing {
 
-using Bytes = std::vector<std::uint8_t>;
+using ecuprobe::testing::answerFrame;
+using ecuprobe::testing::Bytes;
+using ecuprobe::testing::unescapePayload;
 
 // One request as it went over the wire, with what the tester was doing then.
 struct SentFrame {
@@ -28,27 +31,21 @@ struct SentFrame {
 
 // The adapter and an ECU that answers each request frame through reply(payload);
 // no value means silence.
-class ScriptedEcu final : public platform::WirePeer {
+class ScriptedEcu final : public ecuprobe::testing::AnsweringPeer {
 public:
     explicit ScriptedEcu(platform::Clock& lineClock) : clock(lineClock) {}
-
-    void fromTester(std::span<const std::uint8_t> bytes) override;
-    std::size_t toTester(std::uint8_t* buffer, std::size_t max) override;
 
     std::vector<Bytes> payloads() const;
 
     std::function<std::optional<Bytes>(const Bytes& payload)> reply;
     std::vector<SentFrame> sent;
 
+protected:
+    void onRequest(const Bytes& wire, const Bytes& payload) override;
+
 private:
     platform::Clock& clock;
-    Bytes pending;
 };
-
-// An answer frame for the given data, framed by this helper on its own so that
-// a framing fault in the tester cannot hide in its test input.
-Bytes answerFrame(const Bytes& data);
-Bytes unescapePayload(const Bytes& wire);
 
 // The process-wide link attached to the scripted ECU on virtual time. The link,
 // exchangeBusy and the chosen port are process-wide: every test leaves them closed and clear.
