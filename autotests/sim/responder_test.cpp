@@ -70,6 +70,18 @@ TEST(Responder, TakesTheNextFrameAfterABadOne) {
     EXPECT_EQ(exchange(ecu, clock, twoFrames), concat(twoFrames, {0x09, 0xF7, 0x0D}));
 }
 
+TEST(Responder, EscapesAChecksumThatWouldEndOrSwallowTheFrame) {
+    platform::FakeClock clock;
+    SimulatedEcuOptions options;
+    options.typeByte = 0xF3;  // checksum 0x0D
+    SimulatedEcu ecu(clock, options);
+    EXPECT_EQ(exchange(ecu, clock, {0x01, 0xFF, 0x0D}),
+              (Bytes{0x01, 0xFF, 0x0D, 0xF3, 0x40, 0xCD, 0x0D}));
+    ecu.setTypeByte(0xC0);  // checksum 0x40
+    EXPECT_EQ(exchange(ecu, clock, {0x01, 0xFF, 0x0D}),
+              (Bytes{0x01, 0xFF, 0x0D, 0xC0, 0x40, 0x00, 0x0D}));
+}
+
 TEST(Responder, CutInjectorShowsInTheControlRegisters) {
     platform::FakeClock clock;
     SimulatedEcu ecu(clock);

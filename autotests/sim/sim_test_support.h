@@ -33,6 +33,9 @@ inline std::optional<Bytes> ask(SimulatedEcu& ecu, platform::FakeClock& clock,
     std::array<std::uint8_t, link::frameBufferSize> frame{};
     for (std::size_t i = wire.size(); i < got.size(); ++i) {
         if (link::feedByte(collector, frame, got[i]) == link::FeedResult::complete) {
+            if (collector.rxLength < 2) {
+                return std::nullopt;
+            }
             return Bytes(frame.begin(), frame.begin() + collector.rxLength - 2);
         }
     }

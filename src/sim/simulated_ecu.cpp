@@ -149,12 +149,19 @@ void SimulatedEcu::completeFrame(std::uint32_t nowMs) {
 }
 
 std::vector<std::uint8_t> SimulatedEcu::spoil(std::vector<std::uint8_t> wire) {
+    std::uint8_t& checksum = wire[wire.size() - 2];
     if (plan.has(FaultKind::badChecksum)) {
-        std::uint8_t& sum = wire[wire.size() - 2];
-        // Never 0x0D or 0x40, which would end the frame early or swallow the terminator.
         do {
-            ++sum;
-        } while (sum == link::frameTerminator || sum == link::escapeByte);
+            ++checksum;
+        } while (checksum == link::frameTerminator || checksum == link::escapeByte);
+    }
+    // The checksum is escaped like data when it is 0x0D or 0x40: sent bare, a 0x0D
+    // would end the frame early and a 0x40 would swallow the terminator. The pair
+    // 0x40 x adds up to the same 8-bit sum, so the frame stays valid.
+    if (checksum == link::frameTerminator || checksum == link::escapeByte) {
+        const auto rest = static_cast<std::uint8_t>(checksum - link::escapeByte);
+        checksum = link::escapeByte;
+        wire.insert(wire.end() - 1, rest);
     }
     if (plan.has(FaultKind::cutAnswer)) {
         wire.resize(std::max<std::size_t>(1, (wire.size() - 1) / 2));
