@@ -81,11 +81,7 @@ void console(sim::SimulatedEcu& ecu) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    Settings s;
-    CLI::App app{"Simulated MIKAS 5.4 / 7.1 ECU with echoing K-line adapter on a pseudo-terminal"};
+void addOptions(CLI::App& app, Settings& s) {
     app.add_option("--type", s.type, "ECU type byte: 9 MIKAS 5.4, 10 MIKAS 7.1")
         ->check(CLI::Range(0, 255));
     app.add_option("--scenario", s.scenario, "idle, runup, coastdown, road, stalled, coldstart");
@@ -100,6 +96,14 @@ int main(int argc, char** argv) {
     app.add_option("--trace", s.tracePath, "hex trace of every byte to this file");
     app.add_option("--link", s.linkPath, "make a symlink to the slave path");
     app.footer(std::string(sim::commandHelp()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings s;
+    CLI::App app{"Simulated MIKAS 5.4 / 7.1 ECU with echoing K-line adapter on a pseudo-terminal"};
+    addOptions(app, s);
     CLI11_PARSE(app, argc, argv);
 
     sim::SimulatedEcuOptions options;
