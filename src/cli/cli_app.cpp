@@ -1,0 +1,73 @@
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+
+#include "cli/exit_codes.h"
+#include "cli/line_setup.h"
+#include "cli/stop_signals.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+constexpr const char* overview =
+    "ecuprobe-cli: diagnostic tester for the MIKAS 5.4 and 7.1 engine ECUs of GAZ cars,\n"
+    "spoken to over a serial K-line adapter.";
+
+constexpr const char* examples =
+    "Examples:\n"
+    "  ecuprobe-cli --port /dev/ttyUSB0 connect\n"
+    "  ecuprobe-cli --com2 /dev/ttyUSB1 --port COM2 live --count 10 --tsv\n"
+    "  ecuprobe-cli faults --decoded\n"
+    "  ecuprobe-cli --simulate live --count 3\n"
+    "  ecuprobe-cli --simulate --sim-faults 13:20,131:60 clear-faults\n"
+    "  ecuprobe-cli --simulate monitor\n"
+    "Exit status: 0 done, 1 the port cannot be opened, 2 the ECU does not answer,\n"
+    "64 usage error, 73 the trace file cannot be written, 128+N stopped by signal N.\n"
+    "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C.";
+
+}  // namespace
+
+CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
+    app->footer(examples);
+    app->require_subcommand(1);
+    addGlobalOptions(*app, global);
+    addConnectCommand(*app, choice);
+    addLiveCommand(*app, choice);
+    addFaultsCommands(*app, choice);
+    addMonitorCommand(*app, choice);
+}
+
+CliApp::~CliApp() = default;
+
+std::optional<int> CliApp::parse(std::vector<std::string> args, std::ostream& out,
+                                 std::ostream& err) {
+    // CLI11 takes the arguments last first.
+    std::reverse(args.begin(), args.end());
+    try {
+        app->parse(args);
+    } catch (const CLI::ParseError& error) {
+        const int status = app->exit(error, out, err);
+        return status == 0 ? exitOk : exitUsage;
+    }
+    if (const std::string problem = crossCheck(global); !problem.empty()) {
+        err << problem << "\nRun with --help for more information.\n";
+        return exitUsage;
+    }
+    return std::nullopt;
+}
+
+int CliApp::run(std::ostream& out, std::ostream& err) {
+    StopSignals signals;
+    LineSetup line(global);
+    if (!line.ready()) {
+        err << "ecuprobe-cli: " << line.error() << '\n';
+        return line.errorExit();
+    }
+    RunContext context{global, line, out, err};
+    return choice.run(context);
+}
+
+}  // namespace ecuprobe::cli

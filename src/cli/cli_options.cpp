@@ -1,0 +1,117 @@
+#include "cli/cli_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include "platform/port_map.h"
+#include "sim/fault_spec.h"
+#include "sim/sim_types.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+CLI::Validator portValidator() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return parsePortChoice(text) ? "" : "expected COM1..COM4 or a device path, got " + text;
+        },
+        "COM1..COM4|PATH");
+}
+
+CLI::Validator scenarioValidator() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return sim::scenarioFromName(text)
+                       ? ""
+                       : "unknown scenario " + text +
+                             " (idle, runup, coastdown, road, stalled, coldstart)";
+        },
+        "SCENARIO");
+}
+
+CLI::Validator storedFaultsValidator() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return sim::parseStoredFaults(text) ? "" : "expected CODE:STATUS,... got " + text;
+        },
+        "CODE:STATUS,...");
+}
+
+CLI::Validator faultRuleValidator() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return sim::parseFaultRule(text) ? "" : "not a fault rule: " + text;
+        },
+        "RULE");
+}
+
+void addSimulatorOptions(CLI::App& app, GlobalOptions& options) {
+    CLI::Option* simulate =
+        app.add_option("--simulate", options.scenario,
+                       "Serve the tester from a built-in simulated ECU on a pseudo-terminal, "
+                       "bound to the chosen COM slot; SCENARIO: idle (default), runup, "
+                       "coastdown, road, stalled, coldstart")
+            ->expected(0, 1)
+            ->default_str("idle")
+            ->check(scenarioValidator())
+            ->group("Simulator");
+    app.add_option("--sim-faults", options.simStoredFaults,
+                   "Fault codes the simulated ECU has stored, code decimal and status hex, "
+                   "e.g. 13:20,131:60")
+        ->check(storedFaultsValidator())
+        ->needs(simulate)
+        ->group("Simulator");
+    app.add_option("--sim-fault", options.simFaultRules,
+                   "A line fault the simulator injects (repeatable), KIND[:OPTION,...], "
+                   "e.g. silence, silence:after=5, badsum:every=3,cmd=0x61")
+        ->check(faultRuleValidator())
+        ->needs(simulate)
+        ->group("Simulator");
+    simulate->each([&options](const std::string&) { options.simulate = true; });
+}
+
+}  // namespace
+
+std::optional<PortChoice> parsePortChoice(std::string_view text) {
+    if (const std::optional<int> index = platform::PortMap::comIndexOf(text)) {
+        return PortChoice{*index, std::nullopt};
+    }
+    if (text.find('/') == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return PortChoice{0, std::string(text)};
+}
+
+PortChoice GlobalOptions::portChoice() const {
+    return parsePortChoice(port).value_or(PortChoice{});
+}
+
+void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
+    app.add_option("--port", options.port,
+                   "Serial port: COM1..COM4 (a slot of the port map, default COM1) or a "
+                   "device path, which takes the COM1 slot")
+        ->check(portValidator());
+    for (std::size_t n = 0; n < options.comPaths.size(); ++n) {
+        const std::string name = "--com" + std::to_string(n + 1);
+        app.add_option(name, options.comPaths[n],
+                       "Device path of COM" + std::to_string(n + 1) + " (default: $ECUPROBE_COM" +
+                           std::to_string(n + 1) + ", else /dev/ttyS" + std::to_string(n) + ")")
+            ->type_name("PATH")
+            ->group("Port map");
+    }
+    app.add_option("--trace", options.tracePath,
+                   "Append every byte on the line, in hex with times, to FILE "
+                   "(default: $ECUPROBE_TRACE)")
+        ->type_name("FILE");
+    addSimulatorOptions(app, options);
+}
+
+std::string crossCheck(const GlobalOptions& options) {
+    if (options.simulate && options.portChoice().path) {
+        return "--port " + options.port +
+               " names a device, but --simulate serves a COM slot: give --port COM1..COM4";
+    }
+    return {};
+}
+
+}  // namespace ecuprobe::cli

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace ecuprobe::cli {
+
+// --port: COM1..COM4 picks a slot of the port map; a device path is put into
+// the COM1 slot, overriding --com1 and ECUPROBE_COM1.
+struct PortChoice {
+    int comIndex = 0;  // 0..3 for COM1..COM4
+    std::optional<std::string> path;
+
+    bool operator==(const PortChoice&) const = default;
+};
+
+// nullopt for anything that is neither COM1..COM4 (any case) nor a path (holds a '/').
+std::optional<PortChoice> parsePortChoice(std::string_view text);
+
+struct GlobalOptions {
+    std::string port = "COM1";
+    // --com1..--com4; empty where not given, so the environment decides.
+    std::array<std::string, 4> comPaths;
+    bool simulate = false;
+    std::string scenario = "idle";
+    std::string simStoredFaults;
+    std::vector<std::string> simFaultRules;
+    std::optional<std::string> tracePath;
+
+    PortChoice portChoice() const;
+};
+
+// Adds the options that come before the command; checks each value as it is parsed.
+void addGlobalOptions(CLI::App& app, GlobalOptions& options);
+
+// Combinations that no single option can check; the message for a usage error, or "".
+std::string crossCheck(const GlobalOptions& options);
+
+}  // namespace ecuprobe::cli

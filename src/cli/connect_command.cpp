@@ -1,0 +1,36 @@
+#include <CLI/CLI.hpp>
+
+#include "cli/command.h"
+#include "cli/exit_codes.h"
+#include "cli/session_scope.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+int runConnect(RunContext& run) {
+    SessionScope scope(run);
+    const int code = scope.connect();
+    if (code != exitOk) {
+        return code;
+    }
+    const ecu::EcuSession& session = scope.session();
+    run.out << "Статус: " << session.statusText << '\n';
+    run.out << "Тип ЭБУ: " << session.ecuName << '\n';
+    return exitStatusAfter(exitOk);
+}
+
+}  // namespace
+
+void addConnectCommand(CLI::App& app, CommandChoice& choice) {
+    CLI::App* command = app.add_subcommand(
+        "connect", "Connect to the ECU and show its type, then hand everything back");
+    command->footer(
+        "Examples:\n"
+        "  ecuprobe-cli connect\n"
+        "  ecuprobe-cli --port /dev/ttyUSB0 connect\n"
+        "  ecuprobe-cli --simulate connect");
+    command->callback([&choice] { choice.run = runConnect; });
+}
+
+}  // namespace ecuprobe::cli

@@ -1,0 +1,47 @@
+#include "cli/device_check.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace ecuprobe::cli {
+
+namespace {
+
+std::string reasonOf(int error) {
+    switch (error) {
+        case ENOENT:
+            return "no such device";
+        case EACCES:
+        case EPERM:
+            return "permission denied (is the user in the dialout group?)";
+        case EBUSY:
+            return "busy: another program holds it";
+        default:
+            return std::strerror(error);
+    }
+}
+
+}  // namespace
+
+std::string describeOpenFailure(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return reasonOf(errno);
+    }
+    std::string reason;
+    if (::isatty(fd) == 0) {
+        reason = "not a serial device";
+    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        reason = errno == EWOULDBLOCK ? reasonOf(EBUSY) : reasonOf(errno);
+    } else {
+        reason = "the line could not be set up (9600 8N1, raw)";
+    }
+    ::close(fd);
+    return reason;
+}
+
+}  // namespace ecuprobe::cli

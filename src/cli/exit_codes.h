@@ -1,0 +1,15 @@
+#pragma once
+
+namespace ecuprobe::cli {
+
+// Exit statuses, so that scripts can tell a missing adapter from a silent ECU.
+inline constexpr int exitOk = 0;
+inline constexpr int exitPortFailed = 1;
+inline constexpr int exitNoAnswer = 2;
+// sysexits.h: EX_USAGE, EX_CANTCREAT.
+inline constexpr int exitUsage = 64;
+inline constexpr int exitCannotCreate = 73;
+// A command cut short by a signal ends with 128 + the signal number, as a shell reports it.
+inline constexpr int exitSignalBase = 128;
+
+}  // namespace ecuprobe::cli

@@ -1,0 +1,100 @@
+#include "cli/line_setup.h"
+
+#include <pthread.h>
+
+#include <csignal>
+
+#include "cli/exit_codes.h"
+#include "link/serial_port.h"
+#include "sim/fault_spec.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+// The server thread must not take Ctrl-C: the main thread's wait on stdin has to
+// be the one interrupted, so the thread starts with the stop signals blocked.
+void startWithStopSignalsBlocked(sim::PtyServer& server) {
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
+    server.start();
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+sim::SimulatedEcuOptions simulatorOptions(const GlobalOptions& options) {
+    sim::SimulatedEcuOptions chosen;
+    chosen.scenario = sim::scenarioFromName(options.scenario).value_or(sim::Scenario::idle);
+    if (!options.simStoredFaults.empty()) {
+        chosen.faults = sim::parseStoredFaults(options.simStoredFaults).value_or(chosen.faults);
+    }
+    return chosen;
+}
+
+}  // namespace
+
+LineSetup::LineSetup(const GlobalOptions& options)
+    : slot(options.portChoice().comIndex), ports(portMapFor(options)) {
+    if (options.simulate && !startSimulator(options)) {
+        problemExit = exitPortFailed;
+        return;
+    }
+    wiring = std::make_unique<link::LinkWiring>(ports, options.tracePath);
+    if (options.tracePath && !wiring->tracing()) {
+        problem = "cannot write the trace file " + *options.tracePath;
+        problemExit = exitCannotCreate;
+    }
+}
+
+LineSetup::~LineSetup() {
+    wiring.reset();
+    if (server) {
+        server->stop();
+    }
+}
+
+int LineSetup::portNumber() const {
+    return link::SerialPort::firstPortNumber + slot;
+}
+
+const std::string& LineSetup::devicePath() const {
+    return ports.path(slot);
+}
+
+platform::PortMap LineSetup::portMapFor(const GlobalOptions& options) {
+    platform::PortMap map = platform::PortMap::fromEnvironment();
+    for (std::size_t n = 0; n < options.comPaths.size(); ++n) {
+        if (!options.comPaths[n].empty()) {
+            map.setPath(static_cast<int>(n), options.comPaths[n]);
+        }
+    }
+    const PortChoice choice = options.portChoice();
+    if (choice.path) {
+        map.setPath(choice.comIndex, *choice.path);
+    }
+    return map;
+}
+
+bool LineSetup::startSimulator(const GlobalOptions& options) {
+    simulator = std::make_unique<sim::SimulatedEcu>(simClock, simulatorOptions(options));
+    for (const std::string& text : options.simFaultRules) {
+        if (const auto rule = sim::parseFaultRule(text)) {
+            simulator->addFault(*rule);
+        }
+    }
+    sim::PtyServer::Options serving;
+    serving.pacing = true;
+    server = std::make_unique<sim::PtyServer>(*simulator, serving);
+    if (!server->open()) {
+        problem = "simulator: " + server->error();
+        return false;
+    }
+    ports.setPath(slot, server->slavePath());
+    startWithStopSignalsBlocked(*server);
+    return true;
+}
+
+}  // namespace ecuprobe::cli

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "link/link_wiring.h"
+#include "platform/clock.h"
+#include "platform/port_map.h"
+#include "sim/pty_server.h"
+#include "sim/simulated_ecu.h"
+
+namespace ecuprobe::cli {
+
+// Puts the process-wide link on the device the options choose: the port map
+// from the environment, --com1..--com4 and --port, and with --simulate a
+// simulated ECU served on a pseudo-terminal in the chosen slot, which the
+// tester then opens like any adapter.
+class LineSetup {
+public:
+    explicit LineSetup(const GlobalOptions& options);
+    LineSetup(const LineSetup&) = delete;
+    LineSetup& operator=(const LineSetup&) = delete;
+    ~LineSetup();
+
+    // False when the simulator or the trace file could not be set up; error() says why.
+    bool ready() const { return problem.empty(); }
+    const std::string& error() const { return problem; }
+    int errorExit() const { return problemExit; }
+
+    // The chosen slot: 0..3 for COM1..COM4, and its number as the session keeps it (2..5).
+    int comIndex() const { return slot; }
+    int portNumber() const;
+    // The device path behind the chosen slot.
+    const std::string& devicePath() const;
+
+private:
+    bool startSimulator(const GlobalOptions& options);
+    static platform::PortMap portMapFor(const GlobalOptions& options);
+
+    int slot = 0;
+    std::string problem;
+    int problemExit = 0;
+    platform::PortMap ports;
+    // The simulator outlives the link so that the tester's side closes first.
+    platform::RealClock simClock;
+    std::unique_ptr<sim::SimulatedEcu> simulator;
+    std::unique_ptr<sim::PtyServer> server;
+    std::unique_ptr<link::LinkWiring> wiring;
+};
+
+}  // namespace ecuprobe::cli

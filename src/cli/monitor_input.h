@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "console/panel_controls.h"
+
+namespace ecuprobe::cli {
+
+// What a line typed into the monitor asks for.
+enum class MonitorVerb { click, period, quit, help };
+
+struct MonitorCommand {
+    MonitorVerb verb = MonitorVerb::help;
+    console::ControlId control = 0;  // for click
+    std::string argument;            // for period: the text for the period box
+
+    bool operator==(const MonitorCommand&) const = default;
+};
+
+// A command, or the message for a line that is none; neither for a blank line.
+struct ParsedLine {
+    std::optional<MonitorCommand> command;
+    std::string error;
+};
+
+ParsedLine parseMonitorLine(std::string_view line);
+
+// The word that clicks a control, with its argument where one is needed: "inj 1", "pump".
+struct ControlWord {
+    std::string_view words;
+    console::ControlId control;
+};
+
+// Every control the monitor can click, by the words that click it.
+std::span<const ControlWord> controlWords();
+// The words for a control, empty when the monitor has none.
+std::string_view wordsFor(console::ControlId control);
+
+std::string monitorHelp();
+
+}  // namespace ecuprobe::cli
