@@ -101,7 +101,7 @@ WriteOutcome InMemorySerialDevice::write(const std::uint8_t* data, std::size_t c
         return {0, IoStatus::gone};
     }
     peer.get().fromTester({data, count});
-    return {count, IoStatus::ok};
+    return {count, failure == Failure::writeCallAfterSending ? IoStatus::failed : IoStatus::ok};
 }
 
 void InMemorySerialDevice::flushInput() {

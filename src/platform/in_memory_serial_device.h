@@ -55,6 +55,8 @@ public:
         close,
         readCall,
         writeCall,
+        // The bytes go out, yet the call reports failure.
+        writeCallAfterSending,
     };
 
     InMemorySerialDevice(Clock& lineClock, WirePeer& farEnd) : clock(lineClock), peer(farEnd) {}

@@ -1,0 +1,261 @@
+#include "link/frame_exchange.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "link/link_fixture.h"
+#include "link/wire_examples.h"
+
+namespace ecuprobe::link {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::LinkTest;
+using testing_support::WireExample;
+using Failure = platform::InMemorySerialDevice::Failure;
+
+void putRequest(FrameExchange& link, const Bytes& payload) {
+    std::copy(payload.begin(), payload.end(), link.request.begin());
+}
+
+class SendRequestWire : public LinkTest, public testing::WithParamInterface<WireExample> {};
+
+TEST_P(SendRequestWire, PutsTheFrameOnTheWire) {
+    platform::EchoPeer echoPeer;
+    device.setPeer(echoPeer);
+    openPort();
+    putRequest(link, GetParam().payload);
+    EXPECT_EQ(link.sendRequest(static_cast<int>(GetParam().payload.size())), 0);
+    EXPECT_EQ(echoPeer.written, GetParam().wire);
+    EXPECT_EQ(link.errorCount, 0);
+    // The transmit buffer now holds the frame, then zeros.
+    const Bytes held(link.request.begin(),
+                     link.request.begin() + static_cast<long>(GetParam().wire.size()));
+    EXPECT_EQ(held, GetParam().wire);
+    EXPECT_TRUE(std::all_of(link.request.begin() + static_cast<long>(GetParam().wire.size()),
+                            link.request.end(), [](std::uint8_t b) { return b == 0; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(WireExamples, SendRequestWire,
+                         testing::ValuesIn(testing_support::requestWireExamples));
+
+struct LimitCase {
+    const char* name;
+    int n;
+    std::size_t escapes;  // payload bytes 0x40 at the start; the rest are 0x01
+    std::uint8_t result;
+    std::size_t wireLength;
+};
+
+class SendRequestLimits : public LinkTest, public testing::WithParamInterface<LimitCase> {};
+
+TEST_P(SendRequestLimits, RefusesWhatCannotBeSentAndSendsNothing) {
+    openPort();
+    std::fill(link.request.begin(), link.request.end(), 0x01);
+    std::fill_n(link.request.begin(), GetParam().escapes, 0x40);
+    EXPECT_EQ(link.sendRequest(GetParam().n), GetParam().result);
+    EXPECT_EQ(peer.written.size(), GetParam().wireLength);
+    EXPECT_EQ(link.errorCount, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, SendRequestLimits,
+                         testing::Values(LimitCase{"Empty", 0, 0, 1, 0},
+                                         LimitCase{"Longest", 251, 0, 0, 253},
+                                         LimitCase{"OneTooLong", 252, 0, 1, 0},
+                                         LimitCase{"EscapedToTheLongestWrite", 251, 2, 0, 255},
+                                         LimitCase{"EscapedPastOneWrite", 251, 3, 1, 0},
+                                         LimitCase{"AllEscapes", 251, 251, 1, 0}),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(LinkTest, RefusedRequestStillZeroesTheBufferBeforeItsLastByte) {
+    std::fill(link.request.begin(), link.request.end(), 0xAA);
+    EXPECT_EQ(link.sendRequest(0), 1);
+    EXPECT_TRUE(std::all_of(link.request.begin(), link.request.begin() + 255,
+                            [](std::uint8_t b) { return b == 0; }));
+    EXPECT_EQ(link.request[255], 0xAA);
+}
+
+struct ReceiveCase {
+    const char* name;
+    Bytes arriving;
+    int timedOut;
+    Bytes response;  // then zeros up to index 254
+};
+
+class ReceiveResponse : public LinkTest, public testing::WithParamInterface<ReceiveCase> {};
+
+TEST_P(ReceiveResponse, CollectsOneFrameOrTimesOut) {
+    openPort();
+    std::fill(link.response.begin(), link.response.end(), 0xEE);
+    peer.arrive(GetParam().arriving);
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_EQ(link.timedOut, GetParam().timedOut);
+    Bytes expected = GetParam().response;
+    expected.resize(255, 0);
+    expected.push_back(0xEE);  // the last byte is never cleared
+    EXPECT_EQ(Bytes(link.response.begin(), link.response.end()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ReceiveResponse,
+    testing::Values(ReceiveCase{"PlainFrame", {0x09, 0xF7, 0x0D}, 0, {0x09, 0xF7, 0x0D}},
+                    ReceiveCase{
+                        "EscapedTerminatorIsData", {0x40, 0xCD, 0xF3, 0x0D}, 0, {0x0D, 0xF3, 0x0D}},
+                    ReceiveCase{"DropsFrameWithBadSumAndTakesTheNext",
+                                {0x01, 0x02, 0x03, 0x04, 0x0D, 0x09, 0xF7, 0x0D},
+                                0,
+                                {0x09, 0xF7, 0x0D, 0x04, 0x0D}},
+                    ReceiveCase{"PartialFrameTimesOutAndStays", {0x09, 0xF7}, 1, {0x09, 0xF7}},
+                    ReceiveCase{"OnlyBadSumsTimeOut", {0x09, 0xF6, 0x0D}, 1, {0x09, 0xF6, 0x0D}},
+                    ReceiveCase{"SilenceTimesOutWithAllZero", {}, 1, {}}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(LinkTest, SilenceEndsTheReceiveAfterTheLimitInTwentyMillisecondSteps) {
+    openPort();
+    // Each empty read waits 21 ms and counts 20: 200 ms is 10 empty reads.
+    const struct {
+        std::uint16_t limitMs;
+        std::uint64_t waitedMs;
+    } cases[] = {{100, 5 * 21}, {200, 10 * 21}, {300, 15 * 21}, {210, 11 * 21}};
+    for (const auto& c : cases) {
+        const std::uint64_t before = virtualMs();
+        link.setResponseTimeout(c.limitMs);
+        link.receiveResponse();
+        EXPECT_EQ(link.timedOut, 1) << c.limitMs;
+        EXPECT_EQ(virtualMs() - before, c.waitedMs) << c.limitMs;
+    }
+}
+
+TEST_F(LinkTest, SilenceIsCountedFromTheLastByte) {
+    openPort();
+    const std::uint8_t frame[] = {0x09, 0xF7, 0x0D};
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        peer.arriveAt(180 * (i + 1), std::span(frame).subspan(i, 1));
+    }
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_EQ(link.timedOut, 0);
+    EXPECT_GE(virtualMs(), 540u);
+}
+
+TEST_F(LinkTest, ByteAfterTheSilenceLimitComesTooLate) {
+    openPort();
+    const std::uint8_t frame[] = {0x09, 0xF7, 0x0D};
+    peer.arriveAt(250, frame);
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_EQ(link.timedOut, 1);
+    EXPECT_EQ(virtualMs(), 210u);
+}
+
+TEST_F(LinkTest, ValidFrameEndsTheReceiveWithoutWaitingForSilence) {
+    openPort();
+    peer.arrive(Bytes{0x09, 0xF7, 0x0D, 0x55, 0x66});
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_EQ(link.timedOut, 0);
+    EXPECT_EQ(virtualMs(), 0u);
+    EXPECT_EQ(peer.taken, 3u);
+}
+
+TEST_F(LinkTest, ClosedPortReceiveFailsTenReadsWithoutWaiting) {
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_EQ(link.timedOut, 1);
+    EXPECT_EQ(link.errorCount, 10);
+    EXPECT_EQ(virtualMs(), 0u);
+}
+
+TEST_F(LinkTest, StaleBytesAreFlushedBeforeTheEchoIsRead) {
+    openPort();
+    peer.arrive(Bytes{0x09, 0xF7, 0x0D});  // a late answer to an earlier request
+    peer.reply({0x05, 0xFB, 0x0D});
+    putRequest(link, {0x63});
+    ASSERT_EQ(link.sendRequest(1), 0);
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(link.timedOut, 0);
+    EXPECT_EQ(link.response[0], 0x05);
+}
+
+TEST_F(LinkTest, FailedWriteIsCountedAndTheReceiveStillRuns) {
+    openPort();
+    device.failAt(Failure::writeCall);
+    putRequest(link, {0x63});
+    EXPECT_EQ(link.sendRequest(1), 0);
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_EQ(link.timedOut, 1);
+    EXPECT_EQ(link.errorCount, 1);
+}
+
+// A peer that never stops talking and never completes a valid frame; optionally
+// each byte takes msPerByte of virtual time to come.
+class EndlessPeer : public platform::WirePeer {
+public:
+    EndlessPeer(platform::FakeClock& lineClock, Bytes repeating, std::uint32_t perByteMs)
+        : clock(lineClock), pattern(std::move(repeating)), msPerByte(perByteMs) {}
+
+    void fromTester(std::span<const std::uint8_t>) override {}
+    std::size_t toTester(std::uint8_t* buffer, std::size_t max) override {
+        const std::size_t n = msPerByte == 0 ? max : std::min<std::size_t>(max, 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            buffer[i] = pattern[sent++ % pattern.size()];
+        }
+        clock.advance(msPerByte * static_cast<std::uint32_t>(n));
+        return n;
+    }
+
+    std::size_t sent = 0;
+
+private:
+    platform::FakeClock& clock;
+    Bytes pattern;
+    std::uint32_t msPerByte;
+};
+
+struct GarbageCase {
+    const char* name;
+    Bytes pattern;
+    std::uint32_t msPerByte;
+};
+
+class EndlessGarbage : public LinkTest, public testing::WithParamInterface<GarbageCase> {};
+
+TEST_P(EndlessGarbage, CannotHoldTheReceiveBeyondOneSecondOr512Bytes) {
+    EndlessPeer endless(clock, GetParam().pattern, GetParam().msPerByte);
+    device.setPeer(endless);
+    openPort();
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_EQ(link.timedOut, 1);
+    EXPECT_LE(endless.sent, 512u);
+    EXPECT_LE(virtualMs(), 1000u + 21u);
+    if (GetParam().msPerByte == 0) {
+        EXPECT_EQ(endless.sent, 512u);
+    } else {
+        EXPECT_GE(virtualMs(), 1000u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, EndlessGarbage,
+                         testing::Values(GarbageCase{"PlainBytes", {0x01}, 0},
+                                         GarbageCase{"Escapes", {0x40}, 0},
+                                         GarbageCase{"FramesWithBadSums", {0x09, 0xF6, 0x0D}, 0},
+                                         GarbageCase{"EscapedTerminators", {0x40, 0x0D}, 0},
+                                         GarbageCase{"SlowDrip", {0x01, 0x0D}, 5}),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST(ProcessLink, IsOneObjectForTheWholeProcess) {
+    EXPECT_EQ(&processLink(), &processLink());
+    EXPECT_EQ(processLink().responseTimeoutMs, 100);
+    EXPECT_EQ(processLink().byteTimeoutMs, 20);
+}
+
+}  // namespace
+}  // namespace ecuprobe::link

@@ -1,0 +1,158 @@
+#include "platform/posix_serial_device.h"
+
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "platform/pty_pair.h"
+
+// Integration tests over a real pseudo-terminal: these wait for real, with short
+// deadlines, and prove what the kernel does with the settings.
+namespace ecuprobe::platform {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testing_support::PtyPair;
+
+const LineSettings kLine{9600, 8, Parity::none, 1, true, false, false, false, true, true};
+
+// Every byte that a cooked terminal would translate, swallow or act on: CR, LF,
+// XON, XOFF, NUL, the escape byte, ^C, ^D, ^U, ^Z, DEL and a high byte.
+const Bytes kControlBytes{0x0D, 0x0A, 0x11, 0x13, 0x00, 0x40, 0x03, 0x04, 0x15, 0x1A, 0x7F, 0xFF};
+
+class PosixSerialDeviceTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(pty.ready()); }
+
+    void openConfigured(const ReadTimeouts& timeouts) {
+        ASSERT_TRUE(device.open(pty.slavePath));
+        LineSettings found;
+        ASSERT_TRUE(device.readLineSettings(found));
+        device.applyLineSettings(kLine);
+        ASSERT_TRUE(device.setTimeouts(timeouts));
+    }
+
+    static std::int64_t msSince(std::chrono::steady_clock::time_point start) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - start)
+            .count();
+    }
+
+    PtyPair pty;
+    PosixSerialDevice device;
+};
+
+TEST_F(PosixSerialDeviceTest, ControlBytesCrossUnchangedInBothDirections) {
+    openConfigured({200, 0, 2000});
+    ASSERT_TRUE(pty.send(kControlBytes));
+    Bytes got(kControlBytes.size());
+    const ReadOutcome read = device.read(got.data(), got.size());
+    EXPECT_EQ(read.status, IoStatus::ok);
+    EXPECT_EQ(got, kControlBytes);
+
+    const WriteOutcome written = device.write(kControlBytes.data(), kControlBytes.size());
+    EXPECT_EQ(written.status, IoStatus::ok);
+    EXPECT_EQ(written.count, kControlBytes.size());
+    EXPECT_EQ(pty.receive(kControlBytes.size()), kControlBytes);
+}
+
+TEST_F(PosixSerialDeviceTest, PtyCannotRaiseDtrAndRtsButTakesTheRest) {
+    ASSERT_TRUE(device.open(pty.slavePath));
+    LineSettings found;
+    ASSERT_TRUE(device.readLineSettings(found));
+    EXPECT_FALSE(device.applyLineSettings(kLine));
+    LineSettings now;
+    ASSERT_TRUE(device.readLineSettings(now));
+    now.dtr = true;
+    now.rts = true;
+    EXPECT_EQ(now, kLine);
+}
+
+TEST_F(PosixSerialDeviceTest, CloseRestoresTheSettingsFoundAtOpen) {
+    termios before{};
+    ASSERT_EQ(tcgetattr(pty.master, &before), 0);
+    openConfigured({20, 1, 20});
+    termios during{};
+    ASSERT_EQ(tcgetattr(pty.master, &during), 0);
+    EXPECT_NE(during.c_lflag, before.c_lflag);
+    EXPECT_TRUE(device.close());
+    termios after{};
+    ASSERT_EQ(tcgetattr(pty.master, &after), 0);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+}
+
+TEST_F(PosixSerialDeviceTest, OpenIsExclusiveUntilClosed) {
+    ASSERT_TRUE(device.open(pty.slavePath));
+    PosixSerialDevice second;
+    EXPECT_FALSE(second.open(pty.slavePath));
+    EXPECT_TRUE(device.close());
+    EXPECT_TRUE(second.open(pty.slavePath));
+}
+
+TEST_F(PosixSerialDeviceTest, MissingPathDoesNotOpen) {
+    EXPECT_FALSE(device.open("/dev/ecuprobe-no-such-device"));
+    EXPECT_FALSE(device.isOpen());
+}
+
+TEST_F(PosixSerialDeviceTest, NonTerminalOpensButHasNoLineSettings) {
+    ASSERT_TRUE(device.open("/dev/null"));
+    LineSettings found;
+    EXPECT_FALSE(device.readLineSettings(found));
+}
+
+TEST_F(PosixSerialDeviceTest, SilentLineTimesOutAfterTheTotalDeadline) {
+    openConfigured({20, 1, 20});
+    const auto start = std::chrono::steady_clock::now();
+    std::uint8_t byte = 0;
+    const ReadOutcome read = device.read(&byte, 1);
+    EXPECT_EQ(read.status, IoStatus::timedOut);
+    EXPECT_EQ(read.count, 0u);
+    EXPECT_GE(msSince(start), 21);
+}
+
+TEST_F(PosixSerialDeviceTest, ReadEndsOnTheGapAfterTheLastByte) {
+    openConfigured({30, 0, 2000});
+    ASSERT_TRUE(pty.send({0x09, 0xF7}));
+    Bytes got(10);
+    const ReadOutcome read = device.read(got.data(), got.size());
+    EXPECT_EQ(read.status, IoStatus::timedOut);
+    ASSERT_EQ(read.count, 2u);
+    EXPECT_EQ(got[1], 0xF7);
+}
+
+TEST_F(PosixSerialDeviceTest, FlushInputDropsBytesThatWereWaiting) {
+    openConfigured({0, 0, 50});
+    ASSERT_TRUE(pty.send({0x09, 0xF7, 0x0D}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    device.flushInput();
+    std::uint8_t byte = 0;
+    EXPECT_EQ(device.read(&byte, 1).count, 0u);
+}
+
+TEST_F(PosixSerialDeviceTest, ClosedMasterIsAGoneDeviceNotATimeout) {
+    openConfigured({20, 1, 500});
+    pty.closeMaster();
+    std::uint8_t byte = 0x63;
+    EXPECT_EQ(device.read(&byte, 1).status, IoStatus::gone);
+    EXPECT_EQ(device.write(&byte, 1).status, IoStatus::gone);
+}
+
+TEST_F(PosixSerialDeviceTest, ClosedDeviceFailsEveryCall) {
+    std::uint8_t byte = 0;
+    LineSettings found;
+    ReadTimeouts timeouts;
+    EXPECT_EQ(device.read(&byte, 1).status, IoStatus::failed);
+    EXPECT_EQ(device.write(&byte, 1).status, IoStatus::failed);
+    EXPECT_FALSE(device.readLineSettings(found));
+    EXPECT_FALSE(device.readTimeouts(timeouts));
+    EXPECT_FALSE(device.setTimeouts(timeouts));
+}
+
+}  // namespace
+}  // namespace ecuprobe::platform
