@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include "platform/port_map.h"
 #include "sim/fault_spec.h"
 #include "sim/sim_types.h"
 
@@ -84,6 +83,19 @@ std::optional<PortChoice> parsePortChoice(std::string_view text) {
 
 PortChoice GlobalOptions::portChoice() const {
     return parsePortChoice(port).value_or(PortChoice{});
+}
+
+platform::PortMap portMapFor(const GlobalOptions& options, platform::PortMap base) {
+    for (std::size_t n = 0; n < options.comPaths.size(); ++n) {
+        if (!options.comPaths[n].empty()) {
+            base.setPath(static_cast<int>(n), options.comPaths[n]);
+        }
+    }
+    const PortChoice choice = options.portChoice();
+    if (choice.path) {
+        base.setPath(choice.comIndex, *choice.path);
+    }
+    return base;
 }
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options) {

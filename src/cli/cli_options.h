@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/port_map.h"
+
 namespace CLI {
 class App;
 }
@@ -36,6 +38,10 @@ struct GlobalOptions {
 
     PortChoice portChoice() const;
 };
+
+// The port map the options ask for: base (the environment's) with --com1..--com4
+// and a --port path laid over it.
+platform::PortMap portMapFor(const GlobalOptions& options, platform::PortMap base);
 
 // Adds the options that come before the command; checks each value as it is parsed.
 void addGlobalOptions(CLI::App& app, GlobalOptions& options);

@@ -37,7 +37,8 @@ sim::SimulatedEcuOptions simulatorOptions(const GlobalOptions& options) {
 }  // namespace
 
 LineSetup::LineSetup(const GlobalOptions& options)
-    : slot(options.portChoice().comIndex), ports(portMapFor(options)) {
+    : slot(options.portChoice().comIndex),
+      ports(portMapFor(options, platform::PortMap::fromEnvironment())) {
     if (options.simulate && !startSimulator(options)) {
         problemExit = exitPortFailed;
         return;
@@ -62,20 +63,6 @@ int LineSetup::portNumber() const {
 
 const std::string& LineSetup::devicePath() const {
     return ports.path(slot);
-}
-
-platform::PortMap LineSetup::portMapFor(const GlobalOptions& options) {
-    platform::PortMap map = platform::PortMap::fromEnvironment();
-    for (std::size_t n = 0; n < options.comPaths.size(); ++n) {
-        if (!options.comPaths[n].empty()) {
-            map.setPath(static_cast<int>(n), options.comPaths[n]);
-        }
-    }
-    const PortChoice choice = options.portChoice();
-    if (choice.path) {
-        map.setPath(choice.comIndex, *choice.path);
-    }
-    return map;
 }
 
 bool LineSetup::startSimulator(const GlobalOptions& options) {

@@ -36,7 +36,6 @@ public:
 
 private:
     bool startSimulator(const GlobalOptions& options);
-    static platform::PortMap portMapFor(const GlobalOptions& options);
 
     int slot = 0;
     std::string problem;

@@ -92,8 +92,9 @@ void appendSwitches(std::string& text, const PanelSnapshot& shown) {
                         std::string(wordsFor(id)) + "]");
     }
     const ControlId release = control::releaseControls;
-    cells.push_back((shown.isEnabled(release) ? "[ ] " : "( ) ") +
-                    std::string(console::caption(release)) + "  [release]");
+    const std::string button(console::caption(release));
+    cells.push_back((shown.isEnabled(release) ? "[" + button + "]" : "(" + button + ")") +
+                    "  [release]");
     appendInPairs(text, cells);
 }
 

@@ -1,0 +1,138 @@
+#include "cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+#include "cli/exit_codes.h"
+
+namespace ecuprobe::cli {
+namespace {
+
+struct PortCase {
+    const char* text;
+    std::optional<PortChoice> expected;
+};
+
+class PortOption : public testing::TestWithParam<PortCase> {};
+
+TEST_P(PortOption, NamesASlotOrAPathInTheFirstSlot) {
+    EXPECT_EQ(parsePortChoice(GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, PortOption,
+                         testing::Values(PortCase{"COM1", PortChoice{0, std::nullopt}},
+                                         PortCase{"com3", PortChoice{2, std::nullopt}},
+                                         PortCase{"COM4", PortChoice{3, std::nullopt}},
+                                         PortCase{"/dev/ttyUSB0", PortChoice{0, "/dev/ttyUSB0"}},
+                                         PortCase{"./k-line", PortChoice{0, "./k-line"}},
+                                         PortCase{"COM5", std::nullopt},
+                                         PortCase{"COM0", std::nullopt},
+                                         PortCase{"ttyUSB0", std::nullopt},
+                                         PortCase{"", std::nullopt}));
+
+TEST(PortOption, PathTakesTheFirstSlotOverComOneWhileOtherSlotsKeepTheirs) {
+    GlobalOptions options;
+    options.comPaths = {"/dev/ttyUSB7", "/dev/ttyUSB1", "", ""};
+    options.port = "/dev/ttyACM0";
+    const platform::PortMap map = portMapFor(options, platform::PortMap());
+    EXPECT_EQ(map.path(0), "/dev/ttyACM0");
+    EXPECT_EQ(map.path(1), "/dev/ttyUSB1");
+    EXPECT_EQ(map.path(2), "/dev/ttyS2");
+}
+
+TEST(PortOption, ComOptionOverridesTheBaseMap) {
+    platform::PortMap base;
+    base.setPath(2, "/dev/from-environment");
+    base.setPath(3, "/dev/also-from-environment");
+    GlobalOptions options;
+    options.comPaths[2] = "/dev/ttyUSB3";
+    const platform::PortMap map = portMapFor(options, base);
+    EXPECT_EQ(map.path(2), "/dev/ttyUSB3");
+    EXPECT_EQ(map.path(3), "/dev/also-from-environment");
+}
+
+struct ParseResult {
+    std::optional<int> status;
+    std::string out;
+    std::string err;
+};
+
+ParseResult parse(CliApp& app, std::vector<std::string> args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::optional<int> status = app.parse(std::move(args), out, err);
+    return {status, out.str(), err.str()};
+}
+
+class BadUsage : public testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(BadUsage, EndsWithUsageStatusAndAMessage) {
+    CliApp app;
+    const ParseResult result = parse(app, GetParam());
+    EXPECT_EQ(result.status, exitUsage);
+    EXPECT_NE(result.err, "");
+}
+
+using Args = std::vector<std::string>;
+
+INSTANTIATE_TEST_SUITE_P(Cases, BadUsage,
+                         testing::Values(Args{}, Args{"bogus"}, Args{"--port", "COM5", "connect"},
+                                         Args{"--nosuch", "connect"}, Args{"live", "--count", "-1"},
+                                         Args{"live", "--count", "many"},
+                                         Args{"live", "--period", "-0.5"},
+                                         Args{"monitor", "--period", "3"},
+                                         Args{"--simulate", "nosuch", "live"},
+                                         Args{"--sim-faults", "13:20", "faults"},
+                                         Args{"--simulate", "--sim-faults", "13", "faults"},
+                                         Args{"--simulate", "--sim-fault", "bogus", "connect"},
+                                         Args{"--simulate", "--port", "/dev/ttyUSB0", "connect"},
+                                         Args{"connect", "live"}));
+
+TEST(CommandLine, HelpAtEveryLevelEndsWithZeroAndShowsExamples) {
+    for (const Args& args :
+         {Args{"--help"}, Args{"connect", "--help"}, Args{"live", "--help"},
+          Args{"faults", "--help"}, Args{"clear-faults", "--help"}, Args{"monitor", "--help"}}) {
+        CliApp app;
+        const ParseResult result = parse(app, args);
+        EXPECT_EQ(result.status, exitOk) << args[0];
+        EXPECT_NE(result.out.find("Examples:"), std::string::npos) << args[0];
+    }
+}
+
+TEST(CommandLine, SimulateTakesAnOptionalScenarioWithoutSwallowingTheCommand) {
+    struct Case {
+        Args args;
+        bool simulate;
+        const char* scenario;
+    };
+    for (const Case& c : {Case{{"live"}, false, "idle"}, Case{{"--simulate", "live"}, true, "idle"},
+                          Case{{"--simulate", "coastdown", "live"}, true, "coastdown"},
+                          Case{{"--simulate", "--port", "COM3", "faults"}, true, "idle"}}) {
+        CliApp app;
+        const ParseResult result = parse(app, c.args);
+        EXPECT_EQ(result.status, std::nullopt) << result.err;
+        EXPECT_EQ(app.options().simulate, c.simulate) << c.args.size();
+        EXPECT_EQ(app.options().scenario, c.scenario);
+    }
+}
+
+TEST(CommandLine, GlobalOptionsReachTheirFields) {
+    CliApp app;
+    const ParseResult result =
+        parse(app, {"--com2", "/dev/ttyUSB1", "--port", "com2", "--trace", "t.log", "--simulate",
+                    "--sim-faults", "13:20,131:60", "--sim-fault", "silence:after=5", "connect"});
+    ASSERT_EQ(result.status, std::nullopt) << result.err;
+    const GlobalOptions& options = app.options();
+    EXPECT_EQ(options.portChoice(), (PortChoice{1, std::nullopt}));
+    EXPECT_EQ(options.comPaths[1], "/dev/ttyUSB1");
+    EXPECT_EQ(options.tracePath, "t.log");
+    EXPECT_EQ(options.simStoredFaults, "13:20,131:60");
+    EXPECT_EQ(options.simFaultRules, Args{"silence:after=5"});
+}
+
+}  // namespace
+}  // namespace ecuprobe::cli
