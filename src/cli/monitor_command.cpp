@@ -116,11 +116,12 @@ int runMonitor(RunContext& run, const MonitorOptions& options) {
     PanelView view(run.out, ::isatty(STDOUT_FILENO) == 1);
     const bool answered = pollLoop(panel, timer, view, message);
     panel.onDestroy();
-    run.out << "Управление возвращено ЭБУ, порт закрыт.\n";
     if (!answered) {
+        run.out << "Порт закрыт.\n";
         reportNoAnswer(run);
         return exitNoAnswer;
     }
+    run.out << "Управление возвращено ЭБУ, порт закрыт.\n";
     return exitOk;
 }
 
