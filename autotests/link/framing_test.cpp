@@ -96,6 +96,16 @@ INSTANTIATE_TEST_SUITE_P(
                    {0x01, 0x02, 0x03, 0x04, 0x0D, 0x09, 0xF7, 0x0D},
                    FeedResult::complete,
                    {0x09, 0xF7, 0x0D, 0x04, 0x0D}},
+        // Found by fuzzing: the unescaped checksum can be 0x0D or 0x40, and then the
+        // frame cannot be read back as it was sent.
+        DecodeCase{"ChecksumThatIsATerminatorLeavesAnEmptyFrame",
+                   {0xF3, 0x0D, 0x0D},
+                   FeedResult::complete,
+                   {0x0D, 0x0D, 0x00}},
+        DecodeCase{"ChecksumThatIsTheEscapeByteSwallowsTheTerminator",
+                   {0xF3, 0x02, 0x40, 0xCD, 0xCD, 0xCD, 0x02, 0x22, 0x40, 0x0D},
+                   FeedResult::collecting,
+                   {0xF3, 0x02, 0x0D, 0xCD, 0xCD, 0x02, 0x22, 0x4D}},
         DecodeCase{
             "UnfinishedFrameKeepsCollecting", {0x09, 0xF7}, FeedResult::collecting, {0x09, 0xF7}}),
     [](const auto& testCase) { return testCase.param.name; });

@@ -185,9 +185,10 @@ bool PosixSerialDevice::setModemLines(bool dtr, bool rts) {
 // Drivers without the request (ENOTTY, EINVAL) simply keep their latency.
 void PosixSerialDevice::requestLowLatency() {
 #if defined(__linux__) && defined(TIOCGSERIAL)
+    constexpr int lowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
     serial_struct serial{};
-    if (ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & ASYNC_LOW_LATENCY) == 0) {
-        serial.flags |= ASYNC_LOW_LATENCY;
+    if (ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & lowLatency) == 0) {
+        serial.flags |= lowLatency;
         ioctl(fd, TIOCSSERIAL, &serial);
     }
 #endif
