@@ -71,7 +71,7 @@ TEST_F(LinkOverPty, FrameWithControlBytesCrossesUnchangedBothWays) {
     LinkWiring wiring(ports, tracePath);
     FrameExchange& link = wiring.link();
     // Room for a loaded machine to schedule the adapter thread before the echo deadline.
-    link.byteTimeoutMs = 200;
+    link.byteTimeoutMs = 1000;
     ASSERT_EQ(link.open(2), 0);
     Bytes seen;
     std::thread adapter([&] {

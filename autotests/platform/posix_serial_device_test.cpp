@@ -4,7 +4,6 @@
 #include <termios.h>
 
 #include <chrono>
-#include <thread>
 #include <vector>
 
 #include "platform/pty_pair.h"
@@ -127,11 +126,14 @@ TEST_F(PosixSerialDeviceTest, ReadEndsOnTheGapAfterTheLastByte) {
 }
 
 TEST_F(PosixSerialDeviceTest, FlushInputDropsBytesThatWereWaiting) {
-    openConfigured({0, 0, 50});
+    openConfigured({0, 0, 2000});
+    // One write reaches the slave in one piece: once its first byte can be read,
+    // the rest is waiting too.
     ASSERT_TRUE(pty.send({0x09, 0xF7, 0x0D}));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    device.flushInput();
     std::uint8_t byte = 0;
+    ASSERT_EQ(device.read(&byte, 1).count, 1u);
+    device.flushInput();
+    ASSERT_TRUE(device.setTimeouts({0, 0, 50}));
     EXPECT_EQ(device.read(&byte, 1).count, 0u);
 }
 
