@@ -37,6 +37,7 @@ void SerialPort::reportError(std::string_view text) {
 
 void SerialPort::detach() {
     close();
+    handle = nullptr;
     device = nullptr;
     clockSource = &defaultClock();
     ports = nullptr;
