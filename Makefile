@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps build dev fuzz clean format
+.PHONY: run test deps dev fuzz clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -13,10 +13,10 @@ run: deps
 	./build/release/src/cli/ecuprobe-cli $(SIM_ARGS)
 
 test: deps
+	$(MAKE) fuzz
 	cmake --preset ci
 	cmake --build --preset ci -j $(JOBS)
 	ctest --preset ci -j $(JOBS)
-	$(MAKE) fuzz
 
 dev: deps
 	cmake --preset dev

@@ -20,10 +20,14 @@ for fuzzer in receive_fuzzer feed_byte_fuzzer; do
   # New inputs go into the build's working corpus; the checked-in seeds only feed it.
   corpus="$build/fuzz-corpus/$fuzzer"
   mkdir -p "$corpus"
-  echo "fuzz: $fuzzer for ${seconds}s"
-  if ! "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  log="$build/$fuzzer.log"
+  echo "fuzz: $fuzzer for ${seconds}s (log: $log)"
+  if "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$artifacts/$fuzzer-" \
-      "$corpus" "$here/corpus/$fuzzer"; then
+      "$corpus" "$here/corpus/$fuzzer" >"$log" 2>&1; then
+    grep -E '^Done [0-9]+ runs' "$log" | sed "s/^/fuzz: $fuzzer: /" || true
+  else
+    tail -n 40 "$log" >&2
     echo "fuzz: $fuzzer failed; the input is in $artifacts" >&2
     status=1
   fi
