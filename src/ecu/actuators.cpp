@@ -1,17 +1,13 @@
 #include <algorithm>
 
+#include "ecu/ecu_commands.h"
 #include "ecu/ecu_session.h"
 
 namespace ecuprobe::ecu {
 
 namespace {
 
-constexpr std::uint8_t writeCommand = 0x62;
-constexpr std::uint8_t outputStateVariable = 0x09;
-constexpr std::uint8_t outputOverrideVariable = 0x0A;
-constexpr std::uint8_t purgeOverrideVariable = 0x0C;
-constexpr std::uint8_t injectorCutVariable = 0x0D;
-constexpr std::uint8_t regulatorVariable = 0x0E;
+constexpr std::uint8_t purgeOverrideVariable = parameterOverrideVariable0C;
 constexpr std::uint8_t purgeDegreeVariable = 0x5E;
 constexpr std::uint8_t purgeOverrideBit = 1u << 2;
 constexpr std::uint8_t lambdaRegulatorBit = 1u << 1;

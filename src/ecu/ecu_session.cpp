@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ecu/ecu_commands.h"
+
 namespace ecuprobe::ecu {
 
 std::int32_t exchangeBusy = 0;
@@ -15,17 +17,15 @@ constexpr int com1PortNumber = 2;
 constexpr std::uint8_t typeMikas54 = 9;
 constexpr std::uint8_t typeMikas71 = 10;
 
-constexpr std::uint8_t identifyCommand = 0x01;
-constexpr std::uint8_t readDataSetCommand = 0x63;
-constexpr std::uint8_t selectDataSetCommand = 0x64;
-constexpr std::uint8_t writeCommand = 0x62;
 constexpr std::uint8_t dataSetUnknown = 0xFF;
 constexpr std::uint8_t dataSetStandard = 0;
 constexpr std::uint8_t dataSetTest = 1;
 
 // Control variables 0x09..0x0E, in the order they are handed back.
-constexpr std::array<std::uint8_t, 6> controlRegisters{0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E};
-constexpr std::uint8_t lastControlRegister = 0x0E;
+constexpr std::array<std::uint8_t, 6> controlRegisters{
+    outputStateVariable,         outputOverrideVariable, parameterOverrideVariable0B,
+    parameterOverrideVariable0C, injectorCutVariable,    regulatorVariable};
+constexpr std::uint8_t lastControlRegister = regulatorVariable;
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ecu/ecu_commands.h"
 #include "ecu/ecu_session.h"
 
 namespace ecuprobe::ecu {
@@ -69,9 +70,9 @@ void EcuSession::readFaults() {
 
 void EcuSession::clearFaults() {
     sleepMs(100);
-    exchange({0x62, 0x0E, 0x08});
+    exchange({writeCommand, regulatorVariable, clearFaultsCommandValue});
     sleepMs(100);
-    exchange({0x62, 0x0E, 0x00});
+    exchange({writeCommand, regulatorVariable, 0x00});
     faultCount = 0;
     storedFaultCount = 0;
 }
@@ -84,32 +85,32 @@ std::span<const FaultCode> EcuSession::storedFaults() const {
         std::min(storedFaultCount, static_cast<std::size_t>(faultCount)));
 }
 
+namespace {
+
+// Both fault texts: empty while disconnected or for a negative count, the
+// no-faults line for an empty list, otherwise one item per stored entry.
+std::string faultList(const EcuSession& session, std::string (*item)(const FaultCode&)) {
+    if (session.connected == 0) {
+        return {};
+    }
+    if (session.faultCount == 0) {
+        return std::string(noFaultsText);
+    }
+    std::string text;
+    for (const FaultCode& fault : session.storedFaults()) {
+        text += item(fault);
+    }
+    return text;
+}
+
+}  // namespace
+
 void EcuSession::faultListShort(std::string& text) const {
-    text.clear();
-    if (connected == 0) {
-        return;
-    }
-    if (faultCount == 0) {
-        text = noFaultsText;
-        return;
-    }
-    for (const FaultCode& fault : storedFaults()) {
-        text += shortItem(fault);
-    }
+    text = faultList(*this, shortItem);
 }
 
 void EcuSession::faultListDecoded(std::string& text) const {
-    text.clear();
-    if (connected == 0) {
-        return;
-    }
-    if (faultCount == 0) {
-        text = noFaultsText;
-        return;
-    }
-    for (const FaultCode& fault : storedFaults()) {
-        text += decodedItem(fault);
-    }
+    text = faultList(*this, decodedItem);
 }
 
 }  // namespace ecuprobe::ecu

@@ -22,7 +22,6 @@ inline constexpr std::size_t maxStoredFaults = 54;
 //   0       1      entry count n, signed
 //   1 + 2i  1      code of entry i
 //   2 + 2i  1      status of entry i
-inline constexpr std::uint8_t readFaultsCommand = 0x02;
 
 struct FaultText {
     std::string_view description;  // UTF-8

@@ -1,5 +1,7 @@
 #include "ecu/live_data.h"
 
+#include "ecu/ecu_commands.h"
+
 #include <cstdlib>
 
 namespace ecuprobe::ecu {

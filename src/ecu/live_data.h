@@ -88,7 +88,6 @@ inline constexpr std::size_t liveRequestLengthWithSlow = 1 + liveVariableCount;
 inline constexpr std::size_t liveRequestLengthShort = liveRequestLengthWithSlow - slowVariableCount;
 inline constexpr std::size_t liveAnswerLengthWithSlow = 35;
 inline constexpr std::size_t liveAnswerLengthShort = 29;
-inline constexpr std::uint8_t readVariablesCommand = 0x61;
 
 extern const std::array<LiveVariable, liveVariableCount> liveVariables;
 
