@@ -2,7 +2,7 @@
 // requests it should. Requests and answers are hand-written frames.
 #include <gtest/gtest.h>
 
-#include "sim/fault_spec.h"
+#include "sim/fault_rule_text.h"
 #include "sim/simulated_ecu.h"
 #include "sim_test_support.h"
 
@@ -185,7 +185,7 @@ TEST(FaultInjection, SeededChanceRepeatsItsPatternAndStrikesAboutAsOftenAsAsked)
     EXPECT_LT(silent, 160);
 }
 
-TEST(FaultSpec, RejectsWhatItCannotRead) {
+TEST(FaultRuleText, RejectsWhatItCannotRead) {
     for (const char* bad : {"", "thunder", "silence:", "silence:every=0", "silence:p=2",
                             "silence:cmd=zz", "silence:sometimes"}) {
         EXPECT_FALSE(parseFaultRule(bad).has_value()) << bad;

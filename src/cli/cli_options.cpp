@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "sim/fault_spec.h"
+#include "sim/fault_rule_text.h"
 #include "sim/sim_types.h"
 
 namespace ecuprobe::cli {

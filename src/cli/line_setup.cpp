@@ -6,7 +6,7 @@
 
 #include "cli/exit_codes.h"
 #include "link/serial_port.h"
-#include "sim/fault_spec.h"
+#include "sim/fault_rule_text.h"
 
 namespace ecuprobe::cli {
 

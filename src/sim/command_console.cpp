@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "sim/fault_spec.h"
+#include "sim/fault_rule_text.h"
 
 namespace ecuprobe::sim {
 

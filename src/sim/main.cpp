@@ -16,7 +16,7 @@
 #include "platform/clock.h"
 #include "platform/wire_trace.h"
 #include "sim/command_console.h"
-#include "sim/fault_spec.h"
+#include "sim/fault_rule_text.h"
 #include "sim/pty_server.h"
 #include "sim/simulated_ecu.h"
 

@@ -1,4 +1,4 @@
-#include "sim/fault_spec.h"
+#include "sim/fault_rule_text.h"
 
 #include <charconv>
 #include <string>
