@@ -1,5 +1,7 @@
 #include "console_ecu.h"
 
+#include "process_link.h"
+
 #include <algorithm>
 
 namespace ecuprobe::console::testing {
@@ -67,8 +69,7 @@ Bytes ConsoleEcu::liveAnswer(const Bytes& payload) const {
 }
 
 void PanelTest::SetUp() {
-    link.close();
-    link.attach(device, clock, ports);
+    ecuprobe::testing::attachProcessLink(device, clock, ports);
     // Outputs the ECU reports on: fuel pump and both coils (flag byte C, variable 0x09).
     peer.variables[0x09] = 0x38;
     panel.emplace(timer);
@@ -76,9 +77,7 @@ void PanelTest::SetUp() {
 
 void PanelTest::TearDown() {
     panel.reset();
-    link.detach();
-    ecu::exchangeBusy = 0;
-    ecu::chosenPortNumber = 0;
+    ecuprobe::testing::detachProcessLink();
 }
 
 void PanelTest::startConnected() {

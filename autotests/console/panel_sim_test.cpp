@@ -5,10 +5,10 @@
 #include <string>
 
 #include "console/tester_panel.h"
-#include "link/frame_exchange.h"
 #include "platform/clock.h"
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
+#include "process_link.h"
 #include "sim/simulated_ecu.h"
 
 namespace ecuprobe::console {
@@ -19,16 +19,13 @@ namespace {
 class PanelOnSimulator : public ::testing::Test {
 protected:
     void SetUp() override {
-        link.close();
-        link.attach(device, clock, ports);
+        ecuprobe::testing::attachProcessLink(device, clock, ports);
         panel.emplace(timer);
     }
 
     void TearDown() override {
         panel.reset();
-        link.detach();
-        ecu::exchangeBusy = 0;
-        ecu::chosenPortNumber = 0;
+        ecuprobe::testing::detachProcessLink();
     }
 
     // Runs the poll loop for ms of virtual time; returns the ticks fired.
@@ -44,7 +41,6 @@ protected:
 
     double shownNumber(ControlId id) const { return std::stod(panel->snapshot().text(id)); }
 
-    link::FrameExchange& link = link::processLink();
     platform::FakeClock clock;
     sim::SimulatedEcu simulator{clock};
     platform::InMemorySerialDevice device{clock, simulator};

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
+#include "process_link.h"
 #include "sim/simulated_ecu.h"
 
 namespace ecuprobe::ecu {
@@ -15,23 +16,8 @@ namespace {
 // The session against the simulated ECU on virtual time, through the process link.
 class SessionOnSimulator : public ::testing::Test {
 protected:
-    void SetUp() override {
-        link.close();
-        link.attach(device, clock, ports);
-        exchangeBusy = 0;
-        chosenPortNumber = 0;
-    }
-
-    void TearDown() override {
-        link.close();
-        static platform::FakeClock idleClock;
-        static platform::EchoPeer idlePeer;
-        static platform::InMemorySerialDevice idleDevice{idleClock, idlePeer};
-        static const platform::PortMap idlePorts;
-        link.attach(idleDevice, idleClock, idlePorts);
-        exchangeBusy = 0;
-        chosenPortNumber = 0;
-    }
+    void SetUp() override { ecuprobe::testing::attachProcessLink(device, clock, ports); }
+    void TearDown() override { ecuprobe::testing::detachProcessLink(); }
 
     static sim::SimulatedEcuOptions withFaults() {
         sim::SimulatedEcuOptions options;

@@ -1,5 +1,7 @@
 #include "scripted_ecu.h"
 
+#include "process_link.h"
+
 namespace ecuprobe::ecu::testing {
 
 void ScriptedEcu::onRequest(const Bytes& wire, const Bytes& payload) {
@@ -20,22 +22,11 @@ std::vector<Bytes> ScriptedEcu::payloads() const {
 }
 
 void SessionTest::SetUp() {
-    link.close();
-    link.attach(device, clock, ports);
-    exchangeBusy = 0;
-    chosenPortNumber = 0;
+    ecuprobe::testing::attachProcessLink(device, clock, ports);
 }
 
 void SessionTest::TearDown() {
-    link.close();
-    // The link outlives this test's device and clock; leave it on ones that stay.
-    static platform::FakeClock idleClock;
-    static platform::EchoPeer idlePeer;
-    static platform::InMemorySerialDevice idleDevice{idleClock, idlePeer};
-    static const platform::PortMap idlePorts;
-    link.attach(idleDevice, idleClock, idlePorts);
-    exchangeBusy = 0;
-    chosenPortNumber = 0;
+    ecuprobe::testing::detachProcessLink();
 }
 
 void SessionTest::openConnected() {
