@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <limits>
 #include <sstream>
 #include <vector>
 
@@ -41,14 +42,12 @@ std::optional<int> integer(const std::string& text) {
                                                                     : std::nullopt;
 }
 
-std::optional<bool> onOff(const std::string& text) {
+// 1 for "on", 0 for "off", -1 for anything else.
+int onOff(const std::string& text) {
     if (text == "on") {
-        return true;
+        return 1;
     }
-    if (text == "off") {
-        return false;
-    }
-    return std::nullopt;
+    return text == "off" ? 0 : -1;
 }
 
 std::string status(const SimulatedEcu& ecu) {
@@ -87,21 +86,24 @@ CommandResult runCommand(SimulatedEcu& ecu, std::string_view line) {
         return {};
     }
     const std::string& verb = w[0];
-    const std::optional<int> n = w.size() == 2 ? integer(w[1]) : std::nullopt;
-    const std::optional<bool> flag = w.size() == 2 ? onOff(w[1]) : std::nullopt;
+    // A sentinel rather than an optional: GCC's optimiser takes an optional read
+    // behind its own check for a maybe-uninitialised one.
+    constexpr int noNumber = std::numeric_limits<int>::min();
+    const int n = w.size() == 2 ? integer(w[1]).value_or(noNumber) : noNumber;
+    const int flag = w.size() == 2 ? onOff(w[1]) : -1;
     if (verb == "quit" || verb == "exit") {
         return {"bye", true};
     }
-    if (verb == "throttle" && n) {
-        ecu.setThrottle(*n);
-    } else if (verb == "gear" && n && *n >= 0 && *n <= 5) {
-        ecu.setGear(*n);
-    } else if (verb == "brake" && flag) {
-        ecu.setBraking(*flag);
-    } else if (verb == "type" && n && *n >= 0 && *n <= 255) {
-        ecu.setTypeByte(static_cast<std::uint8_t>(*n));
-    } else if (verb == "silent" && flag) {
-        ecu.setSilent(*flag);
+    if (verb == "throttle" && n != noNumber) {
+        ecu.setThrottle(n);
+    } else if (verb == "gear" && n >= 0 && n <= 5) {
+        ecu.setGear(n);
+    } else if (verb == "brake" && flag >= 0) {
+        ecu.setBraking(flag == 1);
+    } else if (verb == "type" && n >= 0 && n <= 255) {
+        ecu.setTypeByte(static_cast<std::uint8_t>(n));
+    } else if (verb == "silent" && flag >= 0) {
+        ecu.setSilent(flag == 1);
     } else if (verb == "go" && w.size() == 1) {
         ecu.startManoeuvre();
     } else if (verb == "scenario" && w.size() == 2 && scenarioFromName(w[1])) {

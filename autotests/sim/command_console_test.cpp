@@ -1,0 +1,90 @@
+#include "sim/command_console.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace ecuprobe::sim {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class CommandConsole : public ::testing::Test {
+protected:
+    // What comes back to a type request 01 FF 0D: the echo, then the answer if any.
+    Bytes typeExchange() {
+        const std::array<std::uint8_t, 3> request{0x01, 0xFF, 0x0D};
+        ecu.fromTester(request);
+        clock.advance(50);
+        std::array<std::uint8_t, 64> back{};
+        const std::size_t n = ecu.toTester(back.data(), back.size());
+        return {back.begin(), back.begin() + static_cast<std::ptrdiff_t>(n)};
+    }
+
+    platform::FakeClock clock;
+    SimulatedEcu ecu{clock};
+};
+
+struct Reply {
+    const char* line;
+    const char* reply;
+    bool quit;
+};
+
+class CommandReply : public CommandConsole, public ::testing::WithParamInterface<Reply> {};
+
+TEST_P(CommandReply, AnswersTheLine) {
+    const CommandResult result = runCommand(ecu, GetParam().line);
+    EXPECT_EQ(result.reply, GetParam().reply);
+    EXPECT_EQ(result.quit, GetParam().quit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CommandReply,
+    ::testing::Values(
+        Reply{"", "", false}, Reply{"quit", "bye", true}, Reply{"exit", "bye", true},
+        Reply{"gear 3", "ok", false}, Reply{"gear 6", "unknown command; type help", false},
+        Reply{"gear -1", "unknown command; type help", false},
+        Reply{"gear x", "unknown command; type help", false},
+        Reply{"throttle", "unknown command; type help", false}, Reply{"brake on", "ok", false},
+        Reply{"brake maybe", "unknown command; type help", false},
+        Reply{"type 256", "unknown command; type help", false}, Reply{"scenario road", "ok", false},
+        Reply{"scenario flying", "unknown command; type help", false},
+        Reply{"fault add silence", "ok", false}, Reply{"fault clear", "ok", false},
+        Reply{"fault add nonsense", "bad fault command; try: fault add silence:after=5", false},
+        Reply{"jump", "unknown command; type help", false}));
+
+TEST_F(CommandConsole, GearAndThrottleReachTheModel) {
+    runCommand(ecu, "gear 2");
+    runCommand(ecu, "throttle 40");
+    clock.advance(100);
+    ecu.advance();
+    EXPECT_EQ(ecu.truth().gear, 2);
+    EXPECT_DOUBLE_EQ(ecu.truth().throttlePct, 40.0);
+}
+
+TEST_F(CommandConsole, RefusedGearLeavesTheGearAsItWas) {
+    runCommand(ecu, "gear 2");
+    runCommand(ecu, "gear 9");
+    EXPECT_EQ(ecu.truth().gear, 2);
+}
+
+TEST_F(CommandConsole, TypeChangesTheAnswerToTheTypeRequest) {
+    runCommand(ecu, "type 10");
+    EXPECT_EQ(typeExchange(), (Bytes{0x01, 0xFF, 0x0D, 0x0A, 0xF6, 0x0D}));
+}
+
+TEST_F(CommandConsole, SilentKeepsOnlyTheAdaptersEcho) {
+    runCommand(ecu, "silent on");
+    EXPECT_EQ(typeExchange(), (Bytes{0x01, 0xFF, 0x0D}));
+    runCommand(ecu, "silent off");
+    EXPECT_EQ(typeExchange(), (Bytes{0x01, 0xFF, 0x0D, 0x09, 0xF7, 0x0D}));
+}
+
+}  // namespace
+}  // namespace ecuprobe::sim
