@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
 #include "scripted_ecu.h"
 
 namespace ecuprobe::ecu::testing {
@@ -246,6 +251,69 @@ TEST_F(Session, ReleaseToSilentEcuSendsTwelveRequestsWithIdenticalRepeats) {
     const std::uint32_t repeat0D = ecu.sent[9].atMs - ecu.sent[8].atMs;
     const std::uint32_t repeat0E = ecu.sent[11].atMs - ecu.sent[10].atMs;
     EXPECT_EQ(repeat0D - repeat0E, 100u);
+}
+
+// Which registers count as handed back: the first write or its repeat must be
+// acknowledged; the outcome names the others.
+struct HandBackCase {
+    const char* name;
+    // The answer to the n-th request of the release (0-based); none is silence.
+    std::function<std::optional<Bytes>(std::size_t)> answer;
+    std::array<bool, 6> acknowledged;
+    const char* unacknowledged;
+};
+
+class HandBack : public SessionTest, public ::testing::WithParamInterface<HandBackCase> {};
+
+TEST_P(HandBack, OutcomeNamesTheRegistersTheEcuDidNotAcknowledge) {
+    openConnected();
+    std::size_t n = 0;
+    ecu.reply = [&n](const Bytes&) { return GetParam().answer(n++); };
+    session.releaseControls();
+    const HandBackOutcome& outcome = session.lastHandBack();
+    EXPECT_TRUE(outcome.attempted);
+    EXPECT_EQ(outcome.acknowledged, GetParam().acknowledged);
+    EXPECT_EQ(outcome.complete(), std::string(GetParam().unacknowledged).empty());
+    EXPECT_EQ(unacknowledgedRegisters(outcome), GetParam().unacknowledged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Session, HandBack,
+    ::testing::Values(
+        HandBackCase{"Accepted",
+                     [](std::size_t) { return Bytes{0x00}; },
+                     {true, true, true, true, true, true},
+                     ""},
+        HandBackCase{"Silent",
+                     [](std::size_t) { return std::optional<Bytes>(); },
+                     {false, false, false, false, false, false},
+                     "выходы (0x09), маска выходов (0x0A), параметры (0x0B), параметры (0x0C), "
+                     "форсунки (0x0D), регуляторы (0x0E)"},
+        // Request 0 refused, its repeat (1) accepted, then accepted to the end.
+        HandBackCase{
+            "RepeatAccepted",
+            [](std::size_t n) { return Bytes{n == 0 ? std::uint8_t{1} : std::uint8_t{0}}; },
+            {true, true, true, true, true, true},
+            ""},
+        // Silent from the fifth request on: 0x0D and 0x0E (and their repeats) go unanswered.
+        HandBackCase{
+            "SilentAfterFour",
+            [](std::size_t n) { return n < 4 ? std::optional<Bytes>(Bytes{0x00}) : std::nullopt; },
+            {true, true, true, true, false, false},
+            "форсунки (0x0D), регуляторы (0x0E)"},
+        HandBackCase{"Refused",
+                     [](std::size_t) { return Bytes{0x01}; },
+                     {false, false, false, false, false, false},
+                     "выходы (0x09), маска выходов (0x0A), параметры (0x0B), параметры (0x0C), "
+                     "форсунки (0x0D), регуляторы (0x0E)"}),
+    [](const ::testing::TestParamInfo<HandBackCase>& param) { return param.param.name; });
+
+TEST(HandBackOutcome, NeverAttemptedIsNotComplete) {
+    EXPECT_FALSE(HandBackOutcome{}.complete());
+    HandBackOutcome outcome;
+    outcome.attempted = true;
+    outcome.acknowledged = {true, true, true, true, false, true};
+    EXPECT_EQ(handBackWarning(outcome), "ЭБУ не подтвердил возврат управления: форсунки (0x0D).");
 }
 
 TEST_F(Session, ReleaseWhileDisconnectedIdentifiesTheEcuFirst) {

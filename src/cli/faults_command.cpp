@@ -19,11 +19,11 @@ struct FaultsOptions {
 // which would show "no faults" for an ECU that never said so: the answer is
 // checked on the link, and one more request is made before giving up.
 bool faultsAnswered(ecu::EcuSession& session, bool alreadyRead) {
-    if (alreadyRead && ecu::currentLink->timedOut == 0) {
+    if (alreadyRead && session.lastRequestAnswered()) {
         return true;
     }
     session.readFaults();
-    return session.connected != 0 && ecu::currentLink->timedOut == 0;
+    return session.connected != 0 && session.lastRequestAnswered();
 }
 
 int printFaults(RunContext& run, ecu::EcuSession& session, bool alreadyRead,
@@ -59,9 +59,10 @@ int runClearFaults(RunContext& run, const FaultsOptions& options) {
     }
     ecu::EcuSession& session = scope.session();
     // As the console's "Сброс" button: the poll must not cut in while it clears.
-    ecu::exchangeBusy = 1;
-    session.clearFaults();
-    ecu::exchangeBusy = 0;
+    {
+        const ecu::ExchangeBusyGuard busy;
+        session.clearFaults();
+    }
     return exitStatusAfter(printFaults(run, session, false, options));
 }
 

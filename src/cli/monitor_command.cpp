@@ -108,9 +108,7 @@ int runMonitor(RunContext& run, const MonitorOptions& options) {
     if (link::processLink().isOpen == 0) {
         reportOpenFailure(run);
         // Nothing was taken over on a port that never opened; polling it would only time out.
-        timer.stop(panel.timerHandle);
-        panel.timerHandle = 0;
-        panel.started = 0;
+        panel.abandon();
         return exitPortFailed;
     }
     PanelView view(run.out, ::isatty(STDOUT_FILENO) == 1);

@@ -88,12 +88,11 @@ ClickResult TesterPanel::onClick(ControlId id) {
 }
 
 void TesterPanel::clearFaultsClicked() {
-    ecu::exchangeBusy = 1;
+    const ecu::ExchangeBusyGuard busy;
     session.clearFaults();
     fields.faultCount = 0;
     fields.faultText.clear();
     showFields();
-    ecu::exchangeBusy = 0;
 }
 
 void TesterPanel::switchClicked(ControlId id) {
@@ -152,14 +151,14 @@ void TesterPanel::lambdaProbeClicked() {
 }
 
 void TesterPanel::onReleaseControls() {
-    ecu::exchangeBusy = 1;
-    session.releaseControls();
-    ecu::exchangeBusy = 0;
+    {
+        const ecu::ExchangeBusyGuard busy;
+        session.releaseControls();
+    }
     markOutputsReleased();
     refreshActuatorBoxes();
     showFields();
     setEnabled(control::releaseControls, false);
-    ecu::exchangeBusy = 0;
 }
 
 // The release wrote 0 to every control variable, so the ECU injects on every

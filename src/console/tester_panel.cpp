@@ -46,7 +46,7 @@ std::string TesterPanel::onStart() {
         enableControls();
     }
     std::string message = readFields();
-    ecu::currentLink->clock().sleepMs(pauseBeforeFirstRefreshMs);
+    session.sleepMs(pauseBeforeFirstRefreshMs);
     copyInitialSwitchStates();
     refreshActuatorBoxes();
     refreshLiveValues();
@@ -159,6 +159,14 @@ void TesterPanel::onDestroy() {
         timerHandle = 0;
         session.disconnect();
     }
+    started = 0;
+}
+
+void TesterPanel::abandon() {
+    if (timerHandle != 0) {
+        timer.stop(timerHandle);
+    }
+    timerHandle = 0;
     started = 0;
 }
 

@@ -54,6 +54,9 @@ public:
     std::string enterPeriod(std::string_view text);
     void onReleaseControls();
     void onDestroy();
+    // Stops the poll of a start whose port never opened, without the disconnect
+    // that onDestroy() would send: nothing was taken over there.
+    void abandon();
     // Routes a click on any control by its identifier.
     ClickResult onClick(ControlId id);
 

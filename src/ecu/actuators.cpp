@@ -37,15 +37,6 @@ std::uint8_t withBit(std::uint8_t byte, std::uint8_t mask, bool set) {
     return static_cast<std::uint8_t>(set ? byte | mask : byte & ~mask);
 }
 
-// Holds exchangeBusy for the lifetime of one service.
-class BusyGuard {
-public:
-    BusyGuard() { exchangeBusy = 1; }
-    ~BusyGuard() { exchangeBusy = 0; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-};
-
 }  // namespace
 
 std::int32_t& EcuSession::outputFlag(Output output) {
@@ -72,7 +63,7 @@ void EcuSession::switchInjector(int n, std::int32_t& state) {
     if (n < 1 || n > 4) {
         return;
     }
-    const BusyGuard busy;
+    const ExchangeBusyGuard busy;
     sleepMs(100);
     const std::uint8_t before = injectorCut;
     const auto mask = static_cast<std::uint8_t>(1u << (n - 1));
@@ -88,7 +79,7 @@ void EcuSession::switchInjector(int n, std::int32_t& state) {
 }
 
 void EcuSession::switchOutput(Output output, std::int32_t& state) {
-    const BusyGuard busy;
+    const ExchangeBusyGuard busy;
     sleepMs(100);
     const std::uint8_t overrideBefore = outputOverride;
     const std::uint8_t stateBefore = outputState;
@@ -118,7 +109,7 @@ std::uint32_t EcuSession::setPurgeDegree(std::uint32_t& value) {
     if (connected == 0) {
         return 0;
     }
-    const BusyGuard busy;
+    const ExchangeBusyGuard busy;
     sleepMs(100);
     value = std::min(value, maxPurgeDegree);
     const std::uint8_t flagsBefore = overrideFlags0C;
@@ -158,13 +149,13 @@ void EcuSession::switchRegulator(std::uint8_t bit, std::int32_t& state) {
 }
 
 void EcuSession::switchLambdaControl(std::int32_t& state) {
-    const BusyGuard busy;
+    const ExchangeBusyGuard busy;
     liveData.slowCountdown = 0;
     switchRegulator(lambdaRegulatorBit, state);
 }
 
 void EcuSession::switchKnockControl(std::int32_t& state) {
-    const BusyGuard busy;
+    const ExchangeBusyGuard busy;
     switchRegulator(knockRegulatorBit, state);
     liveData.slowCountdown = 0;
 }

@@ -21,11 +21,10 @@ constexpr std::uint8_t dataSetUnknown = 0xFF;
 constexpr std::uint8_t dataSetStandard = 0;
 constexpr std::uint8_t dataSetTest = 1;
 
-// Control variables 0x09..0x0E, in the order they are handed back.
-constexpr std::array<std::uint8_t, 6> controlRegisters{
-    outputStateVariable,         outputOverrideVariable, parameterOverrideVariable0B,
-    parameterOverrideVariable0C, injectorCutVariable,    regulatorVariable};
+constexpr auto& controlRegisters = HandBackOutcome::registers;
 constexpr std::uint8_t lastControlRegister = regulatorVariable;
+static_assert(controlRegisters.front() == outputStateVariable &&
+              controlRegisters.back() == lastControlRegister);
 
 }  // namespace
 
@@ -147,15 +146,15 @@ void EcuSession::clearControlCopies() {
     overrideFlags0C = 0;
 }
 
-void EcuSession::releaseRegister(std::uint8_t reg) {
+bool EcuSession::releaseRegister(std::uint8_t reg) {
     const std::array<std::uint8_t, 3> payload{writeCommand, reg, 0x00};
     if (writeAcknowledged(payload)) {
-        return;
+        return true;
     }
     if (reg != lastControlRegister) {
         sleepMs(100);
     }
-    exchange(payload);
+    return writeAcknowledged(payload);
 }
 
 void EcuSession::releaseControls() {
@@ -165,15 +164,16 @@ void EcuSession::releaseControls() {
     clearControlCopies();
     liveData.airConditionerOn = 0;
     liveData.slowCountdown = 0;
-    exchangeBusy = 1;
+    const ExchangeBusyGuard busy;
     sleepMs(200);
+    handBack = HandBackOutcome{};
+    handBack.attempted = true;
     for (std::size_t i = 0; i < controlRegisters.size(); ++i) {
         if (i != 0) {
             sleepMs(100);
         }
-        releaseRegister(controlRegisters[i]);
+        handBack.acknowledged[i] = releaseRegister(controlRegisters[i]);
     }
-    exchangeBusy = 0;
 }
 
 void EcuSession::resetState() {
@@ -210,6 +210,10 @@ void EcuSession::setStatusText(std::string_view text) {
 
 void EcuSession::setLambdaProbe(std::int32_t flag) {
     lambdaProbe = flag;
+}
+
+bool EcuSession::lastRequestAnswered() const {
+    return currentLink->timedOut == 0;
 }
 
 }  // namespace ecuprobe::ecu

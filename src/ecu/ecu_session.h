@@ -8,15 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "ecu/exchange_busy.h"
 #include "ecu/faults.h"
+#include "ecu/hand_back.h"
 #include "ecu/live_data.h"
 #include "link/frame_exchange.h"
 
 namespace ecuprobe::ecu {
-
-// 1 while a button-driven service talks to the ECU; the console's poll then
-// skips everything after its link check.
-extern std::int32_t exchangeBusy;
 
 // The serial port chosen on the console: 2..5 for COM1..COM4, 0 while none is chosen.
 extern int chosenPortNumber;
@@ -54,10 +52,16 @@ public:
     std::uint8_t selectTestDataSet();
     // Hands every output and parameter back to the ECU.
     void releaseControls();
+    // Which registers the last releaseControls() got acknowledged.
+    const HandBackOutcome& lastHandBack() const { return handBack; }
     void resetState();
     void disconnect();
     void setStatusText(std::string_view text);
     void setLambdaProbe(std::int32_t flag);
+    // Whether the ECU answered the last request of any service.
+    bool lastRequestAnswered() const;
+    // A pause on the link's clock, so that callers keep virtual time in the tests.
+    void sleepMs(std::uint32_t ms);
 
     // 0 when liveData was refreshed, 0xFF otherwise.
     std::uint8_t readLiveData();
@@ -115,12 +119,13 @@ private:
     bool exchange(std::span<const std::uint8_t> payload);
     // An answer came and its first byte is 0.
     bool writeAcknowledged(std::span<const std::uint8_t> payload);
-    void sleepMs(std::uint32_t ms);
-    void releaseRegister(std::uint8_t reg);
+    // true when the first write or its repeat was acknowledged.
+    bool releaseRegister(std::uint8_t reg);
     void clearControlCopies();
     std::int32_t& outputFlag(Output output);
     void switchRegulator(std::uint8_t bit, std::int32_t& state);
     std::size_t storedFaultCount = 0;
+    HandBackOutcome handBack;
 };
 
 }  // namespace ecuprobe::ecu
