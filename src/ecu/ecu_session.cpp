@@ -122,7 +122,7 @@ std::uint8_t EcuSession::checkLink() {
     if (dataSetState != dataSetStandard) {
         selectStandardDataSet();
     }
-    if (exchange({readDataSetCommand})) {
+    if (readSelectedDataSet()) {
         return 1;
     }
     connected = 0;
@@ -220,6 +220,18 @@ void EcuSession::setStatusText(std::string_view text) {
 
 void EcuSession::setLambdaProbe(std::int32_t flag) {
     lambdaProbe = flag;
+}
+
+std::uint32_t EcuSession::tickMs() const {
+    return currentLink->clock().tickMs();
+}
+
+bool EcuSession::readSelectedDataSet() {
+    return exchange({readDataSetCommand});
+}
+
+std::span<const std::uint8_t> EcuSession::lastAnswer() const {
+    return currentLink->response;
 }
 
 bool EcuSession::lastRequestAnswered() const {
