@@ -1,0 +1,56 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+// What the file tests share: a fresh working folder (detail files land in the
+// current folder), UTC as the local time, and byte strings written by hand.
+namespace ecuprobe::reports::testing {
+
+// Bytes from hex pairs separated by blanks: "D4 E0 E9 EB".
+inline std::string hex(std::string_view pairs) {
+    std::string bytes;
+    std::istringstream in{std::string(pairs)};
+    for (std::string pair; in >> pair;) {
+        bytes.push_back(static_cast<char>(std::stoi(pair, nullptr, 16)));
+    }
+    return bytes;
+}
+
+inline std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class InScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous = std::filesystem::current_path();
+        folder = std::filesystem::temp_directory_path() /
+                 ("ecuprobe_reports_" + std::to_string(::getpid()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        std::filesystem::current_path(folder);
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(folder);
+    }
+
+    std::filesystem::path folder;
+    std::filesystem::path previous;
+};
+
+}  // namespace ecuprobe::reports::testing
