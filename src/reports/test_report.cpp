@@ -4,6 +4,7 @@
 
 #include "platform/code_pages.h"
 #include "reports/comment_dialog.h"
+#include "reports/line_format.h"
 #include "reports/report_text.h"
 
 namespace ecuprobe::reports {
@@ -22,12 +23,10 @@ constexpr std::string_view detailColumns =
     "автомобиля\tПутевой расход топлива\tМассовый расход воздуха\tЧасовой расход "
     "топлива\tМетка времени ms.\r\n";
 
-// "%i\t%u\t%u\t%0.4f\t%0.4f\t%0.3f\t%lu\r\n": twat, freq, spd, jqk, jair, jqt, tick.
 std::string detailLine(const measure::TestSample& s) {
-    return std::to_string(s.twat) + '\t' + std::to_string(static_cast<std::uint32_t>(s.freq)) +
-           '\t' + std::to_string(static_cast<std::uint32_t>(s.spd)) + '\t' + fixed(s.jqk, 4) +
-           '\t' + fixed(s.jair, 4) + '\t' + fixed(s.jqt, 3) + '\t' + std::to_string(s.tick) +
-           "\r\n";
+    return formatLine("%i\t%u\t%u\t%0.4f\t%0.4f\t%0.3f\t%lu\r\n",
+                      {s.twat, s.freq, s.spd, double{s.jqk}, double{s.jair}, double{s.jqt},
+                       std::int64_t{s.tick}});
 }
 
 std::filesystem::path fileSystemPath(const std::string& utf8) {
@@ -104,8 +103,9 @@ ReportOutcome TestReport::closeReport(std::unique_ptr<ReportFile> report) {
 ReportOutcome TestReport::writeDetailFile(std::unique_ptr<ReportFile> report,
                                           std::string_view extension, const TitleLines& detailTitle,
                                           std::span<const measure::TestSample> samples) {
-    const std::string name = std::to_string(clock.calendarNow()) + std::string(extension);
-    report->write("\r\n Файл дампа: " + name);
+    const std::string name = formatLine("%lu", {static_cast<std::int64_t>(clock.calendarNow())}) +
+                             std::string(extension);
+    report->write(formatLine("\r\n Файл дампа: %s", {name}));
     if (const ReportOutcome closed = closeReport(std::move(report));
         closed != ReportOutcome::saved) {
         return closed;
