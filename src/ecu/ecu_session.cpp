@@ -222,8 +222,12 @@ void EcuSession::setLambdaProbe(std::int32_t flag) {
     lambdaProbe = flag;
 }
 
+platform::Clock& EcuSession::clock() const {
+    return currentLink->clock();
+}
+
 std::uint32_t EcuSession::tickMs() const {
-    return currentLink->clock().tickMs();
+    return clock().tickMs();
 }
 
 bool EcuSession::readSelectedDataSet() {

@@ -73,7 +73,8 @@ public:
     SilenceCause silenceCause() const;
     // A pause on the link's clock, so that callers keep virtual time in the tests.
     void sleepMs(std::uint32_t ms);
-    // The link's millisecond clock (the tick count).
+    // The link's clock: its tick count and calendar.
+    platform::Clock& clock() const;
     std::uint32_t tickMs() const;
     // One request of the data set the ECU delivers for 0x63, waiting up to 200 ms
     // of silence; true when it was answered.
