@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -31,26 +32,43 @@ inline std::string fileBytes(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class InScratchFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() /
-                 ("ecuprobe_reports_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        std::filesystem::current_path(folder);
+// A fresh working folder for one test, with UTC as the local time, left
+// behind on destruction.
+class ScratchFolder {
+public:
+    ScratchFolder() : previous(std::filesystem::current_path()) {
+        path = std::filesystem::temp_directory_path() /
+               ("ecuprobe_reports_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+        std::filesystem::current_path(path);
         ::setenv("TZ", "UTC", 1);
         ::tzset();
     }
-    void TearDown() override {
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder() {
         std::filesystem::current_path(previous);
-        std::filesystem::remove_all(folder);
+        std::filesystem::remove_all(path);
     }
 
-    std::filesystem::path folder;
+    std::filesystem::path path;
+
+private:
     std::filesystem::path previous;
+};
+
+class InScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scratch.emplace();
+        folder = scratch->path;
+    }
+    void TearDown() override { scratch.reset(); }
+
+    std::optional<ScratchFolder> scratch;
+    std::filesystem::path folder;
 };
 
 }  // namespace ecuprobe::reports::testing

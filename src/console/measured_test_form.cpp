@@ -15,7 +15,7 @@ float MeasuredTestForm::seconds() const {
     return static_cast<float>(result.durationMs) * millisecond;
 }
 
-float MeasuredTestForm::perSecond(std::int32_t change, float seconds) {
+float perSecond(std::int32_t change, float seconds) {
     return seconds > 0 ? static_cast<float>(change) / seconds : 0.0f;
 }
 

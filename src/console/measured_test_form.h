@@ -44,6 +44,9 @@ struct TestReportTexts {
     reports::TitleLines detailTitle;
 };
 
+// A change per second; 0 for a run that took no time, rather than a division by zero.
+float perSecond(std::int32_t change, float seconds);
+
 // What the three measured test dialogs share: the run with its sample buffer,
 // the messages for refused inputs and failed runs, and the report. A form lives
 // on the link thread; a view shows its inputs and result texts and calls run().
@@ -82,8 +85,6 @@ protected:
 
     // Seconds of the run: durationMs times the single-precision 0.001.
     float seconds() const;
-    // A change per second; 0 for a run that took no time rather than a division by it.
-    static float perSecond(std::int32_t change, float seconds);
 
     measure::TestResult result;
 
