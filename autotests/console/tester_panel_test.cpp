@@ -62,7 +62,9 @@ TEST_F(PanelTest, PortChoiceIsRefusedOutOfRangeAndAfterStart) {
 
 TEST_F(PanelTest, StartConnectsReadsEverythingAndStartsTheTimer) {
     peer.faultList = {2, 13, 0x20, 131, 0x60};
+    reports::currentDumpPath = "chosen at an earlier start.tdm";
     const std::string message = panel->onStart();
+    EXPECT_EQ(reports::currentDumpPath, "") << "the first report after a start asks for the file";
     EXPECT_EQ(message, "");
     // connect(): type, standard data set, link check, live data, faults; then the
     // start's own live and fault reads.

@@ -244,19 +244,36 @@ TEST_F(Sampler, AStopBetweenSamplesEndsTheRunWithNothingMoreSent) {
     EXPECT_EQ(seen.back().startLimit, 2000);
 }
 
-// A steady ramp of 80 rpm per answer: the crossings fall between two answers, and
-// the interpolated duration is finer than the answers' own period.
+// A steady ramp of 80 rpm per answer, each raw value standing for the middle of its
+// 40 rpm step: the crossings fall between two answers, and the interpolated
+// duration is finer than the answers' own period.
 TEST_F(Sampler, CrossingsAreInterpolatedBetweenTheAnswersAroundEachLevel) {
     answer = [](int n) { return dataSet(1000 + 80 * n); };
-    result.startLimit = 1500;  // between 1480 (n = 6) and 1560 (n = 7)
-    result.endLimit = 2020;    // between 1960 (n = 12) and 2040 (n = 13)
+    result.startLimit = 1500;  // 1480 (n = 6) stands for 1500: crossed at n = 6
+    result.endLimit = 2020;    // 1960 (n = 12) and 2040 (n = 13): crossed at n = 12.5
     ASSERT_EQ(sampler.runRpmRise(result, samples), SampleResult::Ok);
     const CrossingTimes& at = sampler.crossings();
     ASSERT_TRUE(at.valid());
     const double period = samples[1].tick - samples[0].tick;
+    EXPECT_NEAR(at.startMs, samples[0].tick - period, 0.01);
+    EXPECT_NEAR(at.durationMs(), period * 6.5, 0.01);
+}
 
-    EXPECT_NEAR(at.startMs, samples[0].tick - 0.75 * period, 0.01);
-    EXPECT_NEAR(at.durationMs(), period * (12.75 - 6.25), 0.01);
+// On its way up the speed sits on the start level for two answers; a slowing-down
+// run must not take that for the fall back to it.
+TEST_F(Sampler, SlowingDownArmsOnlyOnceTheValueFellFromItsPeak) {
+    session.hasSpeedSensor = 1;
+    answer = [](int n) {
+        static constexpr int kmh[] = {70, 79, 80, 80, 81, 85, 82, 80, 60, 20};
+        return dataSet(2000, kmh[std::min(n, 9)]);
+    };
+    result.startLimit = 80;
+    result.endLimit = 20;
+    ASSERT_EQ(sampler.runSpeedFall(result, samples), SampleResult::Ok);
+    EXPECT_EQ(filled(), 3u);
+    EXPECT_EQ(result.spdFirst, 80);
+    EXPECT_EQ(result.spdLast, 20);
+    EXPECT_EQ(polls, 10);
 }
 
 struct JqkCase {

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "console/panel_period.h"
+#include "reports/test_report.h"
 
 namespace ecuprobe::console {
 
@@ -37,6 +38,7 @@ std::string TesterPanel::onStart() {
     }
     started = 1;
     ecu::exchangeBusy = 0;
+    reports::currentDumpPath.clear();
     session.connect();
     fields.lambdaProbe = session.lambdaProbe;
     setEnabled(control::start, false);

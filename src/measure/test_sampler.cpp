@@ -125,6 +125,10 @@ void TestSampler::report(SampleProgress::Phase phase, Watched watched, const Tes
     }
 }
 
+// The raw values are truncated to steps of 40 rpm or 1 km/h: a raw value r stands
+// for a true value in [r, r + step), best taken as r + step / 2. Rising, the run's
+// condition raw >= level holds from the moment the true value reaches level;
+// falling, raw <= level holds once the true value is below level + step.
 bool TestSampler::interpolate(Watched watched, bool rising, std::int32_t level,
                               double& atMs) const {
     const std::int32_t before = value(watched, previous);
@@ -134,7 +138,10 @@ bool TestSampler::interpolate(Watched watched, bool rising, std::int32_t level,
     if (taken < 2 || !brackets) {
         return false;
     }
-    const double fraction = static_cast<double>(level - before) / (after - before);
+    const double step = watched == Watched::rpm ? 40.0 : 1.0;
+    const double crossed = rising ? level : level + step;
+    const double fraction =
+        std::clamp((crossed - (before + step / 2)) / (after - before), 0.0, 1.0);
     atMs = previous.tick + fraction * static_cast<std::uint32_t>(latest.tick - previous.tick);
     return true;
 }
@@ -169,6 +176,10 @@ bool TestSampler::arm(Watched watched, bool upward, std::int32_t level, int& cou
                       SampleResult onLimit, const TestResult& result, std::size_t capacity,
                       SampleResult& outcome) {
     counter = 0;
+    // Downward, the value must have fallen from the highest it reached since it
+    // got to the level: a raw value that sits on the level for two answers on its
+    // way up has not fallen back to it yet.
+    std::int32_t peak = value(watched, latest);
     if (!nextSample(outcome)) {
         return false;
     }
@@ -179,7 +190,8 @@ bool TestSampler::arm(Watched watched, bool upward, std::int32_t level, int& cou
             return false;
         }
         const std::int32_t now = value(watched, latest);
-        if (upward ? now >= level : now <= level) {
+        peak = std::max(peak, now);
+        if (upward ? now >= level : now <= level && now < peak) {
             return true;
         }
         if (!nextSample(outcome)) {

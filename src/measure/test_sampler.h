@@ -76,12 +76,11 @@ private:
         std::uint32_t tick = 0;
     };
 
-
     SampleResult runRising(Watched watched, TestResult& result, std::span<TestSample> samples);
     SampleResult runFalling(Watched watched, TestResult& result, std::span<TestSample> samples);
-    // Takes answers until the watched value is at or above (upward) or at or below
-    // level, counting them in counter; false with outcome set when the run ends first,
-    // onLimit when the counter reaches the limit.
+    // Takes answers until the watched value is at or above (upward) or has fallen
+    // back to or below level, counting them in counter; false with outcome set when
+    // the run ends first, onLimit when the counter reaches the limit.
     bool arm(Watched watched, bool upward, std::int32_t level, int& counter, SampleResult onLimit,
              const TestResult& result, std::size_t capacity, SampleResult& outcome);
     // Records from the answer that met the start level until the end level;
