@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "console_ecu.h"
+#include "reports/test_report.h"
 
 namespace ecuprobe::console::testing {
 namespace {
