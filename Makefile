@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev fuzz clean format
+.PHONY: run test deps dev fuzz bench clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -22,6 +22,12 @@ dev: deps
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
 	ctest --preset dev -j $(JOBS)
+
+# Timed programs that print their figures; never part of the tests.
+bench: deps
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
+	./build/bench/bench/sampling_bench
 
 # Builds the libFuzzer targets with clang and runs each for a short, bounded time.
 fuzz: deps
