@@ -223,7 +223,7 @@ TEST_F(Sampler, EveryAnswerIsPacedAndTheTestDataSetSelectedFirst) {
 
 TEST_F(Sampler, AStopBetweenSamplesEndsTheRunWithNothingMoreSent) {
     std::atomic<bool> stop{false};
-    sampler.stopWhen(&stop);
+    sampler.stopWhen([&stop] { return stop.load(); });
     std::vector<SampleProgress> seen;
     sampler.onProgress([&](const SampleProgress& p) {
         seen.push_back(p);

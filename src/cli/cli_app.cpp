@@ -41,6 +41,7 @@ CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     addLiveCommand(*app, choice);
     addFaultsCommands(*app, choice);
     addMonitorCommand(*app, choice);
+    addTestCommand(*app, choice);
 }
 
 CliApp::~CliApp() = default;

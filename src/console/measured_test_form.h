@@ -63,6 +63,9 @@ public:
     // writes the report. A failed run leaves the previous results as they were.
     TestRun run(measure::TestSampler& sampler);
     bool running() const { return busy; }
+    // The message run() would refuse the inputs with, none when they can be run:
+    // for a face that checks them before it connects.
+    std::optional<TestMessage> inputProblem() const { return refusedInput(); }
 
     // The read-only result fields of the dialog as it shows them, by control.
     virtual std::vector<std::pair<ControlId, std::string>> resultTexts() const = 0;

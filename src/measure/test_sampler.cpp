@@ -99,7 +99,7 @@ SampleResult TestSampler::endWith(SampleResult outcome) {
 }
 
 bool TestSampler::nextSample(SampleResult& outcome) {
-    if (stopFlag != nullptr && stopFlag->load()) {
+    if (shouldStop && shouldStop()) {
         outcome = endWith(SampleResult::Stopped);
         return false;
     }

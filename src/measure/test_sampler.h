@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -49,8 +48,9 @@ public:
     void onProgress(std::function<void(const SampleProgress&)> callback) {
         progress = std::move(callback);
     }
-    // Looked at between two samples: when set, the run ends as Stopped.
-    void stopWhen(const std::atomic<bool>* flag) { stopFlag = flag; }
+    // Asked between two samples: when it says so, the run ends as Stopped. It must
+    // be safe to call from the link thread (an atomic flag, a signal flag).
+    void stopWhen(std::function<bool()> stopRequested) { shouldStop = std::move(stopRequested); }
 
     SampleResult runRpmRise(TestResult& result, std::span<TestSample> samples);
     SampleResult runRpmFall(TestResult& result, std::span<TestSample> samples);
@@ -102,7 +102,7 @@ private:
 
     ecu::EcuSession& session;
     std::function<void(const SampleProgress&)> progress;
-    const std::atomic<bool>* stopFlag = nullptr;
+    std::function<bool()> shouldStop;
     int taken = 0;
     Look previous;
     Look latest;
