@@ -15,6 +15,14 @@ void RealClock::sleepMs(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-std::time_t RealClock::calendarNow() { return std::time(nullptr); }
+std::time_t RealClock::calendarNow() {
+    return std::time(nullptr);
+}
+
+std::tm localCalendar(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    return local;
+}
 
 }  // namespace ecuprobe::platform
