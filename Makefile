@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev fuzz clean format
+.PHONY: run test deps dev windows fuzz clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -17,11 +17,19 @@ test: deps
 	cmake --preset ci
 	cmake --build --preset ci -j $(JOBS)
 	ctest --preset ci -j $(JOBS)
+	$(MAKE) windows
 
 dev: deps
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
 	ctest --preset dev -j $(JOBS)
+
+# Cross-builds the core, the simulator and the unit tests for 64-bit Windows
+# (MinGW-w64, static .exe files) and runs the tests under Wine, each bounded in time.
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	ctest --preset windows -j $(JOBS)
 
 # Builds the libFuzzer targets with clang and runs each for a short, bounded time.
 fuzz: deps
