@@ -10,6 +10,11 @@
 
 namespace ecuprobe::platform::testing_support {
 
+// GetLastError() values of plain failures, which the device does not tell apart.
+constexpr std::uint32_t errorFileNotFound = 2;
+constexpr std::uint32_t errorInvalidHandle = 6;
+constexpr std::uint32_t errorInvalidParameter = 87;
+
 // A COM port driver in memory: its own DCB and COMMTIMEOUTS, bytes waiting to be
 // read, an adapter that echoes what is written, and any call made to fail with
 // the error that GetLastError() then gives. Every call is logged by its Win32 name.
@@ -33,32 +38,16 @@ public:
         return portHandle;
     }
     bool getCommState(Win32Handle handle, Win32Dcb& state) override {
-        if (!succeeds("GetCommState", handle)) {
-            return false;
-        }
-        state = dcb;
-        return true;
+        return transfer("GetCommState", handle, dcb, state);
     }
     bool setCommState(Win32Handle handle, const Win32Dcb& state) override {
-        if (!succeeds("SetCommState", handle)) {
-            return false;
-        }
-        dcb = state;
-        return true;
+        return transfer("SetCommState", handle, state, dcb);
     }
     bool getCommTimeouts(Win32Handle handle, Win32Timeouts& record) override {
-        if (!succeeds("GetCommTimeouts", handle)) {
-            return false;
-        }
-        record = timeouts;
-        return true;
+        return transfer("GetCommTimeouts", handle, timeouts, record);
     }
     bool setCommTimeouts(Win32Handle handle, const Win32Timeouts& record) override {
-        if (!succeeds("SetCommTimeouts", handle)) {
-            return false;
-        }
-        timeouts = record;
-        return true;
+        return transfer("SetCommTimeouts", handle, record, timeouts);
     }
     bool readFile(Win32Handle handle, std::uint8_t* buffer, std::uint32_t count,
                   std::uint32_t& got) override {
@@ -130,10 +119,19 @@ private:
     bool succeeds(const std::string& call, Win32Handle handle) {
         if (handle != portHandle) {
             calls.push_back(call + " on a stale handle");
-            error = win32::errorInvalidHandle;
+            error = errorInvalidHandle;
             return false;
         }
         return !failed(call);
+    }
+
+    template <typename Record>
+    bool transfer(const std::string& call, Win32Handle handle, const Record& from, Record& to) {
+        if (!succeeds(call, handle)) {
+            return false;
+        }
+        to = from;
+        return true;
     }
 
     std::map<std::string, std::uint32_t> failures;

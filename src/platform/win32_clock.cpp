@@ -22,14 +22,4 @@ void RealClock::sleepMs(std::uint32_t ms) {
     Sleep(ms);
 }
 
-std::time_t RealClock::calendarNow() {
-    return std::time(nullptr);
-}
-
-std::tm localCalendar(std::time_t when) {
-    std::tm local{};
-    localtime_s(&local, &when);
-    return local;
-}
-
 }  // namespace ecuprobe::platform

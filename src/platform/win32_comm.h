@@ -32,12 +32,9 @@ constexpr std::uint8_t rtsControlHandshake = 2;
 constexpr std::uint32_t purgeRxClear = 0x0008;
 
 // GetLastError() values that the device tells apart.
-constexpr std::uint32_t errorFileNotFound = 2;
 constexpr std::uint32_t errorAccessDenied = 5;
-constexpr std::uint32_t errorInvalidHandle = 6;
 constexpr std::uint32_t errorBadCommand = 22;
 constexpr std::uint32_t errorGenFailure = 31;
-constexpr std::uint32_t errorInvalidParameter = 87;
 constexpr std::uint32_t errorOperationAborted = 995;
 constexpr std::uint32_t errorDeviceNotConnected = 1167;
 constexpr std::uint32_t errorDeviceRemoved = 1617;
