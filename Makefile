@@ -14,10 +14,10 @@ run: deps
 
 test: deps
 	$(MAKE) fuzz
+	$(MAKE) windows
 	cmake --preset ci
 	cmake --build --preset ci -j $(JOBS)
 	ctest --preset ci -j $(JOBS)
-	$(MAKE) windows
 
 dev: deps
 	cmake --preset dev
