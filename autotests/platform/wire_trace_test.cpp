@@ -56,22 +56,23 @@ protected:
                            .string();
 };
 
-TEST_F(WireTraceEnvironment, OffUnlessTheVariableNamesAFile) {
+TEST_F(WireTraceEnvironment, NamesNoFileUnlessTheVariableHoldsOne) {
     ecuprobe::testing_support::clearEnvironment("ECUPROBE_TRACE");
-    EXPECT_EQ(WireTrace::fromEnvironment(clock), nullptr);
+    EXPECT_EQ(WireTrace::pathFromEnvironment(), "");
     ecuprobe::testing_support::setEnvironment("ECUPROBE_TRACE", "");
-    EXPECT_EQ(WireTrace::fromEnvironment(clock), nullptr);
-    ecuprobe::testing_support::setEnvironment("ECUPROBE_TRACE", "/nonexistent-dir/trace.log");
-    EXPECT_EQ(WireTrace::fromEnvironment(clock), nullptr);
+    EXPECT_EQ(WireTrace::pathFromEnvironment(), "");
+    ecuprobe::testing_support::setEnvironment("ECUPROBE_TRACE", path);
+    EXPECT_EQ(WireTrace::pathFromEnvironment(), path);
 }
 
-TEST_F(WireTraceEnvironment, AppendsToTheNamedFile) {
+TEST_F(WireTraceEnvironment, AppendsToTheNamedFileAndOpensNoMissingFolder) {
+    EXPECT_EQ(WireTrace::toFile("/nonexistent-dir/trace.log", clock), nullptr);
     std::ofstream(path) << "earlier\n";
-    ecuprobe::testing_support::setEnvironment("ECUPROBE_TRACE", path);
     {
-        const auto trace = WireTrace::fromEnvironment(clock);
+        const auto trace = WireTrace::toFile(path, clock);
         ASSERT_NE(trace, nullptr);
         trace->bytes(WireTrace::Direction::written, Bytes{0x01, 0xFF, 0x0D});
+        EXPECT_FALSE(trace->failed());
     }
     std::ifstream in(path);
     std::stringstream text;
