@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a cross-built Windows program under Debian's Wine; the windows preset's
-# emulator for test discovery and ctest.  Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
+# Runs a cross-built Windows program under Debian's Wine: the windows preset's
+# emulator, through which ctest starts each test program.
+# Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
 #
 # The prefix belongs to the build. Its first start takes about 20 s; it is made
 # once, under a lock, so that tests started side by side do not race. The
