@@ -14,6 +14,8 @@ packages=(
   libcli11-dev
   clang
   libclang-rt-14-dev
+  g++-mingw-w64-x86-64
+  wine64
 )
 
 missing=()
