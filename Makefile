@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev fuzz bench clean format
+.PHONY: run test deps dev windows fuzz bench clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -14,6 +14,7 @@ run: deps
 
 test: deps
 	$(MAKE) fuzz
+	$(MAKE) windows
 	cmake --preset ci
 	cmake --build --preset ci -j $(JOBS)
 	ctest --preset ci -j $(JOBS)
@@ -22,6 +23,13 @@ dev: deps
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
 	ctest --preset dev -j $(JOBS)
+
+# Cross-builds the core, the simulator and the unit tests for 64-bit Windows
+# (MinGW-w64, static .exe files) and runs the tests under Wine, each bounded in time.
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	ctest --preset windows -j $(JOBS)
 
 # Timed programs that print their figures; never part of the tests.
 bench: deps

@@ -15,6 +15,8 @@ packages=(
   clang
   libclang-rt-14-dev
   locales
+  g++-mingw-w64-x86-64
+  wine64
 )
 
 # A Russian locale with its decimal comma, for the tests that prove the files keep

@@ -1,37 +1,33 @@
 #include "platform/port_map.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <optional>
 #include <string>
 
+#include "environment.h"
+
 namespace ecuprobe::platform {
 namespace {
-
-TEST(PortMap, ComOneToFourDefaultToTheFirstFourSerialPorts) {
-    const PortMap map;
-    EXPECT_EQ(map.path(0), "/dev/ttyS0");
-    EXPECT_EQ(map.path(3), "/dev/ttyS3");
-}
 
 class PortMapEnvironment : public testing::Test {
 protected:
     void TearDown() override {
         for (int i = 1; i <= PortMap::portCount; ++i) {
-            unsetenv(("ECUPROBE_COM" + std::to_string(i)).c_str());
+            ecuprobe::testing_support::clearEnvironment("ECUPROBE_COM" + std::to_string(i));
         }
     }
 };
 
 TEST_F(PortMapEnvironment, VariablesOverrideSingleSlotsAndEmptyOnesAreIgnored) {
-    setenv("ECUPROBE_COM1", "/dev/ttyUSB0", 1);
-    setenv("ECUPROBE_COM3", "", 1);
-    setenv("ECUPROBE_COM4", "/dev/pts/7", 1);
+    ecuprobe::testing_support::setEnvironment("ECUPROBE_COM1", "/dev/ttyUSB0");
+    ecuprobe::testing_support::setEnvironment("ECUPROBE_COM3", "");
+    ecuprobe::testing_support::setEnvironment("ECUPROBE_COM4", "/dev/pts/7");
     const PortMap map = PortMap::fromEnvironment();
+    const PortMap defaults;
     EXPECT_EQ(map.path(0), "/dev/ttyUSB0");
-    EXPECT_EQ(map.path(1), "/dev/ttyS1");
-    EXPECT_EQ(map.path(2), "/dev/ttyS2");
+    EXPECT_EQ(map.path(1), defaults.path(1));
+    EXPECT_EQ(map.path(2), defaults.path(2));
     EXPECT_EQ(map.path(3), "/dev/pts/7");
 }
 

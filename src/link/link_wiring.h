@@ -7,14 +7,21 @@
 #include "link/frame_exchange.h"
 #include "platform/clock.h"
 #include "platform/port_map.h"
-#include "platform/posix_serial_device.h"
 #include "platform/wire_trace.h"
+
+#ifdef _WIN32
+#include "platform/win32_serial_device.h"
+#include "platform/win32_system_comm.h"
+#else
+#include "platform/posix_serial_device.h"
+#endif
 
 namespace ecuprobe::link {
 
 // Puts the one process-wide link on a real serial device for as long as it lives:
-// a POSIX terminal device, the real clock, COM1..COM4 from the given map, and a
-// wire trace when one is asked for. Closes the port and detaches on destruction.
+// a POSIX terminal device or a Windows COM port, the real clock, COM1..COM4 from
+// the given map, and a wire trace when one is asked for. Closes the port and
+// detaches on destruction.
 class LinkWiring {
 public:
     // tracePath: where to log the line's bytes; without it, ECUPROBE_TRACE decides.
@@ -36,7 +43,12 @@ public:
 private:
     platform::PortMap ports;
     platform::RealClock clock;
+#ifdef _WIN32
+    platform::Win32SystemComm comm;
+    platform::Win32SerialDevice device{comm};
+#else
     platform::PosixSerialDevice device;
+#endif
     std::string tracePath;
     std::unique_ptr<platform::WireTrace> trace;
 };

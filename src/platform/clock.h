@@ -17,6 +17,10 @@ public:
     virtual std::time_t calendarNow() = 0;
 };
 
+// A calendar time as the local wall clock shows it (dates in reports), without
+// the shared buffer of std::localtime.
+std::tm localCalendar(std::time_t when);
+
 class RealClock final : public Clock {
 public:
     std::uint32_t tickMs() override;

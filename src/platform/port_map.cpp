@@ -7,7 +7,11 @@ namespace ecuprobe::platform {
 
 PortMap::PortMap() {
     for (int i = 0; i < portCount; ++i) {
+#ifdef _WIN32
+        paths[static_cast<std::size_t>(i)] = "COM" + std::to_string(i + 1);
+#else
         paths[static_cast<std::size_t>(i)] = "/dev/ttyS" + std::to_string(i);
+#endif
     }
 }
 

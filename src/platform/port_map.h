@@ -8,7 +8,8 @@
 namespace ecuprobe::platform {
 
 // COM1..COM4 to device paths, so that a USB K-line cable works without renaming
-// devices. Defaults /dev/ttyS0../dev/ttyS3; ECUPROBE_COM1..ECUPROBE_COM4 override.
+// devices. Defaults /dev/ttyS0../dev/ttyS3, on Windows the ports COM1..COM4
+// themselves; ECUPROBE_COM1..ECUPROBE_COM4 override.
 class PortMap {
 public:
     static constexpr int portCount = 4;

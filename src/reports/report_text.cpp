@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "platform/local_time.h"
+#include "platform/clock.h"
 
 namespace ecuprobe::reports {
 

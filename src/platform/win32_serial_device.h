@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/serial_device.h"
+#include "platform/win32_comm.h"
+
+namespace ecuprobe::platform {
+
+// A serial line on a Windows COM port (a UART or a USB adapter's virtual port).
+// Deadlines are the driver's: ReadTimeouts become the COMMTIMEOUTS record.
+class Win32SerialDevice final : public SerialDevice {
+public:
+    explicit Win32SerialDevice(Win32Comm& system) : api(system) {}
+    Win32SerialDevice(const Win32SerialDevice&) = delete;
+    Win32SerialDevice& operator=(const Win32SerialDevice&) = delete;
+    ~Win32SerialDevice() override;
+
+    // The name to hand to CreateFileA: a bare name such as "COM3" or "COM12"
+    // goes into the device namespace as \\.\COM12 (the plain name reaches only
+    // COM1..COM9); a name that already starts with \\ is taken as it is.
+    static std::string devicePath(const std::string& name);
+
+    // Share mode 0: no other program gets the port while it is open here.
+    bool open(const std::string& path) override;
+    bool readLineSettings(LineSettings& settings) override;
+    bool applyLineSettings(const LineSettings& settings) override;
+    bool readTimeouts(ReadTimeouts& current) override;
+    bool setTimeouts(const ReadTimeouts& timeouts) override;
+    ReadOutcome read(std::uint8_t* buffer, std::size_t count) override;
+    WriteOutcome write(const std::uint8_t* data, std::size_t count) override;
+    void flushInput() override;
+    bool close() override;
+    bool isOpen() const override { return handle != invalidWin32Handle; }
+
+    // A write that the driver has not taken in full after this long gives up
+    // (a stalled USB adapter), as on POSIX.
+    static constexpr std::uint32_t writeStallMs = 2000;
+
+private:
+    IoStatus failureStatus();
+
+    Win32Comm& api;
+    Win32Handle handle = invalidWin32Handle;
+    Win32Dcb original{};
+    bool originalSaved = false;
+};
+
+}  // namespace ecuprobe::platform
