@@ -1,8 +1,8 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+
+#include "environment.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -32,19 +32,28 @@ inline std::string fileBytes(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Local time as the TZ text describes it ("UTC0", "MSK-3").
+inline void useTimeZone(const std::string& zone) {
+    ecuprobe::testing_support::setEnvironment("TZ", zone);
+#ifdef _WIN32
+    _tzset();
+#else
+    tzset();
+#endif
+}
+
 // A fresh working folder for one test, with UTC as the local time, left
 // behind on destruction.
 class ScratchFolder {
 public:
     ScratchFolder() : previous(std::filesystem::current_path()) {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         path = std::filesystem::temp_directory_path() /
-               ("ecuprobe_reports_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("ecuprobe_" + std::string(test->test_suite_name()) + "_" + test->name());
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
         std::filesystem::current_path(path);
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
+        useTimeZone("UTC0");
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

@@ -135,13 +135,12 @@ TEST_P(ReportFailure, ShowsTheMessageAndIsNotSaved) {
     EXPECT_FALSE(std::filesystem::exists(folder / "1700000000.dmp"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, ReportFailure,
-    ::testing::Values(FailureCase{"DiskFull", "/dev/full", ReportOutcome::reportFailed},
-                      FailureCase{"AFolder", "folder.tdm", ReportOutcome::reportFailed},
-                      FailureCase{"NoSuchFolder", "/nonexistent/x.tdm",
-                                  ReportOutcome::reportFailed}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, ReportFailure,
+                         ::testing::Values(FailureCase{"AFolder", "folder.tdm",
+                                                       ReportOutcome::reportFailed},
+                                           FailureCase{"NoSuchFolder", "/nonexistent/x.tdm",
+                                                       ReportOutcome::reportFailed}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(Report, ADetailFileThatCannotBeWrittenShowsItsOwnMessage) {
     currentDumpPath = (folder / "a.tdm").string();
