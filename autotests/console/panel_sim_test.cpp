@@ -9,6 +9,7 @@
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
 #include "process_link.h"
+#include "scripted_prompts.h"
 #include "sim/simulated_ecu.h"
 
 namespace ecuprobe::console {
@@ -20,7 +21,7 @@ class PanelOnSimulator : public ::testing::Test {
 protected:
     void SetUp() override {
         ecuprobe::testing::attachProcessLink(device, clock, ports);
-        panel.emplace(timer);
+        panel.emplace(timer, prompts);
     }
 
     void TearDown() override {
@@ -46,6 +47,7 @@ protected:
     platform::InMemorySerialDevice device{clock, simulator};
     platform::PortMap ports;
     ManualTimer timer{clock};
+    ecuprobe::testing::ScriptedPrompts prompts;
     std::optional<TesterPanel> panel;
 };
 

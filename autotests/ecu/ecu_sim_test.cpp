@@ -38,7 +38,7 @@ TEST_F(SessionOnSimulator, ConnectIdentifiesTheEcuAndReadsItsFaults) {
     ASSERT_EQ(session.connect(), 1);
     EXPECT_EQ(session.connected, 1);
     EXPECT_EQ(session.statusText, "ЭБУ Микас 7.1. ");
-    EXPECT_EQ(session.ecuName, "Микас 7.1");
+    EXPECT_EQ(session.identity.ecuName, "Микас 7.1");
     std::string text;
     session.faultListShort(text);
     EXPECT_EQ(text, " 013:20, 131:60,");

@@ -1,4 +1,5 @@
 #include "ecu/live_data.h"
+#include "ecu/live_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +37,13 @@ TEST(LiveRequest, RefusesABufferTooSmall) {
 TEST(LiveRequest, VariableTableAddsUpToTheAnswerLengths) {
     std::size_t all = 0;
     std::size_t fast = 0;
-    for (const LiveVariable& v : liveVariables) {
-        all += v.width;
-        fast += v.slow ? 0 : v.width;
+    std::uint8_t previous = 0;
+    for (const LiveField& f : liveFieldTable()) {
+        if (f.variable != 0 && f.variable != previous) {
+            all += f.width;
+            fast += f.slow ? 0 : f.width;
+        }
+        previous = f.variable;
     }
     EXPECT_EQ(all, liveAnswerLengthWithSlow);
     EXPECT_EQ(fast, liveAnswerLengthShort);
