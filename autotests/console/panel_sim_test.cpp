@@ -95,5 +95,23 @@ TEST_F(PanelOnSimulator, InjectorCutAndReleaseReachTheEcu) {
     EXPECT_TRUE(panel->snapshot().isChecked(control::injector3));
 }
 
+TEST_F(PanelOnSimulator, IdentificationShowsThePassports) {
+    panel->onStart();
+    const ClickResult result = panel->onClick(control::identify);
+    ASSERT_TRUE(result.identification.has_value());
+    EXPECT_EQ(result.identification->fields[1].text,
+              "МИКАС 5.4 ЗМЗ406\r\nПрогр. М54-1.12\r\nЕвро-2, 4 цил.\r\n");
+    EXPECT_TRUE(result.identification->fields[2].text.starts_with("Калибровки ГАЗ\r\n"));
+}
+
+TEST_F(PanelOnSimulator, KnockResetRefusedByTheEcuShowsItsText) {
+    panel->onStart();
+    simulator.addFault({sim::FaultKind::refusedWrite, {}, 0});
+    prompts.answers = {true};
+    panel->onClick(control::knockAdaptationReset);
+    EXPECT_EQ(panel->snapshot().text(control::statusText), "Ош.очист.датч.детон.");
+    EXPECT_EQ(simulator.controls().knockAdaptationResets, 0);
+}
+
 }  // namespace
 }  // namespace ecuprobe::console
