@@ -35,9 +35,26 @@ protected:
     std::uint8_t readValue = 0;
 };
 
+using S = EcuSession;
+using Step = std::function<void(EcuSession&)>;
+
+// One call of a set operation on its own copy of the value.
+template <typename Value, typename Result>
+Step set(Result (EcuSession::*operation)(Value&), Value value) {
+    return [operation, value](EcuSession& session) {
+        Value copy = value;
+        (session.*operation)(copy);
+    };
+}
+
+template <typename Result>
+Step call(Result (EcuSession::*operation)()) {
+    return [operation](EcuSession& session) { (session.*operation)(); };
+}
+
 struct PayloadCase {
     const char* name;
-    std::function<void(EcuSession&)> run;
+    std::vector<Step> steps;
     std::vector<Bytes> expected;
 };
 
@@ -46,7 +63,9 @@ class ParameterPayload : public Parameters, public ::testing::WithParamInterface
 TEST_P(ParameterPayload, WritesTheseBytes) {
     openConnected();
     acceptWrites();
-    GetParam().run(session);
+    for (const Step& step : GetParam().steps) {
+        step(session);
+    }
     EXPECT_EQ(writes(), GetParam().expected);
 }
 
@@ -54,59 +73,27 @@ INSTANTIATE_TEST_SUITE_P(
     Sets, ParameterPayload,
     ::testing::Values(
         PayloadCase{"IgnitionCorrectionFirstThenSecond",
-                    [](EcuSession& s) {
-                        float first = 5.0f;
-                        float second = -2.7f;
-                        s.setIgnitionCorrection(first);
-                        s.setIgnitionCorrection(second);
-                    },
+                    {set(&S::setIgnitionCorrection, 5.0f), set(&S::setIgnitionCorrection, -2.7f)},
                     {{0x62, 0x0B, 0x08, 0x28, 0x0A}, {0x62, 0x28, 0xFB}}},
         PayloadCase{"IgnitionCorrectionLimitsAndTruncation",
-                    [](EcuSession& s) {
-                        float high = 20.0f;
-                        float small = -0.4f;
-                        s.setIgnitionCorrection(high);
-                        s.setIgnitionCorrection(small);
-                    },
+                    {set(&S::setIgnitionCorrection, 20.0f), set(&S::setIgnitionCorrection, -0.4f)},
                     {{0x62, 0x0B, 0x08, 0x28, 0x1E}, {0x62, 0x28, 0x00}}},
         PayloadCase{"IdleSpeedInTensAndLimited",
-                    [](EcuSession& s) {
-                        for (std::uint32_t rpm : {800u, 2600u, 805u}) {
-                            s.setIdleSpeed(rpm);
-                        }
-                    },
+                    {set(&S::setIdleSpeed, 800u), set(&S::setIdleSpeed, 2600u),
+                     set(&S::setIdleSpeed, 805u)},
                     {{0x62, 0x0B, 0x40, 0x2E, 0x50}, {0x62, 0x2E, 0xFA}, {0x62, 0x2E, 0x50}}},
         PayloadCase{"StepperAlwaysSendsItsOverridePair",
-                    [](EcuSession& s) {
-                        std::uint32_t steps = 40;
-                        std::uint32_t tooMany = 300;
-                        s.setIdleStepper(steps);
-                        s.setIdleStepper(tooMany);
-                    },
+                    {set(&S::setIdleStepper, 40u), set(&S::setIdleStepper, 300u)},
                     {{0x62, 0x0B, 0x20, 0x5B, 0x28}, {0x62, 0x0B, 0x20, 0x5B, 0xFF}}},
         PayloadCase{"StepperKeepsAnotherOverrideBit",
-                    [](EcuSession& s) {
-                        float degrees = 1.0f;
-                        std::uint32_t steps = 40;
-                        s.setIgnitionCorrection(degrees);
-                        s.setIdleStepper(steps);
-                    },
+                    {set(&S::setIgnitionCorrection, 1.0f), set(&S::setIdleStepper, 40u)},
                     {{0x62, 0x0B, 0x08, 0x28, 0x02}, {0x62, 0x0B, 0x28, 0x5B, 0x28}}},
         PayloadCase{"PurgeThenEgrShareTheOverrideByte",
-                    [](EcuSession& s) {
-                        std::uint32_t purge = 100;
-                        std::uint32_t egr = 30;
-                        s.setPurgeDegree(purge);
-                        s.setEgrDegree(egr);
-                    },
+                    {set(&S::setPurgeDegree, 100u), set(&S::setEgrDegree, 30u)},
                     {{0x62, 0x0C, 0x04, 0x5E, 0x64}, {0x62, 0x0C, 0x06, 0x5F, 0x1E}}},
-        PayloadCase{
-            "StoreRcok", [](EcuSession& s) { s.storeRcok(); }, {{0x62, 0x0E, 0x01, 0x7C, 0x02}}},
+        PayloadCase{"StoreRcok", {call(&S::storeRcok)}, {{0x62, 0x0E, 0x01, 0x7C, 0x02}}},
         PayloadCase{"AdaptationResets",
-                    [](EcuSession& s) {
-                        s.clearLambdaAdaptation();
-                        s.clearKnockAdaptation();
-                    },
+                    {call(&S::clearLambdaAdaptation), call(&S::clearKnockAdaptation)},
                     {{0x62, 0x0E, 0x10}, {0x62, 0x0E, 0x20}}}),
     [](const ::testing::TestParamInfo<PayloadCase>& param) { return param.param.name; });
 
@@ -171,7 +158,7 @@ TEST_F(Parameters, WhileDisconnectedNothingIsSentNorLimited) {
 // the write but not the read-back.
 struct TextCase {
     const char* name;
-    std::function<void(EcuSession&)> set;
+    Step set;
     const char* refused;
     const char* readBackFailed;  // "" where there is no read-back
 };
@@ -200,52 +187,18 @@ TEST_P(ParameterText, ReadBackWithoutAnswerAfterAnAnsweredWriteIsRecorded) {
     EXPECT_EQ(session.statusText, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachParameter, ParameterText,
-                         ::testing::Values(TextCase{"Stepper",
-                                                    [](EcuSession& s) {
-                                                        std::uint32_t v = 10;
-                                                        s.setIdleStepper(v);
-                                                    },
-                                                    "Ош. уст. РДВ.", ""},
-                                           TextCase{"IdleSpeed",
-                                                    [](EcuSession& s) {
-                                                        std::uint32_t v = 900;
-                                                        s.setIdleSpeed(v);
-                                                    },
-                                                    "Ош. уст. обор. ХХ", ""},
-                                           TextCase{"IgnitionCorrection",
-                                                    [](EcuSession& s) {
-                                                        float v = 1.0f;
-                                                        s.setIgnitionCorrection(v);
-                                                    },
-                                                    "Ош. уст. UOZC.", "Ош. счит. UOZC."},
-                                           TextCase{"Rcod",
-                                                    [](EcuSession& s) {
-                                                        float v = -0.1f;
-                                                        s.setRcod(v);
-                                                    },
-                                                    "Ош. уст. RCOD.", "Ош. счит. RCOD."},
-                                           TextCase{"Rcok",
-                                                    [](EcuSession& s) {
-                                                        float v = -0.1f;
-                                                        s.setRcok(v);
-                                                    },
-                                                    "Ош. уст. RCOK.", "Ош. счит. RCOK."},
-                                           TextCase{"Egr",
-                                                    [](EcuSession& s) {
-                                                        std::uint32_t v = 10;
-                                                        s.setEgrDegree(v);
-                                                    },
-                                                    "Ош. уст. JEGR.", "Ош. счит. JEGR."},
-                                           TextCase{"Purge",
-                                                    [](EcuSession& s) {
-                                                        std::uint32_t v = 10;
-                                                        s.setPurgeDegree(v);
-                                                    },
-                                                    "Ош. уст. JADS.", "Ош. счит. JADS."}),
-                         [](const ::testing::TestParamInfo<TextCase>& param) {
-                             return param.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    EachParameter, ParameterText,
+    ::testing::Values(
+        TextCase{"Stepper", set(&S::setIdleStepper, 10u), "Ош. уст. РДВ.", ""},
+        TextCase{"IdleSpeed", set(&S::setIdleSpeed, 900u), "Ош. уст. обор. ХХ", ""},
+        TextCase{"IgnitionCorrection", set(&S::setIgnitionCorrection, 1.0f), "Ош. уст. UOZC.",
+                 "Ош. счит. UOZC."},
+        TextCase{"Rcod", set(&S::setRcod, -0.1f), "Ош. уст. RCOD.", "Ош. счит. RCOD."},
+        TextCase{"Rcok", set(&S::setRcok, -0.1f), "Ош. уст. RCOK.", "Ош. счит. RCOK."},
+        TextCase{"Egr", set(&S::setEgrDegree, 10u), "Ош. уст. JEGR.", "Ош. счит. JEGR."},
+        TextCase{"Purge", set(&S::setPurgeDegree, 10u), "Ош. уст. JADS.", "Ош. счит. JADS."}),
+    [](const ::testing::TestParamInfo<TextCase>& param) { return param.param.name; });
 
 struct StoreCase {
     const char* name;
