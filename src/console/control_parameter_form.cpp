@@ -13,7 +13,6 @@ namespace {
 constexpr std::string_view blanks = " \t\r\n";
 constexpr std::uint32_t lowestPercent = 0;
 constexpr std::uint32_t highestPercent = 100;
-// Differences that count as a change, computed in double from the float values.
 constexpr double coCorrectionChange = 0.00002;
 constexpr double ignitionCorrectionChange = 0.01;
 
@@ -118,12 +117,36 @@ std::string readField(const FieldSlot& slot, const std::string& text, V& values)
     return {};
 }
 
-bool changed(float value, float start, double threshold) {
-    return std::abs(static_cast<double>(value) - static_cast<double>(start)) > threshold;
-}
+// A parameter the dialog offers to store once it has set a new value.
+struct StoredParameter {
+    float V::*value;
+    double change;  // a difference above this counts, computed in double from the floats
+    float (ecu::EcuSession::*set)(float&);
+    float (ecu::EcuSession::*store)();
+    std::string_view question;
+};
 
-bool askToStore(reports::UserPrompts& prompts, std::string_view question) {
-    return prompts.askYesNo(storeQuestionCaption, question, true);
+constexpr StoredParameter storedRcod{&V::rcod, coCorrectionChange, &ecu::EcuSession::setRcod,
+                                     &ecu::EcuSession::storeRcod, rcodQuestion};
+constexpr StoredParameter storedRcok{&V::rcok, coCorrectionChange, &ecu::EcuSession::setRcok,
+                                     &ecu::EcuSession::storeRcok, rcokQuestion};
+constexpr StoredParameter storedIgnitionCorrection{
+    &V::ignitionCorrection, ignitionCorrectionChange, &ecu::EcuSession::setIgnitionCorrection,
+    &ecu::EcuSession::storeIgnitionCorrection, ignitionQuestion};
+
+// The question comes whenever the value changed, whatever the set achieved.
+void setAndOfferStore(const StoredParameter& parameter, V& values, const V& start,
+                      ecu::EcuSession& session, reports::UserPrompts& prompts) {
+    float& value = values.*parameter.value;
+    const double difference =
+        static_cast<double>(value) - static_cast<double>(start.*parameter.value);
+    if (std::abs(difference) <= parameter.change) {
+        return;
+    }
+    (session.*parameter.set)(value);
+    if (prompts.askYesNo(storeQuestionCaption, parameter.question, true)) {
+        (session.*parameter.store)();
+    }
 }
 
 }  // namespace
@@ -176,45 +199,29 @@ const std::string& ControlParameterForm::text(ParameterField field) const {
     return fieldTexts[static_cast<std::size_t>(field)];
 }
 
-// A store question comes whenever its parameter changed, whatever the set
-// achieved; between the services the poll may run.
+// Between the services the poll may run.
 ParameterCheck ControlParameterForm::apply(ecu::EcuSession& session,
                                            reports::UserPrompts& prompts) const {
     ParameterCheck check = validate();
     if (!check.valid()) {
         return check;
     }
-    ControlParameterValues& v = *check.values;
+    V& v = *check.values;
     if (v.idleStepper != start.idleStepper) {
         session.setIdleStepper(v.idleStepper);
     }
     if (v.idleSpeed != start.idleSpeed) {
         session.setIdleSpeed(v.idleSpeed);
     }
-    if (changed(v.rcod, start.rcod, coCorrectionChange)) {
-        session.setRcod(v.rcod);
-        if (askToStore(prompts, rcodQuestion)) {
-            session.storeRcod();
-        }
-    }
-    if (changed(v.rcok, start.rcok, coCorrectionChange)) {
-        session.setRcok(v.rcok);
-        if (askToStore(prompts, rcokQuestion)) {
-            session.storeRcok();
-        }
-    }
+    setAndOfferStore(storedRcod, v, start, session, prompts);
+    setAndOfferStore(storedRcok, v, start, session, prompts);
     if (v.egrDegree != start.egrDegree) {
         session.setEgrDegree(v.egrDegree);
     }
     if (v.purgeDegree != start.purgeDegree) {
         session.setPurgeDegree(v.purgeDegree);
     }
-    if (changed(v.ignitionCorrection, start.ignitionCorrection, ignitionCorrectionChange)) {
-        session.setIgnitionCorrection(v.ignitionCorrection);
-        if (askToStore(prompts, ignitionQuestion)) {
-            session.storeIgnitionCorrection();
-        }
-    }
+    setAndOfferStore(storedIgnitionCorrection, v, start, session, prompts);
     return check;
 }
 

@@ -15,7 +15,7 @@ constexpr std::uint16_t storeTimeoutMs = 300;
 constexpr std::uint32_t pauseBeforeSetMs = 100;
 constexpr std::uint32_t pauseBeforeReadBackMs = 60;
 
-struct ParameterSpec {
+struct ParameterRow {
     std::uint8_t variable;
     std::uint8_t overrideVariable;
     std::uint8_t overrideBit;
@@ -33,7 +33,7 @@ constexpr std::uint8_t over0B = parameterOverrideVariable0B;
 constexpr std::uint8_t over0C = parameterOverrideVariable0C;
 
 // By Parameter.
-constexpr std::array<ParameterSpec, 7> specs{{
+constexpr std::array<ParameterRow, 7> parameterRows{{
     {0x5B, over0B, 1u << 5, false, "Ош. уст. РДВ.", {}, 0, 0, {}},
     {0x2E, over0B, 1u << 6, false, "Ош. уст. обор. ХХ", {}, 0, 0, {}},
     {0x28, over0B, 1u << 3, true, "Ош. уст. UOZC.", "Ош. счит. UOZC.", 3, 100, "Ош. coxp. UOZC."},
@@ -43,36 +43,36 @@ constexpr std::array<ParameterSpec, 7> specs{{
     {0x5E, over0C, 1u << 2, true, "Ош. уст. JADS.", "Ош. счит. JADS.", 0, 0, {}},
 }};
 
-const ParameterSpec& specOf(Parameter parameter) {
-    return specs[static_cast<std::size_t>(parameter)];
+const ParameterRow& rowOf(Parameter parameter) {
+    return parameterRows[static_cast<std::size_t>(parameter)];
 }
 
 }  // namespace
 
 void EcuSession::writeParameter(Parameter parameter, std::uint8_t valueByte) {
-    const ParameterSpec& spec = specOf(parameter);
+    const ParameterRow& row = rowOf(parameter);
     const ExchangeBusyGuard busy;
     sleepMs(pauseBeforeSetMs);
-    std::uint8_t& flags = spec.overrideVariable == over0B ? overrideFlags0B : overrideFlags0C;
+    std::uint8_t& flags = row.overrideVariable == over0B ? overrideFlags0B : overrideFlags0C;
     const std::uint8_t flagsBefore = flags;
     std::array<std::uint8_t, 5> payload{writeCommand};
     std::size_t length = 1;
     // The stepper sends its override pair every time, the others until it is taken.
-    if ((flags & spec.overrideBit) == 0 || parameter == Parameter::idleStepper) {
-        flags = static_cast<std::uint8_t>(flags | spec.overrideBit);
-        payload[length++] = spec.overrideVariable;
+    if ((flags & row.overrideBit) == 0 || parameter == Parameter::idleStepper) {
+        flags = static_cast<std::uint8_t>(flags | row.overrideBit);
+        payload[length++] = row.overrideVariable;
         payload[length++] = flags;
     }
-    payload[length++] = spec.variable;
+    payload[length++] = row.variable;
     payload[length++] = valueByte;
     // Only an answer that refuses counts: parameter writes may go unanswered. A
     // refused override is sent again with the next set.
     const bool answered = exchange(std::span(payload).first(length));
     if (answered && currentLink->response[0] != 0) {
         flags = flagsBefore;
-        setStatusText(spec.setRefused);
+        setStatusText(row.setRefused);
     }
-    if (spec.readBack) {
+    if (row.readBack) {
         sleepMs(pauseBeforeReadBackMs);
         readBackParameter(parameter, answered);
     }
@@ -84,12 +84,12 @@ void EcuSession::writeParameter(Parameter parameter, std::uint8_t valueByte) {
 // without a data byte. An ECU that answered neither has gone silent, which the
 // poll shows; a store's own failure text then stays.
 void EcuSession::readBackParameter(Parameter parameter, bool writeAnswered) {
-    const ParameterSpec& spec = specOf(parameter);
-    const bool answered = exchange({readVariablesCommand, spec.variable});
+    const ParameterRow& row = rowOf(parameter);
+    const bool answered = exchange({readVariablesCommand, row.variable});
     if (answered && !answerData().empty()) {
-        decodeLiveVariable(spec.variable, answerData(), liveData);
+        decodeLiveVariable(row.variable, answerData(), liveData);
     } else if (writeAnswered) {
-        setStatusText(spec.readBackFailed);
+        setStatusText(row.readBackFailed);
     }
 }
 
@@ -157,13 +157,13 @@ std::uint8_t EcuSession::storeParameter(std::uint8_t n) {
 }
 
 void EcuSession::storeAndReadBack(Parameter parameter) {
-    const ParameterSpec& spec = specOf(parameter);
-    if (storeParameter(spec.storeIndex) == 0) {
-        setStatusText(spec.storeFailed);
+    const ParameterRow& row = rowOf(parameter);
+    if (storeParameter(row.storeIndex) == 0) {
+        setStatusText(row.storeFailed);
     }
     const bool storeAnswered = lastRequestAnswered();
     const ExchangeBusyGuard busy;
-    sleepMs(spec.pauseAfterStoreMs);
+    sleepMs(row.pauseAfterStoreMs);
     readBackParameter(parameter, storeAnswered);
     liveData.slowCountdown = 0;
 }

@@ -167,7 +167,7 @@ private:
     void readPassport(std::uint8_t firstCommand, int blocks, std::string& passport);
     void readIdentityTexts();
     // The write of one parameter with its override pair where needed, and its
-    // read-back; sends nothing when not connected.
+    // read-back; the callers send nothing while not connected.
     void writeParameter(Parameter parameter, std::uint8_t valueByte);
     void readBackParameter(Parameter parameter, bool writeAnswered);
     void storeAndReadBack(Parameter parameter);
