@@ -138,6 +138,7 @@ TEST_F(ParameterForm, OkRunsTheServicesInItsOwnOrderAndLimitsInPlace) {
     const ParameterCheck check = panel->applyControlParameters(form);
     ASSERT_TRUE(check.valid());
     EXPECT_EQ(check.values->idleSpeed, 2500u);
+    EXPECT_EQ(form.text(Field::idleSpeed), "2500");
     EXPECT_EQ(payloads(), (std::vector<Bytes>{{0x62, 0x0B, 0x20, 0x5B, 0x0A},
                                               {0x62, 0x0B, 0x60, 0x2E, 0xFA},
                                               {0x62, 0x0C, 0x08, 0x41, 0x20},

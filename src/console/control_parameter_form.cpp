@@ -201,7 +201,7 @@ const std::string& ControlParameterForm::text(ParameterField field) const {
 
 // Between the services the poll may run.
 ParameterCheck ControlParameterForm::apply(ecu::EcuSession& session,
-                                           reports::UserPrompts& prompts) const {
+                                           reports::UserPrompts& prompts) {
     ParameterCheck check = validate();
     if (!check.valid()) {
         return check;
@@ -222,6 +222,7 @@ ParameterCheck ControlParameterForm::apply(ecu::EcuSession& session,
         session.setPurgeDegree(v.purgeDegree);
     }
     setAndOfferStore(storedIgnitionCorrection, v, start, session, prompts);
+    fieldTexts = parameterTexts(v);
     return check;
 }
 

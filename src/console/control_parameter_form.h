@@ -90,8 +90,9 @@ public:
     // sends nothing. Otherwise sets every changed parameter in the dialog's order
     // of service (stepper, idle speed, RCOD, RCOK, JEGR, JADS, ignition
     // correction), asks whether to store each changed RCOD, RCOK and ignition
-    // correction, and returns the values as the sets left them.
-    ParameterCheck apply(ecu::EcuSession& session, reports::UserPrompts& prompts) const;
+    // correction, and returns the values as the sets left them, which the texts
+    // then show.
+    ParameterCheck apply(ecu::EcuSession& session, reports::UserPrompts& prompts);
 
 private:
     ControlParameterValues start;

@@ -32,7 +32,7 @@ ControlParameterForm TesterPanel::controlParameterForm() const {
     return ControlParameterForm(session.liveData);
 }
 
-ParameterCheck TesterPanel::applyControlParameters(const ControlParameterForm& form) {
+ParameterCheck TesterPanel::applyControlParameters(ControlParameterForm& form) {
     ParameterCheck check = form.apply(session, prompts);
     if (check.valid()) {
         setEnabled(control::releaseControls, true);

@@ -84,7 +84,7 @@ public:
     ControlParameterForm controlParameterForm() const;
     // Its OK: sends nothing and returns the validation message and field when a
     // field does not read; otherwise runs the form and enables "Вернуть управл.".
-    ParameterCheck applyControlParameters(const ControlParameterForm& form);
+    ParameterCheck applyControlParameters(ControlParameterForm& form);
 
     void refreshLiveValues();
     void refreshFaults();
