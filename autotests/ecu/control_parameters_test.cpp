@@ -262,6 +262,7 @@ TEST_F(Parameters, RefusedOverrideIsSentAgainWithTheNextSet) {
     acceptWrites(0x01);
     float rcod = -0.1f;
     session.setRcod(rcod);
+    EXPECT_EQ(session.lastWriteReply(), WriteReply::refused);
     acceptWrites();
     session.setRcod(rcod);
     EXPECT_EQ(writes()[1], (Bytes{0x62, 0x0C, 0x08, 0x41, 26}));

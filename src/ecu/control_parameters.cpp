@@ -67,14 +67,14 @@ void EcuSession::writeParameter(Parameter parameter, std::uint8_t valueByte) {
     payload[length++] = valueByte;
     // Only an answer that refuses counts: parameter writes may go unanswered. A
     // refused override is sent again with the next set.
-    const bool answered = exchange(std::span(payload).first(length));
-    if (answered && currentLink->response[0] != 0) {
+    const WriteReply reply = sendWrite(std::span(payload).first(length));
+    if (reply == WriteReply::refused) {
         flags = flagsBefore;
         setStatusText(row.setRefused);
     }
     if (row.readBack) {
         sleepMs(pauseBeforeReadBackMs);
-        readBackParameter(parameter, answered);
+        readBackParameter(parameter, reply != WriteReply::unanswered);
     }
     liveData.slowCountdown = 0;
 }
@@ -150,10 +150,9 @@ std::uint32_t EcuSession::setPurgeDegree(std::uint32_t& value) {
 std::uint8_t EcuSession::storeParameter(std::uint8_t n) {
     const ExchangeBusyGuard busy;
     sleepMs(pauseBeforeSetMs);
-    const bool answered =
-        exchange({writeCommand, regulatorVariable, storeCommandValue, storeIndexVariable, n},
-                 storeTimeoutMs);
-    return answered && currentLink->response[0] == 0 ? 1 : 0;
+    const std::array<std::uint8_t, 5> payload{writeCommand, regulatorVariable, storeCommandValue,
+                                              storeIndexVariable, n};
+    return sendWrite(payload, storeTimeoutMs) == WriteReply::acknowledged ? 1 : 0;
 }
 
 void EcuSession::storeAndReadBack(Parameter parameter) {
@@ -161,7 +160,7 @@ void EcuSession::storeAndReadBack(Parameter parameter) {
     if (storeParameter(row.storeIndex) == 0) {
         setStatusText(row.storeFailed);
     }
-    const bool storeAnswered = lastRequestAnswered();
+    const bool storeAnswered = lastWriteReply() != WriteReply::unanswered;
     const ExchangeBusyGuard busy;
     sleepMs(row.pauseAfterStoreMs);
     readBackParameter(parameter, storeAnswered);

@@ -54,8 +54,17 @@ std::span<const std::uint8_t> EcuSession::answerData() const {
     return std::span(link.response).first(length);
 }
 
+WriteReply EcuSession::sendWrite(std::span<const std::uint8_t> payload, std::uint16_t timeoutMs) {
+    if (!exchange(payload, timeoutMs)) {
+        lastWrite = WriteReply::unanswered;
+    } else {
+        lastWrite = currentLink->response[0] == 0 ? WriteReply::acknowledged : WriteReply::refused;
+    }
+    return lastWrite;
+}
+
 bool EcuSession::writeAcknowledged(std::span<const std::uint8_t> payload) {
-    return exchange(payload) && currentLink->response[0] == 0;
+    return sendWrite(payload) == WriteReply::acknowledged;
 }
 
 std::uint8_t EcuSession::connect() {
@@ -89,7 +98,8 @@ EcuTypeTexts ecuTypeTexts(std::uint8_t typeByte) {
 }
 
 std::uint8_t EcuSession::identifyEcuType() {
-    if (exchange({identifyCommand})) {
+    typeAnswered = exchange({identifyCommand});
+    if (typeAnswered) {
         connected = 1;
         const EcuTypeTexts type = ecuTypeTexts(currentLink->response[0]);
         statusText = type.statusText;
@@ -220,6 +230,25 @@ void EcuSession::setLambdaProbe(std::int32_t flag) {
 
 bool EcuSession::lastRequestAnswered() const {
     return currentLink->timedOut == 0;
+}
+
+SilenceCause EcuSession::silenceCause() const {
+    if (currentLink->deviceGone()) {
+        return SilenceCause::deviceGone;
+    }
+    // Without its own echo back, what came may well be an answer that the echo
+    // read swallowed: the adapter is what fails then, not the ECU.
+    switch (currentLink->lastEcho()) {
+        case link::EchoCheck::missing:
+        case link::EchoCheck::incomplete:
+        case link::EchoCheck::differs:
+            return SilenceCause::noEcho;
+        case link::EchoCheck::none:
+        case link::EchoCheck::matched:
+        case link::EchoCheck::failed:
+            break;
+    }
+    return SilenceCause::ecuSilent;
 }
 
 }  // namespace ecuprobe::ecu

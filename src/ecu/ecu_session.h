@@ -14,6 +14,7 @@
 #include "ecu/faults.h"
 #include "ecu/hand_back.h"
 #include "ecu/live_data.h"
+#include "ecu/write_reply.h"
 #include "link/frame_exchange.h"
 
 namespace ecuprobe::ecu {
@@ -40,6 +41,11 @@ struct EcuTypeTexts {
     std::string_view name;        // "Микас 5.4"
 };
 EcuTypeTexts ecuTypeTexts(std::uint8_t typeByte);
+
+// Why requests go unanswered, as far as the line can tell: no echo (or not the
+// bytes written) means no working echoing adapter (unpowered, or not a K-line
+// adapter); a device that has gone was unplugged or hung up.
+enum class SilenceCause : std::uint8_t { ecuSilent, noEcho, deviceGone };
 
 // The six outputs the tester can switch through control variable 0x09.
 enum class Output { coil14, coil23, fuelPump, checkEngineLamp, airConditioner, fan };
@@ -70,6 +76,11 @@ public:
     void setLambdaProbe(std::int32_t flag);
     // Whether the ECU answered the last request of any service.
     bool lastRequestAnswered() const;
+    // How the ECU took the last write of a switch, parameter or hand-back.
+    WriteReply lastWriteReply() const { return lastWrite; }
+    // Whether the last type request (0x01) was answered.
+    bool ecuTypeAnswered() const { return typeAnswered; }
+    SilenceCause silenceCause() const;
     // A pause on the link's clock, so that callers keep virtual time in the tests.
     void sleepMs(std::uint32_t ms);
 
@@ -158,6 +169,9 @@ private:
                   std::uint16_t timeoutMs = responseTimeoutMs);
     // The data bytes of the answer just received, without checksum and terminator.
     std::span<const std::uint8_t> answerData() const;
+    // Sends a write and keeps how the ECU took it in lastWrite.
+    WriteReply sendWrite(std::span<const std::uint8_t> payload,
+                         std::uint16_t timeoutMs = responseTimeoutMs);
     // An answer came and its first byte is 0.
     bool writeAcknowledged(std::span<const std::uint8_t> payload);
     // true when the first write or its repeat was acknowledged.
@@ -174,6 +188,8 @@ private:
     std::int32_t clearAdaptation(std::uint8_t command, std::string_view failureText);
     std::size_t storedFaultCount = 0;
     HandBackOutcome handBack;
+    WriteReply lastWrite = WriteReply::acknowledged;
+    bool typeAnswered = false;
 };
 
 }  // namespace ecuprobe::ecu
