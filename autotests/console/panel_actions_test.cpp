@@ -155,11 +155,8 @@ TEST_P(LaterService, IsReportedAsNotAvailableYetAndSendsNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, LaterService,
-                         ::testing::Values(control::identify, control::saveDump,
-                                           control::dynamicTest, control::lossTest,
-                                           control::accelerationTest, control::controlParameters,
-                                           control::lambdaAdaptationReset,
-                                           control::knockAdaptationReset));
+                         ::testing::Values(control::saveDump, control::dynamicTest,
+                                           control::lossTest, control::accelerationTest));
 
 }  // namespace
 }  // namespace ecuprobe::console::testing
