@@ -15,11 +15,11 @@ namespace control = console::control;
 console::PanelSnapshot connectedPanel() {
     console::PanelFields fields;
     fields.statusText = "ЭБУ Микас 5.4. ";
-    fields.FREQ = 800;
-    fields.NUACC = 14.1f;
-    fields.TWAT = -10;
-    fields.RXX = 1;
-    fields.injectorOn = {0, 1, 1, 1};
+    fields.live.FREQ = 800;
+    fields.live.NUACC = 14.1f;
+    fields.live.TWAT = -10;
+    fields.live.RXX = 1;
+    fields.injector1On = 0;
     fields.fuelPumpOn = 1;
     fields.faultText = " 013:20,";
     fields.faultCount = 1;

@@ -72,7 +72,7 @@ void PanelTest::SetUp() {
     ecuprobe::testing::attachProcessLink(device, clock, ports);
     // Outputs the ECU reports on: fuel pump and both coils (flag byte C, variable 0x09).
     peer.variables[0x09] = 0x38;
-    panel.emplace(timer);
+    panel.emplace(timer, prompts);
 }
 
 void PanelTest::TearDown() {

@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
+#include "scripted_prompts.h"
 
 namespace ecuprobe::console::testing {
 
@@ -83,6 +84,7 @@ protected:
     platform::InMemorySerialDevice device{clock, peer};
     platform::PortMap ports;
     ManualTimer timer;
+    ecuprobe::testing::ScriptedPrompts prompts;
     std::optional<TesterPanel> panel;
 };
 

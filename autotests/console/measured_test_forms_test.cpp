@@ -39,7 +39,8 @@ protected:
         scratch.emplace();
         folder = scratch->path;
         openConnected();
-        session.hasSpeedSensor = 1;
+        session.identity.hasSpeedSensor = 1;
+        session.identity.equipmentRead = true;
         ecu.reply = [this](const Bytes& payload) -> std::optional<Bytes> {
             return payload[0] == 0x63 ? answer(polls++) : Bytes{0x00};
         };
@@ -239,7 +240,7 @@ class RunErrors : public TestForms, public ::testing::WithParamInterface<RunErro
 // A failed run shows its test's message and leaves the results as they were.
 TEST_P(RunErrors, ShowTheirTestsMessage) {
     answer = GetParam().answer;
-    session.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
+    session.identity.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
     const std::unique_ptr<MeasuredTestForm> form = GetParam().make(session, prompts);
     const std::vector<std::pair<ControlId, std::string>> before = form->resultTexts();
     EXPECT_NE(run(*form).result, SampleResult::Ok);
@@ -314,6 +315,25 @@ TEST_F(TestForms, CoastDownReportHasNoAirNoGearNoCoolantRiseLine) {
     EXPECT_EQ(written.find(hex("CC E0 F1 F1 EE E2 FB E9")), std::string::npos);
     EXPECT_EQ(written.find(hex("D0 EE F1 F2 20")), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(folder / "1700000000.dmm"));
+}
+
+// Without an equipment read on this connection a car with a speed sensor would be
+// told it has none: the test asks for the equipment first.
+TEST_F(TestForms, ASpeedTestReadsTheEquipmentFirstWhenItIsNotKnown) {
+    session.identity.equipmentRead = false;
+    session.identity.hasSpeedSensor = 0;
+    const Bytes speedSensor{0x40, 0x00, 0x00, 0x00, 0x00, 0x00};
+    ecu.reply = [this, speedSensor](const Bytes& payload) -> std::optional<Bytes> {
+        if (payload == Bytes{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}) {
+            return speedSensor;
+        }
+        return payload[0] == 0x63 ? dataSet(2000, polls++ < 2 ? 10 : 90) : Bytes{0x00};
+    };
+    AccelerationTestForm form(session, prompts);
+    form.save = false;
+    EXPECT_EQ(run(form).result, SampleResult::Ok);
+    EXPECT_EQ(ecu.payloads().front(), (Bytes{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}));
+    EXPECT_EQ(session.identity.hasSpeedSensor, 1);
 }
 
 TEST(PerSecond, ANoTimeRunShowsZeroInsteadOfDividing) {

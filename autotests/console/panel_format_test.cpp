@@ -6,6 +6,7 @@
 #include "console/panel_period.h"
 #include "console/panel_snapshot.h"
 #include "console/panel_timer.h"
+#include "ecu/live_fields.h"
 #include "platform/clock.h"
 
 namespace ecuprobe::console {
@@ -69,6 +70,14 @@ TEST(Captions, EveryLiveValueStateFlagAndSwitchHasOne) {
     for (const auto ids : {liveValueControls(), stateFlagControls(), switchControls()}) {
         for (const ControlId id : ids) {
             EXPECT_FALSE(caption(id).empty()) << id;
+        }
+    }
+}
+
+TEST(Captions, EveryValueAndFlagBoxShowsAFieldOfTheLiveTable) {
+    for (const auto boxes : {liveValueBoxes(), stateFlagBoxes()}) {
+        for (const LiveControl& box : boxes) {
+            EXPECT_NE(ecu::findLiveField(box.field), nullptr) << box.field;
         }
     }
 }

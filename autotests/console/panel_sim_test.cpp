@@ -9,6 +9,7 @@
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
 #include "process_link.h"
+#include "scripted_prompts.h"
 #include "sim/simulated_ecu.h"
 
 namespace ecuprobe::console {
@@ -20,7 +21,7 @@ class PanelOnSimulator : public ::testing::Test {
 protected:
     void SetUp() override {
         ecuprobe::testing::attachProcessLink(device, clock, ports);
-        panel.emplace(timer);
+        panel.emplace(timer, prompts);
     }
 
     void TearDown() override {
@@ -46,6 +47,7 @@ protected:
     platform::InMemorySerialDevice device{clock, simulator};
     platform::PortMap ports;
     ManualTimer timer{clock};
+    ecuprobe::testing::ScriptedPrompts prompts;
     std::optional<TesterPanel> panel;
 };
 
@@ -91,6 +93,24 @@ TEST_F(PanelOnSimulator, InjectorCutAndReleaseReachTheEcu) {
     panel->onClick(control::releaseControls);
     EXPECT_EQ(simulator.controls().injectorCut, 0x00);
     EXPECT_TRUE(panel->snapshot().isChecked(control::injector3));
+}
+
+TEST_F(PanelOnSimulator, IdentificationShowsThePassports) {
+    panel->onStart();
+    const ClickResult result = panel->onClick(control::identify);
+    ASSERT_TRUE(result.identification.has_value());
+    EXPECT_EQ(result.identification->fields[1].text,
+              "МИКАС 5.4 ЗМЗ406\r\nПрогр. М54-1.12\r\nЕвро-2, 4 цил.\r\n");
+    EXPECT_TRUE(result.identification->fields[2].text.starts_with("Калибровки ГАЗ\r\n"));
+}
+
+TEST_F(PanelOnSimulator, KnockResetRefusedByTheEcuShowsItsText) {
+    panel->onStart();
+    simulator.addFault({sim::FaultKind::refusedWrite, {}, 0});
+    prompts.answers = {true};
+    panel->onClick(control::knockAdaptationReset);
+    EXPECT_EQ(panel->snapshot().text(control::statusText), "Ош.очист.датч.детон.");
+    EXPECT_EQ(simulator.controls().knockAdaptationResets, 0);
 }
 
 // Purge off goes out as 62 5E 00 with the checksum 0x40: the ECU must read it, and

@@ -28,7 +28,7 @@ TEST_F(PanelTest, ANewPanelForgetsTheChosenPortAndTheBusyFlag) {
     panel.reset();
     ecu::chosenPortNumber = 4;
     ecu::exchangeBusy = 1;
-    panel.emplace(timer);
+    panel.emplace(timer, prompts);
     EXPECT_EQ(ecu::chosenPortNumber, 0);
     EXPECT_EQ(ecu::exchangeBusy, 0);
 }

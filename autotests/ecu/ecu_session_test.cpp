@@ -27,7 +27,7 @@ TEST_F(Session, ConstructorPointsAtTheProcessLinkAndSetsInitialValues) {
     EXPECT_EQ(currentLink, &link::processLink());
     EXPECT_EQ(session.connected, 0);
     EXPECT_EQ(session.statusText, "");
-    EXPECT_EQ(session.ecuName, "");
+    EXPECT_EQ(session.identity.ecuName, "");
     EXPECT_EQ(session.lambdaProbe, 1);
     EXPECT_EQ(session.dataSetState, 0xFF);
     EXPECT_EQ(session.samplingActive, 0);
@@ -109,7 +109,7 @@ TEST_P(EcuType, TypeByteGivesStatusTextAndName) {
     answerAll({c.type});
     EXPECT_EQ(session.identifyEcuType(), 1);
     EXPECT_EQ(session.statusText, c.status);
-    EXPECT_EQ(session.ecuName, c.name);
+    EXPECT_EQ(session.identity.ecuName, c.name);
     EXPECT_EQ(session.dataSetState, 0);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{typeRequest, standardSetRequest}));
 }
@@ -131,7 +131,7 @@ TEST_F(Session, EcuSilentToTypeButAnsweringDataSetEndsConnected) {
     EXPECT_EQ(session.identifyEcuType(), 1);
     EXPECT_EQ(session.connected, 1);
     EXPECT_EQ(session.statusText, "before");
-    EXPECT_EQ(session.ecuName, "");
+    EXPECT_EQ(session.identity.ecuName, "");
 }
 
 TEST_F(Session, StandardDataSetSelectionFollowsTheAnswerAndPauses) {
@@ -330,8 +330,8 @@ TEST_F(Session, ReleaseWhileDisconnectedIdentifiesTheEcuFirst) {
 
 TEST_F(Session, ResetStateClearsTheSessionButKeepsTheLastSlowReadings) {
     session.connected = 1;
-    session.identityRead = 0xFF;
-    session.hasSpeedSensor = 1;
+    session.identity.identityRead = 0xFF;
+    session.identity.hasSpeedSensor = 1;
     session.lambdaProbe = 0;
     session.dataSetState = 0;
     session.samplingActive = 1;
@@ -357,8 +357,8 @@ TEST_F(Session, ResetStateClearsTheSessionButKeepsTheLastSlowReadings) {
     session.resetState();
 
     EXPECT_EQ(session.connected, 0);
-    EXPECT_EQ(session.identityRead, 0);
-    EXPECT_EQ(session.hasSpeedSensor, 0);
+    EXPECT_EQ(session.identity.identityRead, 0);
+    EXPECT_EQ(session.identity.hasSpeedSensor, 0);
     EXPECT_EQ(session.lambdaProbe, 1);
     EXPECT_EQ(session.dataSetState, 0xFF);
     EXPECT_EQ(session.samplingActive, 0);

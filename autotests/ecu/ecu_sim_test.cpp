@@ -38,7 +38,7 @@ TEST_F(SessionOnSimulator, ConnectIdentifiesTheEcuAndReadsItsFaults) {
     ASSERT_EQ(session.connect(), 1);
     EXPECT_EQ(session.connected, 1);
     EXPECT_EQ(session.statusText, "ЭБУ Микас 7.1. ");
-    EXPECT_EQ(session.ecuName, "Микас 7.1");
+    EXPECT_EQ(session.identity.ecuName, "Микас 7.1");
     std::string text;
     session.faultListShort(text);
     EXPECT_EQ(text, " 013:20, 131:60,");
@@ -97,6 +97,43 @@ TEST_F(SessionOnSimulator, LostEcuResetsTheSessionAndIsFoundAgain) {
     ecu.setSilent(false);
     EXPECT_EQ(session.identifyEcuType(), 1);
     EXPECT_EQ(session.checkLink(), 1);
+}
+
+TEST_F(SessionOnSimulator, IdleSpeedSetPointShowsInALaterRead) {
+    ASSERT_EQ(session.connect(), 1);
+    std::uint32_t rpm = 900;
+    session.setIdleSpeed(rpm);
+    clock.advance(1000);
+    ASSERT_EQ(session.readLiveData(), 0);
+    EXPECT_EQ(session.liveData.FREQXX, 900u);
+}
+
+TEST_F(SessionOnSimulator, StoredRcokOutlivesARestartAnUnstoredRcodDoesNot) {
+    ASSERT_EQ(session.connect(), 1);
+    float rcok = -0.25f;
+    float rcod = -0.125f;
+    EXPECT_EQ(session.setRcok(rcok), -0.25f);
+    EXPECT_EQ(session.storeRcok(), -0.25f);
+    EXPECT_EQ(session.setRcod(rcod), -0.125f);
+    ecu.restart();
+    session.liveData.slowCountdown = 0;
+    ASSERT_EQ(session.readLiveData(), 0);
+    EXPECT_EQ(session.liveData.RCOK, -0.25f);
+    EXPECT_EQ(session.liveData.RCOD, 0.0f);
+    EXPECT_EQ(ecu.controls().overrideFlags0C, 0);
+}
+
+TEST_F(SessionOnSimulator, IdentificationReadsThePassportsAndTheEquipmentOfThisRun) {
+    ecu.setEquipment({0x41, 0x00, 0x00, 0x00, 0x00, 0x02});
+    ASSERT_EQ(session.connect(), 1);
+    ASSERT_EQ(session.readIdentity(), 1);
+    EXPECT_EQ(session.identity.programPassport,
+              "МИКАС 7.1 ЗМЗ406\r\nПрогр. М71-2.03\r\nЕвро-2, 4 цил.\r\n");
+    EXPECT_EQ(session.identity.engineNumber, "ЗМЗ4062 №1034917");
+    std::string equipment;
+    EXPECT_NE(session.readEquipment(equipment), 0);
+    EXPECT_EQ(equipment, "постоянное питание блока, \r\nдатчик скорости, \r\nклапаном ПРЗ, ");
+    EXPECT_EQ(session.identity.hasSpeedSensor, 1);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "ecu/live_data.h"
+#include "ecu/live_fields.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace ecuprobe::ecu {
@@ -36,12 +38,59 @@ TEST(LiveRequest, RefusesABufferTooSmall) {
 TEST(LiveRequest, VariableTableAddsUpToTheAnswerLengths) {
     std::size_t all = 0;
     std::size_t fast = 0;
-    for (const LiveVariable& v : liveVariables) {
-        all += v.width;
-        fast += v.slow ? 0 : v.width;
+    std::uint8_t previous = 0;
+    for (const LiveField& f : liveFieldTable()) {
+        if (f.variable != 0 && f.variable != previous) {
+            all += f.width;
+            fast += f.slow ? 0 : f.width;
+        }
+        previous = f.variable;
     }
     EXPECT_EQ(all, liveAnswerLengthWithSlow);
     EXPECT_EQ(fast, liveAnswerLengthShort);
+}
+
+// The decoder advances by a variable's width when the variable changes, so the
+// fields of one variable must stand together and agree on its width.
+TEST(LiveFieldTable, EachVariableStandsInOnePlaceWithOneWidth) {
+    std::map<std::uint8_t, std::size_t> firstRow;
+    const auto table = liveFieldTable();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const LiveField& f = table[i];
+        if (f.variable == 0) {
+            continue;
+        }
+        const auto [at, fresh] = firstRow.emplace(f.variable, i);
+        if (!fresh) {
+            EXPECT_EQ(table[i - 1].variable, f.variable) << f.name;
+            EXPECT_EQ(table[at->second].width, f.width) << f.name;
+        }
+        EXPECT_EQ(findLiveField(f.name), &f);
+    }
+}
+
+TEST(LiveFieldTable, ValuesReadAsTheConsoleShowsThem) {
+    LiveData data;
+    data.TWAT = -10;
+    data.RCOK = -0.375f;
+    data.INJ = 5.0f;
+    data.RXX = 1;
+    const std::pair<const char*, const char*> shown[] = {
+        {"TWAT", "-10"}, {"RCOK", "-0.375"}, {"INJ", "5"}, {"RXX", "1"}, {"JQK", "0"}};
+    for (const auto& [name, text] : shown) {
+        EXPECT_EQ(liveValueText(*findLiveField(name), data), text) << name;
+    }
+    EXPECT_EQ(findLiveField("nothing"), nullptr);
+}
+
+TEST(LiveFieldTable, OneVariableReadAloneFillsEveryFieldItFeeds) {
+    LiveData data;
+    decodeLiveVariable(0x5C, Bytes{44}, data);
+    decodeLiveVariable(0x09, Bytes{0x12}, data);
+    EXPECT_EQ(data.FSM, 44);
+    EXPECT_EQ(data.fsmCopy, 44u);
+    EXPECT_EQ(data.fanOn + data.coil14On, 2);
+    EXPECT_EQ(data.fuelPumpOn + data.coil23On + data.CHECKEIGINE, 0);
 }
 
 struct DecodeCase {

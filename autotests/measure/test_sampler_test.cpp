@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(Sampler, SpeedRunsWithoutASpeedSensorSendNothing) {
-    session.hasSpeedSensor = 0;
+    session.identity.hasSpeedSensor = 0;
     answer = [](int) { return dataSet(2000, 30); };
     EXPECT_EQ(sampler.runSpeedRise(result, samples), SampleResult::NoSpeedSensor);
     EXPECT_EQ(sampler.runSpeedFall(result, samples), SampleResult::NoSpeedSensor);
@@ -262,7 +262,7 @@ TEST_F(Sampler, CrossingsAreInterpolatedBetweenTheAnswersAroundEachLevel) {
 // On its way up the speed sits on the start level for two answers; a slowing-down
 // run must not take that for the fall back to it.
 TEST_F(Sampler, SlowingDownArmsOnlyOnceTheValueFellFromItsPeak) {
-    session.hasSpeedSensor = 1;
+    session.identity.hasSpeedSensor = 1;
     answer = [](int n) {
         static constexpr int kmh[] = {70, 79, 80, 80, 81, 85, 82, 80, 60, 20};
         return dataSet(2000, kmh[std::min(n, 9)]);
@@ -286,7 +286,7 @@ struct JqkCase {
 class FuelPerDistance : public Sampler, public ::testing::WithParamInterface<JqkCase> {};
 
 TEST_P(FuelPerDistance, ComesFromTheHourlyFlowAndTheSpeedInStepsOf1Over128) {
-    session.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
+    session.identity.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
     answer = [](int) { return dataSet(800, GetParam().kmh, 130, GetParam().jqtRaw); };
     ASSERT_EQ(sampler.requestSample(), 0);
     TestSample sample;

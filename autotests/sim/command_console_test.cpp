@@ -57,6 +57,10 @@ INSTANTIATE_TEST_SUITE_P(
         Reply{"scenario flying", "unknown command; type help", false},
         Reply{"fault add silence", "ok", false}, Reply{"fault clear", "ok", false},
         Reply{"fault add nonsense", "bad fault command; try: fault add silence:after=5", false},
+        Reply{"restart", "ok", false}, Reply{"restart now", "unknown command; type help", false},
+        Reply{"equipment 5F00C101B301", "ok", false},
+        Reply{"equipment 5F00C101B3", "unknown command; type help", false},
+        Reply{"equipment 5F00C101B3XY", "unknown command; type help", false},
         Reply{"jump", "unknown command; type help", false}));
 
 TEST_F(CommandConsole, GearAndThrottleReachTheModel) {
@@ -84,6 +88,25 @@ TEST_F(CommandConsole, SilentKeepsOnlyTheAdaptersEcho) {
     EXPECT_EQ(typeExchange(), (Bytes{0x01, 0xFF, 0x0D}));
     runCommand(ecu, "silent off");
     EXPECT_EQ(typeExchange(), (Bytes{0x01, 0xFF, 0x0D, 0x09, 0xF7, 0x0D}));
+}
+
+TEST_F(CommandConsole, EquipmentChangesTheEquipmentAnswer) {
+    runCommand(ecu, "equipment 0200000000fe");
+    // 61 01 02 03 04 05 answered with 02 00 00 00 00 FE.
+    const std::array<std::uint8_t, 8> request{0x61, 0x01, 0x02, 0x03, 0x04, 0x05, 0x90, 0x0D};
+    ecu.fromTester(request);
+    std::array<std::uint8_t, 64> back{};
+    const std::size_t n = ecu.toTester(back.data(), back.size());
+    EXPECT_EQ(Bytes(back.begin() + 8, back.begin() + static_cast<std::ptrdiff_t>(n)),
+              (Bytes{0x02, 0x00, 0x00, 0x00, 0x00, 0xFE, 0x00, 0x0D}));
+}
+
+TEST_F(CommandConsole, RestartHandsEveryOverrideBack) {
+    const std::array<std::uint8_t, 6> cutInjector{0x62, 0x40, 0xCD, 0x01, 0x90, 0x0D};
+    ecu.fromTester(cutInjector);
+    EXPECT_EQ(ecu.controls().injectorCut, 0x01);
+    runCommand(ecu, "restart");
+    EXPECT_EQ(ecu.controls().injectorCut, 0x00);
 }
 
 }  // namespace

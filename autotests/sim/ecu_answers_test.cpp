@@ -97,6 +97,90 @@ TEST(EcuAnswers, OverriddenParameterHoldsUntilReleaseAndStoredValueOutlivesIt) {
     EXPECT_EQ(ecu.controls().regulatorControl, 0) << "a command byte is no regulator setting";
 }
 
+TEST(EcuAnswers, RestartDropsOverridesAndKeepsWhatWasStored) {
+    platform::FakeClock clock;
+    SimulatedEcu ecu(clock);
+    ask(ecu, clock, {0x62, 0x0C, 0x18, 0x42, 0x40, 0x41, 0x20});  // RCOK -0.25, RCOD -0.125
+    ask(ecu, clock, {0x62, 0x0E, 0x01, 0x7C, 0x02});              // store RCOK only
+    ask(ecu, clock, {0x62, 0x0B, 0x40, 0x2E, 100});               // idle speed 1000 rpm
+    ask(ecu, clock, {0x64, 0x1A, 0x29, 0x21, 0x40, 0x60});
+    ecu.restart();
+    EXPECT_EQ(ask(ecu, clock, {0x61, 0x42, 0x41, 0x0B, 0x0C}), (Bytes{0x40, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(ecu.selectedDataSet(), Bytes{0x20});
+    EXPECT_EQ(ecu.controls().storeCount, 1);
+    clock.advance(8'000);
+    ecu.advance();
+    EXPECT_NEAR(ecu.truth().rpm, 850, 30) << "the ECU regulates its own idle again";
+}
+
+TEST(EcuAnswers, AdaptationResetsClearWhatTheTablesLearnt) {
+    platform::FakeClock clock;
+    SimulatedEcu ecu(clock);
+    const Bytes before = ask(ecu, clock, {0x61, 0x46, 0x26}).value();
+    EXPECT_EQ(before[0], 135) << "COEFF2 1.03";
+    ask(ecu, clock, {0x62, 0x0E, 0x10});
+    ask(ecu, clock, {0x62, 0x0E, 0x20});
+    clock.advance(10);
+    const Bytes after = ask(ecu, clock, {0x61, 0x46, 0x26}).value();
+    EXPECT_EQ(after[0], 128) << "COEFF2 1.0";
+    EXPECT_EQ(static_cast<std::int8_t>(after[1]) - static_cast<std::int8_t>(before[1]), 3)
+        << "1.5 degrees of knock retard gone";
+    ecu.restart();
+    EXPECT_EQ(ask(ecu, clock, {0x61, 0x46}), Bytes{128}) << "adaptation is non-volatile";
+}
+
+struct EngineOverrideCase {
+    const char* name;
+    Bytes write;
+    double (*measure)(const EngineTruth&);
+    int direction;  // +1: the measure rises, -1: it falls
+};
+
+class EngineOverride : public ::testing::TestWithParam<EngineOverrideCase> {};
+
+// Open loop and the stepper held where it stands, so that neither regulator
+// hides the effect.
+TEST_P(EngineOverride, ChangesTheEngineWhileHeld) {
+    platform::FakeClock clock;
+    SimulatedEcu ecu(clock);
+    ask(ecu, clock, {0x62, 0x0E, 0x04});
+    clock.advance(5'000);
+    const std::uint8_t stepper = ask(ecu, clock, {0x61, 0x5C}).value()[0];
+    ask(ecu, clock, {0x62, 0x0B, 0x20, 0x5B, stepper});
+    clock.advance(2'000);
+    ecu.advance();
+    const double before = GetParam().measure(ecu.truth());
+    ask(ecu, clock, GetParam().write);
+    clock.advance(3'000);
+    ecu.advance();
+    const double after = GetParam().measure(ecu.truth());
+    EXPECT_GT((after - before) * GetParam().direction, 0.02 * before) << before << " " << after;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parameters, EngineOverride,
+    ::testing::Values(EngineOverrideCase{"RcokThinsTheFuel",
+                                         {0x62, 0x0C, 0x10, 0x42, 0x80},
+                                         [](const EngineTruth& e) { return e.fuelLH; },
+                                         -1},
+                      EngineOverrideCase{"RcodThinsTheFuelAtIdle",
+                                         {0x62, 0x0C, 0x08, 0x41, 0x80},
+                                         [](const EngineTruth& e) { return e.fuelLH; },
+                                         -1},
+                      EngineOverrideCase{"PurgeEnrichesIt",
+                                         {0x62, 0x0C, 0x04, 0x5E, 100},
+                                         [](const EngineTruth& e) { return e.fuelLH; },
+                                         1},
+                      EngineOverrideCase{"EgrSlowsTheEngine",
+                                         {0x62, 0x0C, 0x02, 0x5F, 100},
+                                         [](const EngineTruth& e) { return e.rpm; },
+                                         -1},
+                      EngineOverrideCase{"IgnitionCorrectionAdvances",
+                                         {0x62, 0x0B, 0x28, 0x28, 20},
+                                         [](const EngineTruth& e) { return e.advanceDeg; },
+                                         1}),
+    [](const ::testing::TestParamInfo<EngineOverrideCase>& param) { return param.param.name; });
+
 TEST(EcuAnswers, IdleSpeedAndStepperOverridesActOnTheEngine) {
     platform::FakeClock clock;
     SimulatedEcu ecu(clock);

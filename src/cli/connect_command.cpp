@@ -15,7 +15,7 @@ int runConnect(RunContext& run) {
     }
     const ecu::EcuSession& session = scope.session();
     run.out << "Статус: " << session.statusText << '\n';
-    run.out << "Тип ЭБУ: " << session.ecuName << '\n';
+    run.out << "Тип ЭБУ: " << session.identity.ecuName << '\n';
     return scope.finish(exitOk);
 }
 

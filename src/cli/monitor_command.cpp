@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cli/command.h"
+#include "cli/declining_prompts.h"
 #include "cli/exit_codes.h"
 #include "cli/fault_text.h"
 #include "cli/input_lines.h"
@@ -35,8 +36,6 @@ std::string clickMessage(TesterPanel& panel, console::ControlId id) {
     switch (result.outcome) {
         case ClickOutcome::ignored:
             return label + ": disabled just now";
-        case ClickOutcome::notAvailableYet:
-            return label + ": not available yet";
         case ClickOutcome::done:
             break;
     }
@@ -112,7 +111,8 @@ bool pollLoop(RunContext& run, TesterPanel& panel, console::ManualTimer& timer, 
 int runMonitor(RunContext& run, const MonitorOptions& options) {
     platform::RealClock clock;
     console::ManualTimer timer(clock);
-    TesterPanel panel(timer);
+    DecliningPrompts prompts(run.err);
+    TesterPanel panel(timer, prompts);
     panel.onComSelected(run.line.comIndex());
     panel.enterPeriod(std::to_string(options.period));
     std::string message = panel.onStart();

@@ -28,6 +28,12 @@ TestRun MeasuredTestForm::run(measure::TestSampler& sampler) {
         show(*refused);
         return {};
     }
+    // Without an equipment read on this connection the speed sensor would count as
+    // missing: a car that has one would be told it has none, and JQK would stay 0.
+    if (!session.identity.equipmentRead) {
+        std::string equipment;
+        session.readEquipment(equipment);
+    }
     busy = true;
     std::vector<measure::TestSample> samples(measure::TestSampler::bufferSize);
     TestRun outcome{true, sample(sampler, samples), std::nullopt};

@@ -1,19 +1,16 @@
 #include "console/panel_snapshot.h"
 
-#include <cstdio>
-#include <utility>
+#include "console/panel_switches.h"
 
 namespace ecuprobe::console {
 
 namespace {
 
-template <typename Integer>
-std::pair<ControlId, std::string> integerText(ControlId id, Integer value) {
-    return {id, std::to_string(value)};
-}
-
-std::pair<ControlId, std::string> floatText(ControlId id, float value) {
-    return {id, formatFloat(value)};
+// The value of a box's field as the console shows it; empty for a name the
+// live table lacks.
+std::string liveText(const LiveControl& box, const ecu::LiveData& live) {
+    const ecu::LiveField* field = ecu::findLiveField(box.field);
+    return field != nullptr ? ecu::liveValueText(*field, live) : std::string();
 }
 
 void showTexts(const PanelFields& f, PanelSnapshot& shown) {
@@ -21,46 +18,20 @@ void showTexts(const PanelFields& f, PanelSnapshot& shown) {
     shown.texts = {
         {statusText, f.statusText},
         {faultText, f.faultText},
-        integerText(faultCount, f.faultCount),
-        integerText(TWAT, f.TWAT),
-        integerText(THR, f.THR),
-        integerText(FREQ, f.FREQ),
-        floatText(UGB, f.UGB),
-        integerText(FSM, f.FSM),
-        integerText(JDMM, f.JDMM),
-        integerText(UOZ, f.UOZ),
-        integerText(SPD, f.SPD),
-        floatText(NUACC, f.NUACC),
-        floatText(UOZOC, f.UOZOC),
-        integerText(FAZ, f.FAZ),
-        floatText(INJ, f.INJ),
-        floatText(JAIR, f.JAIR),
-        floatText(JQT, f.JQT),
-        floatText(JQK, f.JQK),
-        integerText(TAIR, f.TAIR),
-        floatText(COEFF1, f.COEFF1),
-        floatText(COEFF2, f.COEFF2),
-        integerText(BDET, f.BDET),
-        integerText(LAM1, f.LAM1),
-        integerText(LAM2, f.LAM2),
-        floatText(VALF, f.VALF),
-        floatText(RCOK, f.RCOK),
-        integerText(period, f.period),
+        {faultCount, std::to_string(f.faultCount)},
+        {period, std::to_string(f.period)},
     };
+    for (const LiveControl& box : liveValueBoxes()) {
+        shown.texts[box.id] = liveText(box, f.live);
+    }
 }
 
 void showStateMarks(const PanelFields& f, PanelSnapshot& shown) {
-    using namespace control;
-    const std::pair<ControlId, std::int32_t> marks[] = {
-        {BITPOW, f.BITPOW},   {RXX, f.RXX},
-        {BLKINJ, f.BLKINJ},   {BITSTP, f.BITSTP},
-        {DET, f.DET},         {WRKLAM, f.WRKLAM},
-        {RDET, f.RDET},       {BITATM, f.BITATM},
-        {INPLAM1, f.INPLAM1}, {control::lambdaProbe, f.lambdaProbe},
-    };
-    for (const auto& [id, value] : marks) {
-        shown.checked[id] = value != 0;
+    for (const LiveControl& box : stateFlagBoxes()) {
+        const ecu::LiveField* field = ecu::findLiveField(box.field);
+        shown.checked[box.id] = field != nullptr && field->value(f.live) != 0;
     }
+    shown.checked[control::lambdaProbe] = f.lambdaProbe != 0;
 }
 
 }  // namespace
@@ -75,31 +46,9 @@ bool PanelSnapshot::isChecked(ControlId id) const {
     return found != checked.end() && found->second;
 }
 
-std::string formatFloat(float value) {
-    char buffer[32];
-    const int length = std::snprintf(buffer, sizeof buffer, "%.*g", 6, static_cast<double>(value));
-    return std::string(buffer, static_cast<std::size_t>(length));
-}
-
 void showSwitchMarks(const PanelFields& f, PanelSnapshot& shown) {
-    using namespace control;
-    const std::pair<ControlId, std::int32_t> marks[] = {
-        {injector1, f.injectorOn[0]},
-        {injector2, f.injectorOn[1]},
-        {injector3, f.injectorOn[2]},
-        {injector4, f.injectorOn[3]},
-        {coil14, f.coil14On},
-        {coil23, f.coil23On},
-        {fuelPump, f.fuelPumpOn},
-        {checkEngineLamp, f.CHECKEIGINE},
-        {airConditioner, f.airConditionerOn},
-        {canisterPurge, f.ADSORBER},
-        {fan, f.fanOn},
-        {lambdaRegulator, f.lambdaControl},
-        {knockRegulator, f.knockControl},
-    };
-    for (const auto& [id, value] : marks) {
-        shown.checked[id] = value != 0;
+    for (const SwitchControl& row : switchTable()) {
+        shown.checked[row.id] = f.*row.state != 0;
     }
 }
 

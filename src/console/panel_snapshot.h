@@ -1,61 +1,35 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
 
 #include "console/panel_controls.h"
+#include "ecu/live_fields.h"
 
 namespace ecuprobe::console {
 
-// The values behind the console's controls, typed as the console keeps them.
-// The panel fills them from the session; showFields() puts them on screen.
+// The values behind the console's controls. The panel fills them from the
+// session; showFields() puts them on screen.
 struct PanelFields {
     std::string statusText;
     std::string faultText;
     std::uint32_t faultCount = 0;
 
-    std::int16_t TWAT = 0;
-    std::uint32_t THR = 0;
-    std::uint32_t FREQ = 0;
-    float UGB = 0;
-    std::uint32_t FSM = 0;
-    std::uint32_t JDMM = 0;
-    std::int32_t UOZ = 0;
-    std::uint32_t SPD = 0;
-    float NUACC = 0;
-    float UOZOC = 0;
-    std::uint32_t FAZ = 0;
-    float INJ = 0;
-    float JAIR = 0;
-    float JQT = 0;
-    float JQK = 0;
-    std::int32_t TAIR = 0;
-    float COEFF1 = 0;
-    float COEFF2 = 0;
-    std::uint32_t BDET = 0;
-    std::uint32_t LAM1 = 0;
-    std::uint32_t LAM2 = 0;
-    float VALF = 0;
-    float RCOK = 0;
+    // The live values and state flags shown: the session's LiveData as of the
+    // last successful read.
+    ecu::LiveData live;
 
     // Poll period in seconds as the period box holds it.
     std::int32_t period = 2;
 
-    // Check boxes, 0 or 1. The switch boxes hold the console's state of each
-    // switch, which the session's switch operations take by reference.
-    std::int32_t BITPOW = 0;
-    std::int32_t RXX = 0;
-    std::int32_t BLKINJ = 0;
-    std::int32_t BITSTP = 0;
-    std::int32_t DET = 0;
-    std::int32_t WRKLAM = 0;
-    std::int32_t RDET = 0;
-    std::int32_t BITATM = 0;
-    std::int32_t INPLAM1 = 0;
-    std::array<std::int32_t, 4> injectorOn{1, 1, 1, 1};
+    // The console's state of each switch box, 0 or 1, which the session's switch
+    // operations take by reference.
+    std::int32_t injector1On = 1;
+    std::int32_t injector2On = 1;
+    std::int32_t injector3On = 1;
+    std::int32_t injector4On = 1;
     std::int32_t coil14On = 1;
     std::int32_t coil23On = 1;
     std::int32_t fuelPumpOn = 0;
@@ -91,7 +65,7 @@ struct PanelSnapshot {
 };
 
 // The shortest "%.*g" form with 6 significant digits: 5 -> "5", 0.375 -> "0.375".
-std::string formatFloat(float value);
+using ecu::formatFloat;
 
 // Sets every text and check mark of the snapshot from its field.
 void showFields(const PanelFields& fields, PanelSnapshot& shown);

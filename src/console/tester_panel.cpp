@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "console/panel_period.h"
+#include "console/panel_switches.h"
 #include "reports/test_report.h"
 
 namespace ecuprobe::console {
@@ -17,7 +18,8 @@ constexpr std::uint8_t ticksPerSlowRefresh = 3;
 
 }  // namespace
 
-TesterPanel::TesterPanel(PanelTimer& pollTimer) : timer(pollTimer) {
+TesterPanel::TesterPanel(PanelTimer& pollTimer, reports::UserPrompts& userPrompts)
+    : timer(pollTimer), prompts(userPrompts) {
     ecu::chosenPortNumber = 0;
     ecu::exchangeBusy = 0;
     shown.enabled = {control::start, control::comPort, control::period, control::periodUpDown,
@@ -49,7 +51,8 @@ std::string TesterPanel::onStart() {
     }
     std::string message = readFields();
     session.sleepMs(pauseBeforeFirstRefreshMs);
-    copyInitialSwitchStates();
+    // refreshActuatorBoxes() sets the injector, coil and air-conditioner boxes
+    // from the session with every other switch box.
     refreshActuatorBoxes();
     refreshLiveValues();
     refreshFaults();
@@ -58,17 +61,6 @@ std::string TesterPanel::onStart() {
     periodMs = periodMsFor(fields.period);
     startTimer();
     return message;
-}
-
-void TesterPanel::copyInitialSwitchStates() {
-    for (int n = 1; n <= 4; ++n) {
-        fields.injectorOn[static_cast<std::size_t>(n - 1)] =
-            session.injectorOn[static_cast<std::size_t>(n)];
-    }
-    fields.coil14On = session.liveData.coil14On;
-    fields.coil23On = session.liveData.coil23On;
-    fields.airConditionerOn = session.liveData.airConditionerOn;
-    showSwitchMarks(fields, shown);
 }
 
 void TesterPanel::startTimer() {
@@ -188,46 +180,13 @@ void TesterPanel::refreshLiveValues() {
 }
 
 void TesterPanel::copyLiveValues() {
-    const ecu::LiveData& d = session.liveData;
-    PanelFields& f = fields;
-    f.statusText = session.statusText;
-    f.TWAT = d.TWAT;
-    f.THR = d.THR;
-    f.FREQ = d.FREQ;
-    f.UGB = d.UGB;
-    f.FSM = d.FSM;
-    f.JDMM = d.JDMM;
-    f.UOZ = d.UOZ;
-    f.SPD = d.SPD;
-    f.NUACC = d.NUACC;
-    f.UOZOC = d.UOZOC;
-    f.FAZ = d.FAZ;
-    f.INJ = d.INJ;
-    f.JAIR = d.JAIR;
-    f.JQT = d.JQT;
-    f.JQK = d.JQK;
-    f.TAIR = d.TAIR;
-    f.COEFF1 = d.COEFF1;
-    f.COEFF2 = d.COEFF2;
-    f.BDET = d.BDET;
-    f.LAM1 = d.LAM1;
-    f.LAM2 = d.LAM2;
-    f.VALF = d.VALF;
-    f.RCOK = d.RCOK;
-    f.BITPOW = d.BITPOW;
-    f.RXX = d.RXX;
-    f.BLKINJ = d.BLKINJ;
-    f.BITSTP = d.BITSTP;
-    f.DET = d.DET;
-    f.WRKLAM = d.WRKLAM;
-    f.RDET = d.RDET;
-    f.BITATM = d.BITATM;
-    f.INPLAM1 = d.INPLAM1;
-    f.fuelPumpOn = d.fuelPumpOn;
-    f.CHECKEIGINE = d.CHECKEIGINE;
-    f.airConditionerOn = d.airConditionerOn;
-    f.ADSORBER = d.ADSORBER;
-    f.fanOn = d.fanOn;
+    fields.statusText = session.statusText;
+    fields.live = session.liveData;
+    for (const SwitchControl& row : switchTable()) {
+        if (row.kind == SwitchKind::output) {
+            fields.*row.state = row.recorded(session);
+        }
+    }
 }
 
 void TesterPanel::refreshFaults() {
@@ -239,17 +198,11 @@ void TesterPanel::refreshFaults() {
 }
 
 void TesterPanel::refreshActuatorBoxes() {
-    for (std::size_t n = 1; n <= 4; ++n) {
-        fields.injectorOn[n - 1] = session.injectorOn[n];
+    for (const SwitchControl& row : switchTable()) {
+        if (row.recorded != nullptr) {
+            fields.*row.state = row.recorded(session);
+        }
     }
-    const ecu::LiveData& d = session.liveData;
-    fields.coil14On = d.coil14On;
-    fields.coil23On = d.coil23On;
-    fields.fuelPumpOn = d.fuelPumpOn;
-    fields.airConditionerOn = d.airConditionerOn;
-    fields.fanOn = d.fanOn;
-    fields.CHECKEIGINE = d.CHECKEIGINE;
-    fields.ADSORBER = d.ADSORBER;
     showSwitchMarks(fields, shown);
 }
 

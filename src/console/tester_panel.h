@@ -1,23 +1,42 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "console/control_parameter_form.h"
+#include "console/identification_content.h"
+#include "console/measured_test_form.h"
 #include "console/panel_controls.h"
 #include "console/panel_snapshot.h"
 #include "console/panel_timer.h"
 #include "ecu/ecu_session.h"
+#include "reports/user_prompts.h"
 
 namespace ecuprobe::console {
 
 // How a click on a control ended.
 enum class ClickOutcome {
     done,
-    // The control's service comes with a later part of the tester.
-    notAvailableYet,
     // The control is disabled (or has no click action); nothing happened.
     ignored,
+};
+
+// The dialog a click asks the view to open.
+enum class DialogKind {
+    none,
+    // Show ClickResult::identification.
+    identification,
+    // Get a form from TesterPanel::controlParameterForm(), let the person edit it,
+    // and pass it to TesterPanel::applyControlParameters() on OK.
+    controlParameters,
+    // Get the form from TesterPanel::testForm(), show it, and run it with
+    // TesterPanel::runTest() on its start button.
+    dynamicTest,
+    accelerationTest,
+    lossTest,
 };
 
 struct ClickResult {
@@ -25,15 +44,21 @@ struct ClickResult {
     // What the view shows after the click: the decoded fault list for "Декод.",
     // a validation message for "Начать"; empty otherwise.
     std::string text;
+    DialogKind dialog = DialogKind::none;
+    // The identification dialog's content, with DialogKind::identification.
+    std::optional<IdentificationContent> identification;
+    // How "Запись" went: a report is never to be announced as saved unless it was.
+    std::optional<reports::ReportOutcome> report;
 };
 
 // The tester console without a widget toolkit: its fields, the poll cycle on a
 // PanelTimer and the reactions to its controls. It owns the EcuSession and,
 // like the session, lives on the link thread; views read snapshot() and pass
-// clicks in. Messages are returned to the caller, never printed.
+// clicks in. Messages are returned to the caller, never printed; questions in
+// the middle of a service go to prompts.
 class TesterPanel {
 public:
-    explicit TesterPanel(PanelTimer& pollTimer);
+    TesterPanel(PanelTimer& pollTimer, reports::UserPrompts& prompts);
     TesterPanel(const TesterPanel&) = delete;
     TesterPanel& operator=(const TesterPanel&) = delete;
     // Closes like onDestroy(), so a panel dropped without it leaves no timer
@@ -59,6 +84,16 @@ public:
     void abandon();
     // Routes a click on any control by its identifier.
     ClickResult onClick(ControlId id);
+    // The control-parameter dialog's form, starting from the session's live values.
+    ControlParameterForm controlParameterForm() const;
+    // Its OK: sends nothing and returns the validation message and field when a
+    // field does not read; otherwise runs the form and enables "Вернуть управл.".
+    ParameterCheck applyControlParameters(ControlParameterForm& form);
+    // The form of a measured test dialog (dynamicTest, accelerationTest, lossTest);
+    // null for any other kind.
+    std::unique_ptr<MeasuredTestForm> testForm(DialogKind kind);
+    // A test dialog's start button; the caller sets the sampler's progress and stop.
+    TestRun runTest(MeasuredTestForm& form, measure::TestSampler& sampler);
 
     void refreshLiveValues();
     void refreshFaults();
@@ -87,16 +122,19 @@ private:
     void setEnabled(ControlId id, bool enabled);
     void setChecked(ControlId id, std::int32_t state);
     void startTimer();
-    void copyInitialSwitchStates();
     void copyLiveValues();
     void clearFaultsClicked();
     void switchClicked(ControlId id);
-    // The field that holds the console's state of a switch box.
-    std::int32_t& switchState(ControlId id);
     void lambdaProbeClicked();
     void markOutputsReleased();
+    ClickResult identifyClicked();
+    void adaptationResetClicked(ControlId id);
+    ClickResult saveDumpClicked();
+    // Shows the session's status text at once, after a service that may set it.
+    void showStatus();
 
     PanelTimer& timer;
+    reports::UserPrompts& prompts;
     ecu::EcuSession session;
     PanelSnapshot shown;
 };

@@ -12,7 +12,6 @@ link::FrameExchange* currentLink = nullptr;
 
 namespace {
 
-constexpr std::uint16_t responseTimeoutMs = 200;
 constexpr int com1PortNumber = 2;
 constexpr std::uint8_t typeMikas54 = 9;
 constexpr std::uint8_t typeMikas71 = 10;
@@ -36,21 +35,27 @@ void EcuSession::sleepMs(std::uint32_t ms) {
     currentLink->clock().sleepMs(ms);
 }
 
-bool EcuSession::exchange(std::span<const std::uint8_t> payload) {
+bool EcuSession::exchange(std::span<const std::uint8_t> payload, std::uint16_t timeoutMs) {
     link::FrameExchange& link = *currentLink;
     std::copy(payload.begin(), payload.end(), link.request.begin());
     link.sendRequest(static_cast<int>(payload.size()));
-    link.setResponseTimeout(responseTimeoutMs);
+    link.setResponseTimeout(timeoutMs);
     link.receiveResponse();
     return link.timedOut == 0;
 }
 
-bool EcuSession::exchange(std::initializer_list<std::uint8_t> payload) {
-    return exchange(std::span<const std::uint8_t>(payload.begin(), payload.size()));
+bool EcuSession::exchange(std::initializer_list<std::uint8_t> payload, std::uint16_t timeoutMs) {
+    return exchange(std::span<const std::uint8_t>(payload.begin(), payload.size()), timeoutMs);
 }
 
-WriteReply EcuSession::sendWrite(std::span<const std::uint8_t> payload) {
-    if (!exchange(payload)) {
+std::span<const std::uint8_t> EcuSession::answerData() const {
+    const link::FrameExchange& link = *currentLink;
+    const std::size_t length = link.rxLength >= 2 ? link.rxLength - 2u : 0u;
+    return std::span(link.response).first(length);
+}
+
+WriteReply EcuSession::sendWrite(std::span<const std::uint8_t> payload, std::uint16_t timeoutMs) {
+    if (!exchange(payload, timeoutMs)) {
         lastWrite = WriteReply::unanswered;
     } else {
         lastWrite = currentLink->response[0] == 0 ? WriteReply::acknowledged : WriteReply::refused;
@@ -69,7 +74,7 @@ std::uint8_t EcuSession::connect() {
     if (currentLink->open(chosenPortNumber) != 0) {
         return 0;
     }
-    identityRead = 0;
+    identity.identityRead = 0;
     connected = 0;
     resetState();
     setStatusText("Соединияемся...");
@@ -81,24 +86,24 @@ std::uint8_t EcuSession::connect() {
     return 1;
 }
 
+EcuTypeTexts ecuTypeTexts(std::uint8_t typeByte) {
+    switch (typeByte) {
+        case typeMikas54:
+            return {"ЭБУ Микас 5.4. ", "Микас 5.4"};
+        case typeMikas71:
+            return {"ЭБУ Микас 7.1. ", "Микас 7.1"};
+        default:
+            return {"Неизвестный ЭБУ. ", "Микас ?.?"};
+    }
+}
+
 std::uint8_t EcuSession::identifyEcuType() {
     typeAnswered = exchange({identifyCommand});
     if (typeAnswered) {
         connected = 1;
-        switch (currentLink->response[0]) {
-            case typeMikas54:
-                statusText = "ЭБУ Микас 5.4. ";
-                ecuName = "Микас 5.4";
-                break;
-            case typeMikas71:
-                statusText = "ЭБУ Микас 7.1. ";
-                ecuName = "Микас 7.1";
-                break;
-            default:
-                statusText = "Неизвестный ЭБУ. ";
-                ecuName = "Микас ?.?";
-                break;
-        }
+        const EcuTypeTexts type = ecuTypeTexts(currentLink->response[0]);
+        statusText = type.statusText;
+        identity.ecuName = type.name;
     } else {
         connected = 0;
     }
@@ -188,8 +193,10 @@ void EcuSession::releaseControls() {
 
 void EcuSession::resetState() {
     connected = 0;
-    identityRead = 0;
-    hasSpeedSensor = 0;
+    identity.identityRead = 0;
+    identity.clearTexts();
+    identity.hasSpeedSensor = 0;
+    identity.equipmentRead = false;
     lambdaProbe = 1;
     dataSetState = dataSetUnknown;
     samplingActive = 0;
@@ -209,7 +216,7 @@ void EcuSession::disconnect() {
     resetState();
     sleepMs(200);
     currentLink->close();
-    identityRead = 0;
+    identity.identityRead = 0;
     faultCount = 0;
     storedFaultCount = 0;
 }

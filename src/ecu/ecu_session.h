@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "ecu/control_parameters.h"
+#include "ecu/ecu_identity.h"
 #include "ecu/exchange_busy.h"
 #include "ecu/faults.h"
 #include "ecu/hand_back.h"
@@ -31,6 +33,14 @@ struct TestDataSetPositions {
     std::uint8_t jqt = 0;
     std::uint8_t spd = 0;
 };
+
+// What the ECU type byte (the answer to 0x01) stands for: 9 MIKAS 5.4, 10 MIKAS
+// 7.1, any other an unknown ECU.
+struct EcuTypeTexts {
+    std::string_view statusText;  // "ЭБУ Микас 5.4. "
+    std::string_view name;        // "Микас 5.4"
+};
+EcuTypeTexts ecuTypeTexts(std::uint8_t typeByte);
 
 // Why requests go unanswered, as far as the line can tell: no echo (or not the
 // bytes written) means no working echoing adapter (unpowered, or not a K-line
@@ -100,22 +110,47 @@ public:
     void switchCanisterPurge(std::int32_t& state);
     void switchLambdaControl(std::int32_t& state);
     void switchKnockControl(std::int32_t& state);
-    // Sets JADS (variable 0x5E), value in % limited to 100 in place; returns
-    // liveData.JADS, 0 when not connected.
+
+    // Identification: 1 when a passport block has been read (now or before on this
+    // connection), 0 otherwise. Reads only while the texts are not yet held.
+    std::uint8_t readIdentity();
+    // Fills text with the equipment list; non-zero when the ECU answered, 0 (and
+    // an empty text) otherwise.
+    std::uint8_t readEquipment(std::string& text);
+
+    // The control parameters. Each set limits the caller's value in place, takes
+    // the parameter over from the ECU and returns the parameter's LiveData value
+    // (0 when not connected, when nothing is sent). Stepper in steps, idle speed
+    // in rpm, ignition correction in degrees, EGR and purge degrees in %.
+    void setIdleStepper(std::uint32_t& value);
+    void setIdleSpeed(std::uint32_t& value);
+    float setIgnitionCorrection(float& value);
+    float setRcod(float& value);
+    float setRcok(float& value);
+    std::uint32_t setEgrDegree(std::uint32_t& value);
     std::uint32_t setPurgeDegree(std::uint32_t& value);
+    // Stores the parameter of index n (1 RCOD, 2 RCOK, 3 ignition correction) in the
+    // ECU's non-volatile memory; 1 when the ECU acknowledged, 0 otherwise.
+    std::uint8_t storeParameter(std::uint8_t n);
+    // Store, then read back; return the LiveData value, 0 when not connected.
+    float storeRcod();
+    float storeRcok();
+    float storeIgnitionCorrection();
+
+    // Adaptation resets: 1 when the ECU acknowledged, 0 otherwise.
+    std::int32_t clearLambdaAdaptation();
+    std::int32_t clearKnockAdaptation();
 
     // Session core.
     std::uint8_t connected = 0;
     std::string statusText;  // UTF-8
-    std::string ecuName;     // UTF-8: "Микас 5.4", "Микас 7.1" or "Микас ?.?"
     std::int32_t lambdaProbe = 1;
     std::uint8_t dataSetState = 0xFF;  // 0xFF unknown, 0 standard, 1 test data set
     std::int32_t samplingActive = 0;
     TestDataSetPositions testPositions;
 
-    // Identification.
-    std::uint8_t identityRead = 0;  // 0xFF once a passport block came
-    std::int32_t hasSpeedSensor = 0;
+    // The ECU's name (set by identifyEcuType() too), texts and equipment flags.
+    EcuIdentity identity;
 
     LiveData liveData;
 
@@ -134,18 +169,32 @@ public:
     std::array<std::int32_t, 5> injectorOn{1, 1, 1, 1, 1};
 
 private:
-    // Sends payload, waits up to 200 ms; true when an answer frame came.
-    bool exchange(std::initializer_list<std::uint8_t> payload);
-    bool exchange(std::span<const std::uint8_t> payload);
+    static constexpr std::uint16_t responseTimeoutMs = 200;
+
+    // Sends payload, waits up to timeoutMs; true when an answer frame came.
+    bool exchange(std::initializer_list<std::uint8_t> payload,
+                  std::uint16_t timeoutMs = responseTimeoutMs);
+    bool exchange(std::span<const std::uint8_t> payload,
+                  std::uint16_t timeoutMs = responseTimeoutMs);
+    // The data bytes of the answer just received, without checksum and terminator.
+    std::span<const std::uint8_t> answerData() const;
     // Sends a write and keeps how the ECU took it in lastWrite.
-    WriteReply sendWrite(std::span<const std::uint8_t> payload);
+    WriteReply sendWrite(std::span<const std::uint8_t> payload,
+                         std::uint16_t timeoutMs = responseTimeoutMs);
     // An answer came and its first byte is 0.
     bool writeAcknowledged(std::span<const std::uint8_t> payload);
     // true when the first write or its repeat was acknowledged.
     bool releaseRegister(std::uint8_t reg);
     void clearControlCopies();
-    std::int32_t& outputFlag(Output output);
     void switchRegulator(std::uint8_t bit, std::int32_t& state);
+    void readPassport(std::uint8_t firstCommand, int blocks, std::string& passport);
+    void readIdentityTexts();
+    // The write of one parameter with its override pair where needed, and its
+    // read-back; the callers send nothing while not connected.
+    void writeParameter(Parameter parameter, std::uint8_t valueByte);
+    void readBackParameter(Parameter parameter, bool writeAnswered);
+    void storeAndReadBack(Parameter parameter);
+    std::int32_t clearAdaptation(std::uint8_t command, std::string_view failureText);
     std::size_t storedFaultCount = 0;
     HandBackOutcome handBack;
     WriteReply lastWrite = WriteReply::acknowledged;

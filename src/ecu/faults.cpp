@@ -59,7 +59,7 @@ void EcuSession::readFaults() {
         return;
     }
     // Only whole pairs that arrived are taken, and never more than the array holds.
-    const std::size_t dataLength = link.rxLength >= 2 ? link.rxLength - 2u : 0u;
+    const std::size_t dataLength = answerData().size();
     const std::size_t pairsReceived = dataLength > 0 ? (dataLength - 1) / 2 : 0;
     storedFaultCount =
         std::min({static_cast<std::size_t>(faultCount), pairsReceived, faults.size()});

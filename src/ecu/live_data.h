@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -74,22 +73,14 @@ struct LiveData {
     void resetKeepingLastReadings();
 };
 
-// One variable of the live request, in request order.
-struct LiveVariable {
-    std::uint8_t number;  // ECU variable number
-    std::uint8_t width;   // bytes in the answer, 2-byte values low byte first
-    bool slow;            // only in every tenth request
-    const char* field;    // LiveData field it fills, for captions
-};
-
-inline constexpr std::size_t liveVariableCount = 31;
-inline constexpr std::size_t slowVariableCount = 6;
-inline constexpr std::size_t liveRequestLengthWithSlow = 1 + liveVariableCount;
-inline constexpr std::size_t liveRequestLengthShort = liveRequestLengthWithSlow - slowVariableCount;
+// The live request: 0x61 and 31 variable numbers, or 25 without the slow group
+// (the six variables of RCOK, RCOD, UOZOC, JDMM, JEGR and JADS). The answer holds
+// their values in request order with no header. liveFieldTable() gives the order,
+// widths and conversions.
+inline constexpr std::size_t liveRequestLengthWithSlow = 32;
+inline constexpr std::size_t liveRequestLengthShort = 26;
 inline constexpr std::size_t liveAnswerLengthWithSlow = 35;
 inline constexpr std::size_t liveAnswerLengthShort = 29;
-
-extern const std::array<LiveVariable, liveVariableCount> liveVariables;
 
 // Writes the request (0x61 and the variable numbers) into out; returns its length.
 std::size_t buildLiveRequest(bool withSlowGroup, std::span<std::uint8_t> out);

@@ -7,12 +7,6 @@ namespace {
 constexpr std::uint8_t slowGroupInterval = 10;
 constexpr std::uint8_t readFailed = 0xFF;
 
-// Data bytes of the answer just received: the collector's count less the
-// checksum and the terminator.
-std::size_t answerDataLength(const link::FrameExchange& link) {
-    return link.rxLength >= 2 ? static_cast<std::size_t>(link.rxLength - 2) : 0;
-}
-
 }  // namespace
 
 std::uint8_t EcuSession::readLiveData() {
@@ -25,7 +19,7 @@ std::uint8_t EcuSession::readLiveData() {
         const std::size_t length = buildLiveRequest(withSlowGroup, request);
         if (!exchange(std::span(request).first(length))) {
             resetState();
-        } else if (answerDataLength(*currentLink) >=
+        } else if (answerData().size() >=
                    (withSlowGroup ? liveAnswerLengthWithSlow : liveAnswerLengthShort)) {
             // A shorter answer would put its checksum and terminator into the
             // fields; it is dropped like a lost one, without declaring the link lost.

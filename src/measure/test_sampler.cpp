@@ -90,7 +90,7 @@ void TestSampler::fillSample(TestSample& sample) {
     sample.jair = static_cast<float>(word(answer, at.jair)) * tenth;
     sample.tick = session.tickMs();
     sample.spd = answer[at.spd];
-    sample.jqk = session.hasSpeedSensor != 0 ? fuelPerDistance(sample.jqt, sample.spd) : 0;
+    sample.jqk = session.identity.hasSpeedSensor != 0 ? fuelPerDistance(sample.jqt, sample.spd) : 0;
 }
 
 SampleResult TestSampler::endWith(SampleResult outcome) {
@@ -207,7 +207,7 @@ SampleResult TestSampler::runRising(Watched watched, TestResult& result,
     if (session.connected == 0) {
         return SampleResult::LinkLost;
     }
-    if (watched == Watched::speed && session.hasSpeedSensor == 0) {
+    if (watched == Watched::speed && session.identity.hasSpeedSensor == 0) {
         return endWith(SampleResult::NoSpeedSensor);
     }
     SampleResult outcome = SampleResult::Ok;
@@ -237,7 +237,7 @@ SampleResult TestSampler::runFalling(Watched watched, TestResult& result,
     if (session.connected == 0) {
         return SampleResult::LinkLost;
     }
-    if (watched == Watched::speed && session.hasSpeedSensor == 0) {
+    if (watched == Watched::speed && session.identity.hasSpeedSensor == 0) {
         return endWith(SampleResult::NoSpeedSensor);
     }
     clearSamples(samples);

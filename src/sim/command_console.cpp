@@ -20,6 +20,8 @@ constexpr std::string_view help =
     "  scenario NAME        idle runup coastdown road stalled coldstart\n"
     "  go                   start the scenario's manoeuvre now\n"
     "  type N               ECU type byte (9 MIKAS 5.4, 10 MIKAS 7.1)\n"
+    "  equipment HEX        equipment bytes 0..5 as twelve hex digits, e.g. 5F00C101B301\n"
+    "  restart              power the ECU off and on: overrides go, stored values stay\n"
     "  fault add SPEC       e.g. silence:after=5, badsum:every=3,cmd=0x61, vanish:once,ms=3000\n"
     "  fault clear          remove every fault rule\n"
     "  silent on|off        the ECU stops or resumes answering\n"
@@ -106,6 +108,10 @@ CommandResult runCommand(SimulatedEcu& ecu, std::string_view line) {
         ecu.setSilent(flag == 1);
     } else if (verb == "go" && w.size() == 1) {
         ecu.startManoeuvre();
+    } else if (verb == "restart" && w.size() == 1) {
+        ecu.restart();
+    } else if (verb == "equipment" && w.size() == 2 && parseEquipment(w[1])) {
+        ecu.setEquipment(*parseEquipment(w[1]));
     } else if (verb == "scenario" && w.size() == 2 && scenarioFromName(w[1])) {
         ecu.setScenario(*scenarioFromName(w[1]));
     } else if (verb == "fault") {

@@ -1,5 +1,7 @@
 #include "sim/ecu_state.h"
 
+#include <cstdlib>
+
 namespace ecuprobe::sim {
 
 namespace {
@@ -26,6 +28,10 @@ constexpr std::uint8_t rcokBit = 0x10;                // 0x0C
 constexpr std::uint8_t storeRcod = 1;
 constexpr std::uint8_t storeRcok = 2;
 constexpr std::uint8_t storeIgnitionCorrection = 3;
+
+double coCorrection(std::uint8_t raw) {
+    return std::abs(raw - 128) / 256.0 - 0.5;
+}
 
 }  // namespace
 
@@ -95,9 +101,11 @@ void EcuState::command0E(std::uint8_t value) {
             ++c.faultClears;
             break;
         case lambdaAdaptationReset:
+            c.lambdaAdaptation = 1.0;
             ++c.lambdaAdaptationResets;
             break;
         case knockAdaptationReset:
+            c.knockRetardDeg = 0.0;
             ++c.knockAdaptationResets;
             break;
         default:
@@ -125,6 +133,23 @@ void EcuState::store() {
     ++c.storeCount;
 }
 
+void EcuState::powerCycle() {
+    const ControlState before = controls;
+    ControlState& c = controls;
+    c = ControlState{};
+    c.storedRcod = before.storedRcod;
+    c.storedRcok = before.storedRcok;
+    c.storedIgnitionCorrection = before.storedIgnitionCorrection;
+    c.lambdaAdaptation = before.lambdaAdaptation;
+    c.knockRetardDeg = before.knockRetardDeg;
+    c.storeCount = before.storeCount;
+    c.faultClears = before.faultClears;
+    c.lambdaAdaptationResets = before.lambdaAdaptationResets;
+    c.knockAdaptationResets = before.knockAdaptationResets;
+    dataSet = {standardDataSetVariable};
+    pendingStore = false;
+}
+
 int EcuState::ignitionCorrection() const {
     const std::uint8_t raw = (controls.overrideFlags0B & ignitionCorrectionBit) != 0
                                  ? controls.ignitionCorrection
@@ -138,6 +163,14 @@ std::uint8_t EcuState::rcod() const {
 
 std::uint8_t EcuState::rcok() const {
     return (controls.overrideFlags0C & rcokBit) != 0 ? controls.rcok : controls.storedRcok;
+}
+
+double EcuState::rcodValue() const {
+    return coCorrection(rcod());
+}
+
+double EcuState::rcokValue() const {
+    return coCorrection(rcok());
 }
 
 int EcuState::idleSpeedOverride() const {

@@ -24,12 +24,18 @@ public:
 
     // One (variable, value) pair of the write command 0x62.
     void write(std::uint8_t variable, std::uint8_t value);
+    // Power off and on: every override and volatile value goes, the non-volatile
+    // copies, the adaptation tables and the fault list stay.
+    void powerCycle();
 
     // Parameter values in force: the tester's while its override bit is set,
     // otherwise the non-volatile copy, or -1 where the ECU regulates on its own.
     int ignitionCorrection() const;  // signed half degrees
     std::uint8_t rcod() const;
     std::uint8_t rcok() const;
+    // The same as corrections: from 0 down to -0.5.
+    double rcodValue() const;
+    double rcokValue() const;
     int idleSpeedOverride() const;  // rpm, -1 when the ECU regulates
     int stepperOverride() const;    // steps, -1 when the ECU regulates
     int purgeOverride() const;      // %, -1 when the ECU decides

@@ -61,7 +61,17 @@ void EngineModel::updateControl(double dt) {
     if (throttle < closedThrottlePct && !control.fuelCut) {
         advance = 12;
     }
-    control.advanceDeg = advance + ecu.ignitionCorrection() / 2.0;
+    // The knock table's learnt retard holds while the knock regulator works.
+    const double retard = running && ecu.knockRegulatorEnabled() ? ecu.controls.knockRetardDeg : 0;
+    control.advanceDeg = advance + ecu.ignitionCorrection() / 2.0 - retard;
+}
+
+double EngineModel::deliveryFactor() const {
+    // The CO corrections (0 down to -0.5) thin the mixture, RCOD at idle only;
+    // purge vapour from the canister enriches it while the tester holds the purge open.
+    const bool idle = throttle < closedThrottlePct;
+    const double purge = std::max(0, ecu.purgeOverride()) / 100.0;
+    return 1 + 0.4 * ecu.rcokValue() + (idle ? 0.4 * ecu.rcodValue() : 0) + 0.05 * purge;
 }
 
 void EngineModel::updateFuelCut() {
@@ -108,14 +118,13 @@ void EngineModel::updateMixture(double dt) {
     const double base = power ? 0.88 : std::min(1.0, 0.85 + std::max(0.0, coolant + 10) / 470);
     if (!control.lambdaControl) {
         control.trim += (1.0 - control.trim) * dt;
-        control.lambda = base;
+        control.lambda = base / deliveryFactor();
         control.lambdaRich = running && !control.fuelCut && base < 1.0;
         return;
     }
     // Closed loop: the trim ramps against the probe and jumps when it switches;
     // the probe answers after the gas has reached it.
-    const double rcoCorrection = (static_cast<int>(ecu.rcok()) - 0xFF) / 2560.0;
-    control.lambda = base * control.trim * (1 + rcoCorrection);
+    control.lambda = base * control.trim / deliveryFactor();
     control.sensorDelayS -= dt;
     if (control.sensorDelayS <= 0) {
         const bool rich = control.lambda < 1.0;

@@ -120,7 +120,9 @@ double EngineModel::combustionTorque() const {
     }
     const double fuelFactor = std::clamp((fuelPressure - 0.3) / 0.4, 0.0, 1.0);
     const double advanceFactor = 1 + 0.004 * std::clamp(control.advanceDeg - 10, -15.0, 15.0);
-    return fill * fullLoadTorque(rpm) * firingFraction() * fuelFactor * advanceFactor;
+    // Exhaust gas let back in while the tester holds the EGR valve open dilutes the charge.
+    const double egrFactor = 1 - 0.003 * std::max(0, ecu.egrOverride());
+    return fill * fullLoadTorque(rpm) * firingFraction() * fuelFactor * advanceFactor * egrFactor;
 }
 
 double EngineModel::frictionTorque(double atRpm) const {

@@ -62,6 +62,7 @@ private:
     void updateFan();
     double idleSetpoint() const;
     double feedForwardSteps(double rpm) const;
+    double deliveryFactor() const;
     bool output(std::uint8_t bit, bool ecuChoice) const;
     bool fuelPumpCommanded() const;
 

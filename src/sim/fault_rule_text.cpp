@@ -110,4 +110,19 @@ std::optional<std::vector<StoredFault>> parseStoredFaults(std::string_view text)
     return faults;
 }
 
+std::optional<EquipmentBytes> parseEquipment(std::string_view text) {
+    EquipmentBytes bytes{};
+    if (text.size() != 2 * bytes.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = number<std::uint8_t>(text.substr(2 * i, 2), 16);
+        if (!byte) {
+            return std::nullopt;
+        }
+        bytes[i] = *byte;
+    }
+    return bytes;
+}
+
 }  // namespace ecuprobe::sim

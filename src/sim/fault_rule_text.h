@@ -21,4 +21,7 @@ std::optional<FaultRule> parseFaultRule(std::string_view text);
 // e.g. "13:20,131:60".
 std::optional<std::vector<StoredFault>> parseStoredFaults(std::string_view text);
 
+// Equipment bytes 0..5 written as twelve hex digits, e.g. "5F00C101B301".
+std::optional<EquipmentBytes> parseEquipment(std::string_view text);
+
 }  // namespace ecuprobe::sim

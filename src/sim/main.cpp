@@ -35,6 +35,7 @@ struct Settings {
     std::string scenario = "idle";
     std::vector<std::string> faultRules;
     std::string storedFaults;
+    std::string equipment;
     bool pacing = false;
     std::uint32_t delayMs = 0;
     std::uint64_t seed = 1;
@@ -45,10 +46,15 @@ struct Settings {
 bool buildOptions(const Settings& s, sim::SimulatedEcuOptions& out, std::string& error) {
     const auto scenario = sim::scenarioFromName(s.scenario);
     const auto stored = sim::parseStoredFaults(s.storedFaults);
-    if (!scenario || !stored) {
-        error = !scenario ? "unknown scenario " + s.scenario : "bad stored faults";
+    const auto equipment = s.equipment.empty() ? std::optional(sim::defaultEquipment)
+                                               : sim::parseEquipment(s.equipment);
+    if (!scenario || !stored || !equipment) {
+        error = !scenario ? "unknown scenario " + s.scenario
+                : !stored ? "bad stored faults"
+                          : "bad equipment bytes " + s.equipment;
         return false;
     }
+    out.equipment = *equipment;
     out.typeByte = static_cast<std::uint8_t>(s.type);
     out.scenario = *scenario;
     out.faults = *stored;
@@ -90,6 +96,8 @@ void addOptions(CLI::App& app, Settings& s) {
                    "badsum wrongecho noecho shortecho cut garbage noise refuse noident nospeed "
                    "vanish");
     app.add_option("--stored-faults", s.storedFaults, "stored fault codes, e.g. 13:20,131:60");
+    app.add_option("--equipment", s.equipment,
+                   "equipment bytes 0..5 as twelve hex digits (default 5F00C101B301)");
     app.add_flag("--pacing", s.pacing, "pace every byte at 9600 bit/s");
     app.add_option("--delay", s.delayMs, "answer delay in ms");
     app.add_option("--seed", s.seed, "seed of the random faults and noise");

@@ -62,8 +62,7 @@ std::optional<std::vector<std::uint8_t>> Responder::readVariables(
         return std::nullopt;
     }
     const EngineTruth truth = model.truth();
-    const VariableSources from{truth, ecu, !faults.noSpeedSensor,
-                               ecu.controls.lambdaAdaptationResets > 0 ? 1.0 : 1.03};
+    const VariableSources from{truth, ecu, !faults.noSpeedSensor, ecu.controls.lambdaAdaptation};
     std::vector<std::uint8_t> out;
     for (std::uint8_t number : numbers) {
         appendVariable(out, number, from);

@@ -123,16 +123,22 @@ struct ControlState {
     std::uint8_t regulatorControl = 0;    // 0x0E, regulator bits only
     std::uint8_t ignitionCorrection = 0;  // 0x28, signed half degrees
     std::uint8_t idleSpeed = 0;           // 0x2E, rpm / 10
-    std::uint8_t rcod = 0xFF;             // 0x41
-    std::uint8_t rcok = 0xFF;             // 0x42
+    std::uint8_t rcod = 0;                // 0x41, read as |b - 128| / 256 - 0.5: 0 is none
+    std::uint8_t rcok = 0;                // 0x42, the same
     std::uint8_t stepper = 0;             // 0x5B
     std::uint8_t purgeDegree = 0;         // 0x5E, %
     std::uint8_t egrDegree = 0;           // 0x5F, %
     std::uint8_t storeIndex = 0;          // 0x7C
-    // Non-volatile copies, written by the store command (0x0E = 0x01 with 0x7C).
-    std::uint8_t storedRcod = 0xFF;
-    std::uint8_t storedRcok = 0xFF;
+    // Non-volatile copies, written by the store command (0x0E = 0x01 with 0x7C);
+    // they outlive a power cycle.
+    std::uint8_t storedRcod = 0;
+    std::uint8_t storedRcok = 0;
     std::uint8_t storedIgnitionCorrection = 0;
+    // What the adaptation tables have learnt: the closed loop's fuel factor (shown
+    // as COEFF2) and the knock regulator's ignition retard. The reset commands
+    // clear them; a power cycle does not.
+    double lambdaAdaptation = 1.03;
+    double knockRetardDeg = 1.5;
     int storeCount = 0;
     int faultClears = 0;
     int lambdaAdaptationResets = 0;

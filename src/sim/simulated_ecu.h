@@ -59,6 +59,9 @@ public:
     void setStoredFaults(std::vector<StoredFault> faults);
     void setEquipment(const EquipmentBytes& equipment);
     void setAnswerDelayMs(std::uint32_t ms);
+    // Switches the ECU off and on again: overrides and volatile values are gone,
+    // what was stored stays; a frame half received is lost. The engine runs on.
+    void restart();
 
     // Driver.
     void setScenario(Scenario scenario);

@@ -25,6 +25,15 @@ void SimulatedEcu::setAnswerDelayMs(std::uint32_t ms) {
     answerDelayMs = ms;
 }
 
+void SimulatedEcu::restart() {
+    std::lock_guard lock(mutex);
+    stepTo(clock.tickMs());
+    ecu.powerCycle();
+    collector.restart();
+    outbound.clear();
+    garbageActive = false;
+}
+
 void SimulatedEcu::setScenario(Scenario scenario) {
     std::lock_guard lock(mutex);
     stepTo(clock.tickMs());

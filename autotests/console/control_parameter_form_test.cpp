@@ -1,0 +1,167 @@
+#include "console/control_parameter_form.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "console_ecu.h"
+
+namespace ecuprobe::console::testing {
+namespace {
+
+using Field = ParameterField;
+
+struct TextCase {
+    std::map<Field, const char*> texts;  // on top of "0" in every field
+    const char* message;
+    std::optional<Field> field;
+};
+
+class ParameterTextCheck : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(ParameterTextCheck, NamesTheFirstFieldThatDoesNotRead) {
+    ParameterTexts texts;
+    texts.fill("0");
+    for (const auto& [field, text] : GetParam().texts) {
+        texts[static_cast<std::size_t>(field)] = text;
+    }
+    const ParameterCheck check = readParameterTexts(texts);
+    EXPECT_EQ(check.message, GetParam().message);
+    EXPECT_EQ(check.field, GetParam().field);
+    EXPECT_EQ(check.values.has_value(), check.valid());
+}
+
+constexpr const char* positive = "Please enter a positive integer.";
+constexpr const char* number = "Please enter a number.";
+constexpr const char* percent = "Please enter an integer between 0 and 100.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParameterTextCheck,
+    ::testing::Values(
+        TextCase{{}, "", std::nullopt},
+        TextCase{{{Field::idleStepper, " +40 "}, {Field::rcod, " -0.1"}}, "", std::nullopt},
+        TextCase{{{Field::idleStepper, "abc"}}, positive, Field::idleStepper},
+        TextCase{{{Field::idleSpeed, "-5"}}, positive, Field::idleSpeed},
+        TextCase{{{Field::idleSpeed, "99999999999"}}, positive, Field::idleSpeed},
+        TextCase{{{Field::ignitionCorrection, "1,5"}}, number, Field::ignitionCorrection},
+        TextCase{{{Field::rcod, "nan"}}, number, Field::rcod},
+        TextCase{{{Field::rcok, "1e40"}}, number, Field::rcok},
+        TextCase{{{Field::rcok, ""}}, number, Field::rcok},
+        TextCase{{{Field::egrDegree, "150"}}, percent, Field::egrDegree},
+        TextCase{
+            {{Field::egrDegree, "200"}, {Field::purgeDegree, "101"}}, percent, Field::purgeDegree},
+        TextCase{{{Field::rcok, "x"}, {Field::idleStepper, "y"}}, positive, Field::idleStepper}));
+
+TEST(ParameterTexts, ShowTheLiveValuesAsTheDialogDoes) {
+    ecu::LiveData live;
+    live.fsmCopy = 40;
+    live.FREQXX = 850;
+    live.UOZOC = -2.5f;
+    live.JADS = 100;
+    live.RCOK = -0.375f;
+    const ControlParameterForm form(live);
+    EXPECT_EQ(form.texts(), (ParameterTexts{"40", "850", "-2.5", "100", "0", "0", "-0.375"}));
+    EXPECT_EQ(form.validate().values, form.starting());
+}
+
+class ParameterForm : public PanelTest {
+protected:
+    std::vector<Bytes> payloads() const {
+        std::vector<Bytes> out;
+        for (const Bytes& frame : peer.frames) {
+            out.push_back(unescapePayload(frame));
+        }
+        return out;
+    }
+};
+
+TEST_F(ParameterForm, UnchangedOrBarelyChangedFieldsSendNothingAndAskNothing) {
+    startConnected();
+    for (const auto& [field, text] :
+         std::vector<std::pair<Field, const char*>>{{Field::idleStepper, "0"},
+                                                    {Field::rcod, "0.00001"},
+                                                    {Field::ignitionCorrection, "0.01"}}) {
+        ControlParameterForm form = panel->controlParameterForm();
+        form.text(field) = text;
+        EXPECT_TRUE(panel->applyControlParameters(form).valid());
+    }
+    EXPECT_TRUE(peer.frames.empty());
+    EXPECT_TRUE(prompts.questions.empty());
+    EXPECT_TRUE(shown().isEnabled(control::releaseControls));
+}
+
+TEST_F(ParameterForm, AFieldThatDoesNotReadSendsNothing) {
+    startConnected();
+    ControlParameterForm form = panel->controlParameterForm();
+    form.text(Field::idleSpeed) = "900";
+    form.text(Field::egrDegree) = "150";
+    const ParameterCheck check = panel->applyControlParameters(form);
+    EXPECT_EQ(check.message, percent);
+    EXPECT_EQ(check.field, Field::egrDegree);
+    EXPECT_TRUE(peer.frames.empty());
+    EXPECT_FALSE(shown().isEnabled(control::releaseControls));
+}
+
+TEST_F(ParameterForm, NoLeavesTheValueSetButNotStoredAndYesStoresIt) {
+    startConnected();
+    for (const bool store : {false, true}) {
+        peer.frames.clear();
+        prompts.answers = {store};
+        ControlParameterForm form = panel->controlParameterForm();
+        form.text(Field::rcok) = store ? "-0.25" : "-0.125";
+        panel->applyControlParameters(form);
+        std::vector<Bytes> expected{
+            {0x62, 0x0C, 0x10, 0x42, store ? std::uint8_t{0x40} : std::uint8_t{0x20}},
+            {0x61, 0x42}};
+        if (store) {
+            expected[0] = {0x62, 0x42, 0x40};
+            expected.push_back({0x62, 0x0E, 0x01, 0x7C, 0x02});
+            expected.push_back({0x61, 0x42});
+        }
+        EXPECT_EQ(payloads(), expected) << store;
+    }
+    ASSERT_EQ(prompts.questions.size(), 2u);
+    EXPECT_EQ(prompts.questions[0].caption, "Сохранение в долговременную память.");
+    EXPECT_EQ(prompts.questions[0].text,
+              "Сохранить в долговременную память Коэффициент коррекции топливоподачи (RCOK)?");
+    EXPECT_TRUE(prompts.questions[0].yesIsDefault);
+}
+
+TEST_F(ParameterForm, OkRunsTheServicesInItsOwnOrderAndLimitsInPlace) {
+    startConnected();
+    prompts.answers = {true, true, true};
+    ControlParameterForm form = panel->controlParameterForm();
+    const ParameterTexts texts{"10", "2600", "3", "50", "30", "-0.125", "-0.25"};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        form.text(static_cast<Field>(i)) = texts[i];
+    }
+    const ParameterCheck check = panel->applyControlParameters(form);
+    ASSERT_TRUE(check.valid());
+    EXPECT_EQ(check.values->idleSpeed, 2500u);
+    EXPECT_EQ(form.text(Field::idleSpeed), "2500");
+    EXPECT_EQ(payloads(), (std::vector<Bytes>{{0x62, 0x0B, 0x20, 0x5B, 0x0A},
+                                              {0x62, 0x0B, 0x60, 0x2E, 0xFA},
+                                              {0x62, 0x0C, 0x08, 0x41, 0x20},
+                                              {0x61, 0x41},
+                                              {0x62, 0x0E, 0x01, 0x7C, 0x01},
+                                              {0x61, 0x41},
+                                              {0x62, 0x0C, 0x18, 0x42, 0x40},
+                                              {0x61, 0x42},
+                                              {0x62, 0x0E, 0x01, 0x7C, 0x02},
+                                              {0x61, 0x42},
+                                              {0x62, 0x0C, 0x1A, 0x5F, 0x1E},
+                                              {0x61, 0x5F},
+                                              {0x62, 0x0C, 0x1E, 0x5E, 0x32},
+                                              {0x61, 0x5E},
+                                              {0x62, 0x0B, 0x68, 0x28, 0x06},
+                                              {0x61, 0x28},
+                                              {0x62, 0x0E, 0x01, 0x7C, 0x03},
+                                              {0x61, 0x28}}));
+    ASSERT_EQ(prompts.questions.size(), 3u);
+    EXPECT_EQ(prompts.questions[2].text,
+              "Сохранить в долговременную память поправку угла опережения зажигания?");
+    EXPECT_TRUE(shown().isEnabled(control::releaseControls));
+}
+
+}  // namespace
+}  // namespace ecuprobe::console::testing

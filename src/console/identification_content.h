@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "console/panel_controls.h"
+#include "ecu/ecu_identity.h"
+
+namespace ecuprobe::console {
+
+// One read-only field of the identification dialog, with its caption to the left.
+struct IdentificationField {
+    ControlId control;  // in the identification dialog, not the console
+    std::string_view caption;
+    bool multiLine;
+    std::string text;  // UTF-8
+
+    bool operator==(const IdentificationField&) const = default;
+};
+
+// What the identification dialog shows: the ten fields of the ECU's texts, in
+// the dialog's order, and the equipment list on its right half.
+struct IdentificationContent {
+    std::array<IdentificationField, 10> fields;
+    std::string equipment;  // UTF-8, lines separated by CR LF
+
+    bool operator==(const IdentificationContent&) const = default;
+};
+
+inline constexpr std::string_view identificationTitle = "Dialog";
+inline constexpr std::string_view equipmentCaption = "Комплектация";  // above the list
+inline constexpr ControlId equipmentControl = 1138;
+inline constexpr std::string_view identificationCloseCaption = "Выход";
+
+IdentificationContent identificationContent(const ecu::EcuIdentity& identity,
+                                            std::string equipment);
+
+}  // namespace ecuprobe::console

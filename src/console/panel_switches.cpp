@@ -1,0 +1,101 @@
+#include "console/panel_switches.h"
+
+#include <algorithm>
+#include <array>
+
+namespace ecuprobe::console {
+
+namespace {
+
+using ecu::EcuSession;
+using ecu::LiveData;
+using ecu::Output;
+using namespace control;
+
+template <std::size_t n>
+std::int32_t& injectorRecord(EcuSession& session) {
+    return session.injectorOn[n];
+}
+
+template <std::int32_t LiveData::*flag>
+std::int32_t& liveRecord(EcuSession& session) {
+    return session.liveData.*flag;
+}
+
+template <int n>
+void switchInjector(EcuSession& session, std::int32_t& state) {
+    session.switchInjector(n, state);
+}
+
+template <Output output>
+void switchOutput(EcuSession& session, std::int32_t& state) {
+    session.switchOutput(output, state);
+}
+
+void switchCanisterPurge(EcuSession& session, std::int32_t& state) {
+    session.switchCanisterPurge(state);
+}
+
+void switchLambdaControl(EcuSession& session, std::int32_t& state) {
+    session.switchLambdaControl(state);
+}
+
+void switchKnockControl(EcuSession& session, std::int32_t& state) {
+    session.switchKnockControl(state);
+}
+
+constexpr auto injector = SwitchKind::injector;
+constexpr auto coil = SwitchKind::coil;
+constexpr auto output = SwitchKind::output;
+constexpr auto regulator = SwitchKind::regulator;
+using F = PanelFields;
+
+// After the hand-back the ECU injects on every cylinder and drives every output
+// again: injectors, coils and the fuel pump run, the rest are off.
+constexpr std::array<SwitchControl, 13> table{{
+    {injector1, "1", injector, &F::injector1On, injectorRecord<1>, 1, switchInjector<1>},
+    {injector2, "2", injector, &F::injector2On, injectorRecord<2>, 1, switchInjector<2>},
+    {injector3, "3", injector, &F::injector3On, injectorRecord<3>, 1, switchInjector<3>},
+    {injector4, "4", injector, &F::injector4On, injectorRecord<4>, 1, switchInjector<4>},
+    {coil14, "1:4", coil, &F::coil14On, liveRecord<&LiveData::coil14On>, 1,
+     switchOutput<Output::coil14>},
+    {coil23, "2:3", coil, &F::coil23On, liveRecord<&LiveData::coil23On>, 1,
+     switchOutput<Output::coil23>},
+    {fuelPump, "Бензонасос", output, &F::fuelPumpOn, liveRecord<&LiveData::fuelPumpOn>, 1,
+     switchOutput<Output::fuelPump>},
+    {checkEngineLamp, "CheckEgine", output, &F::CHECKEIGINE, liveRecord<&LiveData::CHECKEIGINE>, 0,
+     switchOutput<Output::checkEngineLamp>},
+    {airConditioner, "Конденцитнер", output, &F::airConditionerOn,
+     liveRecord<&LiveData::airConditionerOn>, 0, switchOutput<Output::airConditioner>},
+    {canisterPurge, "Адсорбер", output, &F::ADSORBER, liveRecord<&LiveData::ADSORBER>, 0,
+     switchCanisterPurge},
+    {fan, "Вентилятор", output, &F::fanOn, liveRecord<&LiveData::fanOn>, 0,
+     switchOutput<Output::fan>},
+    {lambdaRegulator, "L-регулятор", regulator, &F::lambdaControl, nullptr, 0, switchLambdaControl},
+    {knockRegulator, "Рег. детонации", regulator, &F::knockControl, nullptr, 0, switchKnockControl},
+}};
+
+constexpr std::array<ControlId, table.size()> ids = [] {
+    std::array<ControlId, table.size()> out{};
+    std::transform(table.begin(), table.end(), out.begin(),
+                   [](const SwitchControl& row) { return row.id; });
+    return out;
+}();
+
+}  // namespace
+
+std::span<const SwitchControl> switchTable() {
+    return table;
+}
+
+std::span<const ControlId> switchControls() {
+    return ids;
+}
+
+const SwitchControl* findSwitch(ControlId id) {
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [id](const SwitchControl& row) { return row.id == id; });
+    return found == table.end() ? nullptr : &*found;
+}
+
+}  // namespace ecuprobe::console

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "console/panel_controls.h"
+#include "console/panel_snapshot.h"
+#include "ecu/ecu_session.h"
+
+namespace ecuprobe::console {
+
+enum class SwitchKind : std::uint8_t {
+    injector,
+    coil,
+    // The output boxes 1077, 1065, 1064, 1066 and 1076, which every live read refreshes.
+    output,
+    // The regulator boxes, whose state only the console keeps.
+    regulator,
+};
+
+// One check box of the console that switches an ECU output or regulator.
+struct SwitchControl {
+    ControlId id;
+    std::string_view caption;  // UTF-8
+    SwitchKind kind;
+    // The console's state of the switch, which the operation takes by reference.
+    std::int32_t PanelFields::*state;
+    // Where the session records the state; null for the regulators.
+    std::int32_t& (*recorded)(ecu::EcuSession& session);
+    // The recorded state once every control is handed back to the ECU.
+    std::int32_t released;
+    void (*operate)(ecu::EcuSession& session, std::int32_t& state);
+};
+
+// Every switch box, in the order of the dialog.
+std::span<const SwitchControl> switchTable();
+
+// The row of a switch box, nullptr for any other control.
+const SwitchControl* findSwitch(ControlId id);
+
+}  // namespace ecuprobe::console

@@ -1,0 +1,32 @@
+#include "ecu/ecu_commands.h"
+#include "ecu/ecu_session.h"
+
+namespace ecuprobe::ecu {
+
+// One whole-byte command to 0x0E; unlike a parameter write, only an answer with
+// first byte 0 counts as done, and a missing one is a failure.
+std::int32_t EcuSession::clearAdaptation(std::uint8_t command, std::string_view failureText) {
+    bool acknowledged = false;
+    {
+        const ExchangeBusyGuard busy;
+        sleepMs(100);
+        acknowledged = writeAcknowledged(std::array{writeCommand, regulatorVariable, command});
+    }
+    if (acknowledged) {
+        return 1;
+    }
+    setStatusText(failureText);
+    return 0;
+}
+
+std::int32_t EcuSession::clearLambdaAdaptation() {
+    const std::int32_t result = clearAdaptation(clearLambdaAdaptationValue, "Ош.очист.L-зонда.");
+    liveData.slowCountdown = 0;
+    return result;
+}
+
+std::int32_t EcuSession::clearKnockAdaptation() {
+    return clearAdaptation(clearKnockAdaptationValue, "Ош.очист.датч.детон.");
+}
+
+}  // namespace ecuprobe::ecu
