@@ -105,5 +105,15 @@ TEST_F(TestCommand, CtrlCWhileWaitingStopsTheRunWritesNothingAndHandsBack) {
     EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
 }
 
+TEST_F(TestCommand, ReportAppendsTheStateReportAndAFullDiskIsNoSavedReport) {
+    const ChildResult saved = inFolder("--simulate report --dump car.tdm --comment x");
+    EXPECT_EQ(saved.exitStatus, 0) << saved.err;
+    EXPECT_TRUE(contains(saved.out, "car.tdm")) << saved.out;
+    EXPECT_GT(std::filesystem::file_size(folder / "car.tdm"), 2000u);
+    const ChildResult full = inFolder("--simulate report --dump /dev/full");
+    EXPECT_EQ(full.exitStatus, 73) << full.err;
+    EXPECT_FALSE(contains(full.out, "/dev/full")) << "never announced as saved";
+}
+
 }  // namespace
 }  // namespace ecuprobe::cli

@@ -42,6 +42,7 @@ CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     addFaultsCommands(*app, choice);
     addMonitorCommand(*app, choice);
     addTestCommand(*app, choice);
+    addReportCommand(*app, choice);
 }
 
 CliApp::~CliApp() = default;
