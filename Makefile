@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev windows fuzz clean format
+.PHONY: run test deps dev windows fuzz bench clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -30,6 +30,12 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 	ctest --preset windows -j $(JOBS)
+
+# Timed programs that print their figures; never part of the tests.
+bench: deps
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
+	./build/bench/bench/sampling_bench
 
 # Builds the libFuzzer targets with clang and runs each for a short, bounded time.
 fuzz: deps

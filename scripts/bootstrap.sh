@@ -14,9 +14,24 @@ packages=(
   libcli11-dev
   clang
   libclang-rt-14-dev
+  locales
   g++-mingw-w64-x86-64
   wine64
 )
+
+# A Russian locale with its decimal comma, for the tests that prove the files keep
+# their decimal point whatever the desktop's locale.
+ensure_russian_locale() {
+  if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
+    echo "bootstrap: generating the ru_RU.UTF-8 locale"
+    $sudo localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+  fi
+}
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -25,15 +40,10 @@ for package in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "bootstrap: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update
+  $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
-fi
-echo "bootstrap: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update
-$sudo apt-get install -y --no-install-recommends "${missing[@]}"
+ensure_russian_locale

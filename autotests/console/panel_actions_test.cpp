@@ -146,17 +146,29 @@ TEST_F(PanelTest, StartThroughItsButtonReportsThePeriodMessage) {
     EXPECT_EQ(panel->started, 1);
 }
 
-class LaterService : public PanelTest, public ::testing::WithParamInterface<ControlId> {};
+struct TestButton {
+    ControlId id;
+    DialogKind dialog;
+};
 
-TEST_P(LaterService, IsReportedAsNotAvailableYetAndSendsNothing) {
+class TestButtons : public PanelTest, public ::testing::WithParamInterface<TestButton> {};
+
+// A test button only opens its dialog; the form it gets runs on its own start.
+TEST_P(TestButtons, OpenTheirFormAndSendNothing) {
     startConnected();
-    EXPECT_EQ(panel->onClick(GetParam()).outcome, ClickOutcome::notAvailableYet);
+    const ClickResult result = panel->onClick(GetParam().id);
+    EXPECT_EQ(result.outcome, ClickOutcome::done);
+    EXPECT_EQ(result.dialog, GetParam().dialog);
     EXPECT_TRUE(peer.frames.empty());
+    EXPECT_NE(panel->testForm(GetParam().dialog), nullptr);
+    EXPECT_EQ(panel->testForm(DialogKind::identification), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, LaterService,
-                         ::testing::Values(control::saveDump, control::dynamicTest,
-                                           control::lossTest, control::accelerationTest));
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, TestButtons,
+    ::testing::Values(TestButton{control::dynamicTest, DialogKind::dynamicTest},
+                      TestButton{control::accelerationTest, DialogKind::accelerationTest},
+                      TestButton{control::lossTest, DialogKind::lossTest}));
 
 }  // namespace
 }  // namespace ecuprobe::console::testing

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "console_ecu.h"
+#include "reports/test_report.h"
 
 namespace ecuprobe::console::testing {
 namespace {
@@ -62,7 +63,9 @@ TEST_F(PanelTest, PortChoiceIsRefusedOutOfRangeAndAfterStart) {
 
 TEST_F(PanelTest, StartConnectsReadsEverythingAndStartsTheTimer) {
     peer.faultList = {2, 13, 0x20, 131, 0x60};
+    reports::currentDumpPath = "chosen at an earlier start.tdm";
     const std::string message = panel->onStart();
+    EXPECT_EQ(reports::currentDumpPath, "") << "the first report after a start asks for the file";
     EXPECT_EQ(message, "");
     // connect(): type, standard data set, link check, live data, faults; then the
     // start's own live and fault reads.

@@ -41,6 +41,8 @@ CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     addLiveCommand(*app, choice);
     addFaultsCommands(*app, choice);
     addMonitorCommand(*app, choice);
+    addTestCommand(*app, choice);
+    addReportCommand(*app, choice);
 }
 
 CliApp::~CliApp() = default;

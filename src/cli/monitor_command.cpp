@@ -36,8 +36,6 @@ std::string clickMessage(TesterPanel& panel, console::ControlId id) {
     switch (result.outcome) {
         case ClickOutcome::ignored:
             return label + ": disabled just now";
-        case ClickOutcome::notAvailableYet:
-            return label + ": not available yet";
         case ClickOutcome::done:
             break;
     }

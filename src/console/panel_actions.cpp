@@ -5,24 +5,16 @@ namespace ecuprobe::console {
 
 namespace {
 
-// Controls whose services come with later parts of the tester.
-bool isLaterService(ControlId id) {
-    using namespace control;
-    switch (id) {
-        case saveDump:
-        case dynamicTest:
-        case lossTest:
-        case accelerationTest:
-            return true;
-        default:
-            return false;
-    }
-}
-
 ClickResult done(std::string text = {}) {
     ClickResult result;
     result.outcome = ClickOutcome::done;
     result.text = std::move(text);
+    return result;
+}
+
+ClickResult opens(DialogKind dialog) {
+    ClickResult result = done();
+    result.dialog = dialog;
     return result;
 }
 
@@ -31,11 +23,6 @@ ClickResult done(std::string text = {}) {
 ClickResult TesterPanel::onClick(ControlId id) {
     if (!shown.isEnabled(id)) {
         return {};
-    }
-    if (isLaterService(id)) {
-        ClickResult later;
-        later.outcome = ClickOutcome::notAvailableYet;
-        return later;
     }
     if (findSwitch(id) != nullptr) {
         switchClicked(id);
@@ -54,11 +41,16 @@ ClickResult TesterPanel::onClick(ControlId id) {
         }
         case control::identify:
             return identifyClicked();
-        case control::controlParameters: {
-            ClickResult result = done();
-            result.dialog = DialogKind::controlParameters;
-            return result;
-        }
+        case control::controlParameters:
+            return opens(DialogKind::controlParameters);
+        case control::dynamicTest:
+            return opens(DialogKind::dynamicTest);
+        case control::accelerationTest:
+            return opens(DialogKind::accelerationTest);
+        case control::lossTest:
+            return opens(DialogKind::lossTest);
+        case control::saveDump:
+            return saveDumpClicked();
         case control::lambdaAdaptationReset:
         case control::knockAdaptationReset:
             adaptationResetClicked(id);

@@ -1,6 +1,10 @@
-// The console's dialogs and questions: identification, control parameters and
-// the adaptation resets.
+// The console's dialogs and questions: identification, control parameters, the
+// adaptation resets, the measured tests and the state report.
+#include "console/acceleration_test_form.h"
+#include "console/dynamic_test_form.h"
+#include "console/loss_test_form.h"
 #include "console/tester_panel.h"
+#include "reports/tester_dump.h"
 
 namespace ecuprobe::console {
 
@@ -55,6 +59,33 @@ void TesterPanel::adaptationResetClicked(ControlId id) {
         session.clearKnockAdaptation();
     }
     showStatus();
+}
+
+std::unique_ptr<MeasuredTestForm> TesterPanel::testForm(DialogKind kind) {
+    switch (kind) {
+        case DialogKind::dynamicTest:
+            return std::make_unique<DynamicTestForm>(session, prompts);
+        case DialogKind::accelerationTest:
+            return std::make_unique<AccelerationTestForm>(session, prompts);
+        case DialogKind::lossTest:
+            return std::make_unique<MechanicalLossTestForm>(session, prompts);
+        default:
+            return nullptr;
+    }
+}
+
+TestRun TesterPanel::runTest(MeasuredTestForm& form, measure::TestSampler& sampler) {
+    const TestRun run = form.run(sampler);
+    showStatus();
+    return run;
+}
+
+ClickResult TesterPanel::saveDumpClicked() {
+    ClickResult result;
+    result.outcome = ClickOutcome::done;
+    result.report = reports::TesterDump(session, prompts).saveStateReport();
+    showStatus();
+    return result;
 }
 
 void TesterPanel::showStatus() {

@@ -5,6 +5,7 @@
 
 #include "console/panel_period.h"
 #include "console/panel_switches.h"
+#include "reports/test_report.h"
 
 namespace ecuprobe::console {
 
@@ -39,6 +40,7 @@ std::string TesterPanel::onStart() {
     }
     started = 1;
     ecu::exchangeBusy = 0;
+    reports::currentDumpPath.clear();
     session.connect();
     fields.lambdaProbe = session.lambdaProbe;
     setEnabled(control::start, false);

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "console/control_parameter_form.h"
 #include "console/identification_content.h"
+#include "console/measured_test_form.h"
 #include "console/panel_controls.h"
 #include "console/panel_snapshot.h"
 #include "console/panel_timer.h"
@@ -18,8 +20,6 @@ namespace ecuprobe::console {
 // How a click on a control ended.
 enum class ClickOutcome {
     done,
-    // The control's service comes with a later part of the tester.
-    notAvailableYet,
     // The control is disabled (or has no click action); nothing happened.
     ignored,
 };
@@ -32,6 +32,8 @@ enum class DialogKind {
     // Get a form from TesterPanel::controlParameterForm(), let the person edit it,
     // and pass it to TesterPanel::applyControlParameters() on OK.
     controlParameters,
+    // Get the form from TesterPanel::testForm(), show it, and run it with
+    // TesterPanel::runTest() on its start button.
     dynamicTest,
     accelerationTest,
     lossTest,
@@ -45,6 +47,8 @@ struct ClickResult {
     DialogKind dialog = DialogKind::none;
     // The identification dialog's content, with DialogKind::identification.
     std::optional<IdentificationContent> identification;
+    // How "Запись" went: a report is never to be announced as saved unless it was.
+    std::optional<reports::ReportOutcome> report;
 };
 
 // The tester console without a widget toolkit: its fields, the poll cycle on a
@@ -85,6 +89,11 @@ public:
     // Its OK: sends nothing and returns the validation message and field when a
     // field does not read; otherwise runs the form and enables "Вернуть управл.".
     ParameterCheck applyControlParameters(ControlParameterForm& form);
+    // The form of a measured test dialog (dynamicTest, accelerationTest, lossTest);
+    // null for any other kind.
+    std::unique_ptr<MeasuredTestForm> testForm(DialogKind kind);
+    // A test dialog's start button; the caller sets the sampler's progress and stop.
+    TestRun runTest(MeasuredTestForm& form, measure::TestSampler& sampler);
 
     void refreshLiveValues();
     void refreshFaults();
@@ -120,6 +129,7 @@ private:
     void markOutputsReleased();
     ClickResult identifyClicked();
     void adaptationResetClicked(ControlId id);
+    ClickResult saveDumpClicked();
     // Shows the session's status text at once, after a service that may set it.
     void showStatus();
 

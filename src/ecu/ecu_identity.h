@@ -23,6 +23,8 @@ struct EcuIdentity {
     std::string bodyNumber;
     std::string carDate;              // the car's date of manufacture
     std::int32_t hasSpeedSensor = 0;  // equipment byte 0 bit 6, as of the last equipment read
+    // An equipment answer came on this connection, so hasSpeedSensor tells.
+    bool equipmentRead = false;
 
     // Empties the passports and the texts; the name stays.
     void clearTexts();

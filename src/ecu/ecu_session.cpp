@@ -127,7 +127,7 @@ std::uint8_t EcuSession::checkLink() {
     if (dataSetState != dataSetStandard) {
         selectStandardDataSet();
     }
-    if (exchange({readDataSetCommand})) {
+    if (readSelectedDataSet()) {
         return 1;
     }
     connected = 0;
@@ -196,6 +196,7 @@ void EcuSession::resetState() {
     identity.identityRead = 0;
     identity.clearTexts();
     identity.hasSpeedSensor = 0;
+    identity.equipmentRead = false;
     lambdaProbe = 1;
     dataSetState = dataSetUnknown;
     samplingActive = 0;
@@ -226,6 +227,22 @@ void EcuSession::setStatusText(std::string_view text) {
 
 void EcuSession::setLambdaProbe(std::int32_t flag) {
     lambdaProbe = flag;
+}
+
+platform::Clock& EcuSession::clock() const {
+    return currentLink->clock();
+}
+
+std::uint32_t EcuSession::tickMs() const {
+    return clock().tickMs();
+}
+
+bool EcuSession::readSelectedDataSet() {
+    return exchange({readDataSetCommand});
+}
+
+std::span<const std::uint8_t> EcuSession::lastAnswer() const {
+    return currentLink->response;
 }
 
 bool EcuSession::lastRequestAnswered() const {

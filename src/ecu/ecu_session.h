@@ -83,6 +83,15 @@ public:
     SilenceCause silenceCause() const;
     // A pause on the link's clock, so that callers keep virtual time in the tests.
     void sleepMs(std::uint32_t ms);
+    // The link's clock: its tick count and calendar.
+    platform::Clock& clock() const;
+    std::uint32_t tickMs() const;
+    // One request of the data set the ECU delivers for 0x63, waiting up to 200 ms
+    // of silence; true when it was answered.
+    bool readSelectedDataSet();
+    // The data of the last answer (then its checksum, terminator and zeros), valid
+    // until the next request.
+    std::span<const std::uint8_t> lastAnswer() const;
 
     // 0 when liveData was refreshed, 0xFF otherwise.
     std::uint8_t readLiveData();

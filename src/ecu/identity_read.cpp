@@ -85,6 +85,7 @@ std::uint8_t EcuSession::readEquipment(std::string& text) {
     }
     text = equipmentText(answerData());
     identity.hasSpeedSensor = speedSensorFitted(answerData()) ? 1 : 0;
+    identity.equipmentRead = true;
     return 1;
 }
 

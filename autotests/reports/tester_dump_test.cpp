@@ -1,0 +1,177 @@
+#include "reports/tester_dump.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "report_test_support.h"
+#include "scripted_ecu.h"
+#include "scripted_prompts.h"
+
+namespace ecuprobe::reports {
+namespace {
+
+using ecu::testing::Bytes;
+using testing::fileBytes;
+using testing::hex;
+
+Bytes text(std::string_view ascii) {
+    return Bytes(ascii.begin(), ascii.end());
+}
+
+// An ECU with a warm idling engine (the live answer with its slow group), a few
+// faults, every identification text and the equipment bytes 01 00 00 00 01 02.
+class StateReport : public ecu::testing::SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        scratch.emplace();
+        openConnected();
+        answers = {
+            {{0x01}, Bytes{9}},
+            {{0x51}, text("PROG-1")},
+            {{0x52}, text("PROG-2")},
+            {{0x53}, text("PROG-3")},
+            {{0x54}, text("DATA-1")},
+            {{0x55}, text("DATA-2")},
+            {{0x61, 0x74}, text("MOD")},
+            {{0x61, 0x75}, text("SN")},
+            {{0x61, 0x76}, text("01.02.03")},
+            {{0x61, 0x77}, text("ADC")},
+            {{0x61, 0x79}, text("ENGINE")},
+            {{0x61, 0x7A}, text("BODY")},
+            {{0x61, 0x7B}, text("04.05.06")},
+            {{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}, Bytes{0x01, 0, 0, 0, 0x01, 0x02}},
+        };
+        ecu.reply = [this](const Bytes& payload) -> std::optional<Bytes> {
+            if (payload.size() > 20 && payload[0] == 0x61) {
+                return liveAnswer();
+            }
+            const auto found = answers.find(payload);
+            return found == answers.end() ? std::nullopt : std::optional<Bytes>(found->second);
+        };
+        currentDumpPath = (scratch->path / "car.tdm").string();
+        prompts.comments = {std::nullopt, std::nullopt};
+    }
+    void TearDown() override {
+        currentDumpPath.clear();
+        scratch.reset();
+        SessionTest::TearDown();
+    }
+
+    // 35 bytes: TWAT 90, UOZ -5 (raw -10), BDET 10 and PABS 97; the rest 0.
+    static Bytes liveAnswer() {
+        Bytes data(35, 0);
+        data[0] = 130;
+        data[3] = 0xF6;
+        data[28] = 10;
+        data[29] = 97;
+        return data;
+    }
+
+    std::string dump() const { return fileBytes(scratch->path / "car.tdm"); }
+
+    std::optional<testing::ScratchFolder> scratch;
+    std::map<Bytes, Bytes> answers;
+    ecuprobe::testing::ScriptedPrompts prompts;
+    TesterDump dumper{session, prompts};
+};
+
+const std::string identityLines =
+    "\r\n" + hex("D2 E8 EF 20 E1 EB EE EA E0 20 F3 EF F0 E0 E2 EB E5 ED E8 FF 3A") +
+    hex("CC E8 EA E0 F1 20 35 2E 34") + "\r\n " +
+    hex("CF E0 F1 EF F0 EE F2 20 EF F0 EE E3 F0 E0 EC EC FB") + "\t:PROG-1  PROG-2  PROG-3  \t\t " +
+    hex("CF E0 F1 EF F0 EE F2 20 E4 E0 ED ED FB F5 3A") + "\tDATA-1  DATA-2  \r\n " +
+    hex("CC EE E4 E8 F4 E8 EA E0 F6 E8 FF 20 E1 EB EE EA E0 3A") + "\tMOD\t\t " +
+    hex("D1 E5 F0 E8 E9 ED FB E9 20 ED EE EC E5 F0 20 E1 EB EE EA E0 3A") + "\tSN\r\n " +
+    hex("C4 E0 F2 E0 20 E2 FB EF F3 F1 EA E0 20 E1 EB EE EA E0 3A") + "\t01.02.03\t\t " +
+    hex("CA E0 EB E8 E1 F0 EE E2 EA E8 20 41 44 43 3A") + "\t\tADC\r\n " +
+    hex("CD EE EC E5 F0 20 E4 E2 E8 E3 E0 F2 E5 EB FF 3A") + "\t\tENGINE\t\t " +
+    hex("CD EE EC E5 F0 20 EA F3 E7 EE E2 E0 3A") + "\t\tBODY\r\n " +
+    hex("C4 E0 F2 E0 20 E2 FB EF F3 F1 EA E0 20 E0 E2 F2 EE EC EE E1 E8 EB FF 3A") + "\t\t04.05.06";
+
+const std::string equipmentLine =
+    "\r\n\r\n" + hex("CA EE EC EF EB E5 EA F2 E0 F6 E8 FF 3A") + " " +
+    hex("EF EE F1 F2 EE FF ED ED EE E5 20 EF E8 F2 E0 ED E8 E5 20 E1 EB EE EA E0 2C 20") + "\r\n" +
+    hex("EB E0 EC EF E0 20 ED E5 E8 F1 EF F0 E0 E2 ED EE F1 F2 E8 2C 20") + "\r\n" +
+    hex("EA EB E0 EF E0 ED EE EC 20 CF D0 C7 2C 20");
+
+TEST_F(StateReport, PrintsTheLiveValuesFaultsIdentificationAndEquipmentInCp1251) {
+    ASSERT_EQ(dumper.saveStateReport(), ReportOutcome::saved);
+    const std::string bytes = dump();
+    // The head with its date, no comment line, then the first live line.
+    EXPECT_EQ(bytes.find("\r\n\r\n\r\n \t ******************************************* \r\n"), 0u);
+    EXPECT_NE(bytes.find(":Tue Nov 14 22:13:20 2023\r\n\r\n "), std::string::npos);
+    EXPECT_NE(bytes.find(hex("D3 E3 EE EB 20 EE EF E5 F0 E5 E6 E5 ED E8 FF 20 E7 E0 E6 E8 E3 E0 ED "
+                             "E8 FF 20 28 55 4F 5A 29 3A") +
+                         "\t\t\t-5\t" + hex("E3 F0 E0 E4 2E")),
+              std::string::npos);
+    EXPECT_NE(
+        bytes.find(
+            hex("C4 E0 E2 EB E5 ED E8 E5 20 ED E0 20 E2 EF F3 F1 EA E5 28 50 41 42 53 29 3A") +
+            "\t\t\t\t97.0000"),
+        std::string::npos);
+    EXPECT_NE(bytes.find(hex("CF F3 F2 E5 E2 EE E9 20 F0 E0 F1 F5 EE E4 20 F2 EE EF EB E8 E2 E0 20 "
+                             "28 4A 51 4B 29 3A") +
+                         "\t\t\t\t0.00\t" + hex("EB 2E 2F 31 30 30 EA EC 2E")),
+              std::string::npos);
+    EXPECT_NE(bytes.find("(O2FLAGS):\t\t0\r\n"), std::string::npos);
+    // BDET in upper-case hexadecimal, then the lamp, the (empty) fault list, the identification.
+    const std::string tail =
+        "\r\n " +
+        hex("E4 E5 F2 EE ED E0 F6 E8 FF 20 EF EE 20 F6 E8 EB E8 ED E4 F0 E0 EC 20 28 42 44 45 54 "
+            "29 3A") +
+        "A\r\n " + hex("CB E0 EC EF E0 20 28 43 48 45 43 4B 45 49 47 49 4E 45 29 3A") +
+        "0\r\n\r\n" + hex("CD E5 E8 F1 EF F0 E0 E2 ED EE F1 F2 E8 20 3A") + "\t" + "*** " +
+        hex("CD E5 F2 20 CE F8 E8 E1 EE EA") + " *** \r\n" + identityLines + equipmentLine;
+    EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+    EXPECT_EQ(session.identity.identityRead, 0) << "the next report reads them again";
+    EXPECT_EQ(session.identity.programPassport, "PROG-1  PROG-2  PROG-3  ");
+    EXPECT_EQ(ecu::exchangeBusy, 0);
+}
+
+TEST_F(StateReport, WithoutIdentificationGoesFromTheFaultsStraightToTheEquipment) {
+    for (std::uint8_t command = 0x51; command <= 0x58; ++command) {
+        answers.erase({command});
+    }
+    ASSERT_EQ(dumper.saveStateReport(), ReportOutcome::saved);
+    const std::string expectedEnd = " *** \r\n" + equipmentLine;
+    const std::string bytes = dump();
+    EXPECT_EQ(bytes.substr(bytes.size() - expectedEnd.size()), expectedEnd);
+}
+
+TEST_F(StateReport, TwoSavesAppendTwoReportsAndAskForTheFileOnce) {
+    currentDumpPath.clear();
+    prompts.savePaths = {(scratch->path / "car.tdm").string()};
+    ASSERT_EQ(dumper.saveStateReport(), ReportOutcome::saved);
+    ASSERT_EQ(dumper.saveStateReport(), ReportOutcome::saved);
+    const std::string bytes = dump();
+    const std::string head = "\r\n\r\n\r\n \t ******************************************* \r\n";
+    const std::size_t second = bytes.find(head, 1);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_EQ(bytes.find(head, second + 1), std::string::npos);
+    EXPECT_NE(bytes.rfind(equipmentLine, second), std::string::npos) << "the first one is complete";
+    EXPECT_EQ(bytes.substr(bytes.size() - equipmentLine.size()), equipmentLine);
+    EXPECT_EQ(prompts.saveRequests.size(), 1u);
+}
+
+TEST_F(StateReport, NothingHappensWithoutAConnection) {
+    session.connected = 0;
+    EXPECT_EQ(dumper.saveStateReport(), std::nullopt);
+    EXPECT_TRUE(ecu.sent.empty());
+    EXPECT_TRUE(prompts.saveRequests.empty());
+}
+
+TEST_F(StateReport, ACancelledFileQuestionSendsNothingAndWritesNothing) {
+    currentDumpPath.clear();
+    prompts.savePaths = {std::nullopt};
+    EXPECT_EQ(dumper.saveStateReport(), ReportOutcome::cancelled);
+    EXPECT_TRUE(ecu.sent.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(scratch->path));
+    EXPECT_EQ(ecu::exchangeBusy, 0);
+}
+
+}  // namespace
+}  // namespace ecuprobe::reports

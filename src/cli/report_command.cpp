@@ -1,0 +1,58 @@
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+#include "cli/command.h"
+#include "cli/command_prompts.h"
+#include "cli/exit_codes.h"
+#include "cli/option_checks.h"
+#include "cli/session_scope.h"
+#include "reports/tester_dump.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+struct ReportOptions {
+    std::string dump;
+    std::string comment;
+};
+
+int runReport(RunContext& run, const ReportOptions& options) {
+    SessionScope scope(run);
+    if (const int code = scope.connect(); code != exitOk) {
+        return scope.finish(code);
+    }
+    CommandPrompts prompts({options.dump, options.comment, false}, run.err);
+    reports::currentDumpPath = options.dump;
+    const auto outcome = reports::TesterDump(scope.session(), prompts).saveStateReport();
+    if (outcome != reports::ReportOutcome::saved) {
+        return scope.finish(exitCannotCreate);
+    }
+    run.out << "Состояние ЭБУ дописано в " << options.dump << '\n';
+    return scope.finish(exitOk);
+}
+
+}  // namespace
+
+void addReportCommand(CLI::App& app, CommandChoice& choice) {
+    auto options = std::make_shared<ReportOptions>();
+    CLI::App* command = app.add_subcommand(
+        "report", "Append the ECU state report to a tester dump file, as \"Запись\" does");
+    command->add_option("--dump", options->dump, "The tester dump file (.tdm), appended to")
+        ->required()
+        ->check(nonEmptyPath());
+    command->add_option("--comment", options->comment, "The report's comment");
+    command->footer(
+        "The report holds the live values read afresh, the stored faults, the identification\n"
+        "and the equipment, in code page 1251 with CR LF line ends.\n"
+        "Exit status: 0 written, 73 the file could not be written completely.\n"
+        "Examples:\n"
+        "  ecuprobe-cli report --dump car.tdm --comment 'до ремонта'\n"
+        "  ecuprobe-cli --simulate report --dump /tmp/sim.tdm");
+    command->callback([&choice, options] {
+        choice.run = [options](RunContext& run) { return runReport(run, *options); };
+    });
+}
+
+}  // namespace ecuprobe::cli

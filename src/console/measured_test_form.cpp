@@ -1,0 +1,75 @@
+#include "console/measured_test_form.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ecuprobe::console {
+
+namespace {
+
+constexpr float millisecond = 0.001f;
+
+}  // namespace
+
+float MeasuredTestForm::seconds() const {
+    return static_cast<float>(result.durationMs) * millisecond;
+}
+
+float perSecond(std::int32_t change, float seconds) {
+    return seconds > 0 ? static_cast<float>(change) / seconds : 0.0f;
+}
+
+void MeasuredTestForm::show(const TestMessage& message) {
+    prompts.showMessage(message.caption, message.text, reports::MessageIcon::error);
+}
+
+TestRun MeasuredTestForm::run(measure::TestSampler& sampler) {
+    if (const std::optional<TestMessage> refused = refusedInput()) {
+        show(*refused);
+        return {};
+    }
+    // Without an equipment read on this connection the speed sensor would count as
+    // missing: a car that has one would be told it has none, and JQK would stay 0.
+    if (!session.identity.equipmentRead) {
+        std::string equipment;
+        session.readEquipment(equipment);
+    }
+    busy = true;
+    std::vector<measure::TestSample> samples(measure::TestSampler::bufferSize);
+    TestRun outcome{true, sample(sampler, samples), std::nullopt};
+    ecu::exchangeBusy = 0;
+    busy = false;
+    if (outcome.result != measure::SampleResult::Ok) {
+        const std::span<const RunErrorText> errors = runErrors();
+        const auto known = std::find_if(errors.begin(), errors.end(), [&](const RunErrorText& e) {
+            return e.code == outcome.result;
+        });
+        // A run the person stopped needs no message.
+        if (known != errors.end()) {
+            show(known->message);
+        }
+        return outcome;
+    }
+    crossing = sampler.crossings();
+    takeResults();
+    if (save) {
+        outcome.report = writeReport(samples);
+    }
+    return outcome;
+}
+
+reports::ReportOutcome MeasuredTestForm::writeReport(std::span<const measure::TestSample> samples) {
+    reports::TestReport report(prompts, session.clock());
+    reports::ReportOutcome outcome = reports::ReportOutcome::saved;
+    std::unique_ptr<reports::ReportFile> file = report.openReport(outcome);
+    if (!file) {
+        return outcome;
+    }
+    const TestReportTexts texts = reportTexts();
+    report.writeReportHeader(*file, texts.title);
+    file->write(texts.body);
+    return report.writeDetailFile(std::move(file), texts.detailExtension, texts.detailTitle,
+                                  samples);
+}
+
+}  // namespace ecuprobe::console

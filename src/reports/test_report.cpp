@@ -1,0 +1,131 @@
+#include "reports/test_report.h"
+
+#include <filesystem>
+
+#include "platform/code_pages.h"
+#include "reports/comment_dialog.h"
+#include "reports/line_format.h"
+#include "reports/report_text.h"
+
+namespace ecuprobe::reports {
+
+std::string currentDumpPath;
+
+namespace {
+
+constexpr std::string_view errorCaption = "Ошибка исполнения";
+
+const SaveAsRequest dumpFileQuestion{
+    "tdm", "ZORAFIL", "Файлы дампов тестера ISO14230 (*.tdm)|*.tdm|Все файлы (*.*)|*.*||"};
+
+constexpr std::string_view detailColumns =
+    "\r\n Температура охлаждающей жидкости\tСкорость вращения двигателя\tСкорость "
+    "автомобиля\tПутевой расход топлива\tМассовый расход воздуха\tЧасовой расход "
+    "топлива\tМетка времени ms.\r\n";
+
+std::string detailLine(const measure::TestSample& s) {
+    return formatLine("%i\t%u\t%u\t%0.4f\t%0.4f\t%0.3f\t%lu\r\n",
+                      {s.twat, s.freq, s.spd, double{s.jqk}, double{s.jair}, double{s.jqt},
+                       std::int64_t{s.tick}});
+}
+
+std::filesystem::path fileSystemPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace
+
+ReportFile::ReportFile(std::string path, std::ofstream file)
+    : where(std::move(path)), out(std::move(file)) {}
+
+std::unique_ptr<ReportFile> ReportFile::open(const std::string& path) {
+    std::ofstream file(fileSystemPath(path), std::ios::binary | std::ios::app);
+    if (!file) {
+        return nullptr;
+    }
+    return std::unique_ptr<ReportFile>(new ReportFile(path, std::move(file)));
+}
+
+void ReportFile::write(std::string_view utf8) {
+    const std::string bytes = platform::utf8ToCp1251(utf8);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    failed = failed || !out;
+}
+
+bool ReportFile::close() {
+    out.close();
+    return !failed && !out.fail();
+}
+
+void TestReport::failed(std::string_view text) {
+    prompts.showMessage(errorCaption, text, MessageIcon::error);
+}
+
+std::unique_ptr<ReportFile> TestReport::openReport(ReportOutcome& outcome) {
+    if (currentDumpPath.empty()) {
+        // A cancelled question writes nothing and leaves the path unchosen, so the
+        // next report asks again.
+        const std::optional<std::string> chosen = prompts.askSavePath(dumpFileQuestion);
+        if (!chosen || chosen->empty()) {
+            outcome = ReportOutcome::cancelled;
+            return nullptr;
+        }
+        currentDumpPath = *chosen;
+    }
+    std::unique_ptr<ReportFile> report = ReportFile::open(currentDumpPath);
+    if (!report) {
+        failed("Не возможно открыть файл.");
+        outcome = ReportOutcome::reportFailed;
+        return nullptr;
+    }
+    outcome = ReportOutcome::saved;
+    return report;
+}
+
+void TestReport::writeReportHeader(ReportFile& report, const TitleLines& title) {
+    for (std::string_view line : title) {
+        report.write(line);
+    }
+    report.write(calendarText(clock.calendarNow()) + "\r\n");
+    CommentDialog comment;
+    comment.run(prompts);
+    report.write(commentLine(comment.comment()));
+}
+
+ReportOutcome TestReport::closeReport(std::unique_ptr<ReportFile> report) {
+    if (!report->close()) {
+        failed("Не возможно открыть файл.");
+        return ReportOutcome::reportFailed;
+    }
+    return ReportOutcome::saved;
+}
+
+ReportOutcome TestReport::writeDetailFile(std::unique_ptr<ReportFile> report,
+                                          std::string_view extension, const TitleLines& detailTitle,
+                                          std::span<const measure::TestSample> samples) {
+    const std::string name = formatLine("%lu", {static_cast<std::int64_t>(clock.calendarNow())}) +
+                             std::string(extension);
+    report->write(formatLine("\r\n Файл дампа: %s", {name}));
+    if (const ReportOutcome closed = closeReport(std::move(report));
+        closed != ReportOutcome::saved) {
+        return closed;
+    }
+    std::unique_ptr<ReportFile> detail = ReportFile::open(name);
+    if (detail) {
+        for (std::string_view line : detailTitle) {
+            detail->write(line);
+        }
+        detail->write(calendarText(clock.calendarNow()) + "\r\n");
+        detail->write(detailColumns);
+        for (std::size_t i = 0; i < samples.size() && samples[i].filled == 1; ++i) {
+            detail->write(detailLine(samples[i]));
+        }
+    }
+    if (!detail || !detail->close()) {
+        failed("Не возможно открыть файл дампа.");
+        return ReportOutcome::detailFailed;
+    }
+    return ReportOutcome::saved;
+}
+
+}  // namespace ecuprobe::reports

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+
+#include "ecu/ecu_session.h"
+#include "reports/test_report.h"
+#include "reports/user_prompts.h"
+
+namespace ecuprobe::reports {
+
+// The ECU state report that "Запись" appends to the tester dump file: the live
+// values read afresh, the stored faults, the identification and the equipment.
+class TesterDump {
+public:
+    TesterDump(ecu::EcuSession& ecuSession, UserPrompts& userPrompts)
+        : session(ecuSession), prompts(userPrompts) {}
+
+    // Writes one report; nullopt when there is no connection and nothing was done.
+    // Refreshes the live data and the speed-sensor flag, blanks the passports' line
+    // breaks and clears identityRead, so that the next report reads them again.
+    std::optional<ReportOutcome> saveStateReport();
+
+private:
+    void writeLiveValues(ReportFile& file) const;
+    void writeIdentity(ReportFile& file);
+
+    ecu::EcuSession& session;
+    UserPrompts& prompts;
+};
+
+}  // namespace ecuprobe::reports
