@@ -41,6 +41,9 @@ private:
     bool startSimulator(const GlobalOptions& options);
 
     int slot = 0;
+    // A private folder for the simulator's link to its pseudo-terminal: the link
+    // keeps one path for the tester while the simulated adapter vanishes and returns.
+    std::string simFolder;
     std::string problem;
     int problemExit = 0;
     platform::PortMap ports;

@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "cli/exit_codes.h"
 #include "cli/live_printer.h"
+#include "cli/live_reads.h"
 #include "cli/option_checks.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
@@ -33,27 +34,13 @@ void printRead(RunContext& run, const LiveOptions& options, const ecu::EcuSessio
     run.out.flush();
 }
 
-// Zero once the moment has passed, also across the wrap of the tick count.
-std::uint32_t msUntil(platform::Clock& clock, std::uint32_t momentMs) {
-    const auto left = static_cast<std::int32_t>(momentMs - clock.tickMs());
-    return left > 0 ? static_cast<std::uint32_t>(left) : 0;
-}
-
-// One read like the console's poll: a session that lost the ECU asks for its type
-// first, so it comes back by itself when the ECU answers again.
-bool readOnce(ecu::EcuSession& session) {
-    if (session.connected == 0) {
-        session.identifyEcuType();
-    }
-    return session.readLiveData() == 0;
-}
-
 int runLive(RunContext& run, const LiveOptions& options) {
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
         return scope.finish(code);
     }
     ecu::EcuSession& session = scope.session();
+    LiveReads reader(run, session);
     platform::RealClock clock;
     const auto periodMs = static_cast<std::uint32_t>(std::lround(options.periodSeconds * 1000));
     if (options.tsv) {
@@ -67,12 +54,15 @@ int runLive(RunContext& run, const LiveOptions& options) {
         if (reads > 0 && !sleepUnlessStopped(clock, msUntil(clock, nextMs))) {
             break;
         }
-        nextMs = clock.tickMs() + periodMs;
         ++reads;
-        if (readOnce(session)) {
+        const LiveReads::Outcome outcome = reader.next();
+        nextMs = clock.tickMs() + LiveReads::pauseAfter(outcome, periodMs);
+        if (outcome == LiveReads::Outcome::read) {
             printRead(run, options, session, reads);
-        } else {
-            ++lost;
+            continue;
+        }
+        ++lost;
+        if (outcome == LiveReads::Outcome::noAnswer) {
             run.err << "ecuprobe-cli: read " << reads << ": " << session.statusText << '\n';
         }
     }

@@ -7,6 +7,7 @@
 #include "console/panel_controls.h"
 #include "console/panel_snapshot.h"
 #include "console/panel_timer.h"
+#include "ecu/adapter_watch.h"
 #include "ecu/ecu_session.h"
 
 namespace ecuprobe::console {
@@ -96,8 +97,13 @@ private:
     void lambdaProbeClicked();
     void markOutputsReleased();
 
+    // The line's own trouble, for a view's status line: "адаптер отключён: <path>"
+    // while the device is gone, "ЭБУ не отвечает" while the ECU is silent.
+    std::string linkNote() const;
+
     PanelTimer& timer;
     ecu::EcuSession session;
+    ecu::AdapterWatch adapter{session};
     PanelSnapshot shown;
 };
 

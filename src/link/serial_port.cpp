@@ -81,6 +81,18 @@ std::uint8_t SerialPort::open(int portNumber) {
     return 0;
 }
 
+std::string SerialPort::devicePath(int portNumber) const {
+    if (ports == nullptr || portNumber < firstPortNumber || portNumber > lastPortNumber) {
+        return {};
+    }
+    return ports->path(portNumber - firstPortNumber);
+}
+
+bool SerialPort::deviceExists(int portNumber) const {
+    const std::string path = devicePath(portNumber);
+    return device != nullptr && !path.empty() && device->exists(path);
+}
+
 bool SerialPort::openDevice(int comIndex) {
     return device != nullptr && ports != nullptr && device->open(ports->path(comIndex));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "platform/clock.h"
@@ -56,6 +57,11 @@ public:
     // The device reported that it has gone (adapter unplugged), not merely silent.
     bool deviceGone() const { return gone; }
     EchoCheck lastEcho() const { return echo; }
+
+    // The device path behind a port number (2..5); empty without a port map.
+    std::string devicePath(int portNumber) const;
+    // Whether the device of a port number is there, looked up without opening it.
+    bool deviceExists(int portNumber) const;
 
     int isOpen = 0;
     char portNames[4][6] = {"COM1", "COM2", "COM3", "COM4"};

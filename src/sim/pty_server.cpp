@@ -218,6 +218,9 @@ void PtyServer::checkLineSettings() {
 void PtyServer::reappear(const std::atomic<bool>& stopFlag) {
     // The device vanishes: the tester's descriptor sees the line hang up.
     closePty();
+    if (!options.linkPath.empty()) {
+        ::unlink(options.linkPath.c_str());
+    }
     if (notice) {
         notice("gone");
     }

@@ -20,8 +20,9 @@ public:
     struct Options {
         // Pace every echoed and answered byte at 9600 bit/s, 10 bits a byte.
         bool pacing = false;
-        // Symlink made to the slave path (and moved when the line comes back after
-        // vanishing); empty for none.
+        // Symlink made to the slave path: removed while the line has vanished, as
+        // a pulled adapter's node goes, and made again to the new slave when it is
+        // back; empty for none.
         std::string linkPath;
     };
 
