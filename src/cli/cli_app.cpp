@@ -24,6 +24,7 @@ constexpr const char* examples =
     "  ecuprobe-cli --simulate live --count 3\n"
     "  ecuprobe-cli --simulate --sim-faults 13:20,131:60 clear-faults\n"
     "  ecuprobe-cli --simulate monitor\n"
+    "  ecuprobe-cli ports\n"
     "  ecuprobe-cli --port /dev/ttyUSB0 log --out drive.msl\n"
     "Exit status: 0 done, 1 the port cannot be opened, 2 the ECU does not answer,\n"
     "4 the ECU did not confirm that it took every output back (named on stderr; this\n"
@@ -43,6 +44,7 @@ CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     addFaultsCommands(*app, choice);
     addMonitorCommand(*app, choice);
     addLogCommand(*app, choice);
+    addPortsCommand(*app, choice);
 }
 
 CliApp::~CliApp() = default;
