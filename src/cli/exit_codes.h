@@ -6,6 +6,8 @@ namespace ecuprobe::cli {
 inline constexpr int exitOk = 0;
 inline constexpr int exitPortFailed = 1;
 inline constexpr int exitNoAnswer = 2;
+// The adapter's echo did not come back as sent: wrong, short or missing.
+inline constexpr int exitAdapterFaulty = 3;
 // The ECU did not confirm the return of control: an output may still be overridden.
 inline constexpr int exitHandBackUnconfirmed = 4;
 // sysexits.h: EX_USAGE, EX_CANTCREAT, EX_IOERR.
