@@ -7,14 +7,14 @@
 #include <string>
 #include <thread>
 
-#include "sim/simulated_ecu.h"
+#include "sim/served_line.h"
 
 namespace ecuprobe::sim {
 
-// Serves a SimulatedEcu on a pseudo-terminal in real time. The server keeps a
-// descriptor of the slave side open itself, in raw 9600 8N1, so that the line
-// settings survive the tester's reconnects and the master never reads EIO in
-// between. The SimulatedEcu must run on a real clock.
+// Serves a SimulatedEcu (or any ServedLine) on a pseudo-terminal in real time. The
+// server keeps a descriptor of the slave side open itself, in raw 9600 8N1, so
+// that the line settings survive the tester's reconnects and the master never
+// reads EIO in between. The served line must run on a real clock.
 class PtyServer {
 public:
     struct Options {
@@ -30,7 +30,7 @@ public:
     // about the line going and coming back ("gone", "back /dev/pts/N").
     using Notice = std::function<void(const std::string&)>;
 
-    PtyServer(SimulatedEcu& ecu, Options options, Notice notice = {});
+    PtyServer(ServedLine& line, Options options, Notice notice = {});
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
@@ -56,7 +56,7 @@ private:
     void reappear(const std::atomic<bool>& stopFlag);
     void relink();
 
-    SimulatedEcu& ecu;
+    ServedLine& ecu;
     Options options;
     Notice notice;
     int master = -1;
