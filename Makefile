@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev fuzz clean format
+.PHONY: run test deps dev fuzz fuzz-long clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -28,6 +28,12 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	bash fuzz/run.sh build/fuzz
+
+# Each target until ten million executions; new coverage is kept under fuzz/corpus/.
+fuzz-long: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	bash fuzz/run.sh build/fuzz --long
 
 format:
 	find src autotests fuzz bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
