@@ -218,6 +218,14 @@ TEST_F(PulledAdapter, ALogLoopWaitsForItWithoutCpuAndGoesOn) {
     EXPECT_GT(last, 6.0) << "and go on when it is back";
 }
 
+TEST(CliOneShot, AnAdapterPulledDuringACommandIsNamedAsGone) {
+    const ChildResult run =
+        runChild(cliPath, {"--simulate", "--sim-fault", "vanish:cmd=0x02,ms=20000", "faults"});
+    EXPECT_EQ(run.exitStatus, 4) << "nothing could be handed back: " << run.err;
+    EXPECT_TRUE(contains(run.err, "ecuprobe-cli: адаптер отключён: ")) << run.err;
+    EXPECT_TRUE(contains(run.err, ": the port was hung up (unplugged?)\n")) << run.err;
+}
+
 TEST(CliReplay, ASessionTracedWithTheSimulatorIsPlayedBackByEcuSim) {
     const std::string trace = freshTracePath("replayed");
     const ChildResult recorded = runChild(cliPath, {"--simulate", "--sim-faults", "13:20,131:60",
