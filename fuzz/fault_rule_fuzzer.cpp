@@ -2,21 +2,13 @@
 // rule that is taken run through the fault injector.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
+#include "require.h"
 #include "sim/fault_injector.h"
 #include "sim/fault_rule_text.h"
 
-namespace {
-
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using ecuprobe::fuzzing::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -3,20 +3,12 @@
 // a control the console has words for.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 #include "cli/monitor_input.h"
+#include "require.h"
 
-namespace {
-
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using ecuprobe::fuzzing::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);

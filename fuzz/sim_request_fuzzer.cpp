@@ -5,12 +5,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 #include <vector>
 
 #include "link/framing.h"
 #include "platform/clock.h"
+#include "require.h"
 #include "sim/simulated_ecu.h"
 
 namespace {
@@ -18,11 +18,7 @@ namespace {
 using ecuprobe::sim::FaultKind;
 using ecuprobe::sim::FaultTrigger;
 
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using ecuprobe::fuzzing::require;
 
 // What the simulator sends back within the next 50 ms, in bytes.
 std::size_t drain(ecuprobe::sim::SimulatedEcu& ecu, ecuprobe::platform::FakeClock& clock) {

@@ -3,7 +3,6 @@
 // trace the same way, and every bad line is numbered within the text.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -11,17 +10,14 @@
 #include "platform/clock.h"
 #include "platform/wire_trace.h"
 #include "platform/wire_trace_reader.h"
+#include "require.h"
 #include "sim/trace_replay.h"
 
 namespace {
 
 using ecuprobe::platform::TraceLine;
 
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using ecuprobe::fuzzing::require;
 
 // A line of bytes, written by the trace and read again, comes back unchanged.
 void roundTrip(const TraceLine& line) {
