@@ -38,6 +38,15 @@ sim::SimulatedEcuOptions simulatorOptions(const GlobalOptions& options) {
     return chosen;
 }
 
+// A fresh folder that only this user can write, in the temporary folder; empty
+// when none could be made.
+std::string makePrivateFolder() {
+    std::error_code error;
+    std::string folder =
+        (std::filesystem::temp_directory_path(error) / "ecuprobe-sim-XXXXXX").string();
+    return !error && ::mkdtemp(folder.data()) != nullptr ? folder : std::string();
+}
+
 }  // namespace
 
 LineSetup::LineSetup(const GlobalOptions& options)
@@ -77,14 +86,11 @@ bool LineSetup::startSimulator(const GlobalOptions& options) {
             simulator->addFault(*rule);
         }
     }
-    std::error_code error;
-    std::string folder =
-        (std::filesystem::temp_directory_path(error) / "ecuprobe-sim-XXXXXX").string();
-    if (error || ::mkdtemp(folder.data()) == nullptr) {
-        problem = "simulator: cannot make a folder for its link in " + folder;
+    simFolder = makePrivateFolder();
+    if (simFolder.empty()) {
+        problem = "simulator: cannot make a folder for its link in the temporary folder";
         return false;
     }
-    simFolder = folder;
     sim::PtyServer::Options serving;
     serving.pacing = true;
     serving.linkPath = simFolder + "/COM" + std::to_string(slot + 1);

@@ -34,40 +34,50 @@ void printRead(RunContext& run, const LiveOptions& options, const ecu::EcuSessio
     run.out.flush();
 }
 
+struct ReadCount {
+    int reads = 0;
+    int lost = 0;
+};
+
+// Reads every period until the count, a stop signal or lost output.
+ReadCount readUntilDone(RunContext& run, const LiveOptions& options, ecu::EcuSession& session) {
+    LiveReads reader(run, session);
+    platform::RealClock clock;
+    const auto periodMs = static_cast<std::uint32_t>(std::lround(options.periodSeconds * 1000));
+    ReadCount count;
+    std::uint32_t nextMs = clock.tickMs();
+    while ((options.count == 0 || count.reads < options.count) && !StopSignals::requested() &&
+           !run.outputLost()) {
+        if (count.reads > 0 && !sleepUnlessStopped(clock, msUntil(clock, nextMs))) {
+            break;
+        }
+        ++count.reads;
+        const LiveReads::Outcome outcome = reader.next();
+        nextMs = clock.tickMs() + LiveReads::pauseAfter(outcome, periodMs);
+        if (outcome == LiveReads::Outcome::read) {
+            printRead(run, options, session, count.reads);
+            continue;
+        }
+        ++count.lost;
+        if (outcome == LiveReads::Outcome::noAnswer) {
+            run.err << "ecuprobe-cli: read " << count.reads << ": " << session.statusText << '\n';
+        }
+    }
+    return count;
+}
+
 int runLive(RunContext& run, const LiveOptions& options) {
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
         return scope.finish(code);
     }
-    ecu::EcuSession& session = scope.session();
-    LiveReads reader(run, session);
-    platform::RealClock clock;
-    const auto periodMs = static_cast<std::uint32_t>(std::lround(options.periodSeconds * 1000));
     if (options.tsv) {
         run.out << tsvHeader() << '\n';
     }
-    int reads = 0;
-    int lost = 0;
-    std::uint32_t nextMs = clock.tickMs();
-    while ((options.count == 0 || reads < options.count) && !StopSignals::requested() &&
-           !run.outputLost()) {
-        if (reads > 0 && !sleepUnlessStopped(clock, msUntil(clock, nextMs))) {
-            break;
-        }
-        ++reads;
-        const LiveReads::Outcome outcome = reader.next();
-        nextMs = clock.tickMs() + LiveReads::pauseAfter(outcome, periodMs);
-        if (outcome == LiveReads::Outcome::read) {
-            printRead(run, options, session, reads);
-            continue;
-        }
-        ++lost;
-        if (outcome == LiveReads::Outcome::noAnswer) {
-            run.err << "ecuprobe-cli: read " << reads << ": " << session.statusText << '\n';
-        }
-    }
-    if (lost > 0) {
-        run.err << "ecuprobe-cli: " << lost << " of " << reads << " reads got no answer\n";
+    const ReadCount count = readUntilDone(run, options, scope.session());
+    if (count.lost > 0) {
+        run.err << "ecuprobe-cli: " << count.lost << " of " << count.reads
+                << " reads got no answer\n";
         return scope.finish(exitNoAnswer);
     }
     const int status = scope.finish(exitOk);
