@@ -1,6 +1,6 @@
 // The tools for the garage, as processes: the adapter check against the
 // simulator's echo faults, a drive log, the cable pulled under monitor and log,
-// a traced session played back by ecu-sim, the list of serial devices.
+// a traced session played back by ecu-sim.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -10,7 +10,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -25,7 +24,6 @@ namespace ecuprobe::cli {
 namespace {
 
 using namespace testing_support;
-namespace fs = std::filesystem;
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -245,46 +243,6 @@ TEST(CliReplay, ASessionTracedWithTheSimulatorIsPlayedBackByEcuSim) {
     EXPECT_EQ(replay.exitCode(), 0);
     EXPECT_TRUE(contains(replay.errors(), trace + ":" + std::to_string(badLine) +
                                               ": not a hex byte: '4' (line skipped)"));
-}
-
-TEST(CliPorts, ListsADeviceOfAFakeTreeWithItsSlotAndIdentity) {
-    const fs::path root = freshPath("tree");
-    fs::remove_all(root);
-    const fs::path port = root / "sys/devices/usb1/1-2/1-2:1.0/ttyUSB0";
-    fs::create_directories(port);
-    fs::create_directories(root / "sys/bus/usb-serial/drivers/ftdi_sio");
-    fs::create_symlink(root / "sys/bus/usb-serial/drivers/ftdi_sio", port / "driver");
-    std::ofstream(port / "latency_timer") << "16\n";
-    for (const auto& [name, value] : {std::pair{"idVendor", "0403"},
-                                      {"idProduct", "6001"},
-                                      {"manufacturer", "FTDI"},
-                                      {"product", "FT232R USB UART"},
-                                      {"serial", "A50285BI"}}) {
-        std::ofstream(root / "sys/devices/usb1/1-2" / name) << value << '\n';
-    }
-    fs::create_directories(root / "sys/class/tty/ttyUSB0");
-    fs::create_symlink(port, root / "sys/class/tty/ttyUSB0/device");
-    fs::create_directories(root / "dev/serial/by-id");
-    std::ofstream(root / "dev/ttyUSB0").flush();
-    fs::create_symlink("../../ttyUSB0", root / "dev/serial/by-id/usb-FTDI-port0");
-
-    const std::string dev = (root / "dev").string();
-    const ChildResult run =
-        runChild(cliPath, {"--com2", dev + "/serial/by-id/usb-FTDI-port0", "ports", "--sysfs",
-                           (root / "sys").string(), "--dev", dev});
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
-    const std::string sys = (root / "sys").string();
-    EXPECT_EQ(run.out, dev +
-                           "/ttyUSB0  COM2  free\n"
-                           "    by-id:   " +
-                           dev +
-                           "/serial/by-id/usb-FTDI-port0\n"
-                           "    driver:  ftdi_sio\n"
-                           "    USB:     0403:6001  FTDI  FT232R USB UART  serial A50285BI\n"
-                           "    latency: 16 ms (" +
-                           sys +
-                           "/class/tty/ttyUSB0/device/latency_timer; 1 ms suits the K-line)\n");
-    fs::remove_all(root);
 }
 
 }  // namespace

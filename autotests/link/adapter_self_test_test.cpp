@@ -161,14 +161,5 @@ TEST_F(SelfTest, StopsWhenTheAdapterIsPulled) {
     EXPECT_EQ(result.framesReadFailed, 1);
 }
 
-TEST_F(SelfTest, StopsWhenAStopIsAskedFor) {
-    port.attach(device, clock, ports);
-    ASSERT_EQ(port.open(2), 0);
-    int asked = 0;
-    const SelfTestResult result = runAdapterSelfTest(port, 50, [&asked] { return ++asked <= 5; });
-    EXPECT_EQ(result.framesSent, 5);
-    EXPECT_TRUE(result.perfect());
-}
-
 }  // namespace
 }  // namespace ecuprobe::link

@@ -1,7 +1,5 @@
 #include <CLI/CLI.hpp>
 
-#include <memory>
-
 #include "cli/command.h"
 #include "cli/exit_codes.h"
 #include "platform/serial_device_list.h"
@@ -51,8 +49,8 @@ void printDevice(std::ostream& out, const platform::SerialDeviceInfo& device,
     }
 }
 
-int runPorts(RunContext& run, const platform::DeviceTreeRoots& roots) {
-    const std::vector<platform::SerialDeviceInfo> devices = platform::listSerialDevices(roots);
+int runPorts(RunContext& run) {
+    const std::vector<platform::SerialDeviceInfo> devices = platform::listSerialDevices();
     if (devices.empty()) {
         run.out << "No serial device found (a ttyS with a UART behind it, ttyUSB, ttyACM).\n";
     }
@@ -65,15 +63,8 @@ int runPorts(RunContext& run, const platform::DeviceTreeRoots& roots) {
 }  // namespace
 
 void addPortsCommand(CLI::App& app, CommandChoice& choice) {
-    auto roots = std::make_shared<platform::DeviceTreeRoots>();
     CLI::App* command =
         app.add_subcommand("ports", "List the serial devices that could carry a K-line adapter");
-    command->add_option("--sysfs", roots->sys, "Where sysfs is mounted")
-        ->type_name("DIR")
-        ->group("");
-    command->add_option("--dev", roots->dev, "Where the device nodes are")
-        ->type_name("DIR")
-        ->group("");
     command->footer(
         "Each line: the device, the COM slots that lead to it (--com1..--com4, ECUPROBE_COMn),\n"
         "and whether another program holds it; then its stable /dev/serial/by-id name, the\n"
@@ -83,9 +74,7 @@ void addPortsCommand(CLI::App& app, CommandChoice& choice) {
         "  ecuprobe-cli ports\n"
         "  ecuprobe-cli --com1 /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 "
         "ports");
-    command->callback([&choice, roots] {
-        choice.run = [roots](RunContext& run) { return runPorts(run, *roots); };
-    });
+    command->callback([&choice] { choice.run = runPorts; });
 }
 
 }  // namespace ecuprobe::cli
