@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev windows fuzz bench clean format
+.PHONY: run test deps dev windows fuzz fuzz-long bench clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -42,6 +42,12 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	bash fuzz/run.sh build/fuzz
+
+# Each target until ten million executions; new coverage is kept under fuzz/corpus/.
+fuzz-long: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	bash fuzz/run.sh build/fuzz --long
 
 format:
 	find src autotests fuzz bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -3,12 +3,12 @@
 // caught by AddressSanitizer; _GLIBCXX_ASSERTIONS checks each index as well.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <span>
 #include <vector>
 
 #include "link/framing.h"
+#include "require.h"
 
 namespace {
 
@@ -17,11 +17,7 @@ using ecuprobe::link::frameBufferSize;
 using ecuprobe::link::FrameCollector;
 using Buffer = std::array<std::uint8_t, frameBufferSize>;
 
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using ecuprobe::fuzzing::require;
 
 void feedStream(std::span<const std::uint8_t> raw) {
     auto buffer = std::make_unique<Buffer>();

@@ -3,7 +3,6 @@
 // and whether a request goes out first; the rest is what the peer sends.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <span>
 
@@ -11,16 +10,13 @@
 #include "platform/clock.h"
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
+#include "require.h"
 
 namespace {
 
 using ecuprobe::link::FrameExchange;
 
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using ecuprobe::fuzzing::require;
 
 // Echoes the tester, and sends the fuzzer's bytes: at once, or after a request.
 class StreamPeer : public ecuprobe::platform::EchoPeer {

@@ -47,7 +47,7 @@ TEST(LivePrinter, TsvHeaderNamesTheLiveDataFieldsInItsOrder) {
     ASSERT_GE(names.size(), 5u);
     EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 5),
               (std::vector<std::string>{"TWAT", "TAIR", "VALF", "THR", "FREQ"}));
-    EXPECT_EQ(names.size(), liveFields().size());
+    EXPECT_EQ(names.size(), console::liveFields().size());
     EXPECT_EQ(tsvHeader().find(' '), std::string::npos);
 }
 
@@ -73,7 +73,7 @@ TEST(LivePrinter, TsvLinePutsEachValueUnderItsNameFormattedAsTheConsoleDoes) {
 
 TEST(LivePrinter, CaptionLinesUseTheConsoleCaptionsWithUnitsInOneColumn) {
     const std::vector<std::string> lines = split(captionLines(knownReading()), '\n');
-    ASSERT_EQ(lines.size(), liveFields().size());
+    ASSERT_EQ(lines.size(), console::liveFields().size());
     const std::map<std::string, std::string> expected{
         {"Темп. Охл. (TWAT):", "-5 °C"},   {"Обороты (FREQ):", "840 об/мин"},
         {"УОЗ гр.кв. (UOZ):", "-2 °"},     {"Пор.УОЗ(UOZC):", "-5 °"},
@@ -82,12 +82,12 @@ TEST(LivePrinter, CaptionLinesUseTheConsoleCaptionsWithUnitsInOneColumn) {
         {"Зажигание 2:3:", "0"},
     };
     std::size_t column = 0;
-    for (const LiveField& field : liveFields()) {
-        column = std::max(column, displayWidth(fieldCaption(field)));
+    for (const console::LiveField& field : console::liveFields()) {
+        column = std::max(column, displayWidth(console::fieldCaption(field)));
     }
     std::map<std::string, std::string> found;
     for (std::size_t n = 0; n < lines.size(); ++n) {
-        const std::string caption = fieldCaption(liveFields()[n]);
+        const std::string caption = console::fieldCaption(console::liveFields()[n]);
         ASSERT_EQ(lines[n].rfind(caption, 0), 0u) << lines[n];
         const std::string rest = lines[n].substr(caption.size());
         const std::size_t valueAt = rest.find_first_not_of(' ');

@@ -59,6 +59,16 @@ TEST(PanelView, MarksDisabledSwitchesAndAStoppedPoll) {
     EXPECT_FALSE(has(text, "> ")) << text;
 }
 
+TEST(PanelView, TheLinkNoteIsTheLastLineAndOnlyWhileThereIsOne) {
+    console::PanelSnapshot shown = connectedPanel();
+    const std::string quiet = renderPanel(shown, "");
+    EXPECT_EQ(quiet.substr(quiet.rfind('\n', quiet.size() - 2) + 1),
+              "         clear-faults, decode, period 0|1|2, help, quit\n");
+    shown.linkNote = "адаптер отключён: /dev/ttyUSB0";
+    const std::string gone = renderPanel(shown, "");
+    EXPECT_EQ(gone, quiet + "адаптер отключён: /dev/ttyUSB0\n");
+}
+
 TEST(PanelView, ClearsTheTerminalOnlyWhenDrawingOnOne) {
     std::ostringstream terminal;
     std::ostringstream pipe;

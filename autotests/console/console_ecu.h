@@ -44,6 +44,9 @@ public:
     Bytes faultList{0};
     // First answer byte to a write 0x62: 0 acknowledges.
     std::uint8_t writeAnswer = 0;
+    // False while the adapter is pulled out.
+    bool plugged = true;
+    bool present() const override { return plugged; }
 
 protected:
     void onRequest(const Bytes& wire, const Bytes& payload) override;

@@ -53,20 +53,28 @@ TEST_F(InMemoryDevice, OpenIsExclusiveAndMissingPathsDoNotOpen) {
     EXPECT_FALSE(device.open("/dev/k-line"));
 }
 
-class UnpluggedPeer : public EchoPeer {
+class UnpluggablePeer : public EchoPeer {
 public:
-    bool present() const override { return false; }
+    bool present() const override { return plugged; }
+    bool plugged = true;
 };
 
-TEST(InMemoryDeviceGone, VanishedPeerGivesGoneOnReadAndWrite) {
+TEST(InMemoryDeviceGone, VanishedPeerGivesGoneAndCannotBeOpenedUntilItIsBack) {
     FakeClock clock;
-    UnpluggedPeer peer;
+    UnpluggablePeer peer;
     InMemorySerialDevice device{clock, peer};
     ASSERT_TRUE(device.open("/dev/k-line"));
+    peer.plugged = false;
     std::uint8_t byte = 0x01;
     EXPECT_EQ(device.read(&byte, 1).status, IoStatus::gone);
     EXPECT_EQ(device.write(&byte, 1).status, IoStatus::gone);
     EXPECT_TRUE(peer.written.empty());
+    ASSERT_TRUE(device.close());
+    EXPECT_FALSE(device.exists("/dev/k-line"));
+    EXPECT_FALSE(device.open("/dev/k-line"));
+    peer.plugged = true;
+    EXPECT_TRUE(device.exists("/dev/k-line"));
+    EXPECT_TRUE(device.open("/dev/k-line"));
 }
 
 }  // namespace

@@ -1,93 +1,33 @@
 // ecu-sim as its own process, reached over its pseudo-terminal through the
 // tester's real link (POSIX device, echo check, framing). These tests wait for
 // real, briefly.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 
+#include "ecu/adapter_watch.h"
+#include "ecu/ecu_session.h"
+#include "ecu_sim_process.h"
 #include "link/frame_exchange.h"
 #include "platform/clock.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_device.h"
+#include "process_link.h"
 #include "sim/pty_server.h"
 #include "sim/simulated_ecu.h"
-
-extern char** environ;
 
 namespace ecuprobe::sim {
 namespace {
 
-// ecu-sim with its stdin and stdout on pipes.
-class EcuSimProcess {
+// ecu-sim built alongside.
+class EcuSimProcess : public ecuprobe::testing::EcuSimProcess {
 public:
-    explicit EcuSimProcess(std::vector<std::string> args) {
-        int in[2];
-        int out[2];
-        EXPECT_EQ(::pipe(in), 0);
-        EXPECT_EQ(::pipe(out), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, in[1]);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        args.insert(args.begin(), ECU_SIM_PATH);
-        std::vector<char*> argv;
-        for (std::string& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        EXPECT_EQ(posix_spawn(&pid, ECU_SIM_PATH, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
-        toStdin = in[1];
-        fromStdout = out[0];
-    }
-
-    ~EcuSimProcess() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-        ::close(toStdin);
-        ::close(fromStdout);
-    }
-
-    // The next line of stdout, or "" after two seconds.
-    std::string line() {
-        std::string text;
-        char c = 0;
-        pollfd p{fromStdout, POLLIN, 0};
-        while (::poll(&p, 1, 2000) > 0 && ::read(fromStdout, &c, 1) == 1 && c != '\n') {
-            text += c;
-        }
-        return text;
-    }
-
-    void say(const std::string& command) {
-        const std::string text = command + "\n";
-        EXPECT_EQ(::write(toStdin, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-
-    int exitCode() {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid = -1;
-    int toStdin = -1;
-    int fromStdout = -1;
+    explicit EcuSimProcess(std::vector<std::string> args)
+        : ecuprobe::testing::EcuSimProcess(ECU_SIM_PATH, std::move(args)) {}
 };
 
 // The tester's side of the link on a device path, as COM1.
@@ -155,6 +95,62 @@ TEST(PtyServer, VanishesAndComesBackUnderTheSameLink) {
     ASSERT_EQ(tester.link.open(2), 0);
     EXPECT_EQ(tester.ask(0x01), 9);
     tester.link.close();
+    server.stop();
+}
+
+std::size_t openDescriptors() {
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(fds, std::filesystem::directory_iterator()));
+}
+
+// Polls as the console does until the simulated adapter has gone and is open again.
+void pollUntilBack(ecu::EcuSession& session, ecu::AdapterWatch& watch, platform::Clock& clock) {
+    bool sawGone = false;
+    for (int tick = 0; tick < 400; ++tick) {
+        switch (watch.beforeTick()) {
+            case ecu::AdapterWatch::Check::poll:
+                session.checkLink();
+                break;
+            case ecu::AdapterWatch::Check::gone:
+                sawGone = true;
+                clock.sleepMs(5);
+                break;
+            case ecu::AdapterWatch::Check::back:
+                EXPECT_TRUE(sawGone);
+                return;
+        }
+    }
+    ADD_FAILURE() << "the adapter did not come back";
+}
+
+TEST(AdapterWatchOverPty, FiftyPullsAndReplugsLeaveNoDescriptorBehind) {
+    platform::RealClock clock;
+    SimulatedEcu ecu(clock);
+    const std::string linkPath =
+        ::testing::TempDir() + "ecuprobe-replug-" + std::to_string(::getpid());
+    PtyServer server(ecu, {false, linkPath});
+    ASSERT_TRUE(server.open()) << server.error();
+    server.start();
+    platform::PortMap ports;
+    ports.setPath(0, linkPath);
+    platform::PosixSerialDevice device;
+    ecuprobe::testing::attachProcessLink(device, clock, ports);
+    {
+        ecu::EcuSession session;
+        ASSERT_EQ(session.connect(), 1);
+        ecu::AdapterWatch watch(session);
+        const std::size_t descriptors = openDescriptors();
+        for (int cycle = 0; cycle < 50; ++cycle) {
+            ecu.clearFaultRules();
+            ecu.addFault({FaultKind::vanish, {FaultTrigger::Mode::once, 1, 1, 0x63}, 20});
+            pollUntilBack(session, watch, clock);
+            session.identifyEcuType();
+            ASSERT_EQ(session.connected, 1) << "cycle " << cycle;
+        }
+        EXPECT_EQ(openDescriptors(), descriptors);
+        session.disconnect();
+    }
+    ecuprobe::testing::detachProcessLink();
     server.stop();
 }
 

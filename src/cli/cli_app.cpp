@@ -24,7 +24,11 @@ constexpr const char* examples =
     "  ecuprobe-cli --simulate live --count 3\n"
     "  ecuprobe-cli --simulate --sim-faults 13:20,131:60 clear-faults\n"
     "  ecuprobe-cli --simulate monitor\n"
+    "  ecuprobe-cli ports\n"
+    "  ecuprobe-cli --port /dev/ttyUSB0 selftest\n"
+    "  ecuprobe-cli --port /dev/ttyUSB0 log --out drive.msl\n"
     "Exit status: 0 done, 1 the port cannot be opened, 2 the ECU does not answer,\n"
+    "3 the adapter's echo was wrong, short or missing (selftest),\n"
     "4 the ECU did not confirm that it took every output back (named on stderr; this\n"
     "status wins over all others), 64 usage error, 73 the trace file cannot be written,\n"
     "74 output was lost (disk full, closed pipe), 128+N stopped by signal N.\n"
@@ -43,6 +47,9 @@ CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     addMonitorCommand(*app, choice);
     addTestCommand(*app, choice);
     addReportCommand(*app, choice);
+    addLogCommand(*app, choice);
+    addPortsCommand(*app, choice);
+    addSelfTestCommand(*app, choice);
 }
 
 CliApp::~CliApp() = default;

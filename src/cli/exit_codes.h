@@ -8,6 +8,8 @@ inline constexpr int exitPortFailed = 1;
 inline constexpr int exitNoAnswer = 2;
 // The ECU refused a command, or a measured test's run failed (its message on stderr).
 inline constexpr int exitServiceFailed = 3;
+// The adapter's echo did not come back as sent: wrong, short or missing.
+inline constexpr int exitAdapterFaulty = 3;
 // The ECU did not confirm the return of control: an output may still be overridden.
 inline constexpr int exitHandBackUnconfirmed = 4;
 // sysexits.h: EX_USAGE, EX_CANTCREAT, EX_IOERR.

@@ -30,6 +30,9 @@ int printFaults(RunContext& run, ecu::EcuSession& session, bool alreadyRead,
                 const FaultsOptions& options) {
     if (!faultsAnswered(session, alreadyRead)) {
         run.err << "ecuprobe-cli: the ECU did not answer the fault list request\n";
+        if (session.silenceCause() != ecu::SilenceCause::ecuSilent) {
+            reportNoAnswer(run, session);
+        }
         return exitNoAnswer;
     }
     std::string text;

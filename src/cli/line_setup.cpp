@@ -1,8 +1,11 @@
 #include "cli/line_setup.h"
 
 #include <pthread.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 
 #include "cli/exit_codes.h"
 #include "link/serial_port.h"
@@ -35,6 +38,15 @@ sim::SimulatedEcuOptions simulatorOptions(const GlobalOptions& options) {
     return chosen;
 }
 
+// A fresh folder that only this user can write, in the temporary folder; empty
+// when none could be made.
+std::string makePrivateFolder() {
+    std::error_code error;
+    std::string folder =
+        (std::filesystem::temp_directory_path(error) / "ecuprobe-sim-XXXXXX").string();
+    return !error && ::mkdtemp(folder.data()) != nullptr ? folder : std::string();
+}
+
 }  // namespace
 
 LineSetup::LineSetup(const GlobalOptions& options)
@@ -53,8 +65,9 @@ LineSetup::LineSetup(const GlobalOptions& options)
 
 LineSetup::~LineSetup() {
     wiring.reset();
-    if (server) {
-        server->stop();
+    server.reset();
+    if (!simFolder.empty()) {
+        ::rmdir(simFolder.c_str());
     }
 }
 
@@ -73,14 +86,20 @@ bool LineSetup::startSimulator(const GlobalOptions& options) {
             simulator->addFault(*rule);
         }
     }
+    simFolder = makePrivateFolder();
+    if (simFolder.empty()) {
+        problem = "simulator: cannot make a folder for its link in the temporary folder";
+        return false;
+    }
     sim::PtyServer::Options serving;
     serving.pacing = true;
+    serving.linkPath = simFolder + "/COM" + std::to_string(slot + 1);
     server = std::make_unique<sim::PtyServer>(*simulator, serving);
     if (!server->open()) {
         problem = "simulator: " + server->error();
         return false;
     }
-    ports.setPath(slot, server->slavePath());
+    ports.setPath(slot, serving.linkPath);
     startWithStopSignalsBlocked(*server);
     return true;
 }

@@ -33,6 +33,8 @@ public:
     int portNumber() const;
     // The device path behind the chosen slot.
     const std::string& devicePath() const;
+    // COM1..COM4 as the options and the environment map them.
+    const platform::PortMap& portMap() const { return ports; }
     // The trace asked for could not be opened, or a line of it was lost.
     bool traceBroken() const { return wiring && wiring->traceBroken(); }
     const std::string& tracePath() const { return wiring->requestedTracePath(); }
@@ -41,6 +43,9 @@ private:
     bool startSimulator(const GlobalOptions& options);
 
     int slot = 0;
+    // A private folder for the simulator's link to its pseudo-terminal: the link
+    // keeps one path for the tester while the simulated adapter vanishes and returns.
+    std::string simFolder;
     std::string problem;
     int problemExit = 0;
     platform::PortMap ports;

@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "cli/exit_codes.h"
 #include "cli/live_printer.h"
+#include "cli/live_reads.h"
 #include "cli/option_checks.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
@@ -33,19 +34,36 @@ void printRead(RunContext& run, const LiveOptions& options, const ecu::EcuSessio
     run.out.flush();
 }
 
-// Zero once the moment has passed, also across the wrap of the tick count.
-std::uint32_t msUntil(platform::Clock& clock, std::uint32_t momentMs) {
-    const auto left = static_cast<std::int32_t>(momentMs - clock.tickMs());
-    return left > 0 ? static_cast<std::uint32_t>(left) : 0;
-}
+struct ReadCount {
+    int reads = 0;
+    int lost = 0;
+};
 
-// One read like the console's poll: a session that lost the ECU asks for its type
-// first, so it comes back by itself when the ECU answers again.
-bool readOnce(ecu::EcuSession& session) {
-    if (session.connected == 0) {
-        session.identifyEcuType();
+// Reads every period until the count, a stop signal or lost output.
+ReadCount readUntilDone(RunContext& run, const LiveOptions& options, ecu::EcuSession& session) {
+    LiveReads reader(run, session);
+    platform::RealClock clock;
+    const auto periodMs = static_cast<std::uint32_t>(std::lround(options.periodSeconds * 1000));
+    ReadCount count;
+    std::uint32_t nextMs = clock.tickMs();
+    while ((options.count == 0 || count.reads < options.count) && !StopSignals::requested() &&
+           !run.outputLost()) {
+        if (count.reads > 0 && !sleepUnlessStopped(clock, msUntil(clock, nextMs))) {
+            break;
+        }
+        ++count.reads;
+        const LiveReads::Outcome outcome = reader.next();
+        nextMs = clock.tickMs() + LiveReads::pauseAfter(outcome, periodMs);
+        if (outcome == LiveReads::Outcome::read) {
+            printRead(run, options, session, count.reads);
+            continue;
+        }
+        ++count.lost;
+        if (outcome == LiveReads::Outcome::noAnswer) {
+            run.err << "ecuprobe-cli: read " << count.reads << ": " << session.statusText << '\n';
+        }
     }
-    return session.readLiveData() == 0;
+    return count;
 }
 
 int runLive(RunContext& run, const LiveOptions& options) {
@@ -53,31 +71,13 @@ int runLive(RunContext& run, const LiveOptions& options) {
     if (const int code = scope.connect(); code != exitOk) {
         return scope.finish(code);
     }
-    ecu::EcuSession& session = scope.session();
-    platform::RealClock clock;
-    const auto periodMs = static_cast<std::uint32_t>(std::lround(options.periodSeconds * 1000));
     if (options.tsv) {
         run.out << tsvHeader() << '\n';
     }
-    int reads = 0;
-    int lost = 0;
-    std::uint32_t nextMs = clock.tickMs();
-    while ((options.count == 0 || reads < options.count) && !StopSignals::requested() &&
-           !run.outputLost()) {
-        if (reads > 0 && !sleepUnlessStopped(clock, msUntil(clock, nextMs))) {
-            break;
-        }
-        nextMs = clock.tickMs() + periodMs;
-        ++reads;
-        if (readOnce(session)) {
-            printRead(run, options, session, reads);
-        } else {
-            ++lost;
-            run.err << "ecuprobe-cli: read " << reads << ": " << session.statusText << '\n';
-        }
-    }
-    if (lost > 0) {
-        run.err << "ecuprobe-cli: " << lost << " of " << reads << " reads got no answer\n";
+    const ReadCount count = readUntilDone(run, options, scope.session());
+    if (count.lost > 0) {
+        run.err << "ecuprobe-cli: " << count.lost << " of " << count.reads
+                << " reads got no answer\n";
         return scope.finish(exitNoAnswer);
     }
     const int status = scope.finish(exitOk);

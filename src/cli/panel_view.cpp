@@ -12,13 +12,14 @@ namespace {
 
 namespace control = console::control;
 using console::ControlId;
+using console::LiveField;
 using console::PanelSnapshot;
 
 constexpr std::size_t captionColumn = 27;
 constexpr std::size_t cellWidth = 44;
 
 std::string_view unitOf(ControlId id) {
-    for (const LiveField& field : liveFields()) {
+    for (const LiveField& field : console::liveFields()) {
         if (field.control == id) {
             return field.unit;
         }
@@ -27,9 +28,9 @@ std::string_view unitOf(ControlId id) {
 }
 
 std::string caption(ControlId id) {
-    for (const LiveField& field : liveFields()) {
+    for (const LiveField& field : console::liveFields()) {
         if (field.control == id) {
-            return fieldCaption(field);
+            return console::fieldCaption(field);
         }
     }
     return std::string(console::caption(id));
@@ -133,6 +134,9 @@ std::string renderPanel(const PanelSnapshot& shown, std::string_view message) {
     text +=
         "Команды: inj 1..4, coil 14|23, pump, lamp, ac, fan, purge, lambda, knock, release,\n"
         "         clear-faults, decode, period 0|1|2, help, quit\n";
+    if (!shown.linkNote.empty()) {
+        text += shown.linkNote + "\n";
+    }
     return text;
 }
 

@@ -61,8 +61,8 @@ void reportNoAnswer(RunContext& context, const ecu::EcuSession& session) {
     const std::string port = portLabel(context.line);
     switch (session.silenceCause()) {
         case ecu::SilenceCause::deviceGone:
-            context.err << "ecuprobe-cli: the port " << port
-                        << " was hung up: the adapter is gone (unplugged?)\n";
+            context.err << "ecuprobe-cli: адаптер отключён: " << port
+                        << ": the port was hung up (unplugged?)\n";
             break;
         case ecu::SilenceCause::noEcho:
             context.err << "ecuprobe-cli: адаптер не отвечает эхом on " << port

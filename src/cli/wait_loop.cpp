@@ -25,4 +25,9 @@ bool sleepUnlessStopped(platform::Clock& clock, std::uint32_t ms) {
     return false;
 }
 
+std::uint32_t msUntil(platform::Clock& clock, std::uint32_t momentMs) {
+    const auto left = static_cast<std::int32_t>(momentMs - clock.tickMs());
+    return left > 0 ? static_cast<std::uint32_t>(left) : 0;
+}
+
 }  // namespace ecuprobe::cli

@@ -56,6 +56,9 @@ struct PanelSnapshot {
     int periodUpDown = 2;
     std::uint32_t periodMs = 1000;
     bool timerRunning = false;
+    // Beside the status field, which keeps what the poll cycle puts there: the
+    // adapter gone ("адаптер отключён: <path>") or the ECU silent ("ЭБУ не отвечает").
+    std::string linkNote;
 
     std::string text(ControlId id) const;
     bool isChecked(ControlId id) const;

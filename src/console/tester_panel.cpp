@@ -68,6 +68,12 @@ void TesterPanel::startTimer() {
 }
 
 void TesterPanel::onTick() {
+    if (adapter.beforeTick() != ecu::AdapterWatch::Check::poll) {
+        if (controlsEnabled != 0) {
+            disableControls();
+        }
+        return;
+    }
     if (session.connected == 0) {
         session.identifyEcuType();
         if (session.connected != 0) {
@@ -239,10 +245,18 @@ void TesterPanel::setChecked(ControlId id, std::int32_t state) {
     shown.checked[id] = state != 0;
 }
 
+std::string TesterPanel::linkNote() const {
+    if (adapter.deviceGone()) {
+        return "адаптер отключён: " + adapter.gonePath();
+    }
+    return started != 0 && session.connected == 0 ? "ЭБУ не отвечает" : "";
+}
+
 PanelSnapshot TesterPanel::snapshot() const {
     PanelSnapshot copy = shown;
     copy.periodMs = periodMs;
     copy.timerRunning = timerHandle != 0;
+    copy.linkNote = linkNote();
     return copy;
 }
 

@@ -12,6 +12,7 @@
 #include "console/panel_controls.h"
 #include "console/panel_snapshot.h"
 #include "console/panel_timer.h"
+#include "ecu/adapter_watch.h"
 #include "ecu/ecu_session.h"
 #include "reports/user_prompts.h"
 
@@ -133,9 +134,14 @@ private:
     // Shows the session's status text at once, after a service that may set it.
     void showStatus();
 
+    // The line's own trouble, for a view's status line: "адаптер отключён: <path>"
+    // while the device is gone, "ЭБУ не отвечает" while the ECU is silent.
+    std::string linkNote() const;
+
     PanelTimer& timer;
     reports::UserPrompts& prompts;
     ecu::EcuSession session;
+    ecu::AdapterWatch adapter{session};
     PanelSnapshot shown;
 };
 

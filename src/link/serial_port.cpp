@@ -81,6 +81,18 @@ std::uint8_t SerialPort::open(int portNumber) {
     return 0;
 }
 
+std::string SerialPort::devicePath(int portNumber) const {
+    if (ports == nullptr || portNumber < firstPortNumber || portNumber > lastPortNumber) {
+        return {};
+    }
+    return ports->path(portNumber - firstPortNumber);
+}
+
+bool SerialPort::deviceExists(int portNumber) const {
+    const std::string path = devicePath(portNumber);
+    return device != nullptr && !path.empty() && device->exists(path);
+}
+
 bool SerialPort::openDevice(int comIndex) {
     return device != nullptr && ports != nullptr && device->open(ports->path(comIndex));
 }
@@ -158,6 +170,7 @@ std::uint8_t SerialPort::readByte() {
 void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
     platform::WriteOutcome written{0, platform::IoStatus::failed};
     echo = EchoCheck::none;
+    echoCount = 0;
     if (isOpen != 0) {
         // A late answer to the previous request must not be taken for this echo.
         handle->flushInput();
@@ -177,11 +190,12 @@ void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
 }
 
 void SerialPort::readEcho(const std::uint8_t* sent, std::uint8_t count) {
-    std::array<std::uint8_t, 256> back{};
+    std::array<std::uint8_t, 256>& back = echoBytes;
     const platform::ReadOutcome got = handle->read(back.data(), count);
+    echoCount = std::min<std::size_t>(got.count, count);
     noteStatus(got.status);
     if (trace != nullptr) {
-        trace->bytes(platform::WireTrace::Direction::echo, {back.data(), got.count});
+        trace->bytes(platform::WireTrace::Direction::echo, {back.data(), echoCount});
     }
     if (got.status == platform::IoStatus::failed || got.status == platform::IoStatus::gone) {
         echo = EchoCheck::failed;

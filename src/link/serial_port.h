@@ -1,7 +1,11 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/clock.h"
@@ -56,6 +60,13 @@ public:
     // The device reported that it has gone (adapter unplugged), not merely silent.
     bool deviceGone() const { return gone; }
     EchoCheck lastEcho() const { return echo; }
+    // The bytes that came back as the echo of the last write.
+    std::span<const std::uint8_t> lastEchoBytes() const { return {echoBytes.data(), echoCount}; }
+
+    // The device path behind a port number (2..5); empty without a port map.
+    std::string devicePath(int portNumber) const;
+    // Whether the device of a port number is there, looked up without opening it.
+    bool deviceExists(int portNumber) const;
 
     int isOpen = 0;
     char portNames[4][6] = {"COM1", "COM2", "COM3", "COM4"};
@@ -82,6 +93,8 @@ private:
     std::function<void(std::string_view)> errorObserver;
     bool gone = false;
     EchoCheck echo = EchoCheck::none;
+    std::array<std::uint8_t, 256> echoBytes{};
+    std::size_t echoCount = 0;
 };
 
 }  // namespace ecuprobe::link

@@ -23,14 +23,18 @@ void EchoPeer::answer(std::span<const std::uint8_t> bytes) {
 }
 
 bool InMemorySerialDevice::open(const std::string& path) {
-    if (opened || failure == Failure::open ||
-        std::find(missingPaths.begin(), missingPaths.end(), path) != missingPaths.end()) {
+    if (opened || failure == Failure::open || !exists(path)) {
         return false;
     }
     opened = true;
     openedPath = path;
     ++openCount;
     return true;
+}
+
+bool InMemorySerialDevice::exists(const std::string& path) const {
+    return std::find(missingPaths.begin(), missingPaths.end(), path) == missingPaths.end() &&
+           peer.get().present();
 }
 
 bool InMemorySerialDevice::readLineSettings(LineSettings& settings) {

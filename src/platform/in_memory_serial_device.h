@@ -62,6 +62,8 @@ public:
     InMemorySerialDevice(Clock& lineClock, WirePeer& farEnd) : clock(lineClock), peer(farEnd) {}
 
     bool open(const std::string& path) override;
+    // A path that is not missing, while the far end is present.
+    bool exists(const std::string& path) const override;
     bool readLineSettings(LineSettings& settings) override;
     bool applyLineSettings(const LineSettings& settings) override;
     bool readTimeouts(ReadTimeouts& current) override;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -124,6 +125,11 @@ bool PosixSerialDevice::open(const std::string& path) {
     originalSaved = false;
     deadlines = {};
     return true;
+}
+
+bool PosixSerialDevice::exists(const std::string& path) const {
+    struct stat node {};
+    return ::stat(path.c_str(), &node) == 0;
 }
 
 bool PosixSerialDevice::readLineSettings(LineSettings& settings) {

@@ -23,6 +23,8 @@ public:
     // O_NOCTTY|O_NONBLOCK|O_CLOEXEC, then an exclusive flock and TIOCEXCL: the
     // flock also keeps out a second opener running as root, whom TIOCEXCL lets in.
     bool open(const std::string& path) override;
+    // A stat of the node (through links): no open, so no DTR pulse and no flock.
+    bool exists(const std::string& path) const override;
     bool readLineSettings(LineSettings& settings) override;
     bool applyLineSettings(const LineSettings& settings) override;
     bool readTimeouts(ReadTimeouts& current) override;

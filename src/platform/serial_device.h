@@ -61,6 +61,9 @@ public:
 
     // Opens an existing device for reading and writing, exclusively.
     virtual bool open(const std::string& path) = 0;
+    // Whether a device is at path just now, looked up without opening it: cheap
+    // enough for every poll tick while an adapter is unplugged.
+    virtual bool exists(const std::string& path) const { return !path.empty(); }
     virtual bool readLineSettings(LineSettings& settings) = 0;
     // Returns false when any of the settings could not be applied (a pty cannot
     // raise DTR/RTS); the device stays open and usable.

@@ -59,7 +59,7 @@ std::string settingsProblem(const termios& tio) {
 
 }  // namespace
 
-PtyServer::PtyServer(SimulatedEcu& simulated, Options chosen, Notice told)
+PtyServer::PtyServer(ServedLine& simulated, Options chosen, Notice told)
     : ecu(simulated), options(std::move(chosen)), notice(std::move(told)) {}
 
 PtyServer::~PtyServer() {
@@ -170,9 +170,9 @@ void PtyServer::serveChunk() {
 }
 
 void PtyServer::sendDue() {
-    const std::vector<std::uint8_t> due = ecu.takeDue();
-    if (!due.empty()) {
-        writePaced(due.data(), due.size());
+    std::uint8_t due[512];
+    if (const std::size_t count = ecu.toTester(due, sizeof due); count != 0) {
+        writePaced(due, count);
     }
 }
 
@@ -218,6 +218,9 @@ void PtyServer::checkLineSettings() {
 void PtyServer::reappear(const std::atomic<bool>& stopFlag) {
     // The device vanishes: the tester's descriptor sees the line hang up.
     closePty();
+    if (!options.linkPath.empty()) {
+        ::unlink(options.linkPath.c_str());
+    }
     if (notice) {
         notice("gone");
     }

@@ -7,21 +7,22 @@
 #include <string>
 #include <thread>
 
-#include "sim/simulated_ecu.h"
+#include "sim/served_line.h"
 
 namespace ecuprobe::sim {
 
-// Serves a SimulatedEcu on a pseudo-terminal in real time. The server keeps a
-// descriptor of the slave side open itself, in raw 9600 8N1, so that the line
-// settings survive the tester's reconnects and the master never reads EIO in
-// between. The SimulatedEcu must run on a real clock.
+// Serves a SimulatedEcu (or any ServedLine) on a pseudo-terminal in real time. The
+// server keeps a descriptor of the slave side open itself, in raw 9600 8N1, so
+// that the line settings survive the tester's reconnects and the master never
+// reads EIO in between. The served line must run on a real clock.
 class PtyServer {
 public:
     struct Options {
         // Pace every echoed and answered byte at 9600 bit/s, 10 bits a byte.
         bool pacing = false;
-        // Symlink made to the slave path (and moved when the line comes back after
-        // vanishing); empty for none.
+        // Symlink made to the slave path: removed while the line has vanished, as
+        // a pulled adapter's node goes, and made again to the new slave when it is
+        // back; empty for none.
         std::string linkPath;
     };
 
@@ -29,7 +30,7 @@ public:
     // about the line going and coming back ("gone", "back /dev/pts/N").
     using Notice = std::function<void(const std::string&)>;
 
-    PtyServer(SimulatedEcu& ecu, Options options, Notice notice = {});
+    PtyServer(ServedLine& line, Options options, Notice notice = {});
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
@@ -55,7 +56,7 @@ private:
     void reappear(const std::atomic<bool>& stopFlag);
     void relink();
 
-    SimulatedEcu& ecu;
+    ServedLine& ecu;
     Options options;
     Notice notice;
     int master = -1;

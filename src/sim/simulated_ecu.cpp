@@ -227,15 +227,6 @@ std::size_t SimulatedEcu::toTester(std::uint8_t* buffer, std::size_t max) {
     return drain(buffer, max, now);
 }
 
-std::vector<std::uint8_t> SimulatedEcu::takeDue() {
-    std::lock_guard lock(mutex);
-    const std::uint32_t nowMs = clock.tickMs();
-    stepTo(nowMs);
-    std::vector<std::uint8_t> out(512);
-    out.resize(goneAt(nowMs) ? 0 : drain(out.data(), out.size(), nowMs));
-    return out;
-}
-
 void SimulatedEcu::traceOut(std::span<const std::uint8_t> bytes, bool echo) {
     if (trace != nullptr) {
         trace->bytes(

@@ -16,6 +16,7 @@
 #include "sim/crossing_recorder.h"
 #include "sim/ecu_state.h"
 #include "sim/fault_injector.h"
+#include "sim/served_line.h"
 #include "sim/sim_types.h"
 
 namespace ecuprobe::sim {
@@ -38,7 +39,7 @@ struct SimulatedEcuOptions {
 // to clock.tickMs(), echoes what the tester wrote and queues the answer of every
 // complete request frame. The pty server drives the same object in real time.
 // Every public member is thread-safe.
-class SimulatedEcu final : public platform::WirePeer {
+class SimulatedEcu final : public ServedLine {
 public:
     explicit SimulatedEcu(platform::Clock& clock, SimulatedEcuOptions options = {});
     ~SimulatedEcu() override;
@@ -89,11 +90,7 @@ public:
     std::vector<Crossing> crossings() const;
     std::vector<LoggedRequest> requestLog() const;
     std::vector<std::uint8_t> selectedDataSet() const;
-    // Times the device has vanished so far; the pty server recreates the line on each.
-    int vanishCount() const;
-
-    // Bytes due to the tester by now (the pty server's face of toTester).
-    std::vector<std::uint8_t> takeDue();
+    int vanishCount() const override;
 
 private:
     struct Outbound {

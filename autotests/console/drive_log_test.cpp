@@ -1,0 +1,91 @@
+#include "console/drive_log.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace ecuprobe::console {
+namespace {
+
+const std::string names =
+    "Time\tTWAT\tTAIR\tVALF\tTHR\tFREQ\tFREQXX\tFSM\tCOEFF1\tCOEFF2\tUOZ\tUOZOC\tSPD\tNUACC\t"
+    "INJ\tJAIR\tJQT\tJQK\tJEGR\tJADS\tRCOK\tRCOD\tSSM\tUGB\tFAZ\tJDMM\tLAM1\tLAM2\tPABS\tBDET\t"
+    "BITSTP\tRXX\tBLKINJ\tBITPOW\tWRKLAM\tRDET\tADSORBER\tBITATM\tTKFWR1\tTKFWR2\tINPLAM1\t"
+    "INPLAM2\tDET\tCHECKEIGINE\tfanOn\tairConditionerOn\tfuelPumpOn\tcoil14On\tcoil23On\n";
+const std::string units =
+    "s\t°C\t°C\t\t%\tоб/мин\tоб/мин\tшаг\t\t\t°\t°\tкм/ч\tВ\tмс\tкг/ч\tл/ч\tл/100км\t%\t%\t\t\t"
+    "шаг\tкг/ч\t°\tшаг\tмВ\tмВ\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\n";
+const std::string head = names + units;
+
+// The values after Time of a read at idle: coolant -5 °C, 850 rpm, injection
+// 2.5 ms, air/fuel 14.7, pump and both coils on, everything else 0.
+const std::string idleValues =
+    "\t-5\t0\t14.7\t0\t850\t0\t0\t0\t0\t0\t0\t0\t0\t2.5\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t"
+    "0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t1\t1\t1\n";
+
+ecu::LiveData idle() {
+    ecu::LiveData data;
+    data.TWAT = -5;
+    data.FREQ = 850;
+    data.INJ = 2.5f;
+    data.VALF = 14.7f;
+    return data;
+}
+
+TEST(DriveLog, NamesUnitsAndTimedRowsInTheLayoutLogViewersRead) {
+    platform::FakeClock clock(4'294'967'000u);  // the tick count wraps during the drive
+    std::ostringstream file;
+    DriveLog log(file, clock);
+    log.start();
+    EXPECT_EQ(file.str(), head);
+    log.add(idle());
+    clock.advance(150);
+    log.add(idle());
+    clock.advance(1084);
+    log.add(idle());
+    EXPECT_TRUE(log.finish());
+    EXPECT_EQ(file.str(),
+              head + "0.000" + idleValues + "0.150" + idleValues + "1.234" + idleValues);
+    EXPECT_EQ(log.rowCount(), 3u);
+}
+
+TEST(DriveLog, RowsReachTheFileWithinASecondAndAllOfThemAtTheEnd) {
+    platform::FakeClock clock(500);
+    std::ostringstream file;
+    DriveLog log(file, clock);
+    log.start();
+    log.add(idle());
+    clock.advance(600);
+    log.add(idle());
+    log.flushIfDue();
+    EXPECT_EQ(file.str(), head) << "kept back for less than a second";
+    clock.advance(400);
+    log.flushIfDue();
+    EXPECT_EQ(file.str(), head + "0.000" + idleValues + "0.600" + idleValues);
+    clock.advance(999);
+    log.add(idle());
+    EXPECT_EQ(file.str(), head + "0.000" + idleValues + "0.600" + idleValues);
+    clock.advance(1);
+    log.flushIfDue();
+    EXPECT_EQ(file.str(),
+              head + "0.000" + idleValues + "0.600" + idleValues + "1.999" + idleValues);
+    clock.advance(10);
+    log.add(idle());
+    EXPECT_TRUE(log.finish());
+    EXPECT_EQ(file.str(), head + "0.000" + idleValues + "0.600" + idleValues + "1.999" +
+                              idleValues + "2.010" + idleValues);
+}
+
+TEST(DriveLog, AFileThatCannotBeWrittenIsToldNotHidden) {
+    platform::FakeClock clock;
+    std::ostream nowhere(nullptr);
+    DriveLog log(nowhere, clock);
+    log.start();
+    log.add(idle());
+    EXPECT_TRUE(log.failed());
+    EXPECT_FALSE(log.finish());
+}
+
+}  // namespace
+}  // namespace ecuprobe::console

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "console_ecu.h"
+
+namespace ecuprobe::console::testing {
+namespace {
+
+using Commands = std::vector<std::uint8_t>;
+
+// The adapter pulled out of a running console and plugged in again.
+class PanelAdapter : public PanelTest {
+protected:
+    // Pulls the adapter; the next tick's link check finds it gone.
+    void pull() {
+        peer.plugged = false;
+        tick();
+    }
+};
+
+TEST_F(PanelAdapter, APulledAdapterIsLetGoAndLookedForWithoutTrafficUntilItIsBack) {
+    startConnected();
+    tick();
+    pull();
+    EXPECT_FALSE(shown().isEnabled(control::clearFaults));
+    tick();
+    EXPECT_EQ(link.isOpen, 0) << "let go, so that the replugged adapter gets its node back";
+    EXPECT_EQ(shown().linkNote, "адаптер отключён: /dev/ttyS0");
+
+    const std::uint8_t errors = link.errorCount;
+    const int opens = device.openCount;
+    const std::uint64_t slept = clock.totalSleptMs();
+    for (int n = 0; n < 5; ++n) {
+        tick();
+    }
+    EXPECT_EQ(link.errorCount, errors) << "nothing counted or traced while it is gone";
+    EXPECT_EQ(device.openCount, opens) << "no open while its node is missing";
+    EXPECT_EQ(clock.totalSleptMs(), slept) << "no pause, no time-out";
+    EXPECT_FALSE(shown().isEnabled(control::injector1));
+    EXPECT_EQ(shown().text(control::statusText), "ЭБУ Микас 5.4. ");
+
+    peer.plugged = true;
+    peer.frames.clear();
+    tick();
+    EXPECT_EQ(device.openCount, opens + 1);
+    EXPECT_EQ(link.isOpen, 1);
+    EXPECT_TRUE(peer.frames.empty()) << "the ECU is asked for on the next tick";
+    EXPECT_EQ(shown().linkNote, "ЭБУ не отвечает");
+    tick();
+    EXPECT_EQ(peer.commands(), (Commands{0x01, 0x64, 0x63, 0x61, 0x02}));
+    EXPECT_TRUE(shown().isEnabled(control::clearFaults));
+    EXPECT_EQ(shown().linkNote, "");
+}
+
+TEST_F(PanelAdapter, WhileAServiceHoldsTheLineThePortIsLeftToIt) {
+    startConnected();
+    pull();
+    ecu::exchangeBusy = 1;
+    tick();
+    EXPECT_EQ(link.isOpen, 1) << "the service's own exchanges end it as a lost link";
+    ecu::exchangeBusy = 0;
+    tick();
+    EXPECT_EQ(link.isOpen, 0);
+}
+
+TEST_F(PanelAdapter, ASilentEcuIsNotedBesideTheStatusTheCycleKeeps) {
+    EXPECT_EQ(shown().linkNote, "") << "before the start";
+    startConnected();
+    EXPECT_EQ(shown().linkNote, "");
+    peer.silent = true;
+    tick();
+    EXPECT_EQ(shown().linkNote, "ЭБУ не отвечает");
+    EXPECT_EQ(shown().text(control::statusText), "ЭБУ Микас 5.4. ");
+    peer.silent = false;
+    tick();
+    EXPECT_EQ(shown().linkNote, "");
+    panel->onDestroy();
+    EXPECT_EQ(shown().linkNote, "");
+}
+
+}  // namespace
+}  // namespace ecuprobe::console::testing

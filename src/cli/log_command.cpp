@@ -1,0 +1,133 @@
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "cli/command.h"
+#include "cli/exit_codes.h"
+#include "cli/live_reads.h"
+#include "cli/option_checks.h"
+#include "cli/session_scope.h"
+#include "cli/stop_signals.h"
+#include "cli/wait_loop.h"
+#include "console/drive_log.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+struct LogOptions {
+    std::string outPath;
+    int periodMs = 0;  // 0: as fast as the reads go
+};
+
+// Tells before anything is sent whether the file can be written, without
+// emptying one that is there: it is emptied only once the ECU has answered.
+bool canWrite(const std::string& path, bool& existed) {
+    existed = ::access(path.c_str(), F_OK) == 0;
+    const std::ofstream probe(path, std::ios::out | std::ios::app);
+    if (!probe && !existed) {
+        ::unlink(path.c_str());
+    }
+    return static_cast<bool>(probe);
+}
+
+// Sleeps until the moment in slices, so that the rows kept reach the file in time.
+bool waitWritingOut(platform::Clock& clock, std::uint32_t momentMs, console::DriveLog& log) {
+    for (std::uint32_t left = msUntil(clock, momentMs); left > 0; left = msUntil(clock, momentMs)) {
+        if (!sleepUnlessStopped(clock, std::min(left, console::DriveLog::flushIntervalMs / 4))) {
+            return false;
+        }
+        log.flushIfDue();
+    }
+    return true;
+}
+
+// Reads and logs until a stop signal or a write that failed.
+void logUntilStopped(RunContext& run, ecu::EcuSession& session, const LogOptions& options,
+                     platform::Clock& clock, console::DriveLog& log) {
+    LiveReads reader(run, session);
+    log.start();
+    while (!StopSignals::requested() && !log.failed() && !run.outputLost()) {
+        const LiveReads::Outcome outcome = reader.next();
+        const std::uint32_t nextMs =
+            clock.tickMs() +
+            LiveReads::pauseAfter(outcome, static_cast<std::uint32_t>(options.periodMs));
+        if (outcome == LiveReads::Outcome::read) {
+            log.add(session.liveData);
+        }
+        log.flushIfDue();
+        if (!waitWritingOut(clock, nextMs, log)) {
+            break;
+        }
+    }
+}
+
+int runLog(RunContext& run, const LogOptions& options) {
+    bool existed = false;
+    if (!canWrite(options.outPath, existed)) {
+        run.err << "ecuprobe-cli: cannot write the log file " << options.outPath << ": "
+                << std::strerror(errno) << '\n';
+        return exitCannotCreate;
+    }
+    SessionScope scope(run);
+    if (const int code = scope.connect(); code != exitOk) {
+        if (!existed) {
+            ::unlink(options.outPath.c_str());
+        }
+        return scope.finish(code);
+    }
+    std::ofstream file(options.outPath, std::ios::out | std::ios::trunc | std::ios::binary);
+    platform::RealClock clock;
+    console::DriveLog log(file, clock);
+    logUntilStopped(run, scope.session(), options, clock, log);
+    bool written = log.finish();
+    file.close();
+    written = written && !file.fail();
+    if (!written) {
+        run.err << "ecuprobe-cli: cannot write the log file " << options.outPath << '\n';
+    } else {
+        run.out << log.rowCount() << " reads logged to " << options.outPath << '\n';
+    }
+    const int code = written ? exitOk : exitIoError;
+    const int status = scope.finish(code);
+    // Ctrl-C is how a log ends, not a failure.
+    return status == exitSignalBase + SIGINT ? code : status;
+}
+
+}  // namespace
+
+void addLogCommand(CLI::App& app, CommandChoice& choice) {
+    auto options = std::make_shared<LogOptions>();
+    CLI::App* command = app.add_subcommand(
+        "log", "Log the live values of a drive to a tab-separated file until Ctrl-C");
+    command->add_option("-o,--out", options->outPath, "The log file (emptied first)")
+        ->required()
+        ->type_name("FILE")
+        ->check(nonEmptyPath());
+    command
+        ->add_option("-p,--period", options->periodMs,
+                     "Least milliseconds from one read to the next; 0 reads as fast as the "
+                     "poll allows (about 6 reads a second)")
+        ->check(wholeNumberIn(0, 3'600'000));
+    command->footer(
+        "The first line names the columns (Time, then the live values), the second gives\n"
+        "their units, each further line is one read with Time in seconds: the layout\n"
+        "MegaLogViewer and spreadsheets read. Rows reach the file at least once a second,\n"
+        "so a crash or a pulled cable loses at most a second. A pulled adapter is looked\n"
+        "for again and the log goes on when it is back.\n"
+        "Examples:\n"
+        "  ecuprobe-cli --port /dev/ttyUSB0 log --out drive.msl\n"
+        "  ecuprobe-cli --simulate road log --out road.msl --period 200");
+    command->callback([&choice, options] {
+        choice.run = [options](RunContext& run) { return runLog(run, *options); };
+    });
+}
+
+}  // namespace ecuprobe::cli

@@ -1,0 +1,39 @@
+#include "ecu/adapter_watch.h"
+
+namespace ecuprobe::ecu {
+
+namespace {
+
+constexpr int com1PortNumber = 2;
+
+}  // namespace
+
+void AdapterWatch::letGo() {
+    link::FrameExchange& link = *currentLink;
+    portNumber = chosenPortNumber != 0 ? chosenPortNumber : com1PortNumber;
+    path = link.devicePath(portNumber);
+    link.close();
+    gone = true;
+}
+
+AdapterWatch::Check AdapterWatch::beforeTick() {
+    link::FrameExchange& link = *currentLink;
+    if (exchangeBusy != 0) {
+        return gone ? Check::gone : Check::poll;
+    }
+    if (!gone) {
+        if (link.isOpen == 0 || !link.deviceGone()) {
+            return Check::poll;
+        }
+        letGo();
+    }
+    session.connected = 0;
+    if (!link.deviceExists(portNumber) || link.open(portNumber) != 0) {
+        return Check::gone;
+    }
+    gone = false;
+    path.clear();
+    return Check::back;
+}
+
+}  // namespace ecuprobe::ecu

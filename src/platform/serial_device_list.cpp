@@ -1,0 +1,213 @@
+#include "platform/serial_device_list.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+namespace ecuprobe::platform {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view serialPrefixes[] = {"ttyUSB", "ttyACM", "ttyS"};
+
+// The prefix of a name such as "ttyUSB0", empty for names that are no serial line.
+std::string_view serialPrefixOf(std::string_view name) {
+    for (const std::string_view prefix : serialPrefixes) {
+        const std::string_view rest = name.substr(std::min(prefix.size(), name.size()));
+        if (name.starts_with(prefix) && !rest.empty() && rest.size() <= 4 &&
+            std::all_of(rest.begin(), rest.end(),
+                        [](unsigned char c) { return std::isdigit(c) != 0; })) {
+            return prefix;
+        }
+    }
+    return {};
+}
+
+// "ttyS2" before "ttyS10": the prefix first, then the number.
+bool byPrefixAndNumber(const SerialDeviceInfo& a, const SerialDeviceInfo& b) {
+    const std::string_view pa = serialPrefixOf(a.name);
+    const std::string_view pb = serialPrefixOf(b.name);
+    return std::make_tuple(pa, a.name.size(), a.name) < std::make_tuple(pb, b.name.size(), b.name);
+}
+
+// A sysfs attribute's first line without its trailing blanks; empty when unreadable.
+std::string attribute(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())) != 0) {
+        line.pop_back();
+    }
+    return line;
+}
+
+fs::path resolved(const fs::path& path) {
+    std::error_code error;
+    fs::path real = fs::canonical(path, error);
+    return error ? fs::path() : real;
+}
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    const fs::path ra = resolved(a);
+    return !ra.empty() && ra == resolved(b);
+}
+
+// The 8250 driver registers ttyS0..ttyS31 whether or not a UART answers there;
+// the ones without one have the port type 0 (unknown).
+bool hasRealUart(const fs::path& ttyDir, std::string_view prefix) {
+    if (prefix != "ttyS") {
+        return true;
+    }
+    const std::string type = attribute(ttyDir / "type");
+    return !type.empty() && type != "0";
+}
+
+// Strictly below root; false for an empty path or root.
+bool isBelow(const fs::path& dir, const fs::path& root) {
+    if (root.empty()) {
+        return false;
+    }
+    const auto [r, d] = std::mismatch(root.begin(), root.end(), dir.begin(), dir.end());
+    return r == root.end() && d != dir.end();
+}
+
+// Walks up from the tty's device to the USB device that carries the identity
+// files; never out of the sysfs tree.
+void readUsbIdentity(const fs::path& deviceDir, const fs::path& sysRoot, SerialDeviceInfo& info) {
+    for (fs::path dir = resolved(deviceDir); isBelow(dir, sysRoot); dir = dir.parent_path()) {
+        std::error_code error;
+        if (fs::exists(dir / "idVendor", error)) {
+            info.vendorId = attribute(dir / "idVendor");
+            info.productId = attribute(dir / "idProduct");
+            info.maker = attribute(dir / "manufacturer");
+            info.product = attribute(dir / "product");
+            info.serialNumber = attribute(dir / "serial");
+            return;
+        }
+    }
+}
+
+void readLatencyTimer(const fs::path& deviceDir, SerialDeviceInfo& info) {
+    const fs::path file = deviceDir / "latency_timer";
+    const std::string text = attribute(file);
+    if (!text.empty() && text.size() <= 3 &&
+        std::all_of(text.begin(), text.end(),
+                    [](unsigned char c) { return std::isdigit(c) != 0; })) {
+        info.latencyTimerMs = std::stoi(text);
+        info.latencyTimerPath = file.string();
+    }
+}
+
+void findByIdLinks(const fs::path& devRoot, SerialDeviceInfo& info) {
+    std::error_code error;
+    for (fs::directory_iterator it(devRoot / "serial" / "by-id", error), end; !error && it != end;
+         it.increment(error)) {
+        if (sameFile(it->path(), info.path)) {
+            info.byIdPaths.push_back(it->path().string());
+        }
+    }
+    std::sort(info.byIdPaths.begin(), info.byIdPaths.end());
+}
+
+// Opens the node as the tester would, and lets go at once.
+DeviceUse probeUse(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EBUSY) {
+            return DeviceUse::busy;
+        }
+        return errno == EACCES || errno == EPERM ? DeviceUse::noAccess : DeviceUse::unknown;
+    }
+    DeviceUse use = DeviceUse::free;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        use = errno == EWOULDBLOCK ? DeviceUse::busy : DeviceUse::unknown;
+    }
+    ::close(fd);
+    return use;
+}
+
+std::optional<SerialDeviceInfo> describe(const fs::path& ttyDir, const DeviceTreeRoots& roots,
+                                         const fs::path& sysRoot) {
+    SerialDeviceInfo info;
+    info.name = ttyDir.filename().string();
+    const std::string_view prefix = serialPrefixOf(info.name);
+    if (prefix.empty() || !hasRealUart(ttyDir, prefix)) {
+        return std::nullopt;
+    }
+    info.path = (fs::path(roots.dev) / info.name).string();
+    const fs::path deviceDir = ttyDir / "device";
+    info.driver = resolved(deviceDir / "driver").filename().string();
+    readUsbIdentity(deviceDir, sysRoot, info);
+    readLatencyTimer(deviceDir, info);
+    findByIdLinks(roots.dev, info);
+    return info;
+}
+
+std::vector<SerialDeviceInfo> scan(const DeviceTreeRoots& roots) {
+    std::vector<SerialDeviceInfo> found;
+    const fs::path sysRoot = resolved(roots.sys);
+    std::error_code error;
+    for (fs::directory_iterator it(fs::path(roots.sys) / "class" / "tty", error), end;
+         !error && it != end; it.increment(error)) {
+        if (auto info = describe(it->path(), roots, sysRoot)) {
+            found.push_back(std::move(*info));
+        }
+    }
+    std::sort(found.begin(), found.end(), byPrefixAndNumber);
+    return found;
+}
+
+}  // namespace
+
+std::vector<SerialDeviceInfo> listSerialDevices(const DeviceTreeRoots& roots) {
+    std::vector<SerialDeviceInfo> found = scan(roots);
+    for (SerialDeviceInfo& info : found) {
+        info.use = probeUse(info.path);
+    }
+    return found;
+}
+
+std::optional<SerialDeviceInfo> findSerialDevice(const std::string& path,
+                                                 const DeviceTreeRoots& roots) {
+    for (SerialDeviceInfo& info : scan(roots)) {
+        if (sameFile(path, info.path)) {
+            return std::move(info);
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<int> comSlotsOf(const SerialDeviceInfo& device, const PortMap& ports) {
+    std::vector<int> slots;
+    for (int slot = 0; slot < PortMap::portCount; ++slot) {
+        if (sameFile(ports.path(slot), device.path)) {
+            slots.push_back(slot);
+        }
+    }
+    return slots;
+}
+
+std::string_view deviceUseText(DeviceUse use) {
+    switch (use) {
+        case DeviceUse::free:
+            return "free";
+        case DeviceUse::busy:
+            return "busy: another program holds it";
+        case DeviceUse::noAccess:
+            return "no access (is the user in the dialout group?)";
+        case DeviceUse::unknown:
+            break;
+    }
+    return "unknown";
+}
+
+}  // namespace ecuprobe::platform
