@@ -33,6 +33,8 @@ public:
     int portNumber() const;
     // The device path behind the chosen slot.
     const std::string& devicePath() const;
+    // COM1..COM4 as the line was set up, the simulator's slot included.
+    const platform::PortMap& portMap() const { return ports; }
 
 private:
     bool startSimulator(const GlobalOptions& options);

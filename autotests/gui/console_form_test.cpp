@@ -1,0 +1,264 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "console/panel_controls.h"
+#include "gui_support.h"
+#include "ui/console_form.h"
+#include "ui/up_down_control.h"
+
+namespace ecuprobe::gui_testing {
+
+namespace control = console::control;
+using console::ControlId;
+
+namespace {
+
+// The console's controls with the caption on or beside each, as the tester shows them.
+const std::pair<ControlId, const char*> captioned[] = {
+    {3, "Начать"},
+    {1005, "Сброс"},
+    {1008, "Декод."},
+    {1010, "Темп. Охл. (TWAT):"},
+    {1011, "Пол. Дросс.Засл.(THR):"},
+    {1012, "Обороты (FREQ):"},
+    {1013, "Адапт. расх.возд.(UGB):"},
+    {1014, "Пол. РХХ.(FSM):"},
+    {1015, "Смещ. хар-ки (JDMM):"},
+    {1016, "УОЗ гр.кв. (UOZ):"},
+    {1017, "Скорость (SPD):"},
+    {1018, "Напряж. (NUACC):"},
+    {1019, "Пор.УОЗ(UOZC):"},
+    {1020, "Фаз.сдвиг впрыска(FAZ):"},
+    {1029, "Длит. впрыска (INJ):"},
+    {1030, "Расход Воздуха (JAIR):"},
+    {1031, "Расход топлива (JQT):"},
+    {1032, "Расход топлива (JQK):"},
+    {1033, "Детонация (DET):"},
+    {1034, "Блок.Топл. (BLKINJ):"},
+    {1035, "Признак Хол.Ход (RXX):"},
+    {1036, "Обогащение (BITPOW):"},
+    {1037, "Темп. возд. впуcк.(TAIR):"},
+    {1038, "Корр.вспрыска(COEFF1):"},
+    {1039, "Призн.останов.(BITSTP):"},
+    {1042, "Зона рег. по L-зонду:"},
+    {1043, "Рег. UOZ по дет.:"},
+    {1044, "Зона барокорр.:"},
+    {1045, "L-зонд №1 Богат:"},
+    {1046, "Корр.вспрыска(COEFF2):"},
+    {1047, "Дет по цилиндрам (BDET):"},
+    {1051, "Напр. на L-зонде: №1:"},
+    {1052, "Воздух/топливо (VALF):"},
+    {1053, "№2:"},
+    {1064, "Конденцитнер"},
+    {1065, "CheckEgine"},
+    {1066, "Адсорбер"},
+    {1067, "1"},
+    {1068, "2"},
+    {1069, "3"},
+    {1070, "4"},
+    {1071, "1:4"},
+    {1072, "L-регулятор"},
+    {1073, "Рег. детонации"},
+    {1074, "2:3"},
+    {1076, "Вентилятор"},
+    {1077, "Бензонасос"},
+    {1078, "Вернуть управл."},
+    {1082, "Динам."},
+    {1083, "Запись"},
+    {1084, "Идент."},
+    {1085, "Управление"},
+    {1093, "L-зонд"},
+    {1109, "Потерь"},
+    {1110, "Ускор."},
+    {1136, "Команда"},
+    {1140, "Х"},
+    {1141, "Х"},
+    {1142, "Корр. RCOK:"},
+};
+
+// The text a person reads for a control: its own, or its label's.
+QString shownCaption(QWidget& host, QWidget* widget) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    for (QLabel* label : host.findChildren<QLabel*>()) {
+        if (label->buddy() == widget) {
+            return label->text();
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+class ConsoleFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareGuiTests(); }
+
+    void init() {
+        host = std::make_unique<QDialog>();
+        form = std::make_unique<ui::ConsoleForm>(*host);
+    }
+
+    void holdsEveryControlWithItsCaption_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("caption");
+        for (const auto& [id, text] : captioned) {
+            QTest::newRow(qPrintable(ui::controlName(id))) << id << QString::fromUtf8(text);
+        }
+    }
+    void holdsEveryControlWithItsCaption() {
+        QFETCH(int, id);
+        QFETCH(QString, caption);
+        QWidget* widget = host->findChild<QWidget*>(ui::controlName(id));
+        QVERIFY(widget != nullptr);
+        QCOMPARE(shownCaption(*host, widget), caption);
+    }
+
+    void holdsTheControlsWithoutCaptions() {
+        for (const ControlId id : {control::statusText, control::faultText, control::faultCount,
+                                   control::period, control::periodUpDown, control::comPort}) {
+            QVERIFY2(host->findChild<QWidget*>(ui::controlName(id)) != nullptr,
+                     qPrintable(ui::controlName(id)));
+        }
+        auto* com = host->findChild<QComboBox*>(ui::controlName(control::comPort));
+        QCOMPARE(com->count(), 4);
+        QCOMPARE(com->itemText(3), QStringLiteral("COM4"));
+    }
+
+    void everyEditBoxIsReadOnly() {
+        for (QLineEdit* edit : host->findChildren<QLineEdit*>()) {
+            if (edit->objectName().startsWith(u'c')) {
+                QVERIFY2(edit->isReadOnly(), qPrintable(edit->objectName()));
+            }
+        }
+        QVERIFY(host->findChild<QPlainTextEdit*>(ui::controlName(control::faultText))->isReadOnly());
+    }
+
+    void probeOptionAndExitStayHidden() {
+        QVERIFY(form->control(control::lambdaProbe)->isHidden());
+        QVERIFY(form->control(1)->isHidden());
+        QCOMPARE(qobject_cast<QAbstractButton*>(form->control(1))->text(), QStringLiteral("Выход"));
+    }
+
+    void snapshotSetsTextsMarksAndEnabledControls() {
+        console::PanelSnapshot snapshot;
+        snapshot.texts = {{control::statusText, "ЭБУ Микас 5.4. "},
+                          {control::faultText, " 013:20, 131:60,"},
+                          {control::UOZ, "-5"},
+                          {control::period, "1"}};
+        snapshot.checked = {{control::injector1, false}, {control::injector2, true},
+                            {control::RXX, true}, {control::fan, true}};
+        snapshot.enabled = {control::clearFaults, control::injector1, control::command,
+                            control::RXX, control::releaseControls};
+        snapshot.comSelection = 2;
+        snapshot.periodUpDown = 1;
+        form->show(snapshot);
+        QCOMPARE(lineText(control::statusText), QStringLiteral("ЭБУ Микас 5.4. "));
+        QCOMPARE(lineText(control::UOZ), QStringLiteral("-5"));
+        QCOMPARE(lineText(control::period), QStringLiteral("1"));
+        QCOMPARE(host->findChild<QPlainTextEdit*>(ui::controlName(control::faultText))->toPlainText(),
+                 QStringLiteral(" 013:20, 131:60,"));
+        QVERIFY(!box(control::injector1)->isChecked());
+        QVERIFY(box(control::injector2)->isChecked());
+        QVERIFY(box(control::RXX)->isChecked());
+        QVERIFY(box(control::fan)->isChecked());
+        QVERIFY(!box(control::coil14)->isChecked());
+        QVERIFY(form->control(control::clearFaults)->isEnabled());
+        QVERIFY(form->control(control::injector1)->isEnabled());
+        QVERIFY(form->control(control::releaseControls)->isEnabled());
+        QVERIFY(!form->control(control::injector2)->isEnabled());
+        QVERIFY(!form->control(control::start)->isEnabled());
+        // Never enabled, whatever the snapshot says.
+        QVERIFY(!form->control(control::command)->isEnabled());
+        QVERIFY(!form->control(control::RXX)->isEnabled());
+        // Read-only boxes stay enabled so that their text reads normally.
+        QVERIFY(form->control(control::UOZ)->isEnabled());
+        QCOMPARE(form->comBox->currentIndex(), 2);
+        QCOMPARE(form->upDown->position(), 1);
+    }
+
+    void aLaterSnapshotTakesBackWhatAnEarlierGave() {
+        console::PanelSnapshot first;
+        first.enabled = {control::injector3, control::start};
+        first.checked = {{control::injector3, true}};
+        first.comSelection = 0;
+        form->show(first);
+        form->show(console::PanelSnapshot{});
+        QVERIFY(!form->control(control::injector3)->isEnabled());
+        QVERIFY(!box(control::injector3)->isChecked());
+        QCOMPARE(form->comBox->currentIndex(), -1);
+    }
+
+    void disablingInputLeavesNothingToClick() {
+        console::PanelSnapshot snapshot;
+        snapshot.enabled = {control::start, control::comPort, control::injector1};
+        form->show(snapshot);
+        form->disableInput();
+        for (const auto& [id, widget] : form->controls()) {
+            if (qobject_cast<QAbstractButton*>(widget) != nullptr || widget == form->comBox) {
+                QVERIFY2(!widget->isEnabled(), qPrintable(widget->objectName()));
+            }
+        }
+        QVERIFY(!form->chartButton->isEnabled());
+    }
+
+    void layoutGrowsWithTheFontAndClipsNoCaption() {
+        const QSize normal = host->sizeHint();
+        QFont large = host->font();
+        large.setPointSizeF(large.pointSizeF() * 1.6);
+        host->setFont(large);
+        host->resize(host->sizeHint());
+        QVERIFY(host->sizeHint().width() > normal.width());
+        QVERIFY(host->sizeHint().height() > normal.height());
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+        for (QWidget* widget : host->findChildren<QWidget*>()) {
+            const bool captioned = qobject_cast<QLabel*>(widget) != nullptr ||
+                                   qobject_cast<QAbstractButton*>(widget) != nullptr;
+            if (captioned && widget->isVisible()) {
+                QVERIFY2(widget->width() >= widget->minimumSizeHint().width(),
+                         qPrintable(widget->objectName() + widget->property("text").toString()));
+            }
+        }
+    }
+
+    void upDownStepsWithinItsRangeOnly() {
+        ui::UpDownControl upDown(0, 4, nullptr);
+        QList<int> steps;
+        connect(&upDown, &ui::UpDownControl::stepped, this, [&steps](int at) { steps.append(at); });
+        auto* up = upDown.findChild<QAbstractButton*>(QStringLiteral("up"));
+        auto* down = upDown.findChild<QAbstractButton*>(QStringLiteral("down"));
+        upDown.setPosition(3);
+        up->click();
+        up->click();
+        down->click();
+        upDown.setPosition(-7);
+        down->click();
+        QCOMPARE(steps, (QList<int>{4, 3}));
+        QCOMPARE(upDown.position(), 0);
+    }
+
+private:
+    QString lineText(ControlId id) const {
+        return host->findChild<QLineEdit*>(ui::controlName(id))->text();
+    }
+    QCheckBox* box(ControlId id) const { return qobject_cast<QCheckBox*>(form->control(id)); }
+
+    std::unique_ptr<QDialog> host;
+    std::unique_ptr<ui::ConsoleForm> form;
+};
+
+}  // namespace ecuprobe::gui_testing
+
+QTEST_MAIN(ecuprobe::gui_testing::ConsoleFormTest)
+#include "console_form_test.moc"
