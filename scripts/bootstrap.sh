@@ -14,6 +14,13 @@ packages=(
   libcli11-dev
   clang
   libclang-rt-14-dev
+  qt6-base-dev
+  qt6-charts-dev
+  libqt6opengl6-dev
+  libx11-dev
+  fonts-dejavu-core
+  xvfb
+  xauth
 )
 
 missing=()

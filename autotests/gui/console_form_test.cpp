@@ -141,7 +141,8 @@ private slots:
                 QVERIFY2(edit->isReadOnly(), qPrintable(edit->objectName()));
             }
         }
-        QVERIFY(host->findChild<QPlainTextEdit*>(ui::controlName(control::faultText))->isReadOnly());
+        QVERIFY(
+            host->findChild<QPlainTextEdit*>(ui::controlName(control::faultText))->isReadOnly());
     }
 
     void probeOptionAndExitStayHidden() {
@@ -156,8 +157,10 @@ private slots:
                           {control::faultText, " 013:20, 131:60,"},
                           {control::UOZ, "-5"},
                           {control::period, "1"}};
-        snapshot.checked = {{control::injector1, false}, {control::injector2, true},
-                            {control::RXX, true}, {control::fan, true}};
+        snapshot.checked = {{control::injector1, false},
+                            {control::injector2, true},
+                            {control::RXX, true},
+                            {control::fan, true}};
         snapshot.enabled = {control::clearFaults, control::injector1, control::command,
                             control::RXX, control::releaseControls};
         snapshot.comSelection = 2;
@@ -166,8 +169,9 @@ private slots:
         QCOMPARE(lineText(control::statusText), QStringLiteral("ЭБУ Микас 5.4. "));
         QCOMPARE(lineText(control::UOZ), QStringLiteral("-5"));
         QCOMPARE(lineText(control::period), QStringLiteral("1"));
-        QCOMPARE(host->findChild<QPlainTextEdit*>(ui::controlName(control::faultText))->toPlainText(),
-                 QStringLiteral(" 013:20, 131:60,"));
+        QCOMPARE(
+            host->findChild<QPlainTextEdit*>(ui::controlName(control::faultText))->toPlainText(),
+            QStringLiteral(" 013:20, 131:60,"));
         QVERIFY(!box(control::injector1)->isChecked());
         QVERIFY(box(control::injector2)->isChecked());
         QVERIFY(box(control::RXX)->isChecked());
@@ -205,7 +209,9 @@ private slots:
         form->show(snapshot);
         form->disableInput();
         for (const auto& [id, widget] : form->controls()) {
-            if (qobject_cast<QAbstractButton*>(widget) != nullptr || widget == form->comBox) {
+            const bool clickable =
+                qobject_cast<QAbstractButton*>(widget) != nullptr || widget == form->comBox;
+            if (clickable && !widget->isHidden()) {
                 QVERIFY2(!widget->isEnabled(), qPrintable(widget->objectName()));
             }
         }
@@ -213,16 +219,17 @@ private slots:
     }
 
     void layoutGrowsWithTheFontAndClipsNoCaption() {
-        const QSize normal = host->sizeHint();
-        QFont large = host->font();
-        large.setPointSizeF(large.pointSizeF() * 1.6);
-        host->setFont(large);
-        host->resize(host->sizeHint());
-        QVERIFY(host->sizeHint().width() > normal.width());
-        QVERIFY(host->sizeHint().height() > normal.height());
-        host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(host.get()));
-        for (QWidget* widget : host->findChildren<QWidget*>()) {
+        QDialog large;
+        QFont font = host->font();
+        font.setPointSizeF(font.pointSizeF() * 1.6);
+        large.setFont(font);
+        const ui::ConsoleForm largeForm(large);
+        QVERIFY(large.sizeHint().width() > host->sizeHint().width());
+        QVERIFY(large.sizeHint().height() > host->sizeHint().height());
+        large.resize(large.sizeHint());
+        large.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&large));
+        for (QWidget* widget : large.findChildren<QWidget*>()) {
             const bool captioned = qobject_cast<QLabel*>(widget) != nullptr ||
                                    qobject_cast<QAbstractButton*>(widget) != nullptr;
             if (captioned && widget->isVisible()) {

@@ -15,9 +15,8 @@ public:
     EventLoopProbe() {
         timer.setTimerType(Qt::PreciseTimer);
         timer.setInterval(1);
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
-            longest = std::max(longest, sinceLast.restart());
-        });
+        QObject::connect(&timer, &QTimer::timeout, &timer,
+                         [this] { longest = std::max(longest, sinceLast.restart()); });
     }
 
     void start() {

@@ -1,5 +1,5 @@
-#include <QFile>
 #include <QChartView>
+#include <QFile>
 #include <QImage>
 #include <QLineSeries>
 #include <QTemporaryDir>
@@ -46,12 +46,13 @@ private slots:
             << QStringList{QStringLiteral("Файлы дампов тестера ISO14230 (*.tdm)"),
                            QStringLiteral("Все файлы (*)")};
         QTest::newRow("description without its pattern")
-            << QStringLiteral("Tester Dump|*.tdm||") << QStringList{QStringLiteral("Tester Dump (*.tdm)")};
+            << QStringLiteral("Tester Dump|*.tdm||")
+            << QStringList{QStringLiteral("Tester Dump (*.tdm)")};
         QTest::newRow("several patterns")
             << QStringLiteral("Samples|*.dmp;*.dma;*.dmm||")
             << QStringList{QStringLiteral("Samples (*.dmp *.dma *.dmm)")};
-        QTest::newRow("no closing pair") << QStringLiteral("Text|*.txt")
-                                         << QStringList{QStringLiteral("Text (*.txt)")};
+        QTest::newRow("no closing pair")
+            << QStringLiteral("Text|*.txt") << QStringList{QStringLiteral("Text (*.txt)")};
         QTest::newRow("empty") << QString() << QStringList{};
     }
     void filterBecomesQtNameFilters() {
@@ -70,11 +71,13 @@ private slots:
         const QString none;
         QTest::newRow("before start") << false << false << false << false << none << none;
         QTest::newRow("all well") << true << true << false << true << none << none;
-        QTest::newRow("silent ECU") << true << true << false << false << none
-                                    << QStringLiteral("ЭБУ не отвечает");
+        QTest::newRow("silent ECU")
+            << true << true << false << false << none << QStringLiteral("ЭБУ не отвечает");
         QTest::newRow("adapter unplugged, before the silence")
             << true << true << true << false << none
             << QStringLiteral("адаптер отключён: /dev/ttyUSB0");
+        QTest::newRow("answering again after the adapter came back")
+            << true << true << true << true << none << none;
         QTest::newRow("port never opened")
             << true << false << false << false << QStringLiteral("no such device")
             << QStringLiteral("порт не открыт: /dev/ttyUSB0 (no such device)");
@@ -86,8 +89,8 @@ private slots:
         QFETCH(bool, answering);
         QFETCH(QString, failure);
         QFETCH(QString, line);
-        const ui::LinkStatus status{started, portOpen, deviceGone, answering, "/dev/ttyUSB0",
-                                    failure.toStdString()};
+        const ui::LinkStatus status{started,   portOpen,       deviceGone,
+                                    answering, "/dev/ttyUSB0", failure.toStdString()};
         QCOMPARE(QString::fromStdString(ui::linkStatusText(status)), line);
     }
 
@@ -111,10 +114,11 @@ private slots:
         history.add(100000, liveValues("840", "90"));
         history.add(100650, liveValues("860", "-5"));
         const console::ControlId ids[] = {control::FREQ, control::TWAT, control::LAM2};
-        QCOMPARE(QString::fromStdString(history.tsv(ids, 60000)),
-                 QStringLiteral("Время, с\tОбороты (FREQ)\tТемп. Охл. (TWAT)\tНапр. на L-зонде: №2\n"
-                                "0.0\t840\t90\t\n"
-                                "0.6\t860\t-5\t\n"));
+        QCOMPARE(
+            QString::fromStdString(history.tsv(ids, 60000)),
+            QStringLiteral("Время, с\tОбороты (FREQ)\tТемп. Охл. (TWAT)\tНапр. на L-зонде: №2\n"
+                           "0.0\t840\t90\t\n"
+                           "0.6\t860\t-5\t\n"));
     }
 
     void chartExportsThePictureAndTheTable() {

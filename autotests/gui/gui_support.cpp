@@ -11,7 +11,22 @@
 
 namespace ecuprobe::gui_testing {
 
+namespace {
+
+QtMessageHandler testLibHandler = nullptr;
+
+// The offscreen platform says this of every dialog it sizes or raises; it tells nothing.
+void dropPlatformChatter(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.startsWith(QStringLiteral("This plugin does not support "))) {
+        return;
+    }
+    testLibHandler(type, context, text);
+}
+
+}  // namespace
+
 void prepareGuiTests() {
+    testLibHandler = qInstallMessageHandler(dropPlatformChatter);
     static QTemporaryDir settingsHome;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
@@ -45,12 +60,20 @@ std::vector<Bytes> SimulatedLine::payloads() const {
 }
 
 ReportLog::ReportLog(ui::ConsoleLink& link) {
-    QObject::connect(&link, &ui::ConsoleLink::reported, &link,
-                     [this](const ui::LinkReport& report) { reports.push_back(report); });
-    QObject::connect(&link, &ui::ConsoleLink::clickAnswered, &link,
-                     [this](const ui::ClickAnswer& answer) { answers.push_back(answer); });
-    QObject::connect(&link, &ui::ConsoleLink::closed, &link,
-                     [this](const QString& warning) { closings.push_back(warning); });
+    connections = {
+        QObject::connect(&link, &ui::ConsoleLink::reported, &link,
+                         [this](const ui::LinkReport& report) { reports.push_back(report); }),
+        QObject::connect(&link, &ui::ConsoleLink::clickAnswered, &link,
+                         [this](const ui::ClickAnswer& answer) { answers.push_back(answer); }),
+        QObject::connect(&link, &ui::ConsoleLink::closed, &link,
+                         [this](const QString& warning) { closings.push_back(warning); }),
+    };
+}
+
+ReportLog::~ReportLog() {
+    for (const QMetaObject::Connection& connection : connections) {
+        QObject::disconnect(connection);
+    }
 }
 
 int ReportLog::ticks() const {
@@ -66,6 +89,8 @@ ui::ConsoleOptions fastConsole(const SimulatedLine& line) {
 void press(ui::TesterWindow& console, console::ControlId id) {
     auto* button = qobject_cast<QAbstractButton*>(console.form().control(id));
     QVERIFY2(button != nullptr, qPrintable(ui::controlName(id)));
+    // A control is enabled by the link thread's reports, as it would be for a person.
+    QVERIFY2(waitFor([button] { return button->isEnabled(); }), qPrintable(ui::controlName(id)));
     button->click();
 }
 

@@ -35,15 +35,18 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000);
 template <typename Window>
 Window* waitForWindow(int timeoutMs = 10000) {
     Window* found = nullptr;
-    waitFor([&found] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* typed = qobject_cast<Window*>(window); typed != nullptr && typed->isVisible()) {
-                found = typed;
-                return true;
+    waitFor(
+        [&found] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (auto* typed = qobject_cast<Window*>(window);
+                    typed != nullptr && typed->isVisible()) {
+                    found = typed;
+                    return true;
+                }
             }
-        }
-        return false;
-    }, timeoutMs);
+            return false;
+        },
+        timeoutMs);
     return found;
 }
 
@@ -72,10 +75,13 @@ private:
     std::unique_ptr<platform::InMemorySerialDevice> line;
 };
 
-// Keeps every report a console link posts.
+// Keeps every report a console link posts, while it lives.
 class ReportLog {
 public:
     explicit ReportLog(ui::ConsoleLink& link);
+    ReportLog(const ReportLog&) = delete;
+    ReportLog& operator=(const ReportLog&) = delete;
+    ~ReportLog();
 
     int ticks() const;
     bool empty() const { return reports.empty(); }
@@ -84,12 +90,15 @@ public:
     std::vector<ui::LinkReport> reports;
     std::vector<ui::ClickAnswer> answers;
     std::vector<QString> closings;
+
+private:
+    std::vector<QMetaObject::Connection> connections;
 };
 
 // The console on a simulated line, polled fast.
 ui::ConsoleOptions fastConsole(const SimulatedLine& line);
 
-// Clicks a control of the console, as the user would.
+// Clicks a control of the console, as the user would, once it is enabled.
 void press(ui::TesterWindow& console, console::ControlId id);
 
 // The six writes that hand every control back, as the ECU receives them.

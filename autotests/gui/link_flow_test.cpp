@@ -141,8 +141,8 @@ private slots:
                  QStringLiteral("ЭБУ не отвечает"));
         line->ecu().setSilent(false);
         QVERIFY(waitFor([this] { return shellLine().isEmpty(); }));
-        sim::FaultRule unplug{sim::FaultKind::vanish, {sim::FaultTrigger::Mode::once, 1, 1.0, {}},
-                              60000};
+        sim::FaultRule unplug{
+            sim::FaultKind::vanish, {sim::FaultTrigger::Mode::once, 1, 1.0, {}}, 60000};
         line->ecu().addFault(unplug);
         QVERIFY(waitFor([this] {
             return shellLine() == QStringLiteral("адаптер отключён: ") +
@@ -206,7 +206,8 @@ private slots:
         shell->openConsole();
         console = shell->console();
         log = std::make_unique<ReportLog>(console->link());
-        QVERIFY(waitFor([this] { return !log->empty() && log->last().snapshot.comSelection == 2; }));
+        QVERIFY(
+            waitFor([this] { return !log->empty() && log->last().snapshot.comSelection == 2; }));
         QSettings().remove("console/comSlot");
     }
 

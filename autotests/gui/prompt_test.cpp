@@ -1,4 +1,5 @@
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -72,9 +73,10 @@ private slots:
                               QStringLiteral("Все файлы (*)")}));
         QCOMPARE(dialog->defaultSuffix(), QStringLiteral("tdm"));
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
-        QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(), QStringLiteral("ZORAFIL"));
+        QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
+                 QStringLiteral("ZORAFIL"));
         QTemporaryDir dir;
-        dialog->selectFile(dir.filePath(QStringLiteral("garage")));
+        typeFileName(dialog, dir.filePath(QStringLiteral("garage")));
         static_cast<QDialog*>(dialog)->accept();
         QVERIFY(waitFor([this] { return run->done.load(); }));
         QCOMPARE(run->text, std::optional<std::string>(dir.filePath("garage.tdm").toStdString()));
@@ -88,7 +90,7 @@ private slots:
         for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
             auto* dialog = waitForWindow<QFileDialog>();
             QVERIFY(dialog != nullptr);
-            dialog->selectFile(existing);
+            typeFileName(dialog, existing);
             static_cast<QDialog*>(dialog)->accept();
             auto* question = waitForWindow<QMessageBox>();
             QVERIFY(question != nullptr);
@@ -126,7 +128,7 @@ private slots:
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Ввод коментария при сохранении"));
         QVERIFY(pollTicksUnder(dialog));
         auto* edit = dialog->findChild<QPlainTextEdit*>();
-        QTest::keyClicks(edit, QStringLiteral("Свеча 3"));
+        QTest::keyClicks(edit, QStringLiteral("Plug 3"));
         QTest::keyClick(edit, Qt::Key_Return);
         QVERIFY(dialog->isVisible());
         edit->insertPlainText(QString(300, u'я'));
@@ -138,8 +140,9 @@ private slots:
         }
         QVERIFY(waitFor([this] { return run->done.load(); }));
         if (ok) {
-            QCOMPARE(run->text, std::optional<std::string>(
-                                    (QStringLiteral("Свеча 3\n") + QString(248, u'я')).toStdString()));
+            QCOMPARE(run->text,
+                     std::optional<std::string>(
+                         (QStringLiteral("Plug 3\n") + QString(249, u'я')).toStdString()));
         } else {
             QCOMPARE(run->text, std::nullopt);
         }
@@ -191,11 +194,11 @@ private slots:
     void messageShowsItsCaptionAndIconUntilClosed() {
         QFETCH(MessageIcon, icon);
         QFETCH(QMessageBox::Icon, shown);
-        console->link().runService([state = run, icon](console::TesterPanel&,
-                                                       reports::UserPrompts& ask) {
-            ask.showMessage("Ошибка исполнения", "Не возможно открыть файл.", icon);
-            state->done = true;
-        });
+        console->link().runService(
+            [state = run, icon](console::TesterPanel&, reports::UserPrompts& ask) {
+                ask.showMessage("Ошибка исполнения", "Не возможно открыть файл.", icon);
+                state->done = true;
+            });
         auto* box = waitForWindow<QMessageBox>();
         QVERIFY(box != nullptr);
         QCOMPARE(box->windowTitle(), QStringLiteral("Ошибка исполнения"));
@@ -226,6 +229,12 @@ private slots:
     }
 
 private:
+    static void typeFileName(QFileDialog* dialog, const QString& path) {
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->clear();
+        QTest::keyClicks(name, path);
+    }
+
     void askSavePath() {
         console->link().runService([state = run](console::TesterPanel&, reports::UserPrompts& ask) {
             state->text = ask.askSavePath(dumpRequest);

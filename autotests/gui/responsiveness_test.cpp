@@ -1,6 +1,6 @@
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 #include "console/panel_controls.h"

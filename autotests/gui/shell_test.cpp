@@ -61,17 +61,17 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QList<bool>>("enabled");
-        QTest::newRow("File") << QStringLiteral("&File")
-                              << QStringList{"&New", "&Open...", "&Save", "Save &As...",
-                                             "&Print...", "Print Pre&view", "P&rint Setup...",
-                                             "Recent File", "E&xit"}
-                              << QList<bool>{false, false, false, false, false, false, false,
-                                             false, true};
+        QTest::newRow("File")
+            << QStringLiteral("&File")
+            << QStringList{"&New",      "&Open...",       "&Save",           "Save &As...",
+                           "&Print...", "Print Pre&view", "P&rint Setup...", "Recent File",
+                           "E&xit"}
+            << QList<bool>{false, false, false, false, false, false, false, false, true};
         QTest::newRow("Edit") << QStringLiteral("&Edit")
                               << QStringList{"&Undo", "Cu&t", "&Copy", "&Paste"}
                               << QList<bool>{false, false, false, false};
-        QTest::newRow("View") << QStringLiteral("&View")
-                              << QStringList{"&Toolbar", "&Status Bar"} << QList<bool>{true, true};
+        QTest::newRow("View") << QStringLiteral("&View") << QStringList{"&Toolbar", "&Status Bar"}
+                              << QList<bool>{true, true};
         QTest::newRow("Start") << QStringLiteral("&Начать тестирование")
                                << QStringList{"&StartTest", "&Начать Тестирование"}
                                << QList<bool>{true, true};
@@ -115,10 +115,10 @@ private slots:
     }
 
     void itemsPromptInTheStatusBar() {
-        shell->findChild<QAction*>(QStringLiteral("startTest"))->hover();
+        shell->findChild<QAction*>(QStringLiteral("startTest"))->showStatusText(shell.get());
         QCOMPARE(shell->statusBar()->currentMessage(), QStringLiteral("Начать тестирование"));
         auto* scheme = shell->findChild<QAction*>(QStringLiteral("connectionScheme"));
-        scheme->hover();
+        scheme->showStatusText(shell.get());
         QCOMPARE(shell->statusBar()->currentMessage(),
                  QStringLiteral("Показать схему подключения к ПК"));
         QCOMPARE(scheme->toolTip(), QStringLiteral("Схема подключения к ПК"));
@@ -129,10 +129,11 @@ private slots:
         auto* scheme = waitForWindow<ui::ConnectionWindow>();
         QVERIFY(scheme != nullptr);
         QCOMPARE(scheme->windowTitle(), QStringLiteral("PC connection"));
-        QCOMPARE(labelTexts(*scheme),
-                 (QStringList{
-                     QStringLiteral(" Простейшая из известных мне схем подключения ПК (RS-232) к ЭБУ"),
-                     QStringLiteral("Более сложные схемы и информ. по разъемам см. в Help.")}));
+        QCOMPARE(
+            labelTexts(*scheme),
+            (QStringList{
+                QStringLiteral(" Простейшая из известных мне схем подключения ПК (RS-232) к ЭБУ"),
+                QStringLiteral("Более сложные схемы и информ. по разъемам см. в Help.")}));
         const QImage drawn = scheme->findChild<ui::WiringDiagram*>()->grab().toImage();
         QVERIFY(drawn.pixelColor(0, 0) != drawn.pixelColor(drawn.width() / 2, drawn.height() / 3) ||
                 drawn.pixelColor(0, 0) != drawn.pixelColor(drawn.width() / 4, drawn.height() / 2));

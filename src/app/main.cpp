@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     using namespace ecuprobe;
     app::AppOptions options;
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (const std::optional<int> status = app::parseAppOptions(args, options, std::cout, std::cerr)) {
+    if (const std::optional<int> status =
+            app::parseAppOptions(args, options, std::cout, std::cerr)) {
         return *status;
     }
     // Qt takes no options of its own from this command line; QT_QPA_PLATFORM and

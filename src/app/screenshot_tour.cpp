@@ -68,7 +68,8 @@ bool tour(ui::MainWindow& window, const QDir& into) {
     press(console, control::start);
     // The shortest period, so that the chart fills quickly.
     for (int i = 0; i < 2; ++i) {
-        QMetaObject::invokeMethod(console.form().control(control::periodUpDown)
+        QMetaObject::invokeMethod(console.form()
+                                      .control(control::periodUpDown)
                                       ->findChild<QAbstractButton*>(QStringLiteral("down")),
                                   "click");
     }

@@ -17,7 +17,7 @@ namespace {
 int wakeFds[2] = {-1, -1};
 volatile std::sig_atomic_t stopSignal = 0;
 constexpr int handledSignals[] = {SIGTERM, SIGINT, SIGHUP};
-struct sigaction previous[std::size(handledSignals)] {};
+struct sigaction previous[std::size(handledSignals)]{};
 
 extern "C" void onStopSignal(int signal) {
     if (stopSignal == SIGINT && signal == SIGINT) {

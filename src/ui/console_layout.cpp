@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <initializer_list>
@@ -47,8 +48,7 @@ constexpr ControlId stateFlagsLeft[] = {control::BITPOW, control::RXX, control::
 constexpr ControlId stateFlagsRight[] = {control::WRKLAM, control::RDET, control::BITATM,
                                          control::INPLAM1};
 constexpr ControlId outputBoxes[] = {control::fuelPump, control::checkEngineLamp,
-                                     control::airConditioner, control::canisterPurge,
-                                     control::fan};
+                                     control::airConditioner, control::canisterPurge, control::fan};
 
 }  // namespace
 
@@ -150,9 +150,9 @@ private:
         QLineEdit* period = field(control::period, 2);
         period->setMaximumWidth(period->minimumWidth());
         period->setToolTip(groupTitle("Период опроса: 0 (0,6 с), 1 (1 с) или 2 (2 с)"));
-        form.upDown = named(new UpDownControl(console::periodEntryMin, console::periodEntryMax,
-                                              &host),
-                            control::periodUpDown);
+        form.upDown =
+            named(new UpDownControl(console::periodEntryMin, console::periodEntryMax, &host),
+                  control::periodUpDown);
         form.upDown->setFixedHeight(period->sizeHint().height());
         auto* box = new QHBoxLayout;
         box->setSpacing(0);
@@ -206,7 +206,7 @@ private:
         auto* layout = new QVBoxLayout(frame);
         auto* groups = new QHBoxLayout;
         groups->addWidget(boxGroup("Форсунки", {control::injector1, control::injector2,
-                                                 control::injector3, control::injector4}));
+                                                control::injector3, control::injector4}));
         groups->addWidget(boxGroup("Зажигание", {control::coil14, control::coil23}));
         layout->addLayout(groups);
         auto* outputs = new QGridLayout;
@@ -243,10 +243,10 @@ private:
     QLayout* regulatorRow(ControlId regulator, ControlId reset) {
         auto* row = new QHBoxLayout;
         row->addWidget(box(regulator), 1);
-        QPushButton* resetButton = button(reset);
+        // A small square button, as wide as its one letter needs.
+        auto* resetButton = named(new QToolButton(&host), reset);
+        resetButton->setText(captionOf(reset));
         resetButton->setToolTip(groupTitle("Очистка таблицы адаптации"));
-        const int side = resetButton->sizeHint().height();
-        resetButton->setMaximumWidth(side * 2);
         row->addWidget(resetButton);
         return row;
     }

@@ -29,8 +29,7 @@ PromptAnswer GuiPrompts::waitFor(Ask ask) {
             this, [this, ticket, given] { answered(ticket, given); }, Qt::QueuedConnection);
     };
     QMetaObject::invokeMethod(
-        presenter, [shower = presenter, ask, reply] { ask(*shower, reply); },
-        Qt::QueuedConnection);
+        presenter, [shower = presenter, ask, reply] { ask(*shower, reply); }, Qt::QueuedConnection);
     loop.exec();
     waits.erase(ticket);
     return answer;

@@ -42,9 +42,8 @@ KeyIndicators::KeyIndicators(QWidget* parent) : QWidget(parent) {
         lamps[i]->setFrameShape(QFrame::Panel);
         lamps[i]->setFrameShadow(QFrame::Sunken);
         lamps[i]->setAlignment(Qt::AlignCenter);
-        lamps[i]->setMinimumWidth(lamps[i]->fontMetrics().horizontalAdvance(
-                                      QLatin1String(lampTexts[i])) +
-                                  12);
+        lamps[i]->setMinimumWidth(
+            lamps[i]->fontMetrics().horizontalAdvance(QLatin1String(lampTexts[i])) + 12);
         layout->addWidget(lamps[i]);
     }
     display = x11Display();

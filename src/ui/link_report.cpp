@@ -3,7 +3,7 @@
 namespace ecuprobe::ui {
 
 std::string linkStatusText(const LinkStatus& status) {
-    if (!status.started) {
+    if (!status.started || status.ecuAnswering) {
         return {};
     }
     if (status.deviceGone) {
@@ -16,10 +16,7 @@ std::string linkStatusText(const LinkStatus& status) {
         }
         return text;
     }
-    if (!status.ecuAnswering) {
-        return "ЭБУ не отвечает";
-    }
-    return {};
+    return "ЭБУ не отвечает";
 }
 
 }  // namespace ecuprobe::ui

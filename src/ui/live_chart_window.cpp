@@ -11,8 +11,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <algorithm>
 
@@ -174,6 +174,7 @@ void LiveChartWindow::drawSeries() {
     const double newest = history.newestSeconds();
     const double spanSeconds = spanMs() / 1000.0;
     timeAxis->setRange(std::max(0.0, newest - spanSeconds), std::max(newest, 1.0));
+    timeAxis->applyNiceNumbers();
     for (QAbstractSeries* any : chart->series()) {
         auto* series = static_cast<QLineSeries*>(any);
         const auto points = history.series(series->property("control").toInt(), spanMs());
@@ -193,6 +194,7 @@ void LiveChartWindow::drawSeries() {
         auto* axis = static_cast<QValueAxis*>(series->attachedAxes().back());
         const double margin = high > low ? (high - low) * 0.1 : 1.0;
         axis->setRange(low - margin, high + margin);
+        axis->applyNiceNumbers();
     }
 }
 

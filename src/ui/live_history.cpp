@@ -7,7 +7,10 @@ namespace ecuprobe::ui {
 namespace {
 
 std::string tenthsOfSeconds(std::uint32_t ms) {
-    return std::to_string(ms / 1000u) + "." + std::to_string(ms % 1000u / 100u);
+    std::string text = std::to_string(ms / 1000u);
+    text += '.';
+    text += std::to_string(ms % 1000u / 100u);
+    return text;
 }
 
 }  // namespace
@@ -58,14 +61,18 @@ std::vector<LivePoint> LiveHistory::series(console::ControlId id, std::uint32_t 
 std::string LiveHistory::tsv(std::span<const console::ControlId> ids, std::uint32_t spanMs) const {
     std::string text = "Время, с";
     for (const console::ControlId id : ids) {
-        text += "\t" + chartName(id);
+        text += '\t';
+        text += chartName(id);
     }
     text += "\n";
     for (std::size_t i = firstWithin(spanMs); i < samples.size(); ++i) {
         text += tenthsOfSeconds(samples[i].sinceFirstMs);
         for (const console::ControlId id : ids) {
             const auto found = samples[i].texts.find(id);
-            text += "\t" + (found == samples[i].texts.end() ? std::string() : found->second);
+            text += '\t';
+            if (found != samples[i].texts.end()) {
+                text += found->second;
+            }
         }
         text += "\n";
     }

@@ -70,8 +70,8 @@ void MainWindow::addInertItems(QMenu* menu, std::span<const InertItem> items) {
         if (item.separatorBefore) {
             menu->addSeparator();
         }
-        QAction* action = addAction(menu, item.name, QString::fromUtf8(item.text),
-                                    QString::fromUtf8(item.tip));
+        QAction* action =
+            addAction(menu, item.name, QString::fromUtf8(item.text), QString::fromUtf8(item.tip));
         action->setShortcuts(item.key);
         action->setEnabled(false);
     }
@@ -107,8 +107,8 @@ void MainWindow::buildEditAndViewMenus() {
         {"editUndo", "&Undo", "Undo the last action", QKeySequence::Undo, false},
         {"editCut", "Cu&t", "Cut the selection and put it on the Clipboard", QKeySequence::Cut,
          true},
-        {"editCopy", "&Copy", "Copy the selection and put it on the Clipboard",
-         QKeySequence::Copy, false},
+        {"editCopy", "&Copy", "Copy the selection and put it on the Clipboard", QKeySequence::Copy,
+         false},
         {"editPaste", "&Paste", "Insert Clipboard contents", QKeySequence::Paste, false},
     };
     addInertItems(edit, items);
@@ -142,9 +142,9 @@ void MainWindow::buildTestAndHelpMenus() {
                                 QStringLiteral("List Help topics"));
     topics->setShortcut(QKeySequence::HelpContents);
     connect(topics, &QAction::triggered, this, &MainWindow::showHelp);
-    schemeAction = addAction(help, "connectionScheme",
-                             QStringLiteral("Схема K-Line <-> RS-232 (ПК <-> ЭБУ)"),
-                             QStringLiteral("Показать схему подключения к ПК"));
+    schemeAction =
+        addAction(help, "connectionScheme", QStringLiteral("Схема K-Line <-> RS-232 (ПК <-> ЭБУ)"),
+                  QStringLiteral("Показать схему подключения к ПК"));
     schemeAction->setToolTip(QStringLiteral("Схема подключения к ПК"));
     schemeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     schemeAction->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));

@@ -59,8 +59,8 @@ void PromptPresenter::askSavePath(const reports::SaveAsRequest& request, Reply r
     showSaveDialog(request, fromUtf8(request.proposedName), std::move(reply));
 }
 
-void PromptPresenter::showSaveDialog(const reports::SaveAsRequest& request,
-                                     const QString& selected, Reply reply) {
+void PromptPresenter::showSaveDialog(const reports::SaveAsRequest& request, const QString& selected,
+                                     Reply reply) {
     auto* dialog = new QFileDialog(parent, QString(), QDir::currentPath());
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -90,10 +90,10 @@ void PromptPresenter::showSaveDialog(const reports::SaveAsRequest& request,
 // Asked before an existing file is named; No goes back to the file dialog.
 void PromptPresenter::confirmOverwrite(const reports::SaveAsRequest& request, const QString& path,
                                        Reply reply) {
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Сохранить как"),
-                                QFileInfo(path).fileName() +
-                                    QStringLiteral(" уже существует.\nЗаменить его?"),
-                                QMessageBox::Yes | QMessageBox::No, parent);
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Сохранить как"),
+        QFileInfo(path).fileName() + QStringLiteral(" уже существует.\nЗаменить его?"),
+        QMessageBox::Yes | QMessageBox::No, parent);
     box->setDefaultButton(QMessageBox::No);
     present(
         box,
@@ -149,7 +149,11 @@ void PromptPresenter::showMessage(const QString& caption, const QString& text,
     }
     auto* box = new QMessageBox(boxIcon(icon), caption, text, QMessageBox::Ok, parent);
     present(
-        box, [](int) { return PromptAnswer{true, {}}; }, std::move(reply));
+        box,
+        [](int) {
+            return PromptAnswer{true, {}};
+        },
+        std::move(reply));
 }
 
 void PromptPresenter::shutDown() {

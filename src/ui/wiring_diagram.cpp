@@ -101,8 +101,7 @@ void drawBlocks(QPainter& p) {
           QStringLiteral("Преобразователь уровней\nRS-232 ↔ K-line"));
     block(p, QRectF(connectorLeft, 70, connectorRight - connectorLeft, 200),
           QStringLiteral("Диагностический\nразъём (ЭБУ)"));
-    pinLabels(p, pcLeft + 8, pcRight - pcLeft - 24, {"3  TxD", "2  RxD", "5  GND"},
-              Qt::AlignRight);
+    pinLabels(p, pcLeft + 8, pcRight - pcLeft - 24, {"3  TxD", "2  RxD", "5  GND"}, Qt::AlignRight);
     pinLabels(p, converterLeft + 14, 80, {"TxD", "RxD", "GND"}, Qt::AlignLeft);
     pinLabels(p, converterRight - 94, 80, {"K", "+12 В", "Масса"}, Qt::AlignRight);
     pinLabels(p, connectorLeft + 14, 130, {"K-line", "+12 В", "Масса"}, Qt::AlignLeft);
@@ -113,15 +112,13 @@ void drawBlocks(QPainter& p) {
 }
 
 void drawWires(QPainter& p) {
-    wire(p, pcRight, converterLeft, rowSignalOut, signalColour, QStringLiteral("TxD"), true,
-         false);
-    wire(p, pcRight, converterLeft, rowSignalIn, signalColour, QStringLiteral("RxD"), false,
-         true);
+    wire(p, pcRight, converterLeft, rowSignalOut, signalColour, QStringLiteral("TxD"), true, false);
+    wire(p, pcRight, converterLeft, rowSignalIn, signalColour, QStringLiteral("RxD"), false, true);
     wire(p, pcRight, converterLeft, rowGround, ink, QStringLiteral("GND"), false, false);
     wire(p, converterRight, connectorLeft, rowSignalOut, kLineColour, QStringLiteral("K-line"),
          true, true);
-    wire(p, converterRight, connectorLeft, rowSignalIn, powerColour, QStringLiteral("+12 В"),
-         false, true);
+    wire(p, converterRight, connectorLeft, rowSignalIn, powerColour, QStringLiteral("+12 В"), false,
+         true);
     wire(p, converterRight, connectorLeft, rowGround, ink, QStringLiteral("Масса"), false, false);
     groundSymbol(p, QPointF((converterRight + connectorLeft) / 2, rowGround));
     const double rows[] = {rowSignalOut, rowSignalIn, rowGround};
@@ -132,8 +129,8 @@ void drawWires(QPainter& p) {
     }
     p.setPen(ink);
     text(p, QRectF(pcLeft, 340, connectorRight - pcLeft, 30),
-         QStringLiteral("RS-232: ±5…12 В      K-line: 0 / +12 В, 9600 бит/с, 8N1"),
-         Qt::AlignCenter, 13);
+         QStringLiteral("RS-232: ±5…12 В      K-line: 0 / +12 В, 9600 бит/с, 8N1"), Qt::AlignCenter,
+         13);
 }
 
 }  // namespace
