@@ -15,6 +15,7 @@ ConsoleLink::ConsoleLink(platform::PortMap ports, QWidget* dialogParent, std::ui
 }
 
 ConsoleLink::~ConsoleLink() {
+    disconnect(worker, nullptr, this, nullptr);
     if (!finished) {
         QMetaObject::invokeMethod(
             worker, [link = worker] { link->close(); }, Qt::BlockingQueuedConnection);

@@ -33,7 +33,6 @@ public:
     // Ends the waiting question with Cancel or No and closes its dialog; every
     // later question gets that answer at once. For a console that is closing.
     void cancelAll();
-    bool waiting() const { return !waits.empty(); }
 
 private:
     using Ask = std::function<void(PromptPresenter&, PromptPresenter::Reply)>;

@@ -18,9 +18,6 @@ class KeyIndicators final : public QWidget {
 public:
     explicit KeyIndicators(QWidget* parent);
 
-    // False where the lamps cannot be read.
-    bool readable() const { return display != nullptr; }
-
 private:
     void readLamps();
 

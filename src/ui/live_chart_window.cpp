@@ -40,7 +40,7 @@ LiveChartWindow::LiveChartWindow(const LiveHistory& shown, QWidget* parent)
       pause(new QPushButton(QStringLiteral("Пауза"), this)),
       chart(new QChart),
       view(new QChartView(chart, this)),
-      timeAxis(new QValueAxis(this)) {
+      timeAxis(new QValueAxis) {
     setObjectName(QStringLiteral("liveChart"));
     setWindowTitle(QStringLiteral("График"));
     timeAxis->setTitleText(QStringLiteral("Время, с"));

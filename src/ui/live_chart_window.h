@@ -30,16 +30,15 @@ public:
     // Draws the history again, unless paused.
     void refresh();
     void setPaused(bool paused);
-    bool isPaused() const { return paused; }
 
     std::vector<console::ControlId> chosen() const;
     void choose(const std::vector<console::ControlId>& ids);
-    std::uint32_t spanMs() const;
 
     bool exportPng(const QString& path) const;
     bool exportTsv(const QString& path) const;
 
 private:
+    std::uint32_t spanMs() const;
     QWidget* choicePanel();
     void markChosen(const std::vector<console::ControlId>& ids);
     void rebuildSeries();

@@ -12,7 +12,6 @@ QtPanelTimer::QtPanelTimer(QObject* parent, std::uint32_t periodSpeedUp)
 }
 
 std::uint32_t QtPanelTimer::start(std::uint32_t id, std::uint32_t periodMs, Callback onFire) {
-    period = periodMs;
     callback = std::move(onFire);
     timer->start(static_cast<int>(std::max<std::uint32_t>(periodMs / speedUp, 1)));
     return id == 0 ? 1 : id;
@@ -21,10 +20,6 @@ std::uint32_t QtPanelTimer::start(std::uint32_t id, std::uint32_t periodMs, Call
 void QtPanelTimer::stop(std::uint32_t) {
     timer->stop();
     callback = nullptr;
-}
-
-bool QtPanelTimer::isRunning() const {
-    return timer->isActive();
 }
 
 void QtPanelTimer::fire() {

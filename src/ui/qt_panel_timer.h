@@ -23,10 +23,6 @@ public:
     std::uint32_t start(std::uint32_t id, std::uint32_t periodMs, Callback onFire) override;
     void stop(std::uint32_t handle) override;
 
-    bool isRunning() const;
-    // The period the panel asked for, before any speed-up.
-    std::uint32_t periodMs() const { return period; }
-
 signals:
     // After the callback of a firing has returned.
     void fired();
@@ -36,7 +32,6 @@ private:
 
     QTimer* timer;
     std::uint32_t speedUp;
-    std::uint32_t period = 0;
     Callback callback;
 };
 
