@@ -92,6 +92,36 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadUsage,
                                          Args{"--simulate", "--port", "/dev/ttyUSB0", "connect"},
                                          Args{"connect", "live"}));
 
+// Values that a number conversion would take or garble are refused with a plain message.
+struct RefusedValue {
+    Args args;
+    const char* message;
+};
+
+class RefusedValues : public testing::TestWithParam<RefusedValue> {};
+
+TEST_P(RefusedValues, EndWithUsageStatusAndAPlainMessage) {
+    CliApp app;
+    const ParseResult result = parse(app, GetParam().args);
+    EXPECT_EQ(result.status, exitUsage);
+    EXPECT_NE(result.err.find(GetParam().message), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("1797693"), std::string::npos) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedValues,
+    testing::Values(
+        RefusedValue{{"live", "--period", "nan"}, "expected a number from 0 to 3600, got 'nan'"},
+        RefusedValue{{"live", "--period", "inf"}, "expected a number from 0 to 3600"},
+        RefusedValue{{"live", "--count", "-1"},
+                     "expected a whole number from 0 to 1000000, got '-1'"},
+        RefusedValue{{"live", "--count", "0x10"},
+                     "expected a whole number from 0 to 1000000, got '0x10'"},
+        RefusedValue{{"live", "--count", "1e3"}, "expected a whole number"},
+        RefusedValue{{"monitor", "--period", "0x1"}, "expected a whole number from 0 to 2"},
+        RefusedValue{{"--com2", "", "connect"}, "the path is empty"},
+        RefusedValue{{"--trace", "", "connect"}, "the path is empty"}));
+
 TEST(CommandLine, HelpAtEveryLevelEndsWithZeroAndShowsExamples) {
     for (const Args& args :
          {Args{"--help"}, Args{"connect", "--help"}, Args{"live", "--help"},

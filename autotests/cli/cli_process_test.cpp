@@ -13,44 +13,12 @@
 #include <vector>
 
 #include "child_process.h"
+#include "cli_process_support.h"
 
 namespace ecuprobe::cli {
 namespace {
 
-using testing_support::ChildResult;
-using testing_support::ChildStep;
-using testing_support::runChild;
-using Args = std::vector<std::string>;
-
-const std::string cliPath = ECUPROBE_CLI_PATH;
-
-std::vector<std::string> splitLines(const std::string& text, char separator = '\n') {
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);) {
-        parts.push_back(part);
-    }
-    return parts;
-}
-
-// A fresh trace file in the temporary directory; the trace appends.
-std::string freshTracePath(const std::string& name) {
-    const std::string path = ::testing::TempDir() + "ecuprobe_cli_" + name + ".trace";
-    std::remove(path.c_str());
-    return path;
-}
-
-// The frames the tester wrote, as "62 09 00 95 0D".
-std::vector<std::string> writtenFrames(const std::string& tracePath) {
-    std::ifstream in(tracePath);
-    std::vector<std::string> frames;
-    for (std::string line; std::getline(in, line);) {
-        if (const std::size_t at = line.find("TX   "); at != std::string::npos) {
-            frames.push_back(line.substr(at + 5));
-        }
-    }
-    return frames;
-}
+using namespace testing_support;
 
 TEST(CliProcess, LiveTsvShowsTheSimulatorsIdleValues) {
     const ChildResult run =
@@ -97,18 +65,6 @@ TEST(CliProcess, FaultsShowsTheStoredListAndClearFaultsLeavesNone) {
     EXPECT_EQ(*(clearAt + 1), "62 0E 00 90 0D");
 }
 
-// The hand-back of every control: registers 0x09..0x0E written 0, each framed
-// with its checksum; 0x0D goes out escaped as 0x40 0xCD.
-const std::vector<std::string> releaseFrames{
-    "62 09 00 95 0D", "62 0A 00 94 0D",    "62 0B 00 93 0D",
-    "62 0C 00 92 0D", "62 40 CD 00 91 0D", "62 0E 00 90 0D",
-};
-
-std::vector<std::string> lastFrames(const std::vector<std::string>& frames, std::size_t count) {
-    return {frames.end() - static_cast<std::ptrdiff_t>(std::min(count, frames.size())),
-            frames.end()};
-}
-
 TEST(CliProcess, MonitorSwitchesAnInjectorOffAndOnAndHandsEverythingBackOnQuit) {
     const std::string trace = freshTracePath("monitor");
     const ChildResult run =
@@ -125,7 +81,7 @@ TEST(CliProcess, MonitorSwitchesAnInjectorOffAndOnAndHandsEverythingBackOnQuit) 
     EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
 }
 
-TEST(CliProcess, MonitorStoppedBySigtermStillHandsEverythingBack) {
+TEST(CliProcess, MonitorStoppedBySigtermStillHandsEverythingBackAndSaysWhichSignal) {
     const std::string trace = freshTracePath("sigterm");
     const auto start = std::chrono::steady_clock::now();
     // Stdin stays open long after the signal, so only the signal can end the run in time.
@@ -133,7 +89,7 @@ TEST(CliProcess, MonitorStoppedBySigtermStillHandsEverythingBack) {
         runChild(cliPath, {"--simulate", "--trace", trace, "monitor", "--period", "0"},
                  {{1200, "fan"}, {700, "", SIGTERM}, {25000, ""}});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.exitStatus, 128 + SIGTERM) << run.err;
     EXPECT_NE(run.out.find("> Вентилятор: вкл."), std::string::npos) << run.out;
     EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
 }

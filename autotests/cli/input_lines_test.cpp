@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace ecuprobe::cli {
@@ -32,29 +33,73 @@ protected:
 
 using Lines = std::vector<std::string>;
 
+// The texts of the lines, a refused long line as "<too long>".
+Lines texts(const std::vector<InputLine>& lines) {
+    Lines out;
+    for (const InputLine& line : lines) {
+        out.push_back(line.tooLong ? "<too long>" : line.text);
+    }
+    return out;
+}
+
+// Every line until the end of input, as the monitor's loop takes them.
+Lines readToEnd(InputLines& input) {
+    Lines all;
+    while (!input.ended()) {
+        const Lines got = texts(input.wait(1000));
+        all.insert(all.end(), got.begin(), got.end());
+    }
+    return all;
+}
+
 TEST_F(InputLinesTest, ReturnsCompleteLinesAndKeepsAPartOneForLater) {
     InputLines input(ends[0]);
     send("inj 1\npu");
-    EXPECT_EQ(input.wait(0), Lines{"inj 1"});
+    EXPECT_EQ(texts(input.wait(0)), Lines{"inj 1"});
     send("mp\r\nfan\nquit\n");
-    EXPECT_EQ(input.wait(0), (Lines{"pump", "fan", "quit"}));
+    EXPECT_EQ(texts(input.wait(0)), (Lines{"pump", "fan", "quit"}));
     EXPECT_FALSE(input.ended());
 }
 
 TEST_F(InputLinesTest, NothingTypedGivesNoLinesWithoutWaiting) {
     InputLines input(ends[0]);
-    EXPECT_EQ(input.wait(0), Lines{});
+    EXPECT_EQ(texts(input.wait(0)), Lines{});
     EXPECT_FALSE(input.ended());
 }
 
 TEST_F(InputLinesTest, EndOfInputHandsOverTheUnfinishedLastLine) {
     InputLines input(ends[0]);
     send("quit");
-    EXPECT_EQ(input.wait(0), Lines{});
+    EXPECT_EQ(texts(input.wait(0)), Lines{});
     endInput();
-    EXPECT_EQ(input.wait(0), Lines{"quit"});
+    EXPECT_EQ(texts(input.wait(0)), Lines{"quit"});
     EXPECT_TRUE(input.ended());
-    EXPECT_EQ(input.wait(0), Lines{});
+    EXPECT_EQ(texts(input.wait(0)), Lines{});
+}
+
+TEST_F(InputLinesTest, ALineLongerThanTheLimitIsRefusedWithoutHoldingItsText) {
+    InputLines input(ends[0]);
+    std::thread writer([this] {
+        // A megabyte without a newline, then a command: far more than the pipe holds.
+        const std::string block(64 * 1024, 'x');
+        for (int i = 0; i < 16; ++i) {
+            send(block);
+        }
+        send("\nquit\n");
+        endInput();
+    });
+    const Lines all = readToEnd(input);
+    writer.join();
+    EXPECT_EQ(all, (Lines{"<too long>", "quit"}));
+}
+
+TEST_F(InputLinesTest, ALineOfExactlyTheLimitIsTaken) {
+    InputLines input(ends[0]);
+    send(std::string(InputLines::maxLineBytes, 'a') + "\n");
+    endInput();
+    const Lines all = readToEnd(input);
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].size(), InputLines::maxLineBytes);
 }
 
 }  // namespace

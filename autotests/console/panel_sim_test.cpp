@@ -93,5 +93,31 @@ TEST_F(PanelOnSimulator, InjectorCutAndReleaseReachTheEcu) {
     EXPECT_TRUE(panel->snapshot().isChecked(control::injector3));
 }
 
+// Purge off goes out as 62 5E 00 with the checksum 0x40: the ECU must read it, and
+// the console must show what the ECU then does.
+TEST_F(PanelOnSimulator, PurgeAndCoilSwitchedOnAndOffAreEachAnsweredAndShownAsTheEcuHasThem) {
+    panel->onStart();
+    const struct {
+        ControlId id;
+        bool checked;
+    } clicks[] = {{control::canisterPurge, true},
+                  {control::canisterPurge, false},
+                  {control::coil23, false},
+                  {control::coil23, true}};
+    for (const auto& click : clicks) {
+        panel->onClick(click.id);
+        EXPECT_EQ(panel->ecuSession().lastWriteReply(), ecu::WriteReply::acknowledged) << click.id;
+        EXPECT_EQ(panel->snapshot().isChecked(click.id), click.checked) << click.id;
+    }
+    for (const sim::LoggedRequest& request : simulator.requestLog()) {
+        EXPECT_TRUE(request.answered) << static_cast<int>(request.payload[0]);
+    }
+    EXPECT_EQ(simulator.controls().purgeDegree, 0);
+    runFor(4000);
+    EXPECT_TRUE(simulator.truth().coil23On);
+    EXPECT_TRUE(panel->snapshot().isChecked(control::coil23));
+    EXPECT_FALSE(panel->snapshot().isChecked(control::canisterPurge));
+}
+
 }  // namespace
 }  // namespace ecuprobe::console

@@ -96,16 +96,37 @@ INSTANTIATE_TEST_SUITE_P(
                    {0x01, 0x02, 0x03, 0x04, 0x0D, 0x09, 0xF7, 0x0D},
                    FeedResult::complete,
                    {0x09, 0xF7, 0x0D, 0x04, 0x0D}},
-        // Found by fuzzing: the unescaped checksum can be 0x0D or 0x40, and then the
-        // frame cannot be read back as it was sent.
-        DecodeCase{"ChecksumThatIsATerminatorLeavesAnEmptyFrame",
+        // The checksum travels unescaped and can be the terminator or the escape byte.
+        DecodeCase{"ChecksumThatIsATerminatorBeforeTheTerminator",
                    {0xF3, 0x0D, 0x0D},
                    FeedResult::complete,
-                   {0x0D, 0x0D, 0x00}},
-        DecodeCase{"ChecksumThatIsTheEscapeByteSwallowsTheTerminator",
+                   {0xF3, 0x0D, 0x0D, 0x00}},
+        DecodeCase{"ChecksumThatIsTheEscapeByteBeforeTheTerminator",
                    {0xF3, 0x02, 0x40, 0xCD, 0xCD, 0xCD, 0x02, 0x22, 0x40, 0x0D},
+                   FeedResult::complete,
+                   {0xF3, 0x02, 0x0D, 0xCD, 0xCD, 0x02, 0x22, 0x40, 0x0D, 0x00}},
+        DecodeCase{"PurgeOffRequestWithChecksum0x40",
+                   {0x62, 0x5E, 0x00, 0x40, 0x0D},
+                   FeedResult::complete,
+                   {0x62, 0x5E, 0x00, 0x40, 0x0D}},
+        // A 0x0D that brings the sum to 0 but is followed by data ended a frame with
+        // a bad sum: the data starts the next frame.
+        DecodeCase{"ZeroSumTerminatorFollowedByDataStartsTheNextFrame",
+                   {0xF3, 0x0D, 0x09, 0xF7, 0x0D},
+                   FeedResult::complete,
+                   {0x09, 0xF7, 0x0D, 0x00}},
+        DecodeCase{"ZeroSumTerminatorWaitsForTheNextByte",
+                   {0xF3, 0x0D},
                    FeedResult::collecting,
-                   {0xF3, 0x02, 0x0D, 0xCD, 0xCD, 0x02, 0x22, 0x4D}},
+                   {0xF3, 0x0D}},
+        // No payload: not an answer, collection goes on.
+        DecodeCase{"LoneTerminatorIsNoAnswer", {0x0D}, FeedResult::dropped, {0x0D}},
+        DecodeCase{
+            "ChecksumAndTerminatorOnlyIsNoAnswer", {0x00, 0x0D}, FeedResult::dropped, {0x00, 0x0D}},
+        DecodeCase{"FrameAfterAnEmptyOneIsTaken",
+                   {0x0D, 0x09, 0xF7, 0x0D},
+                   FeedResult::complete,
+                   {0x09, 0xF7, 0x0D}},
         DecodeCase{
             "UnfinishedFrameKeepsCollecting", {0x09, 0xF7}, FeedResult::collecting, {0x09, 0xF7}}),
     [](const auto& testCase) { return testCase.param.name; });

@@ -186,47 +186,57 @@ struct EchoCase {
     AdapterPeer::Echo echo;
     Failure failure;
     Texts texts;
+    EchoCheck check;
 };
 
 class SerialPortEcho : public LinkTest, public testing::WithParamInterface<EchoCase> {};
 
-TEST_P(SerialPortEcho, CountsExactlyTheOneFailure) {
+TEST_P(SerialPortEcho, CountsExactlyTheOneFailureAndKeepsHowTheEchoCame) {
     openPort();
     peer.echo = GetParam().echo;
     device.failAt(GetParam().failure);
     const std::uint8_t frame[] = {0x63, 0x9D, 0x0D};
     link.writeBytes(frame, 3);
     EXPECT_EQ(errors, GetParam().texts);
+    EXPECT_EQ(link.lastEcho(), GetParam().check);
     EXPECT_EQ(link.isOpen, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, SerialPortEcho,
-    testing::Values(EchoCase{"FaithfulEcho", AdapterPeer::Echo::faithful, Failure::none, {}},
-                    EchoCase{"EchoOneByteShort",
-                             AdapterPeer::Echo::oneShort,
-                             Failure::none,
-                             {"Ошибка Cant read all bytes from COM in WriteBytes()."}},
-                    EchoCase{"NoEcho",
-                             AdapterPeer::Echo::none,
-                             Failure::none,
-                             {"Ошибка Cant read all bytes from COM in WriteBytes()."}},
-                    EchoCase{"ChangedEchoByte",
-                             AdapterPeer::Echo::changed,
-                             Failure::none,
-                             {"Ошибка считали не то что писали COM in WriteBytes()."}},
-                    EchoCase{"EchoReadCallFails",
-                             AdapterPeer::Echo::faithful,
-                             Failure::readCall,
-                             {"Ошибка Read echo from COM in WriteBytes()."}},
-                    EchoCase{"WriteCallFailsWithNothingSent",
-                             AdapterPeer::Echo::faithful,
-                             Failure::writeCall,
-                             {"Ошибка Cant Write all bytes to COM in WriteBytes()."}},
-                    EchoCase{"WriteCallFailsAfterSendingAll",
-                             AdapterPeer::Echo::faithful,
-                             Failure::writeCallAfterSending,
-                             {"Ошибка Write in COM in WriteBytes()."}}),
+    testing::Values(
+        EchoCase{
+            "FaithfulEcho", AdapterPeer::Echo::faithful, Failure::none, {}, EchoCheck::matched},
+        EchoCase{"EchoOneByteShort",
+                 AdapterPeer::Echo::oneShort,
+                 Failure::none,
+                 {"Ошибка Cant read all bytes from COM in WriteBytes()."},
+                 EchoCheck::incomplete},
+        EchoCase{"NoEcho",
+                 AdapterPeer::Echo::none,
+                 Failure::none,
+                 {"Ошибка Cant read all bytes from COM in WriteBytes()."},
+                 EchoCheck::missing},
+        EchoCase{"ChangedEchoByte",
+                 AdapterPeer::Echo::changed,
+                 Failure::none,
+                 {"Ошибка считали не то что писали COM in WriteBytes()."},
+                 EchoCheck::differs},
+        EchoCase{"EchoReadCallFails",
+                 AdapterPeer::Echo::faithful,
+                 Failure::readCall,
+                 {"Ошибка Read echo from COM in WriteBytes()."},
+                 EchoCheck::failed},
+        EchoCase{"WriteCallFailsWithNothingSent",
+                 AdapterPeer::Echo::faithful,
+                 Failure::writeCall,
+                 {"Ошибка Cant Write all bytes to COM in WriteBytes()."},
+                 EchoCheck::none},
+        EchoCase{"WriteCallFailsAfterSendingAll",
+                 AdapterPeer::Echo::faithful,
+                 Failure::writeCallAfterSending,
+                 {"Ошибка Write in COM in WriteBytes()."},
+                 EchoCheck::none}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 class SerialPortWrite : public LinkTest {};

@@ -1,6 +1,8 @@
 #include "platform/posix_serial_device.h"
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 #include <chrono>
@@ -92,6 +94,19 @@ TEST_F(PosixSerialDeviceTest, OpenIsExclusiveUntilClosed) {
     EXPECT_FALSE(second.open(pty.slavePath));
     EXPECT_TRUE(device.close());
     EXPECT_TRUE(second.open(pty.slavePath));
+}
+
+// Another program holds the line with flock but without TIOCEXCL; the failed open
+// must not leave the exclusive flag on that program's tty.
+TEST_F(PosixSerialDeviceTest, OpenRefusedByAnotherProgramsLockLeavesItsTtyAsItWas) {
+    const int other = ::open(pty.slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(device.open(pty.slavePath));
+    int exclusive = -1;
+    ASSERT_EQ(ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    ::close(other);
 }
 
 TEST_F(PosixSerialDeviceTest, MissingPathDoesNotOpen) {

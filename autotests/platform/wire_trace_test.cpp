@@ -57,27 +57,35 @@ protected:
     std::string path;
 };
 
-TEST_F(WireTraceEnvironment, OffUnlessTheVariableNamesAFile) {
+TEST_F(WireTraceEnvironment, NamesNoFileUnlessTheVariableHoldsOne) {
     unsetenv("ECUPROBE_TRACE");
-    EXPECT_EQ(WireTrace::fromEnvironment(clock), nullptr);
+    EXPECT_EQ(WireTrace::pathFromEnvironment(), "");
     setenv("ECUPROBE_TRACE", "", 1);
-    EXPECT_EQ(WireTrace::fromEnvironment(clock), nullptr);
-    setenv("ECUPROBE_TRACE", "/nonexistent-dir/trace.log", 1);
-    EXPECT_EQ(WireTrace::fromEnvironment(clock), nullptr);
+    EXPECT_EQ(WireTrace::pathFromEnvironment(), "");
+    setenv("ECUPROBE_TRACE", path.c_str(), 1);
+    EXPECT_EQ(WireTrace::pathFromEnvironment(), path);
 }
 
-TEST_F(WireTraceEnvironment, AppendsToTheNamedFile) {
+TEST_F(WireTraceEnvironment, AppendsToTheNamedFileAndOpensNoMissingFolder) {
+    EXPECT_EQ(WireTrace::toFile("/nonexistent-dir/trace.log", clock), nullptr);
     std::ofstream(path) << "earlier\n";
-    setenv("ECUPROBE_TRACE", path.c_str(), 1);
     {
-        const auto trace = WireTrace::fromEnvironment(clock);
+        const auto trace = WireTrace::toFile(path, clock);
         ASSERT_NE(trace, nullptr);
         trace->bytes(WireTrace::Direction::written, Bytes{0x01, 0xFF, 0x0D});
+        EXPECT_FALSE(trace->failed());
     }
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "earlier\n         0 TX   01 FF 0D\n");
+}
+
+TEST_F(WireTraceEnvironment, AFullDiskShowsAsFailed) {
+    const auto trace = WireTrace::toFile("/dev/full", clock);
+    ASSERT_NE(trace, nullptr);
+    trace->note("line");
+    EXPECT_TRUE(trace->failed());
 }
 
 }  // namespace

@@ -70,16 +70,28 @@ TEST(Responder, TakesTheNextFrameAfterABadOne) {
     EXPECT_EQ(exchange(ecu, clock, twoFrames), concat(twoFrames, {0x09, 0xF7, 0x0D}));
 }
 
-TEST(Responder, EscapesAChecksumThatWouldEndOrSwallowTheFrame) {
+TEST(Responder, SendsAChecksumOf0x0DOr0x40UnescapedAsTheEcuDoes) {
     platform::FakeClock clock;
     SimulatedEcuOptions options;
     options.typeByte = 0xF3;  // checksum 0x0D
     SimulatedEcu ecu(clock, options);
     EXPECT_EQ(exchange(ecu, clock, {0x01, 0xFF, 0x0D}),
-              (Bytes{0x01, 0xFF, 0x0D, 0xF3, 0x40, 0xCD, 0x0D}));
+              (Bytes{0x01, 0xFF, 0x0D, 0xF3, 0x0D, 0x0D}));
     ecu.setTypeByte(0xC0);  // checksum 0x40
     EXPECT_EQ(exchange(ecu, clock, {0x01, 0xFF, 0x0D}),
-              (Bytes{0x01, 0xFF, 0x0D, 0xC0, 0x40, 0x00, 0x0D}));
+              (Bytes{0x01, 0xFF, 0x0D, 0xC0, 0x40, 0x0D}));
+}
+
+// Requests whose own checksum is 0x40: the purge switched off, coil 2:3 back on.
+TEST(Responder, AnswersRequestsWhoseChecksumIsTheEscapeByte) {
+    platform::FakeClock clock;
+    SimulatedEcu ecu(clock);
+    const Bytes purgeOff{0x62, 0x5E, 0x00, 0x40, 0x0D};
+    EXPECT_EQ(exchange(ecu, clock, purgeOff), concat(purgeOff, {0x00, 0x00, 0x0D}));
+    const Bytes coil23On{0x62, 0x0A, 0x2B, 0x09, 0x20, 0x40, 0x0D};
+    EXPECT_EQ(exchange(ecu, clock, coil23On), concat(coil23On, {0x00, 0x00, 0x0D}));
+    EXPECT_EQ(ecu.controls().outputOverride, 0x2B);
+    EXPECT_EQ(ecu.controls().outputState, 0x20);
 }
 
 TEST(Responder, CutInjectorShowsInTheControlRegisters) {

@@ -25,8 +25,11 @@ constexpr const char* examples =
     "  ecuprobe-cli --simulate --sim-faults 13:20,131:60 clear-faults\n"
     "  ecuprobe-cli --simulate monitor\n"
     "Exit status: 0 done, 1 the port cannot be opened, 2 the ECU does not answer,\n"
-    "64 usage error, 73 the trace file cannot be written, 128+N stopped by signal N.\n"
-    "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C.";
+    "4 the ECU did not confirm that it took every output back (named on stderr; this\n"
+    "status wins over all others), 64 usage error, 73 the trace file cannot be written,\n"
+    "74 output was lost (disk full, closed pipe), 128+N stopped by signal N.\n"
+    "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C,\n"
+    "SIGTERM, SIGHUP and a closed stdout.";
 
 }  // namespace
 

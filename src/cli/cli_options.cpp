@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/option_checks.h"
+
 #include "sim/fault_rule_text.h"
 #include "sim/sim_types.h"
 
@@ -109,12 +111,14 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
                        "Device path of COM" + std::to_string(n + 1) + " (default: $ECUPROBE_COM" +
                            std::to_string(n + 1) + ", else /dev/ttyS" + std::to_string(n) + ")")
             ->type_name("PATH")
+            ->check(nonEmptyPath())
             ->group("Port map");
     }
     app.add_option("--trace", options.tracePath,
                    "Append every byte on the line, in hex with times, to FILE "
                    "(default: $ECUPROBE_TRACE)")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(nonEmptyPath());
     addSimulatorOptions(app, options);
 }
 

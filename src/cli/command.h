@@ -5,6 +5,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/line_setup.h"
+#include "ecu/hand_back.h"
 
 namespace CLI {
 class App;
@@ -18,6 +19,10 @@ struct RunContext {
     LineSetup& line;
     std::ostream& out;
     std::ostream& err;
+
+    // Output could not be written (stdout to a full disk or a closed pipe, the
+    // trace file): a loop stops rather than go on losing what it reads.
+    bool outputLost() const { return !out || line.traceBroken(); }
 };
 
 using CommandRun = std::function<int(RunContext&)>;
@@ -33,8 +38,10 @@ void addLiveCommand(CLI::App& app, CommandChoice& choice);
 void addFaultsCommands(CLI::App& app, CommandChoice& choice);
 void addMonitorCommand(CLI::App& app, CommandChoice& choice);
 
-// The exit status of a command that ended with `code`, or 128 + the signal
-// when a signal cut it short.
-int exitStatusAfter(int code);
+// The exit status of a command that ended with `code`, saying on stderr what
+// overrides it, strongest first: the ECU did not confirm the hand-back (handBack
+// given and not complete: exitHandBackUnconfirmed, the registers named); a signal
+// cut the command short (128 + the signal); output was lost (exitIoError).
+int commandExitStatus(RunContext& run, int code, const ecu::HandBackOutcome* handBack);
 
 }  // namespace ecuprobe::cli

@@ -10,14 +10,13 @@ namespace {
 
 int runConnect(RunContext& run) {
     SessionScope scope(run);
-    const int code = scope.connect();
-    if (code != exitOk) {
-        return code;
+    if (const int code = scope.connect(); code != exitOk) {
+        return scope.finish(code);
     }
     const ecu::EcuSession& session = scope.session();
     run.out << "Статус: " << session.statusText << '\n';
     run.out << "Тип ЭБУ: " << session.ecuName << '\n';
-    return exitStatusAfter(exitOk);
+    return scope.finish(exitOk);
 }
 
 }  // namespace

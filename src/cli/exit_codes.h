@@ -6,9 +6,12 @@ namespace ecuprobe::cli {
 inline constexpr int exitOk = 0;
 inline constexpr int exitPortFailed = 1;
 inline constexpr int exitNoAnswer = 2;
-// sysexits.h: EX_USAGE, EX_CANTCREAT.
+// The ECU did not confirm the return of control: an output may still be overridden.
+inline constexpr int exitHandBackUnconfirmed = 4;
+// sysexits.h: EX_USAGE, EX_CANTCREAT, EX_IOERR.
 inline constexpr int exitUsage = 64;
 inline constexpr int exitCannotCreate = 73;
+inline constexpr int exitIoError = 74;
 // A command cut short by a signal ends with 128 + the signal number, as a shell reports it.
 inline constexpr int exitSignalBase = 128;
 

@@ -46,16 +46,16 @@ int printFaults(RunContext& run, ecu::EcuSession& session, bool alreadyRead,
 int runFaults(RunContext& run, const FaultsOptions& options) {
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
-        return code;
+        return scope.finish(code);
     }
     // connect() ends with the fault read.
-    return exitStatusAfter(printFaults(run, scope.session(), true, options));
+    return scope.finish(printFaults(run, scope.session(), true, options));
 }
 
 int runClearFaults(RunContext& run, const FaultsOptions& options) {
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
-        return code;
+        return scope.finish(code);
     }
     ecu::EcuSession& session = scope.session();
     // As the console's "Сброс" button: the poll must not cut in while it clears.
@@ -63,7 +63,7 @@ int runClearFaults(RunContext& run, const FaultsOptions& options) {
         const ecu::ExchangeBusyGuard busy;
         session.clearFaults();
     }
-    return exitStatusAfter(printFaults(run, session, false, options));
+    return scope.finish(printFaults(run, session, false, options));
 }
 
 CLI::App* addFaultsSubcommand(CLI::App& app, const char* name, const char* description,

@@ -3,14 +3,15 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
 
 namespace ecuprobe::cli {
 
-std::vector<std::string> InputLines::wait(std::uint32_t timeoutMs) {
-    std::vector<std::string> lines;
+std::vector<InputLine> InputLines::wait(std::uint32_t timeoutMs) {
+    std::vector<InputLine> lines;
     if (atEnd) {
         return lines;
     }
@@ -19,7 +20,7 @@ std::vector<std::string> InputLines::wait(std::uint32_t timeoutMs) {
     if (::poll(&watched, 1, timeout) <= 0) {
         return lines;
     }
-    std::array<char, 512> chunk{};
+    std::array<char, maxLineBytes> chunk{};
     const ssize_t got = ::read(fd, chunk.data(), chunk.size());
     if (got < 0) {
         // A terminal that has gone reads EIO for ever: take it as the end of input.
@@ -28,27 +29,46 @@ std::vector<std::string> InputLines::wait(std::uint32_t timeoutMs) {
     }
     if (got == 0) {
         atEnd = true;
-        if (!pending.empty()) {
-            lines.push_back(std::move(pending));
-            pending.clear();
+        if (!pending.empty() || overlong) {
+            endLine(lines);
         }
         return lines;
     }
-    pending.append(chunk.data(), static_cast<std::size_t>(got));
-    takeLines(lines);
+    take(chunk.data(), static_cast<std::size_t>(got), lines);
     return lines;
 }
 
-void InputLines::takeLines(std::vector<std::string>& lines) {
-    std::size_t newline;
-    while ((newline = pending.find('\n')) != std::string::npos) {
-        std::string line = pending.substr(0, newline);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+void InputLines::take(const char* bytes, std::size_t count, std::vector<InputLine>& lines) {
+    const char* end = bytes + count;
+    while (bytes != end) {
+        const char* newline = std::find(bytes, end, '\n');
+        if (!overlong) {
+            pending.append(bytes, newline);
+            if (pending.size() > maxLineBytes) {
+                overlong = true;
+                pending.clear();
+                pending.shrink_to_fit();
+            }
         }
-        lines.push_back(std::move(line));
-        pending.erase(0, newline + 1);
+        if (newline == end) {
+            return;
+        }
+        endLine(lines);
+        bytes = newline + 1;
     }
+}
+
+void InputLines::endLine(std::vector<InputLine>& lines) {
+    if (overlong) {
+        lines.push_back({{}, true});
+    } else {
+        if (!pending.empty() && pending.back() == '\r') {
+            pending.pop_back();
+        }
+        lines.push_back({std::move(pending), false});
+    }
+    pending.clear();
+    overlong = false;
 }
 
 }  // namespace ecuprobe::cli

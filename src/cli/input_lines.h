@@ -1,28 +1,42 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace ecuprobe::cli {
 
+// One line typed in; a line longer than the limit comes without its text.
+struct InputLine {
+    std::string text;
+    bool tooLong = false;
+
+    bool operator==(const InputLine&) const = default;
+};
+
 // Lines from a descriptor (stdin) without ever blocking longer than asked, so
-// that typed commands never hold up a poll tick.
+// that typed commands never hold up a poll tick. Memory stays bounded whatever
+// comes in: a line longer than maxLineBytes is dropped as it arrives.
 class InputLines {
 public:
+    static constexpr std::size_t maxLineBytes = 4096;
+
     explicit InputLines(int descriptor) : fd(descriptor) {}
 
     // Waits up to timeoutMs for input and returns the complete lines that came,
     // possibly none (also when a signal cut the wait short). At the end of input
     // an unfinished last line is returned as a line of its own.
-    std::vector<std::string> wait(std::uint32_t timeoutMs);
+    std::vector<InputLine> wait(std::uint32_t timeoutMs);
     bool ended() const { return atEnd; }
 
 private:
-    void takeLines(std::vector<std::string>& lines);
+    void take(const char* bytes, std::size_t count, std::vector<InputLine>& lines);
+    void endLine(std::vector<InputLine>& lines);
 
     int fd;
     std::string pending;
+    bool overlong = false;
     bool atEnd = false;
 };
 

@@ -19,6 +19,7 @@ void startWithStopSignalsBlocked(sim::PtyServer& server) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     sigset_t previous;
     pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
     server.start();
@@ -44,8 +45,8 @@ LineSetup::LineSetup(const GlobalOptions& options)
         return;
     }
     wiring = std::make_unique<link::LinkWiring>(ports, options.tracePath);
-    if (options.tracePath && !wiring->tracing()) {
-        problem = "cannot write the trace file " + *options.tracePath;
+    if (wiring->traceBroken()) {
+        problem = "cannot write the trace file " + wiring->requestedTracePath();
         problemExit = exitCannotCreate;
     }
 }

@@ -1,11 +1,13 @@
 #include <CLI/CLI.hpp>
 
 #include <cmath>
+#include <csignal>
 #include <memory>
 
 #include "cli/command.h"
 #include "cli/exit_codes.h"
 #include "cli/live_printer.h"
+#include "cli/option_checks.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
 #include "cli/wait_loop.h"
@@ -49,10 +51,10 @@ bool readOnce(ecu::EcuSession& session) {
 int runLive(RunContext& run, const LiveOptions& options) {
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
-        return code;
+        return scope.finish(code);
     }
     ecu::EcuSession& session = scope.session();
-    platform::Clock& clock = ecu::currentLink->clock();
+    platform::RealClock clock;
     const auto periodMs = static_cast<std::uint32_t>(std::lround(options.periodSeconds * 1000));
     if (options.tsv) {
         run.out << tsvHeader() << '\n';
@@ -60,7 +62,8 @@ int runLive(RunContext& run, const LiveOptions& options) {
     int reads = 0;
     int lost = 0;
     std::uint32_t nextMs = clock.tickMs();
-    while ((options.count == 0 || reads < options.count) && !StopSignals::requested()) {
+    while ((options.count == 0 || reads < options.count) && !StopSignals::requested() &&
+           !run.outputLost()) {
         if (reads > 0 && !sleepUnlessStopped(clock, msUntil(clock, nextMs))) {
             break;
         }
@@ -75,10 +78,12 @@ int runLive(RunContext& run, const LiveOptions& options) {
     }
     if (lost > 0) {
         run.err << "ecuprobe-cli: " << lost << " of " << reads << " reads got no answer\n";
-        return exitStatusAfter(exitNoAnswer);
+        return scope.finish(exitNoAnswer);
     }
+    const int status = scope.finish(exitOk);
     // Without a count, Ctrl-C is the way to stop and not a failure.
-    return options.count == 0 ? exitOk : exitStatusAfter(exitOk);
+    const bool stoppedByCtrlC = status == exitSignalBase + SIGINT;
+    return options.count == 0 && stoppedByCtrlC ? exitOk : status;
 }
 
 }  // namespace
@@ -88,11 +93,11 @@ void addLiveCommand(CLI::App& app, CommandChoice& choice) {
     CLI::App* command =
         app.add_subcommand("live", "Read the live values every period, as the console shows them");
     command->add_option("-n,--count", options->count, "Number of reads; 0 reads until Ctrl-C")
-        ->check(CLI::NonNegativeNumber);
+        ->check(wholeNumberIn(0, 1'000'000));
     command
         ->add_option("-p,--period", options->periodSeconds,
                      "Seconds from one read to the next (each read itself takes about 0.2 s)")
-        ->check(CLI::Range(0.0, 3600.0));
+        ->check(numberIn(0.0, 3600.0));
     command->add_flag("--tsv", options->tsv,
                       "One tab-separated line per read under a header of field names");
     command->footer(

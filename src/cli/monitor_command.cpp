@@ -10,6 +10,7 @@
 #include "cli/fault_text.h"
 #include "cli/input_lines.h"
 #include "cli/monitor_input.h"
+#include "cli/option_checks.h"
 #include "cli/panel_view.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
@@ -45,9 +46,19 @@ std::string clickMessage(TesterPanel& panel, console::ControlId id) {
     }
     const auto switches = console::switchControls();
     if (std::find(switches.begin(), switches.end(), id) != switches.end()) {
+        // Never the state asked for when the ECU did not take it.
+        const std::string_view problem =
+            ecu::writeReplyProblem(panel.ecuSession().lastWriteReply());
+        if (!problem.empty()) {
+            return label + ": " + std::string(problem);
+        }
         return label + (panel.snapshot().isChecked(id) ? ": вкл." : ": выкл.");
     }
     return label + ": done";
+}
+
+std::string tooLongMessage() {
+    return "line refused: longer than " + std::to_string(InputLines::maxLineBytes) + " bytes";
 }
 
 // Runs one typed line; sets quit when it asks to leave.
@@ -75,15 +86,15 @@ std::string runLine(TesterPanel& panel, std::string_view line, bool& quit) {
 
 // Polls and takes commands until quit, end of input or a stop signal; true when
 // the ECU answered at some point.
-bool pollLoop(TesterPanel& panel, console::ManualTimer& timer, PanelView& view,
+bool pollLoop(RunContext& run, TesterPanel& panel, console::ManualTimer& timer, PanelView& view,
               std::string message) {
     InputLines input(STDIN_FILENO);
     bool answered = panel.ecuSession().connected != 0;
     bool quit = false;
     view.draw(panel.snapshot(), message);
-    while (!quit && !StopSignals::requested()) {
-        for (const std::string& line : input.wait(timer.msUntilDue())) {
-            message = runLine(panel, line, quit);
+    while (!quit && !StopSignals::requested() && !run.outputLost()) {
+        for (const InputLine& line : input.wait(timer.msUntilDue())) {
+            message = line.tooLong ? tooLongMessage() : runLine(panel, line.text, quit);
             view.draw(panel.snapshot(), message);
             if (quit || StopSignals::requested()) {
                 break;
@@ -112,15 +123,17 @@ int runMonitor(RunContext& run, const MonitorOptions& options) {
         return exitPortFailed;
     }
     PanelView view(run.out, ::isatty(STDOUT_FILENO) == 1);
-    const bool answered = pollLoop(panel, timer, view, message);
+    const bool answered = pollLoop(run, panel, timer, view, message);
     panel.onDestroy();
+    const ecu::EcuSession& session = panel.ecuSession();
     if (!answered) {
         run.out << "Порт закрыт.\n";
-        reportNoAnswer(run);
-        return exitNoAnswer;
+        reportNoAnswer(run, session);
+        return commandExitStatus(run, exitNoAnswer, nullptr);
     }
-    run.out << "Управление возвращено ЭБУ, порт закрыт.\n";
-    return exitOk;
+    const bool handedBack = session.lastHandBack().complete();
+    run.out << (handedBack ? "Управление возвращено ЭБУ, порт закрыт.\n" : "Порт закрыт.\n");
+    return commandExitStatus(run, exitOk, &session.lastHandBack());
 }
 
 }  // namespace
@@ -132,10 +145,11 @@ void addMonitorCommand(CLI::App& app, CommandChoice& choice) {
     command
         ->add_option("-p,--period", options->period,
                      "Poll period: 0 (0.6 s), 1 (1 s) or 2 (2 s, the console's default)")
-        ->check(CLI::Range(0, 2));
+        ->check(wholeNumberIn(0, 2));
     command->footer(
         "Type commands on stdin between polls (help lists them); quit, Ctrl-D or Ctrl-C\n"
-        "hand every output back to the ECU before leaving.\n"
+        "hand every output back to the ECU before leaving. Ends with 0 when the ECU\n"
+        "confirmed the hand-back, 4 when it did not, 128+N after signal N.\n"
         "Examples:\n"
         "  ecuprobe-cli monitor --period 1\n"
         "  ecuprobe-cli --simulate monitor\n"

@@ -15,23 +15,41 @@ std::string portLabel(const LineSetup& line) {
 }  // namespace
 
 SessionScope::~SessionScope() {
+    disconnect();
+}
+
+void SessionScope::disconnect() {
     if (opened) {
         ecuSession.disconnect();
+        opened = false;
     }
 }
 
 int SessionScope::connect() {
     ecu::chosenPortNumber = run.line.portNumber();
-    if (ecuSession.connect() == 0) {
-        reportOpenFailure(run);
-        return exitPortFailed;
+    for (int attempt = 0; attempt < connectAttempts && !StopSignals::requested(); ++attempt) {
+        if (ecuSession.connect() == 0) {
+            reportOpenFailure(run);
+            return exitPortFailed;
+        }
+        opened = true;
+        // The data-set selection can answer for an ECU that ignored its type
+        // request; an ECU of unknown kind is no connection a command can use.
+        if (ecuSession.connected != 0 && ecuSession.ecuTypeAnswered()) {
+            answered = true;
+            return exitOk;
+        }
     }
-    opened = true;
-    if (ecuSession.connected == 0) {
-        reportNoAnswer(run);
-        return exitNoAnswer;
-    }
-    return exitOk;
+    reportNoAnswer(run, ecuSession);
+    return exitNoAnswer;
+}
+
+int SessionScope::finish(int code) {
+    const bool handedBack = opened;
+    disconnect();
+    const ecu::HandBackOutcome* handBack =
+        handedBack && answered ? &ecuSession.lastHandBack() : nullptr;
+    return commandExitStatus(run, code, handBack);
 }
 
 void reportOpenFailure(RunContext& context) {
@@ -39,12 +57,22 @@ void reportOpenFailure(RunContext& context) {
                 << describeOpenFailure(context.line.devicePath()) << '\n';
 }
 
-void reportNoAnswer(RunContext& context) {
-    context.err << "ecuprobe-cli: the ECU does not answer on " << portLabel(context.line) << '\n';
-}
-
-int exitStatusAfter(int code) {
-    return StopSignals::requested() ? exitSignalBase + StopSignals::signalNumber() : code;
+void reportNoAnswer(RunContext& context, const ecu::EcuSession& session) {
+    const std::string port = portLabel(context.line);
+    switch (session.silenceCause()) {
+        case ecu::SilenceCause::deviceGone:
+            context.err << "ecuprobe-cli: the port " << port
+                        << " was hung up: the adapter is gone (unplugged?)\n";
+            break;
+        case ecu::SilenceCause::noEcho:
+            context.err << "ecuprobe-cli: адаптер не отвечает эхом on " << port
+                        << ": the adapter is unpowered or is not an echoing K-line adapter\n";
+            break;
+        case ecu::SilenceCause::ecuSilent:
+            context.err << "ecuprobe-cli: the ECU does not answer on " << port
+                        << " (the adapter echoes; is the ignition on?)\n";
+            break;
+    }
 }
 
 }  // namespace ecuprobe::cli

@@ -6,30 +6,41 @@
 namespace ecuprobe::cli {
 
 // One EcuSession on the chosen port for a command: connects as the console's
-// start button does and, on leaving, disconnects, which hands every control
+// start button does and, at the end, disconnects, which hands every control
 // back to the ECU and closes the port. A port that never opened is left alone:
 // there is nothing to hand back and every request would only time out.
 class SessionScope {
 public:
+    // A connection that did not identify the ECU is tried again this often in all.
+    static constexpr int connectAttempts = 3;
+
     explicit SessionScope(RunContext& context) : run(context) {}
     SessionScope(const SessionScope&) = delete;
     SessionScope& operator=(const SessionScope&) = delete;
+    // Hands back and closes, as finish() does, when the command left without it.
     ~SessionScope();
 
-    // exitOk when the ECU answered; otherwise says why on stderr and returns
-    // exitPortFailed or exitNoAnswer.
+    // exitOk once the ECU answered its type request; otherwise says why on stderr
+    // and returns exitPortFailed or exitNoAnswer.
     int connect();
+    // Hands every control back, closes the port and returns the command's exit
+    // status (see commandExitStatus).
+    int finish(int code);
     ecu::EcuSession& session() { return ecuSession; }
 
 private:
+    void disconnect();
+
     RunContext& run;
     ecu::EcuSession ecuSession;
     bool opened = false;
+    bool answered = false;
 };
 
 // "ecuprobe-cli: cannot open PATH (COMn): REASON" on stderr.
 void reportOpenFailure(RunContext& context);
-// "ecuprobe-cli: the ECU does not answer on PATH (COMn)" on stderr.
-void reportNoAnswer(RunContext& context);
+// Why the ECU does not answer on PATH (COMn), on stderr: the ECU is silent, the
+// adapter gives no echo, or the port was hung up.
+void reportNoAnswer(RunContext& context, const ecu::EcuSession& session);
 
 }  // namespace ecuprobe::cli

@@ -2,9 +2,8 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <csignal>
-
-#include "cli/exit_codes.h"
 
 namespace ecuprobe::cli {
 
@@ -12,15 +11,21 @@ namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
 
-extern "C" void onStopSignal(int signal) {
-    if (stopSignal == SIGINT && signal == SIGINT) {
-        ::_exit(exitSignalBase + SIGINT);
-    }
-    stopSignal = signal;
-}
+constexpr std::array<int, 4> handled{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+std::array<struct sigaction, handled.size()> previous{};
 
-struct sigaction previousInt {};
-struct sigaction previousTerm {};
+extern "C" void onStopSignal(int signal) {
+    if (stopSignal == 0) {
+        stopSignal = signal;
+        return;
+    }
+    // Writes to a closed pipe raise SIGPIPE again and again; only a person asks twice.
+    if (signal != SIGPIPE) {
+        static constexpr char note[] =
+            "\necuprobe-cli: handing every control back to the ECU first (a few seconds)\n";
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, note, sizeof note - 1);
+    }
+}
 
 }  // namespace
 
@@ -31,13 +36,15 @@ StopSignals::StopSignals() {
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a poll on stdin returns at once so the loop sees the flag.
     action.sa_flags = 0;
-    sigaction(SIGINT, &action, &previousInt);
-    sigaction(SIGTERM, &action, &previousTerm);
+    for (std::size_t i = 0; i < handled.size(); ++i) {
+        sigaction(handled[i], &action, &previous[i]);
+    }
 }
 
 StopSignals::~StopSignals() {
-    sigaction(SIGINT, &previousInt, nullptr);
-    sigaction(SIGTERM, &previousTerm, nullptr);
+    for (std::size_t i = 0; i < handled.size(); ++i) {
+        sigaction(handled[i], &previous[i], nullptr);
+    }
 }
 
 bool StopSignals::requested() {

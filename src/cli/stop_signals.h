@@ -2,9 +2,11 @@
 
 namespace ecuprobe::cli {
 
-// Ctrl-C and SIGTERM ask the running command to stop: loops look at the flag
-// between exchanges, so the command still hands every control back to the ECU
-// and closes the port. A second Ctrl-C leaves at once.
+// Ctrl-C, SIGTERM, SIGHUP (the terminal closed) and SIGPIPE (the reader of stdout
+// went away) ask the running command to stop: loops look at the flag between
+// exchanges, so the command still hands every control back to the ECU and
+// closes the port. A second signal does not cut that hand-back short; it is
+// finished first, and stderr says so.
 class StopSignals {
 public:
     StopSignals();
@@ -13,7 +15,7 @@ public:
     ~StopSignals();
 
     static bool requested();
-    // The signal that asked to stop, 0 when none did.
+    // The first signal that asked to stop, 0 when none did.
     static int signalNumber();
 };
 

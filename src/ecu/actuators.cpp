@@ -123,8 +123,7 @@ std::uint32_t EcuSession::setPurgeDegree(std::uint32_t& value) {
     payload[length++] = purgeDegreeVariable;
     payload[length++] = static_cast<std::uint8_t>(value);
     // Only an answer that refuses counts: parameter writes may go unanswered.
-    const bool answered = exchange(std::span(payload).first(length));
-    if (answered && currentLink->response[0] != 0) {
+    if (sendWrite(std::span(payload).first(length)) == WriteReply::refused) {
         overrideFlags0C = flagsBefore;
         setStatusText("Ош. уст. JADS.");
     }

@@ -49,8 +49,17 @@ bool EcuSession::exchange(std::initializer_list<std::uint8_t> payload) {
     return exchange(std::span<const std::uint8_t>(payload.begin(), payload.size()));
 }
 
+WriteReply EcuSession::sendWrite(std::span<const std::uint8_t> payload) {
+    if (!exchange(payload)) {
+        lastWrite = WriteReply::unanswered;
+    } else {
+        lastWrite = currentLink->response[0] == 0 ? WriteReply::acknowledged : WriteReply::refused;
+    }
+    return lastWrite;
+}
+
 bool EcuSession::writeAcknowledged(std::span<const std::uint8_t> payload) {
-    return exchange(payload) && currentLink->response[0] == 0;
+    return sendWrite(payload) == WriteReply::acknowledged;
 }
 
 std::uint8_t EcuSession::connect() {
@@ -73,7 +82,8 @@ std::uint8_t EcuSession::connect() {
 }
 
 std::uint8_t EcuSession::identifyEcuType() {
-    if (exchange({identifyCommand})) {
+    typeAnswered = exchange({identifyCommand});
+    if (typeAnswered) {
         connected = 1;
         switch (currentLink->response[0]) {
             case typeMikas54:
@@ -214,6 +224,25 @@ void EcuSession::setLambdaProbe(std::int32_t flag) {
 
 bool EcuSession::lastRequestAnswered() const {
     return currentLink->timedOut == 0;
+}
+
+SilenceCause EcuSession::silenceCause() const {
+    if (currentLink->deviceGone()) {
+        return SilenceCause::deviceGone;
+    }
+    // Without its own echo back, what came may well be an answer that the echo
+    // read swallowed: the adapter is what fails then, not the ECU.
+    switch (currentLink->lastEcho()) {
+        case link::EchoCheck::missing:
+        case link::EchoCheck::incomplete:
+        case link::EchoCheck::differs:
+            return SilenceCause::noEcho;
+        case link::EchoCheck::none:
+        case link::EchoCheck::matched:
+        case link::EchoCheck::failed:
+            break;
+    }
+    return SilenceCause::ecuSilent;
 }
 
 }  // namespace ecuprobe::ecu

@@ -12,6 +12,7 @@
 #include "ecu/faults.h"
 #include "ecu/hand_back.h"
 #include "ecu/live_data.h"
+#include "ecu/write_reply.h"
 #include "link/frame_exchange.h"
 
 namespace ecuprobe::ecu {
@@ -30,6 +31,11 @@ struct TestDataSetPositions {
     std::uint8_t jqt = 0;
     std::uint8_t spd = 0;
 };
+
+// Why requests go unanswered, as far as the line can tell: no echo (or not the
+// bytes written) means no working echoing adapter (unpowered, or not a K-line
+// adapter); a device that has gone was unplugged or hung up.
+enum class SilenceCause : std::uint8_t { ecuSilent, noEcho, deviceGone };
 
 // The six outputs the tester can switch through control variable 0x09.
 enum class Output { coil14, coil23, fuelPump, checkEngineLamp, airConditioner, fan };
@@ -60,6 +66,11 @@ public:
     void setLambdaProbe(std::int32_t flag);
     // Whether the ECU answered the last request of any service.
     bool lastRequestAnswered() const;
+    // How the ECU took the last write of a switch, parameter or hand-back.
+    WriteReply lastWriteReply() const { return lastWrite; }
+    // Whether the last type request (0x01) was answered.
+    bool ecuTypeAnswered() const { return typeAnswered; }
+    SilenceCause silenceCause() const;
     // A pause on the link's clock, so that callers keep virtual time in the tests.
     void sleepMs(std::uint32_t ms);
 
@@ -117,6 +128,8 @@ private:
     // Sends payload, waits up to 200 ms; true when an answer frame came.
     bool exchange(std::initializer_list<std::uint8_t> payload);
     bool exchange(std::span<const std::uint8_t> payload);
+    // Sends a write and keeps how the ECU took it in lastWrite.
+    WriteReply sendWrite(std::span<const std::uint8_t> payload);
     // An answer came and its first byte is 0.
     bool writeAcknowledged(std::span<const std::uint8_t> payload);
     // true when the first write or its repeat was acknowledged.
@@ -126,6 +139,8 @@ private:
     void switchRegulator(std::uint8_t bit, std::int32_t& state);
     std::size_t storedFaultCount = 0;
     HandBackOutcome handBack;
+    WriteReply lastWrite = WriteReply::acknowledged;
+    bool typeAnswered = false;
 };
 
 }  // namespace ecuprobe::ecu

@@ -50,6 +50,61 @@ FeedResult skipOverlong(FrameCollector& collector, std::uint8_t c) {
     return FeedResult::collecting;
 }
 
+// A frame whose sum is right: an answer only when it carries payload before its
+// checksum and terminator. rxLength is 0 for a frame filling all 256 bytes.
+FeedResult finishFrame(FrameCollector& collector) {
+    if (collector.rxLength == 1 || collector.rxLength == 2) {
+        collector.restart();
+        return FeedResult::dropped;
+    }
+    return FeedResult::complete;
+}
+
+// Stores c after the bytes collected so far; false when that filled the buffer.
+bool storeByte(FrameCollector& collector, std::span<std::uint8_t, frameBufferSize> buffer,
+               std::uint8_t c) {
+    buffer[collector.rxLength] = c;
+    ++collector.rxLength;
+    return collector.rxLength != 0;
+}
+
+FeedResult dropOverlong(FrameCollector& collector, std::uint8_t c) {
+    collector.restart();
+    if (c == escapeByte) {
+        collector.escapePending = 1;
+    }
+    collector.skippingOverlong = c != frameTerminator;
+    return FeedResult::dropped;
+}
+
+// The byte after 0x40. A sender escapes only as 40 CD and 40 00, so a 0x0D that
+// makes the sum right is the terminator after a checksum 0x40.
+FeedResult afterEscape(FrameCollector& collector, std::span<std::uint8_t, frameBufferSize> buffer,
+                       std::uint8_t c) {
+    collector.escapePending = 0;
+    if (c == frameTerminator && collector.runningSum == frameTerminator) {
+        storeByte(collector, buffer, c);
+        return finishFrame(collector);
+    }
+    // rxLength is never 0 here: the 0x40 was stored and counted.
+    std::uint8_t& last = buffer[static_cast<std::size_t>(collector.rxLength - 1)];
+    last = static_cast<std::uint8_t>(last + c);
+    return FeedResult::collecting;
+}
+
+FeedResult atTerminator(FrameCollector& collector) {
+    if (collector.runningSum == frameTerminator) {
+        return finishFrame(collector);
+    }
+    if (collector.runningSum == 0) {
+        collector.checksumPending = true;
+        return FeedResult::collecting;
+    }
+    collector.rxLength = 0;
+    collector.runningSum = 0;
+    return FeedResult::dropped;
+}
+
 }  // namespace
 
 FeedResult feedByte(FrameCollector& collector, std::span<std::uint8_t, frameBufferSize> buffer,
@@ -57,37 +112,28 @@ FeedResult feedByte(FrameCollector& collector, std::span<std::uint8_t, frameBuff
     if (collector.skippingOverlong) {
         return skipOverlong(collector, c);
     }
+    if (collector.checksumPending) {
+        collector.checksumPending = false;
+        if (c != frameTerminator) {
+            // The pending 0x0D ended a frame with a bad sum; c starts the next one.
+            collector.rxLength = 0;
+            collector.runningSum = 0;
+        }
+    }
     collector.runningSum = static_cast<std::uint8_t>(collector.runningSum + c);
     if (collector.escapePending != 0) {
-        // rxLength is never 0 here: the 0x40 was stored and counted.
-        std::uint8_t& last = buffer[static_cast<std::size_t>(collector.rxLength - 1)];
-        last = static_cast<std::uint8_t>(last + c);
-        collector.escapePending = 0;
-        return FeedResult::collecting;
+        return afterEscape(collector, buffer, c);
     }
-    buffer[collector.rxLength] = c;
-    ++collector.rxLength;
-    const bool complete = c == frameTerminator && collector.runningSum == frameTerminator;
-    if (collector.rxLength == 0 && !complete) {
-        // The buffer is full and the frame goes on.
-        collector.restart();
-        if (c == escapeByte) {
-            collector.escapePending = 1;
-        }
-        collector.skippingOverlong = c != frameTerminator;
-        return FeedResult::dropped;
+    const bool fits = storeByte(collector, buffer, c);
+    if (!fits && !(c == frameTerminator && collector.runningSum == frameTerminator)) {
+        return dropOverlong(collector, c);
     }
     if (c == escapeByte) {
         collector.escapePending = 1;
         return FeedResult::collecting;
     }
     if (c == frameTerminator) {
-        if (complete) {
-            return FeedResult::complete;
-        }
-        collector.rxLength = 0;
-        collector.runningSum = 0;
-        return FeedResult::dropped;
+        return atTerminator(collector);
     }
     return FeedResult::collecting;
 }

@@ -4,10 +4,12 @@
 
 namespace ecuprobe::link {
 
-LinkWiring::LinkWiring(platform::PortMap portMap, std::optional<std::string> tracePath)
+LinkWiring::LinkWiring(platform::PortMap portMap, std::optional<std::string> traceOption)
     : ports(std::move(portMap)),
-      trace(tracePath ? platform::WireTrace::toFile(*tracePath, clock)
-                      : platform::WireTrace::fromEnvironment(clock)) {
+      tracePath(traceOption.value_or(platform::WireTrace::pathFromEnvironment())) {
+    if (!tracePath.empty()) {
+        trace = platform::WireTrace::toFile(tracePath, clock);
+    }
     FrameExchange& shared = processLink();
     shared.detach();
     shared.attach(device, clock, ports);

@@ -27,11 +27,17 @@ public:
     FrameExchange& link() const { return processLink(); }
     const platform::PortMap& portMap() const { return ports; }
     bool tracing() const { return trace != nullptr; }
+    // Where a trace was asked for (the option, else ECUPROBE_TRACE); empty when none was.
+    const std::string& requestedTracePath() const { return tracePath; }
+    // A trace was asked for but its file could not be opened, or a line of it
+    // could not be written: the log is not what the person relies on.
+    bool traceBroken() const { return !tracePath.empty() && (trace == nullptr || trace->failed()); }
 
 private:
     platform::PortMap ports;
     platform::RealClock clock;
     platform::PosixSerialDevice device;
+    std::string tracePath;
     std::unique_ptr<platform::WireTrace> trace;
 };
 

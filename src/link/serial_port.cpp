@@ -157,6 +157,7 @@ std::uint8_t SerialPort::readByte() {
 
 void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
     platform::WriteOutcome written{0, platform::IoStatus::failed};
+    echo = EchoCheck::none;
     if (isOpen != 0) {
         // A late answer to the previous request must not be taken for this echo.
         handle->flushInput();
@@ -176,18 +177,23 @@ void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
 }
 
 void SerialPort::readEcho(const std::uint8_t* sent, std::uint8_t count) {
-    std::array<std::uint8_t, 256> echo{};
-    const platform::ReadOutcome got = handle->read(echo.data(), count);
+    std::array<std::uint8_t, 256> back{};
+    const platform::ReadOutcome got = handle->read(back.data(), count);
     noteStatus(got.status);
     if (trace != nullptr) {
-        trace->bytes(platform::WireTrace::Direction::echo, {echo.data(), got.count});
+        trace->bytes(platform::WireTrace::Direction::echo, {back.data(), got.count});
     }
     if (got.status == platform::IoStatus::failed || got.status == platform::IoStatus::gone) {
+        echo = EchoCheck::failed;
         reportError("Ошибка Read echo from COM in WriteBytes().");
     } else if (got.count < count) {
+        echo = got.count == 0 ? EchoCheck::missing : EchoCheck::incomplete;
         reportError("Ошибка Cant read all bytes from COM in WriteBytes().");
-    } else if (!std::equal(sent, sent + count, echo.begin())) {
+    } else if (!std::equal(sent, sent + count, back.begin())) {
+        echo = EchoCheck::differs;
         reportError("Ошибка считали не то что писали COM in WriteBytes().");
+    } else {
+        echo = EchoCheck::matched;
     }
 }
 

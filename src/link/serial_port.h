@@ -11,6 +11,11 @@
 
 namespace ecuprobe::link {
 
+// How the echo of the last write came back. A missing echo means no echoing
+// adapter on the line (unpowered, or not a K-line adapter), which a person must be
+// told apart from a silent ECU.
+enum class EchoCheck : std::uint8_t { none, matched, missing, incomplete, differs, failed };
+
 // The port layer of the one link object: opens COM1..COM4 at 9600 8N1, reads
 // single bytes with a short time-out, writes a block and swallows its echo.
 // Failures are only counted through reportError(); nothing here throws or shows.
@@ -50,6 +55,7 @@ public:
     platform::Clock& clock() const { return *clockSource; }
     // The device reported that it has gone (adapter unplugged), not merely silent.
     bool deviceGone() const { return gone; }
+    EchoCheck lastEcho() const { return echo; }
 
     int isOpen = 0;
     char portNames[4][6] = {"COM1", "COM2", "COM3", "COM4"};
@@ -75,6 +81,7 @@ private:
     platform::WireTrace* trace = nullptr;
     std::function<void(std::string_view)> errorObserver;
     bool gone = false;
+    EchoCheck echo = EchoCheck::none;
 };
 
 }  // namespace ecuprobe::link

@@ -15,6 +15,8 @@ void RealClock::sleepMs(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-std::time_t RealClock::calendarNow() { return std::time(nullptr); }
+std::time_t RealClock::calendarNow() {
+    return std::time(nullptr);
+}
 
 }  // namespace ecuprobe::platform

@@ -108,10 +108,15 @@ bool PosixSerialDevice::open(const std::string& path) {
     if (opened < 0) {
         return false;
     }
-    // Not a terminal at all: let the open go on, so that reading its line
-    // settings is the step that fails.
-    const bool excluded = ioctl(opened, TIOCEXCL) == 0 || errno == ENOTTY;
-    if (!excluded || flock(opened, LOCK_EX | LOCK_NB) != 0) {
+    // The lock comes first: the exclusive-mode flag belongs to the tty, not to this
+    // descriptor, so setting it on a line that another program holds would lock
+    // that program's own later opens out. Not a terminal at all: let the open go
+    // on, so that reading its line settings is the step that fails.
+    if (flock(opened, LOCK_EX | LOCK_NB) != 0) {
+        ::close(opened);
+        return false;
+    }
+    if (ioctl(opened, TIOCEXCL) != 0 && errno != ENOTTY) {
         ::close(opened);
         return false;
     }

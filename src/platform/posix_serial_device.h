@@ -20,7 +20,7 @@ public:
     PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
     ~PosixSerialDevice() override;
 
-    // O_NOCTTY|O_NONBLOCK|O_CLOEXEC, then TIOCEXCL and an exclusive flock: the
+    // O_NOCTTY|O_NONBLOCK|O_CLOEXEC, then an exclusive flock and TIOCEXCL: the
     // flock also keeps out a second opener running as root, whom TIOCEXCL lets in.
     bool open(const std::string& path) override;
     bool readLineSettings(LineSettings& settings) override;

@@ -1,16 +1,13 @@
 #include "platform/wire_trace.h"
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace ecuprobe::platform {
 
-std::unique_ptr<WireTrace> WireTrace::fromEnvironment(Clock& clock) {
+std::string WireTrace::pathFromEnvironment() {
     const char* path = std::getenv("ECUPROBE_TRACE");
-    if (path == nullptr || *path == '\0') {
-        return nullptr;
-    }
-    return toFile(path, clock);
+    return path != nullptr ? path : "";
 }
 
 std::unique_ptr<WireTrace> WireTrace::toFile(const std::string& path, Clock& clock) {
@@ -35,9 +32,15 @@ void WireTrace::bytes(Direction direction, std::span<const std::uint8_t> data) {
     }
     stamp();
     switch (direction) {
-        case Direction::written: out << "TX  "; break;
-        case Direction::echo: out << "ECHO"; break;
-        case Direction::received: out << "RX  "; break;
+        case Direction::written:
+            out << "TX  ";
+            break;
+        case Direction::echo:
+            out << "ECHO";
+            break;
+        case Direction::received:
+            out << "RX  ";
+            break;
     }
     char hex[4];
     for (std::uint8_t b : data) {

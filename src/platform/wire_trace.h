@@ -20,14 +20,16 @@ public:
 
     WireTrace(std::ostream& sink, Clock& stampClock) : out(sink), clock(stampClock) {}
 
-    // A trace into the file named by ECUPROBE_TRACE, or null when it is unset
-    // or the file cannot be opened.
-    static std::unique_ptr<WireTrace> fromEnvironment(Clock& clock);
+    // The file ECUPROBE_TRACE names; empty when it is unset or empty.
+    static std::string pathFromEnvironment();
+    // A trace appended to path, or null when the file cannot be opened.
     static std::unique_ptr<WireTrace> toFile(const std::string& path, Clock& clock);
 
     void bytes(Direction direction, std::span<const std::uint8_t> data);
     // A line of text between the bytes: link errors, injected faults.
     void note(std::string_view text);
+    // A line could not be written completely (disk full, device error).
+    bool failed() const { return !out; }
 
 private:
     void stamp();

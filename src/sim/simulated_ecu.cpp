@@ -83,8 +83,7 @@ void SimulatedEcu::fromTester(std::span<const std::uint8_t> bytes) {
 }
 
 void SimulatedEcu::takeByte(std::uint8_t byte, std::uint32_t nowMs) {
-    const bool firstOfFrame =
-        collector.rxLength == 0 && collector.escapePending == 0 && !collector.skippingOverlong;
+    const bool firstOfFrame = collector.atFrameStart();
     if (firstOfFrame) {
         plan = faults.planFor(byte);
         noteFaults(byte);
@@ -154,14 +153,6 @@ std::vector<std::uint8_t> SimulatedEcu::spoil(std::vector<std::uint8_t> wire) {
         do {
             ++checksum;
         } while (checksum == link::frameTerminator || checksum == link::escapeByte);
-    }
-    // The checksum is escaped like data when it is 0x0D or 0x40: sent bare, a 0x0D
-    // would end the frame early and a 0x40 would swallow the terminator. The pair
-    // 0x40 x adds up to the same 8-bit sum, so the frame stays valid.
-    if (checksum == link::frameTerminator || checksum == link::escapeByte) {
-        const auto rest = static_cast<std::uint8_t>(checksum - link::escapeByte);
-        checksum = link::escapeByte;
-        wire.insert(wire.end() - 1, rest);
     }
     if (plan.has(FaultKind::cutAnswer)) {
         wire.resize(std::max<std::size_t>(1, (wire.size() - 1) / 2));

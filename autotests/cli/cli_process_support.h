@@ -1,0 +1,61 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+// What the process tests of ecuprobe-cli share: where the program is, and how
+// to read what it wrote on the line from its wire trace.
+namespace ecuprobe::cli::testing_support {
+
+using Args = std::vector<std::string>;
+
+inline const std::string cliPath = ECUPROBE_CLI_PATH;
+
+inline std::vector<std::string> splitLines(const std::string& text, char separator = '\n') {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);) {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+// A fresh trace file in the temporary directory; the trace appends.
+inline std::string freshTracePath(const std::string& name) {
+    const std::string path = ::testing::TempDir() + "ecuprobe_cli_" + name + ".trace";
+    std::remove(path.c_str());
+    return path;
+}
+
+// The frames the tester wrote, as "62 09 00 95 0D".
+inline std::vector<std::string> writtenFrames(const std::string& tracePath) {
+    std::ifstream in(tracePath);
+    std::vector<std::string> frames;
+    for (std::string line; std::getline(in, line);) {
+        if (const std::size_t at = line.find("TX   "); at != std::string::npos) {
+            frames.push_back(line.substr(at + 5));
+        }
+    }
+    return frames;
+}
+
+// The hand-back of every control: registers 0x09..0x0E written 0, each framed
+// with its checksum; 0x0D goes out escaped as 0x40 0xCD.
+inline const std::vector<std::string> releaseFrames{
+    "62 09 00 95 0D", "62 0A 00 94 0D",    "62 0B 00 93 0D",
+    "62 0C 00 92 0D", "62 40 CD 00 91 0D", "62 0E 00 90 0D",
+};
+
+inline std::vector<std::string> lastFrames(const std::vector<std::string>& frames,
+                                           std::size_t count) {
+    return {frames.end() - static_cast<std::ptrdiff_t>(std::min(count, frames.size())),
+            frames.end()};
+}
+
+}  // namespace ecuprobe::cli::testing_support
