@@ -2,12 +2,15 @@
 #include <QFile>
 #include <QImage>
 #include <QLineSeries>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sstream>
 
 #include "app/app_options.h"
+#include "app/stop_signal_notifier.h"
 #include "console/panel_controls.h"
 #include "gui_support.h"
 #include "ui/link_report.h"
@@ -167,6 +170,16 @@ private slots:
         }
         ui::LiveChartWindow again(history, nullptr);
         QCOMPARE(again.chosen(), (std::vector<console::ControlId>{control::NUACC, control::INJ}));
+    }
+
+    void stopSignalReachesTheGuiThreadAsAQtSignal() {
+        app::StopSignalNotifier notifier;
+        QSignalSpy stops(&notifier, &app::StopSignalNotifier::stopRequested);
+        QCOMPARE(app::StopSignalNotifier::signalNumber(), 0);
+        ::raise(SIGHUP);
+        QVERIFY(stops.wait(5000));
+        QCOMPARE(stops.at(0).at(0).toInt(), SIGHUP);
+        QCOMPARE(app::StopSignalNotifier::signalNumber(), SIGHUP);
     }
 
     void commandLineChoosesTheConsolesFirstSlot_data() {

@@ -97,6 +97,16 @@ private slots:
         QVERIFY(waitFor([this, programCloses] { return shell->isVisible() != programCloses; }));
     }
 
+    void aConsoleDroppedWithoutClosingStillHandsBackFirst() {
+        startConnected();
+        press(*console, control::injector2);
+        QVERIFY(waitFor([this] { return line->ecu().controls().injectorCut == 0x02; }));
+        delete console.data();
+        const std::vector<Bytes> sent = line->payloads();
+        QCOMPARE(std::vector<Bytes>(sent.end() - 6, sent.end()), handBackPayloads());
+        QCOMPARE(line->ecu().controls().injectorCut, std::uint8_t{0});
+    }
+
     void silentEcuAtCloseShowsWhichRegistersWereNotConfirmed() {
         startConnected();
         line->ecu().setSilent(true);

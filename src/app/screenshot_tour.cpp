@@ -20,6 +20,7 @@
 #include "ui/connection_window.h"
 #include "ui/live_chart_window.h"
 #include "ui/main_window.h"
+#include "ui/up_down_control.h"
 
 namespace {
 
@@ -67,12 +68,9 @@ bool tour(ui::MainWindow& window, const QDir& into) {
     waitMs(300);
     press(console, control::start);
     // The shortest period, so that the chart fills quickly.
-    for (int i = 0; i < 2; ++i) {
-        QMetaObject::invokeMethod(console.form()
-                                      .control(control::periodUpDown)
-                                      ->findChild<QAbstractButton*>(QStringLiteral("down")),
-                                  "click");
-    }
+    auto* down = console.form().upDown->findChild<QAbstractButton*>(QStringLiteral("down"));
+    down->click();
+    down->click();
     saved = waitUntil([&] { return console.liveHistory().size() >= 30; }, 60000) && saved;
     saved = save(&console, into, "console.png") && saved;
     console.form().chartButton->click();

@@ -15,8 +15,9 @@ ConsoleLink::ConsoleLink(platform::PortMap ports, QWidget* dialogParent, std::ui
 }
 
 ConsoleLink::~ConsoleLink() {
-    disconnect(worker, nullptr, this, nullptr);
     if (!finished) {
+        // The worker may still report while it hands back; nobody listens here any more.
+        disconnect(worker, nullptr, this, nullptr);
         QMetaObject::invokeMethod(
             worker, [link = worker] { link->close(); }, Qt::BlockingQueuedConnection);
         presenter.shutDown();
