@@ -127,14 +127,15 @@ void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
             QStringLiteral("«%1»: в этой версии ещё не сделано").arg(captionOf(answer.id)), noteMs);
         return;
     }
-    if (answer.outcome != console::ClickOutcome::done || answer.text.empty()) {
+    if (answer.outcome != console::ClickOutcome::done) {
         return;
     }
+    // The decoding window opens also on an empty list, as it always does.
     if (answer.id == control::decodeFaults) {
         auto* dialog = new FaultDecodingDialog(answer.text, this);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
-    } else if (answer.id == control::start) {
+    } else if (answer.id == control::start && !answer.text.empty()) {
         auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("ECUPROBE"),
                                     QString::fromStdString(answer.text), QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
