@@ -64,10 +64,9 @@ private slots:
         QFETCH(int, id);
         QWidget* widget = host->findChild<QWidget*>(ui::controlName(id));
         QVERIFY(widget != nullptr);
-        const std::string_view caption = console::caption(id);
-        QVERIFY(!caption.empty());
-        QCOMPARE(shownCaption(*host, widget),
-                 QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+        const QString caption = ui::controlCaption(id);
+        QVERIFY(!caption.isEmpty());
+        QCOMPARE(shownCaption(*host, widget), caption);
     }
 
     void holdsTheControlsWithoutCaptions() {

@@ -49,5 +49,7 @@ private:
 
 // The name a control carries: "c1023".
 QString controlName(console::ControlId id);
+// The caption on or beside a control, as the console shows it.
+QString controlCaption(console::ControlId id);
 
 }  // namespace ecuprobe::ui

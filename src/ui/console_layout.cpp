@@ -16,6 +16,7 @@
 
 #include "console/panel_period.h"
 #include "ui/console_form.h"
+#include "ui/qt_text.h"
 #include "ui/up_down_control.h"
 
 namespace ecuprobe::ui {
@@ -24,11 +25,6 @@ namespace {
 
 using console::ControlId;
 namespace control = console::control;
-
-QString captionOf(ControlId id) {
-    const std::string_view text = console::caption(id);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString groupTitle(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -79,8 +75,10 @@ private:
         return widget;
     }
 
-    QPushButton* button(ControlId id) { return named(new QPushButton(captionOf(id), &host), id); }
-    QCheckBox* box(ControlId id) { return named(new QCheckBox(captionOf(id), &host), id); }
+    QPushButton* button(ControlId id) {
+        return named(new QPushButton(controlCaption(id), &host), id);
+    }
+    QCheckBox* box(ControlId id) { return named(new QCheckBox(controlCaption(id), &host), id); }
 
     QLineEdit* field(ControlId id, int digits = 7) {
         auto* edit = named(new QLineEdit(&host), id);
@@ -90,7 +88,7 @@ private:
     }
 
     QLabel* labelFor(QWidget* buddy, ControlId id) {
-        auto* label = new QLabel(captionOf(id), &host);
+        auto* label = new QLabel(controlCaption(id), &host);
         label->setBuddy(buddy);
         return label;
     }
@@ -112,7 +110,7 @@ private:
         startColumn->addWidget(button(control::start));
         form.comBox = named(new QComboBox(&host), control::comPort);
         for (const std::string_view entry : console::comPortEntries) {
-            form.comBox->addItem(QString::fromUtf8(entry.data(), qsizetype(entry.size())));
+            form.comBox->addItem(toQString(entry));
         }
         startColumn->addWidget(form.comBox);
         auto* row = new QHBoxLayout;
@@ -245,7 +243,7 @@ private:
         row->addWidget(box(regulator), 1);
         // A small square button, as wide as its one letter needs.
         auto* resetButton = named(new QToolButton(&host), reset);
-        resetButton->setText(captionOf(reset));
+        resetButton->setText(controlCaption(reset));
         resetButton->setToolTip(groupTitle("Очистка таблицы адаптации"));
         row->addWidget(resetButton);
         return row;
@@ -257,6 +255,10 @@ private:
 
 ConsoleForm::ConsoleForm(QWidget& host) {
     ConsoleLayout(*this, host).build();
+}
+
+QString controlCaption(console::ControlId id) {
+    return toQString(console::caption(id));
 }
 
 QString controlName(console::ControlId id) {

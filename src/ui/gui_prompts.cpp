@@ -2,15 +2,9 @@
 
 #include <QEventLoop>
 
+#include "ui/qt_text.h"
+
 namespace ecuprobe::ui {
-
-namespace {
-
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 GuiPrompts::GuiPrompts(PromptPresenter& shower, QObject* parent)
     : QObject(parent), presenter(&shower) {}
@@ -69,7 +63,7 @@ std::optional<std::string> GuiPrompts::askComment(std::size_t maxLength) {
 }
 
 bool GuiPrompts::askYesNo(std::string_view caption, std::string_view text, bool yesIsDefault) {
-    return waitFor([caption = fromUtf8(caption), text = fromUtf8(text), yesIsDefault](
+    return waitFor([caption = toQString(caption), text = toQString(text), yesIsDefault](
                        PromptPresenter& shower, auto reply) {
                shower.askYesNo(caption, text, yesIsDefault, std::move(reply));
            })
@@ -78,8 +72,8 @@ bool GuiPrompts::askYesNo(std::string_view caption, std::string_view text, bool 
 
 void GuiPrompts::showMessage(std::string_view caption, std::string_view text,
                              reports::MessageIcon icon) {
-    waitFor([caption = fromUtf8(caption), text = fromUtf8(text), icon](PromptPresenter& shower,
-                                                                       auto reply) {
+    waitFor([caption = toQString(caption), text = toQString(text), icon](PromptPresenter& shower,
+                                                                         auto reply) {
         shower.showMessage(caption, text, icon, std::move(reply));
     });
 }

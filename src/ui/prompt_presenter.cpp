@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "ui/comment_dialog.h"
+#include "ui/qt_text.h"
 #include "ui/save_filter.h"
 
 namespace ecuprobe::ui {
@@ -15,10 +16,6 @@ namespace {
 
 // Marks the dialogs that answer a prompt, so that shutDown() finds them all.
 constexpr const char* promptProperty = "ecuprobePrompt";
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QMessageBox::Icon boxIcon(reports::MessageIcon icon) {
     switch (icon) {
@@ -56,7 +53,7 @@ void PromptPresenter::askSavePath(const reports::SaveAsRequest& request, Reply r
     if (!live) {
         return;
     }
-    showSaveDialog(request, fromUtf8(request.proposedName), std::move(reply));
+    showSaveDialog(request, toQString(request.proposedName), std::move(reply));
 }
 
 void PromptPresenter::showSaveDialog(const reports::SaveAsRequest& request, const QString& selected,
@@ -65,7 +62,7 @@ void PromptPresenter::showSaveDialog(const reports::SaveAsRequest& request, cons
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(qtNameFilters(request.filter));
-    dialog->setDefaultSuffix(fromUtf8(request.defaultExtension));
+    dialog->setDefaultSuffix(toQString(request.defaultExtension));
     // The overwrite question comes from here, so that it reads like the others.
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
     dialog->selectFile(selected);
@@ -79,8 +76,8 @@ void PromptPresenter::showSaveDialog(const reports::SaveAsRequest& request, cons
             return PromptAnswer{true, files.first().toStdString()};
         },
         [this, request, reply](PromptAnswer answer) {
-            if (answer.accepted && QFileInfo::exists(fromUtf8(answer.text))) {
-                confirmOverwrite(request, fromUtf8(answer.text), reply);
+            if (answer.accepted && QFileInfo::exists(toQString(answer.text))) {
+                confirmOverwrite(request, toQString(answer.text), reply);
             } else {
                 reply(answer);
             }

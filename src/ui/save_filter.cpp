@@ -1,5 +1,7 @@
 #include "ui/save_filter.h"
 
+#include "ui/qt_text.h"
+
 namespace ecuprobe::ui {
 
 namespace {
@@ -30,9 +32,7 @@ QString qtFilter(QString description, const QString& windowsPatterns) {
 }  // namespace
 
 QStringList qtNameFilters(std::string_view windowsFilter) {
-    const QStringList parts =
-        QString::fromUtf8(windowsFilter.data(), static_cast<qsizetype>(windowsFilter.size()))
-            .split(u'|');
+    const QStringList parts = toQString(windowsFilter).split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty()) {

@@ -12,6 +12,7 @@
 
 #include "ui/fault_decoding_dialog.h"
 #include "ui/live_chart_window.h"
+#include "ui/qt_text.h"
 #include "ui/up_down_control.h"
 
 namespace ecuprobe::ui {
@@ -23,11 +24,6 @@ namespace control = console::control;
 const char* const geometryKey = "console/geometry";
 const char* const comSlotKey = "console/comSlot";
 constexpr int noteMs = 6000;
-
-QString captionOf(console::ControlId id) {
-    const std::string_view text = console::caption(id);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::optional<int> keptComSlot() {
     const QVariant kept = QSettings().value(comSlotKey);
@@ -47,8 +43,7 @@ TesterWindow::TesterWindow(const ConsoleOptions& options, QWidget* parent)
       consoleLink(options.ports, this, options.pollSpeedUp),
       linkLine(new QLabel(this)) {
     setObjectName(QStringLiteral("tester"));
-    setWindowTitle(QString::fromUtf8(console::dialogTitle.data(),
-                                     static_cast<qsizetype>(console::dialogTitle.size())));
+    setWindowTitle(toQString(console::dialogTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(true);
     linkLine->setObjectName(QStringLiteral("linkLine"));
@@ -124,7 +119,8 @@ void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
     }
     if (answer.outcome == console::ClickOutcome::notAvailableYet) {
         controls.statusBar->showMessage(
-            QStringLiteral("«%1»: в этой версии ещё не сделано").arg(captionOf(answer.id)), noteMs);
+            QStringLiteral("«%1»: в этой версии ещё не сделано").arg(controlCaption(answer.id)),
+            noteMs);
         return;
     }
     if (answer.outcome != console::ClickOutcome::done) {
