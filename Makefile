@@ -1,16 +1,24 @@
 # Thin wrapper over the CMake presets: `make run` and `make test` do all the set-up.
 JOBS ?= $(shell nproc)
+GUI_ARGS ?= --simulate
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev windows fuzz fuzz-long bench clean format
+.PHONY: run test deps dev windows fuzz fuzz-long bench screenshots clean format
 
 deps:
 	bash scripts/bootstrap.sh
 
+# The window on a display; without one, the same tester in the terminal.
 run: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
-	./build/release/src/cli/ecuprobe-cli $(SIM_ARGS)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "./build/release/src/app/ecuprobe $(GUI_ARGS)"; \
+	  ./build/release/src/app/ecuprobe $(GUI_ARGS); \
+	else \
+	  echo "run: no display (DISPLAY and WAYLAND_DISPLAY are unset): starting the terminal console"; \
+	  ./build/release/src/cli/ecuprobe-cli $(SIM_ARGS); \
+	fi
 
 test: deps
 	$(MAKE) fuzz
@@ -31,11 +39,19 @@ windows: deps
 	cmake --build --preset windows -j $(JOBS)
 	ctest --preset windows -j $(JOBS)
 
-# Timed programs that print their figures; never part of the tests.
+# Timed programs that print their figures; never part of the tests: the sampling
+# rate of a measured test on the paced line, and how long the window waits.
 bench: deps
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	./build/bench/bench/sampling_bench
+	QT_QPA_PLATFORM=offscreen ./build/bench/bench/gui_bench
+
+# The README's pictures of the windows, taken on the simulator under xvfb.
+screenshots: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target ecuprobe-screenshots
+	bash scripts/screenshots.sh build/release
 
 # Builds the libFuzzer targets with clang and runs each for a short, bounded time.
 fuzz: deps

@@ -17,6 +17,13 @@ packages=(
   locales
   g++-mingw-w64-x86-64
   wine64
+  qt6-base-dev
+  qt6-charts-dev
+  libqt6opengl6-dev
+  libx11-dev
+  fonts-dejavu-core
+  xvfb
+  xauth
 )
 
 # A Russian locale with its decimal comma, for the tests that prove the files keep

@@ -33,11 +33,11 @@ public:
     int portNumber() const;
     // The device path behind the chosen slot.
     const std::string& devicePath() const;
-    // COM1..COM4 as the options and the environment map them.
-    const platform::PortMap& portMap() const { return ports; }
     // The trace asked for could not be opened, or a line of it was lost.
     bool traceBroken() const { return wiring && wiring->traceBroken(); }
     const std::string& tracePath() const { return wiring->requestedTracePath(); }
+    // COM1..COM4 as the line was set up, the simulator's slot included.
+    const platform::PortMap& portMap() const { return ports; }
 
 private:
     bool startSimulator(const GlobalOptions& options);

@@ -1,0 +1,223 @@
+#include <QChartView>
+#include <QFile>
+#include <QImage>
+#include <QLineSeries>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sstream>
+
+#include "app/app_options.h"
+#include "app/stop_signal_notifier.h"
+#include "console/panel_controls.h"
+#include "gui_support.h"
+#include "ui/link_report.h"
+#include "ui/live_chart_window.h"
+#include "ui/live_history.h"
+#include "ui/save_filter.h"
+
+namespace ecuprobe::gui_testing {
+
+namespace control = console::control;
+
+namespace {
+
+console::PanelSnapshot liveValues(const char* freq, const char* twat) {
+    console::PanelSnapshot snapshot;
+    snapshot.texts[control::FREQ] = freq;
+    snapshot.texts[control::TWAT] = twat;
+    return snapshot;
+}
+
+}  // namespace
+
+// The parts of the desktop tester that decide without a window or a line: the
+// file filter, the status line, the chart's history and export, the command line.
+class GuiModelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareGuiTests(); }
+
+    void filterBecomesQtNameFilters_data() {
+        QTest::addColumn<QString>("windows");
+        QTest::addColumn<QStringList>("qt");
+        QTest::newRow("dump files and every file")
+            << QStringLiteral("Файлы дампов тестера ISO14230 (*.tdm)|*.tdm|Все файлы (*.*)|*.*||")
+            << QStringList{QStringLiteral("Файлы дампов тестера ISO14230 (*.tdm)"),
+                           QStringLiteral("Все файлы (*)")};
+        QTest::newRow("description without its pattern")
+            << QStringLiteral("Tester Dump|*.tdm||")
+            << QStringList{QStringLiteral("Tester Dump (*.tdm)")};
+        QTest::newRow("several patterns")
+            << QStringLiteral("Samples|*.dmp;*.dma;*.dmm||")
+            << QStringList{QStringLiteral("Samples (*.dmp *.dma *.dmm)")};
+        QTest::newRow("no closing pair")
+            << QStringLiteral("Text|*.txt") << QStringList{QStringLiteral("Text (*.txt)")};
+        QTest::newRow("empty") << QString() << QStringList{};
+    }
+    void filterBecomesQtNameFilters() {
+        QFETCH(QString, windows);
+        QFETCH(QStringList, qt);
+        QCOMPARE(ui::qtNameFilters(windows.toStdString()), qt);
+    }
+
+    void statusLineNamesTheTrouble_data() {
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<bool>("portOpen");
+        QTest::addColumn<bool>("deviceGone");
+        QTest::addColumn<bool>("answering");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("line");
+        const QString none;
+        QTest::newRow("before start") << false << false << false << false << none << none;
+        QTest::newRow("all well") << true << true << false << true << none << none;
+        QTest::newRow("silent ECU")
+            << true << true << false << false << none << QStringLiteral("ЭБУ не отвечает");
+        QTest::newRow("adapter unplugged, before the silence")
+            << true << true << true << false << none
+            << QStringLiteral("адаптер отключён: /dev/ttyUSB0");
+        QTest::newRow("answering again after the adapter came back")
+            << true << true << true << true << none << none;
+        QTest::newRow("port never opened")
+            << true << false << false << false << QStringLiteral("no such device")
+            << QStringLiteral("порт не открыт: /dev/ttyUSB0 (no such device)");
+    }
+    void statusLineNamesTheTrouble() {
+        QFETCH(bool, started);
+        QFETCH(bool, portOpen);
+        QFETCH(bool, deviceGone);
+        QFETCH(bool, answering);
+        QFETCH(QString, failure);
+        QFETCH(QString, line);
+        const ui::LinkStatus status{started,   portOpen,       deviceGone,
+                                    answering, "/dev/ttyUSB0", failure.toStdString()};
+        QCOMPARE(QString::fromStdString(ui::linkStatusText(status)), line);
+    }
+
+    void historyKeepsOnlyItsSpanAndSkipsNonNumbers() {
+        ui::LiveHistory history(10000);
+        history.add(5000, liveValues("800", "90"));
+        history.add(11000, liveValues("-", "91"));
+        history.add(16000, liveValues("1200.5", "92"));
+        QCOMPARE(history.size(), std::size_t{2});
+        const auto freq = history.series(control::FREQ, 60000);
+        QCOMPARE(freq.size(), std::size_t{1});
+        QCOMPARE(freq[0].seconds, 11.0);
+        QCOMPARE(freq[0].value, 1200.5);
+        QCOMPARE(history.series(control::TWAT, 5000).size(), std::size_t{2});
+        QCOMPARE(history.series(control::TWAT, 4999).size(), std::size_t{1});
+        QCOMPARE(history.newestSeconds(), 11.0);
+    }
+
+    void historyExportsTheShownTextsTabSeparated() {
+        ui::LiveHistory history;
+        history.add(100000, liveValues("840", "90"));
+        history.add(100650, liveValues("860", "-5"));
+        const console::ControlId ids[] = {control::FREQ, control::TWAT, control::LAM2};
+        QCOMPARE(
+            QString::fromStdString(history.tsv(ids, 60000)),
+            QStringLiteral("Время, с\tОбороты (FREQ)\tТемп. Охл. (TWAT)\tНапр. на L-зонде: №2\n"
+                           "0.0\t840\t90\t\n"
+                           "0.6\t860\t-5\t\n"));
+    }
+
+    void chartExportsThePictureAndTheTable() {
+        ui::LiveHistory history;
+        history.add(0, liveValues("800", "90"));
+        history.add(1000, liveValues("900", "90"));
+        ui::LiveChartWindow chart(history, nullptr);
+        chart.choose({control::FREQ});
+        chart.resize(640, 400);
+        QTemporaryDir dir;
+        const QString picture = dir.filePath(QStringLiteral("chart.png"));
+        QVERIFY(chart.exportPng(picture));
+        QVERIFY(!QImage(picture).isNull());
+        const QString tablePath = dir.filePath(QStringLiteral("chart.tsv"));
+        QVERIFY(chart.exportTsv(tablePath));
+        QFile table(tablePath);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(table.readAll()),
+                 QStringLiteral("Время, с\tОбороты (FREQ)\n0.0\t800\n1.0\t900\n"));
+        QVERIFY(!chart.exportTsv(dir.filePath(QStringLiteral("missing/chart.tsv"))));
+    }
+
+    void pausedChartHoldsItsPictureWhileTheHistoryGrows() {
+        ui::LiveHistory history;
+        history.add(0, liveValues("800", "90"));
+        ui::LiveChartWindow chart(history, nullptr);
+        chart.choose({control::FREQ, control::TWAT});
+        const auto drawn = [&chart] {
+            const auto series = chart.findChild<QChartView*>()->chart()->series();
+            return static_cast<QLineSeries*>(series.front())->count();
+        };
+        QCOMPARE(chart.findChild<QChartView*>()->chart()->series().size(), 2);
+        chart.setPaused(true);
+        history.add(1000, liveValues("900", "90"));
+        chart.refresh();
+        QCOMPARE(drawn(), 1);
+        chart.setPaused(false);
+        QCOMPARE(drawn(), 2);
+    }
+
+    void chartChoicesAreKeptForTheNextWindow() {
+        ui::LiveHistory history;
+        {
+            ui::LiveChartWindow chart(history, nullptr);
+            chart.choose({control::INJ, control::NUACC});
+        }
+        ui::LiveChartWindow again(history, nullptr);
+        QCOMPARE(again.chosen(), (std::vector<console::ControlId>{control::NUACC, control::INJ}));
+    }
+
+    void stopSignalReachesTheGuiThreadAsAQtSignal() {
+        app::StopSignalNotifier notifier;
+        QSignalSpy stops(&notifier, &app::StopSignalNotifier::stopRequested);
+        QCOMPARE(app::StopSignalNotifier::signalNumber(), 0);
+        ::raise(SIGHUP);
+        QVERIFY(stops.wait(5000));
+        QCOMPARE(stops.at(0).at(0).toInt(), SIGHUP);
+        QCOMPARE(app::StopSignalNotifier::signalNumber(), SIGHUP);
+    }
+
+    void commandLineChoosesTheConsolesFirstSlot_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("slot");
+        QTest::newRow("nothing asked") << QStringList{} << -1 << -1;
+        QTest::newRow("simulator on COM1") << QStringList{"--simulate"} << -1 << 0;
+        QTest::newRow("simulator on COM3")
+            << QStringList{"--simulate", "runup", "--port", "COM3"} << -1 << 2;
+        QTest::newRow("device path takes COM1") << QStringList{"--port", "/dev/ttyUSB0"} << -1 << 0;
+        QTest::newRow("COM2 by name") << QStringList{"--port", "com2"} << -1 << 1;
+        QTest::newRow("help") << QStringList{"--help"} << 0 << -1;
+        QTest::newRow("unknown scenario") << QStringList{"--simulate", "rally"} << 64 << -1;
+        QTest::newRow("simulator on a device")
+            << QStringList{"--simulate", "--port", "/dev/ttyUSB0"} << 64 << -1;
+        QTest::newRow("a Qt option") << QStringList{"-platform", "offscreen"} << 64 << -1;
+    }
+    void commandLineChoosesTheConsolesFirstSlot() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(int, slot);
+        std::vector<std::string> words;
+        for (const QString& arg : args) {
+            words.push_back(arg.toStdString());
+        }
+        app::AppOptions options;
+        std::ostringstream out;
+        std::ostringstream err;
+        const std::optional<int> ended = app::parseAppOptions(words, options, out, err);
+        QCOMPARE(ended.value_or(-1), status);
+        if (!ended) {
+            QCOMPARE(app::commandLineComSlot(options).value_or(-1), slot);
+        }
+    }
+};
+
+}  // namespace ecuprobe::gui_testing
+
+QTEST_MAIN(ecuprobe::gui_testing::GuiModelTest)
+#include "gui_model_test.moc"

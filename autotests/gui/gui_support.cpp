@@ -1,0 +1,102 @@
+#include "gui_support.h"
+
+#include <QAbstractButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <clocale>
+
+#include "process_link.h"
+
+namespace ecuprobe::gui_testing {
+
+namespace {
+
+QtMessageHandler testLibHandler = nullptr;
+
+// The offscreen platform says this of every dialog it sizes or raises; it tells nothing.
+void dropPlatformChatter(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.startsWith(QStringLiteral("This plugin does not support "))) {
+        return;
+    }
+    testLibHandler(type, context, text);
+}
+
+}  // namespace
+
+void prepareGuiTests() {
+    testLibHandler = qInstallMessageHandler(dropPlatformChatter);
+    static QTemporaryDir settingsHome;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
+    QApplication::setOrganizationName(QStringLiteral("ecuprobe-tests"));
+    QApplication::setApplicationName(QStringLiteral("ecuprobe-tests"));
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    return QTest::qWaitFor(done, timeoutMs);
+}
+
+SimulatedLine::SimulatedLine(Time time, sim::SimulatedEcuOptions options)
+    : clock(time == Time::realTime ? std::unique_ptr<platform::Clock>(new platform::RealClock)
+                                   : std::unique_ptr<platform::Clock>(new platform::FakeClock)),
+      simulator(std::make_unique<sim::SimulatedEcu>(*clock, std::move(options))),
+      line(std::make_unique<platform::InMemorySerialDevice>(*clock, *simulator)) {
+    ecuprobe::testing::attachProcessLink(*line, *clock, ports);
+}
+
+SimulatedLine::~SimulatedLine() {
+    ecuprobe::testing::detachProcessLink();
+}
+
+std::vector<Bytes> SimulatedLine::payloads() const {
+    std::vector<Bytes> all;
+    for (const sim::LoggedRequest& request : simulator->requestLog()) {
+        all.push_back(request.payload);
+    }
+    return all;
+}
+
+ReportLog::ReportLog(ui::ConsoleLink& link) {
+    connections = {
+        QObject::connect(&link, &ui::ConsoleLink::reported, &link,
+                         [this](const ui::LinkReport& report) { reports.push_back(report); }),
+        QObject::connect(&link, &ui::ConsoleLink::clickAnswered, &link,
+                         [this](const ui::ClickAnswer& answer) { answers.push_back(answer); }),
+        QObject::connect(&link, &ui::ConsoleLink::closed, &link,
+                         [this](const QString& warning) { closings.push_back(warning); }),
+    };
+}
+
+ReportLog::~ReportLog() {
+    for (const QMetaObject::Connection& connection : connections) {
+        QObject::disconnect(connection);
+    }
+}
+
+int ReportLog::ticks() const {
+    return static_cast<int>(std::count_if(reports.begin(), reports.end(), [](const auto& report) {
+        return report.cause == ui::ReportCause::tick;
+    }));
+}
+
+ui::ConsoleOptions fastConsole(const SimulatedLine& line) {
+    return ui::ConsoleOptions{line.ports, std::nullopt, pollSpeedUp};
+}
+
+void press(ui::TesterWindow& console, console::ControlId id) {
+    auto* button = qobject_cast<QAbstractButton*>(console.form().control(id));
+    QVERIFY2(button != nullptr, qPrintable(ui::controlName(id)));
+    // A control is enabled by the link thread's reports, as it would be for a person.
+    QVERIFY2(waitFor([button] { return button->isEnabled(); }), qPrintable(ui::controlName(id)));
+    button->click();
+}
+
+std::vector<Bytes> handBackPayloads() {
+    return {{0x62, 0x09, 0x00}, {0x62, 0x0A, 0x00}, {0x62, 0x0B, 0x00},
+            {0x62, 0x0C, 0x00}, {0x62, 0x0D, 0x00}, {0x62, 0x0E, 0x00}};
+}
+
+}  // namespace ecuprobe::gui_testing

@@ -1,0 +1,266 @@
+#include <QAbstractButton>
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTest>
+
+#include "console/panel_controls.h"
+#include "gui_support.h"
+#include "ui/fault_decoding_dialog.h"
+#include "ui/main_window.h"
+
+namespace ecuprobe::gui_testing {
+
+enum class CloseWay { closeBox, windowManager, escapeKey, exitItem, stopSignal };
+
+}  // namespace ecuprobe::gui_testing
+
+Q_DECLARE_METATYPE(ecuprobe::gui_testing::CloseWay)
+
+namespace ecuprobe::gui_testing {
+
+namespace control = console::control;
+
+namespace {
+
+bool connectedAndAnswering(const ReportLog& log) {
+    return !log.empty() && log.last().status.ecuAnswering &&
+           log.last().snapshot.isEnabled(control::injector1);
+}
+
+bool contains(const std::vector<Bytes>& payloads, const Bytes& wanted) {
+    return std::find(payloads.begin(), payloads.end(), wanted) != payloads.end();
+}
+
+}  // namespace
+
+// The console on its link thread against the simulated ECU, driven through its
+// widgets as a person would, and closed every way there is.
+class LinkFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareGuiTests(); }
+
+    void init() {
+        line = std::make_unique<SimulatedLine>();
+        shell = std::make_unique<ui::MainWindow>(fastConsole(*line));
+        shell->show();
+        shell->openConsole();
+        console = shell->console();
+        log = std::make_unique<ReportLog>(console->link());
+        QVERIFY(waitFor([this] { return !log->empty(); }));
+    }
+
+    void cleanup() {
+        log.reset();
+        shell.reset();
+        line.reset();
+    }
+
+    void cutInjectorIsHandedBackLastWhicheverWayTheConsoleCloses_data() {
+        QTest::addColumn<CloseWay>("way");
+        QTest::newRow("close box") << CloseWay::closeBox;
+        QTest::newRow("window manager") << CloseWay::windowManager;
+        QTest::newRow("Escape") << CloseWay::escapeKey;
+        QTest::newRow("Exit item") << CloseWay::exitItem;
+        QTest::newRow("stop signal") << CloseWay::stopSignal;
+    }
+    void cutInjectorIsHandedBackLastWhicheverWayTheConsoleCloses() {
+        QFETCH(CloseWay, way);
+        startConnected();
+        QCOMPARE(log->last().snapshot.text(control::statusText), std::string("ЭБУ Микас 5.4. "));
+        press(*console, control::injector1);
+        QVERIFY(waitFor([this] { return line->ecu().controls().injectorCut == 0x01; }));
+        QVERIFY(contains(line->payloads(), {0x62, 0x0D, 0x01}));
+        QVERIFY(waitFor([this] { return !box(control::injector1)->isChecked(); }));
+        press(*console, control::releaseControls);
+        QVERIFY(waitFor([this] { return box(control::injector1)->isChecked(); }));
+        press(*console, control::injector1);
+        QVERIFY(waitFor([this] { return line->ecu().controls().injectorCut == 0x01; }));
+
+        closeBy(way);
+        QVERIFY(waitFor([this] { return console.isNull(); }));
+        const std::vector<Bytes> sent = line->payloads();
+        QVERIFY(sent.size() >= 6);
+        QCOMPARE(std::vector<Bytes>(sent.end() - 6, sent.end()), handBackPayloads());
+        QCOMPARE(line->ecu().controls().injectorCut, std::uint8_t{0});
+        QCOMPARE(log->closings, std::vector<QString>{QString()});
+        const bool programCloses = way == CloseWay::exitItem || way == CloseWay::stopSignal;
+        QVERIFY(waitFor([this, programCloses] { return shell->isVisible() != programCloses; }));
+    }
+
+    void aConsoleDroppedWithoutClosingStillHandsBackFirst() {
+        startConnected();
+        press(*console, control::injector2);
+        QVERIFY(waitFor([this] { return line->ecu().controls().injectorCut == 0x02; }));
+        delete console.data();
+        const std::vector<Bytes> sent = line->payloads();
+        QCOMPARE(std::vector<Bytes>(sent.end() - 6, sent.end()), handBackPayloads());
+        QCOMPARE(line->ecu().controls().injectorCut, std::uint8_t{0});
+    }
+
+    void silentEcuAtCloseShowsWhichRegistersWereNotConfirmed() {
+        startConnected();
+        line->ecu().setSilent(true);
+        console->close();
+        auto* box = waitForWindow<QMessageBox>();
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Ошибка исполнения"));
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        QCOMPARE(box->text(),
+                 QStringLiteral("ЭБУ не подтвердил возврат управления: выходы (0x09), "
+                                "маска выходов (0x0A), параметры (0x0B), параметры (0x0C), "
+                                "форсунки (0x0D), регуляторы (0x0E)."));
+        box->accept();
+        QVERIFY(shell->isVisible());
+    }
+
+    void portThatCannotBeOpenedIsNamedAndNothingIsSentOnClose() {
+        const std::string missing = "/nonexistent/ttyK";
+        cleanup();
+        line = std::make_unique<SimulatedLine>();
+        line->ports.setPath(0, missing);
+        line->device().missingPaths = {missing};
+        shell = std::make_unique<ui::MainWindow>(fastConsole(*line));
+        shell->openConsole();
+        console = shell->console();
+        log = std::make_unique<ReportLog>(console->link());
+        press(*console, control::start);
+        QVERIFY(waitFor([this] { return !log->empty() && log->last().status.started; }));
+        QCOMPARE(console->findChild<QLabel*>(QStringLiteral("linkLine"))->text(),
+                 QStringLiteral("порт не открыт: /nonexistent/ttyK (no such device)"));
+        console->close();
+        QVERIFY(waitFor([this] { return console.isNull(); }));
+        QVERIFY(line->payloads().empty());
+        QCOMPARE(log->closings, std::vector<QString>{QString()});
+    }
+
+    void silentEcuAndUnpluggedAdapterShowInBothStatusBars() {
+        startConnected();
+        line->ecu().setSilent(true);
+        QVERIFY(waitFor([this] { return shellLine() == QStringLiteral("ЭБУ не отвечает"); }));
+        QCOMPARE(console->findChild<QLabel*>(QStringLiteral("linkLine"))->text(),
+                 QStringLiteral("ЭБУ не отвечает"));
+        line->ecu().setSilent(false);
+        QVERIFY(waitFor([this] { return shellLine().isEmpty(); }));
+        sim::FaultRule unplug{
+            sim::FaultKind::vanish, {sim::FaultTrigger::Mode::once, 1, 1.0, {}}, 60000};
+        line->ecu().addFault(unplug);
+        QVERIFY(waitFor([this] {
+            return shellLine() == QStringLiteral("адаптер отключён: ") +
+                                      QString::fromStdString(line->ports.path(0));
+        }));
+    }
+
+    void periodUpDownClampsAndSetsThePollPeriod_data() {
+        QTest::addColumn<QList<int>>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<uint>("periodMs");
+        QTest::newRow("up from 2 comes back to 2") << QList<int>{1} << QStringLiteral("2") << 2000u;
+        QTest::newRow("down to 1") << QList<int>{-1} << QStringLiteral("1") << 1000u;
+        QTest::newRow("down to 0") << QList<int>{-1, -1} << QStringLiteral("0") << 600u;
+        QTest::newRow("0 and up twice") << QList<int>{-1, -1, 1, 1} << QStringLiteral("2") << 2000u;
+    }
+    void periodUpDownClampsAndSetsThePollPeriod() {
+        QFETCH(QList<int>, steps);
+        QFETCH(QString, shown);
+        QFETCH(uint, periodMs);
+        startConnected();
+        const auto* upDown = console->form().control(control::periodUpDown);
+        for (const int step : steps) {
+            upDown->findChild<QAbstractButton*>(step > 0 ? "up" : "down")->click();
+        }
+        QVERIFY(waitFor([&] {
+            return log->last().snapshot.text(control::period) == shown.toStdString() &&
+                   log->last().snapshot.periodMs == periodMs;
+        }));
+        QCOMPARE(console->findChild<QLineEdit*>(ui::controlName(control::period))->text(), shown);
+    }
+
+    void decodeOpensTheDecodedList() {
+        line->ecu().setStoredFaults({{13, 0x20}});
+        startConnected();
+        press(*console, control::decodeFaults);
+        auto* decoded = waitForWindow<ui::FaultDecodingDialog>();
+        QVERIFY(decoded != nullptr);
+        QCOMPARE(decoded->windowTitle(), QStringLiteral("Расшифровка кодов неисправностей"));
+        QCOMPARE(decoded->findChild<QPlainTextEdit*>()->toPlainText(),
+                 QStringLiteral("\n 013:20: низкий уровень сигнала датчика расхода воздуха = "
+                                "многократн.."));
+        decoded->close();
+    }
+
+    void comSlotIsNamedByItsDeviceAndKeptForTheNextConsole() {
+        for (int slot = 0; slot < 4; ++slot) {
+            QCOMPARE(console->form().comBox->itemData(slot, Qt::ToolTipRole).toString(),
+                     QString::fromStdString(line->ports.path(slot)));
+        }
+        console->form().comBox->setCurrentIndex(2);
+        emit console->form().comBox->activated(2);
+        QVERIFY(waitFor([this] { return log->last().snapshot.comSelection == 2; }));
+        console->close();
+        QVERIFY(waitFor([this] { return console.isNull(); }));
+        QCOMPARE(QSettings().value("console/comSlot").toInt(), 2);
+        shell->openConsole();
+        console = shell->console();
+        log = std::make_unique<ReportLog>(console->link());
+        QVERIFY(
+            waitFor([this] { return !log->empty() && log->last().snapshot.comSelection == 2; }));
+        QSettings().remove("console/comSlot");
+    }
+
+private:
+    void startConnected() {
+        press(*console, control::start);
+        QVERIFY(waitFor([this] { return connectedAndAnswering(*log); }));
+    }
+
+    void closeBy(CloseWay way) {
+        switch (way) {
+            case CloseWay::closeBox:
+                console->close();
+                break;
+            case CloseWay::windowManager: {
+                QCloseEvent event;
+                QApplication::sendEvent(console, &event);
+                QVERIFY(!event.isAccepted());
+                break;
+            }
+            case CloseWay::escapeKey:
+                QTest::keyClick(console, Qt::Key_Escape);
+                break;
+            case CloseWay::exitItem:
+                shell->findChild<QAction*>(QStringLiteral("fileExit"))->trigger();
+                break;
+            case CloseWay::stopSignal:
+                shell->closeUnattended();
+                break;
+        }
+    }
+
+    QAbstractButton* box(console::ControlId id) const {
+        return qobject_cast<QAbstractButton*>(console->form().control(id));
+    }
+
+    QString shellLine() const {
+        return shell->findChild<QLabel*>(QStringLiteral("linkLine"))->text();
+    }
+
+    std::unique_ptr<SimulatedLine> line;
+    std::unique_ptr<ui::MainWindow> shell;
+    QPointer<ui::TesterWindow> console;
+    std::unique_ptr<ReportLog> log;
+};
+
+}  // namespace ecuprobe::gui_testing
+
+QTEST_MAIN(ecuprobe::gui_testing::LinkFlowTest)
+#include "link_flow_test.moc"

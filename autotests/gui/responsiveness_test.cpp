@@ -1,0 +1,88 @@
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include "console/panel_controls.h"
+#include "event_loop_probe.h"
+#include "gui_support.h"
+
+namespace ecuprobe::gui_testing {
+
+namespace {
+
+// A frame at 10 frames a second; the benchmark holds the figure to 16 ms.
+constexpr qint64 longestAllowedGapMs = 100;
+// Each silent tick costs the link thread about 0.7 s of real time-outs.
+constexpr int silentTicksWatched = 2;
+
+}  // namespace
+
+// The GUI thread never waits for the ECU: with the line on the real clock, a
+// silent ECU blocks the link thread for its time-outs while the window's event
+// loop keeps turning, with and without a service's question open.
+class ResponsivenessTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareGuiTests(); }
+
+    void init() {
+        line = std::make_unique<SimulatedLine>(SimulatedLine::Time::realTime);
+        console = new ui::TesterWindow(fastConsole(*line), nullptr);
+        console->setAttribute(Qt::WA_DeleteOnClose);
+        console->show();
+        log = std::make_unique<ReportLog>(console->link());
+        press(*console, console::control::start);
+        QVERIFY(waitFor([this] { return !log->empty() && log->last().status.ecuAnswering; }));
+    }
+
+    void cleanup() {
+        line->ecu().setSilent(false);
+        console->close();
+        QVERIFY(waitFor([this] { return console.isNull(); }, 30000));
+        log.reset();
+        line.reset();
+    }
+
+    void windowKeepsTurningWhileTheEcuIsSilent() {
+        line->ecu().setSilent(true);
+        probe.start();
+        QVERIFY(silentTicksPass());
+        probe.stop();
+        QVERIFY2(probe.longestGapMs() <= longestAllowedGapMs,
+                 qPrintable(QString::number(probe.longestGapMs())));
+    }
+
+    void windowKeepsTurningUnderAQuestionWhileTheEcuIsSilent() {
+        console->link().runService([](console::TesterPanel&, reports::UserPrompts& ask) {
+            ask.askYesNo("Очистка таблицы.", "?", false);
+        });
+        QPointer<QMessageBox> box = waitForWindow<QMessageBox>();
+        QVERIFY(box != nullptr);
+        line->ecu().setSilent(true);
+        probe.start();
+        QVERIFY(silentTicksPass());
+        probe.stop();
+        QVERIFY(box->isVisible());
+        box->button(QMessageBox::No)->click();
+        QVERIFY2(probe.longestGapMs() <= longestAllowedGapMs,
+                 qPrintable(QString::number(probe.longestGapMs())));
+    }
+
+private:
+    bool silentTicksPass() {
+        const int before = log->ticks();
+        return waitFor([&] { return log->ticks() >= before + silentTicksWatched; }, 20000);
+    }
+
+    std::unique_ptr<SimulatedLine> line;
+    QPointer<ui::TesterWindow> console;
+    std::unique_ptr<ReportLog> log;
+    EventLoopProbe probe;
+};
+
+}  // namespace ecuprobe::gui_testing
+
+QTEST_MAIN(ecuprobe::gui_testing::ResponsivenessTest)
+#include "responsiveness_test.moc"

@@ -1,0 +1,56 @@
+#include "app/app_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+
+#include "cli/exit_codes.h"
+
+namespace ecuprobe::app {
+
+namespace {
+
+constexpr const char* overview =
+    "ecuprobe: the desktop diagnostic tester for the MIKAS 5.4 and 7.1 engine ECUs of GAZ\n"
+    "cars, spoken to over a serial K-line adapter.";
+
+constexpr const char* examples =
+    "Examples:\n"
+    "  ecuprobe --simulate\n"
+    "  ecuprobe --simulate runup\n"
+    "  ecuprobe --port /dev/ttyUSB0\n"
+    "  ecuprobe --com2 /dev/ttyUSB1 --trace line.log\n"
+    "Closing the console or the program, also by SIGTERM or Ctrl-C, hands every output\n"
+    "back to the ECU before the port closes.";
+
+}  // namespace
+
+std::optional<int> parseAppOptions(std::vector<std::string> args, AppOptions& options,
+                                   std::ostream& out, std::ostream& err) {
+    CLI::App app(overview, "ecuprobe");
+    app.footer(examples);
+    cli::addGlobalOptions(app, options.line);
+    // CLI11 takes the arguments last first.
+    std::reverse(args.begin(), args.end());
+    try {
+        app.parse(args);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error, out, err);
+        return status == 0 ? cli::exitOk : cli::exitUsage;
+    }
+    if (const std::string problem = cli::crossCheck(options.line); !problem.empty()) {
+        err << problem << "\nRun with --help for more information.\n";
+        return cli::exitUsage;
+    }
+    options.portGiven = app.count("--port") > 0;
+    return std::nullopt;
+}
+
+std::optional<int> commandLineComSlot(const AppOptions& options) {
+    if (!options.portGiven && !options.line.simulate) {
+        return std::nullopt;
+    }
+    return options.line.portChoice().comIndex;
+}
+
+}  // namespace ecuprobe::app

@@ -1,0 +1,50 @@
+#include <QApplication>
+#include <QMessageBox>
+
+#include <clocale>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/app_options.h"
+#include "app/stop_signal_notifier.h"
+#include "cli/exit_codes.h"
+#include "cli/line_setup.h"
+#include "ui/about_box.h"
+#include "ui/main_window.h"
+
+int main(int argc, char** argv) {
+    using namespace ecuprobe;
+    app::AppOptions options;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (const std::optional<int> status =
+            app::parseAppOptions(args, options, std::cout, std::cerr)) {
+        return *status;
+    }
+    // Qt takes no options of its own from this command line; QT_QPA_PLATFORM and
+    // the like come from the environment.
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    // Qt sets the C library's locale from the environment, which would make the
+    // console's "%g" numbers print with a decimal comma.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setOrganizationName(QStringLiteral("ecuprobe"));
+    QApplication::setApplicationName(QStringLiteral("ecuprobe"));
+    QApplication::setApplicationVersion(QLatin1String(ui::productVersion));
+
+    cli::LineSetup line(options.line);
+    if (!line.ready()) {
+        std::cerr << "ecuprobe: " << line.error() << '\n';
+        QMessageBox::critical(nullptr, QStringLiteral("ECUPROBE"),
+                              QString::fromStdString(line.error()));
+        return line.errorExit();
+    }
+    app::StopSignalNotifier stop;
+    ui::MainWindow window(ui::ConsoleOptions{line.portMap(), app::commandLineComSlot(options), 1});
+    QObject::connect(&stop, &app::StopSignalNotifier::stopRequested, &window,
+                     [&window] { window.closeUnattended(); });
+    window.show();
+    const int status = QApplication::exec();
+    const int signal = app::StopSignalNotifier::signalNumber();
+    return signal != 0 ? cli::exitSignalBase + signal : status;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDialog>
+
+namespace ecuprobe::ui {
+
+inline constexpr const char* productName = "ECUPROBE";
+inline constexpr const char* productVersion = "0.1 beta";
+
+// "About ECUPROBE": the controllers the tester is for, its name and version, OK.
+class AboutBox final : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit AboutBox(QWidget* parent);
+};
+
+}  // namespace ecuprobe::ui

@@ -1,0 +1,99 @@
+#include "ui/console_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+#include "ui/up_down_control.h"
+
+namespace ecuprobe::ui {
+
+namespace {
+
+using console::ControlId;
+namespace control = console::control;
+
+// The controls whose enabled state the panel keeps; the rest stay as built:
+// the edit boxes read-only but enabled, the state flags and "Команда" disabled.
+bool followsPanel(ControlId id) {
+    const auto commands = console::commandControls();
+    if (std::find(commands.begin(), commands.end(), id) != commands.end()) {
+        return true;
+    }
+    switch (id) {
+        case control::start:
+        case control::comPort:
+        case control::period:
+        case control::periodUpDown:
+        case control::lambdaProbe:
+        case control::releaseControls:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool alwaysDisabled(ControlId id) {
+    const auto flags = console::stateFlagControls();
+    return id == control::command || std::find(flags.begin(), flags.end(), id) != flags.end();
+}
+
+}  // namespace
+
+QWidget* ConsoleForm::control(ControlId id) const {
+    const auto found = byId.find(id);
+    return found == byId.end() ? nullptr : found->second;
+}
+
+void ConsoleForm::show(const console::PanelSnapshot& snapshot) {
+    for (const auto& [id, text] : snapshot.texts) {
+        showText(id, text);
+    }
+    for (const auto& [id, widget] : byId) {
+        if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            box->setChecked(snapshot.isChecked(id));
+        }
+    }
+    showEnabled(snapshot);
+    comBox->setCurrentIndex(snapshot.comSelection);
+    upDown->setPosition(snapshot.periodUpDown);
+}
+
+void ConsoleForm::showText(ControlId id, const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    if (auto* line = qobject_cast<QLineEdit*>(control(id))) {
+        if (line->text() != shown) {
+            line->setText(shown);
+            line->setCursorPosition(0);
+        }
+    } else if (auto* block = qobject_cast<QPlainTextEdit*>(control(id))) {
+        if (block->toPlainText() != shown) {
+            block->setPlainText(shown);
+        }
+    }
+}
+
+void ConsoleForm::showEnabled(const console::PanelSnapshot& snapshot) {
+    for (const auto& [id, widget] : byId) {
+        if (alwaysDisabled(id)) {
+            widget->setEnabled(false);
+        } else if (followsPanel(id)) {
+            widget->setEnabled(snapshot.isEnabled(id));
+        }
+    }
+}
+
+void ConsoleForm::disableInput() {
+    for (const auto& [id, widget] : byId) {
+        if (followsPanel(id)) {
+            widget->setEnabled(false);
+        }
+    }
+    chartButton->setEnabled(false);
+}
+
+}  // namespace ecuprobe::ui

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include <map>
+
+#include "console/panel_controls.h"
+#include "console/panel_snapshot.h"
+
+class QComboBox;
+class QPushButton;
+class QStatusBar;
+class QWidget;
+
+namespace ecuprobe::ui {
+
+class UpDownControl;
+
+// The controls of the "Тестер" console laid out on a host widget, each named
+// c<id> after its identifier, and shown from the panel's snapshots. Layouts
+// only, so the console grows with its window and with larger fonts.
+class ConsoleForm {
+public:
+    explicit ConsoleForm(QWidget& host);
+
+    // The control with that identifier; null for one the console does not have.
+    QWidget* control(console::ControlId id) const;
+    const std::map<console::ControlId, QWidget*>& controls() const { return byId; }
+
+    // Texts, check marks, enabled controls, the COM entry and the up-down position.
+    void show(const console::PanelSnapshot& snapshot);
+    // Every control the user could act on, off: while the console closes.
+    void disableInput();
+
+    QComboBox* comBox = nullptr;
+    UpDownControl* upDown = nullptr;
+    // "График": the live chart, in the console's free space.
+    QPushButton* chartButton = nullptr;
+    QStatusBar* statusBar = nullptr;
+
+private:
+    friend class ConsoleLayout;
+
+    void showText(console::ControlId id, const std::string& text);
+    void showEnabled(const console::PanelSnapshot& snapshot);
+
+    std::map<console::ControlId, QWidget*> byId;
+};
+
+// The name a control carries: "c1023".
+QString controlName(console::ControlId id);
+// The caption on or beside a control, as the console shows it.
+QString controlCaption(console::ControlId id);
+
+}  // namespace ecuprobe::ui

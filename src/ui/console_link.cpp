@@ -1,0 +1,67 @@
+#include "ui/console_link.h"
+
+namespace ecuprobe::ui {
+
+ConsoleLink::ConsoleLink(platform::PortMap ports, QWidget* dialogParent, std::uint32_t pollSpeedUp)
+    : presenter(dialogParent), worker(new LinkWorker(std::move(ports), presenter, pollSpeedUp)) {
+    thread.setObjectName(QStringLiteral("link"));
+    worker->moveToThread(&thread);
+    connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(worker, &LinkWorker::reported, this, &ConsoleLink::reported);
+    connect(worker, &LinkWorker::clickAnswered, this, &ConsoleLink::clickAnswered);
+    connect(worker, &LinkWorker::closed, this, &ConsoleLink::workerClosed);
+    thread.start();
+    post([](LinkWorker& link) { link.open(); });
+}
+
+ConsoleLink::~ConsoleLink() {
+    if (!finished) {
+        // The worker may still report while it hands back; nobody listens here any more.
+        disconnect(worker, nullptr, this, nullptr);
+        QMetaObject::invokeMethod(
+            worker, [link = worker] { link->close(); }, Qt::BlockingQueuedConnection);
+        presenter.shutDown();
+    }
+    thread.quit();
+    thread.wait();
+}
+
+template <typename Work>
+void ConsoleLink::post(Work work) {
+    if (finished) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        worker, [link = worker, work] { work(*link); }, Qt::QueuedConnection);
+}
+
+void ConsoleLink::click(console::ControlId id) {
+    post([id](LinkWorker& link) { link.click(id); });
+}
+
+void ConsoleLink::selectCom(int index) {
+    post([index](LinkWorker& link) { link.selectCom(index); });
+}
+
+void ConsoleLink::movePeriod(int position) {
+    post([position](LinkWorker& link) { link.movePeriod(position); });
+}
+
+void ConsoleLink::runService(LinkWorker::Service service) {
+    post([service](LinkWorker& link) { link.runService(service); });
+}
+
+void ConsoleLink::close() {
+    post([](LinkWorker& link) { link.close(); });
+}
+
+void ConsoleLink::workerClosed(const QString& warning) {
+    finished = true;
+    // No answer may reach the worker once its thread is gone.
+    presenter.shutDown();
+    thread.quit();
+    thread.wait();
+    emit closed(warning);
+}
+
+}  // namespace ecuprobe::ui

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+namespace ecuprobe::ui {
+
+// "Расшифровка кодов неисправностей": the decoded fault list, read-only, in one
+// multi-line box with both scroll bars. It only shows the text it is given.
+class FaultDecodingDialog final : public QDialog {
+    Q_OBJECT
+
+public:
+    // decoded: the list with its CR LF line ends, as the session builds it.
+    FaultDecodingDialog(const std::string& decoded, QWidget* parent);
+};
+
+}  // namespace ecuprobe::ui
