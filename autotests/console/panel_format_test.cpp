@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "console/live_fields.h"
 #include "console/panel_controls.h"
 #include "console/panel_period.h"
 #include "console/panel_snapshot.h"
@@ -75,10 +76,15 @@ TEST(Captions, EveryLiveValueStateFlagAndSwitchHasOne) {
 }
 
 TEST(Captions, EveryValueAndFlagBoxShowsAFieldOfTheLiveTable) {
-    for (const auto boxes : {liveValueBoxes(), stateFlagBoxes()}) {
-        for (const LiveControl& box : boxes) {
-            EXPECT_NE(ecu::findLiveField(box.field), nullptr) << box.field;
+    for (const auto ids : {liveValueControls(), stateFlagControls()}) {
+        for (const ControlId id : ids) {
+            const LiveField* field = liveFieldFor(id);
+            ASSERT_NE(field, nullptr) << id;
+            EXPECT_NE(entryOf(*field), nullptr) << field->name;
         }
+    }
+    for (const LiveField& field : liveFields()) {
+        EXPECT_NE(entryOf(field), nullptr) << field.name;
     }
 }
 

@@ -21,7 +21,7 @@ std::string tsvLine(const LiveData& data) {
     bool first = true;
     for (const LiveField& field : console::liveFields()) {
         line += first ? "" : "\t";
-        line += field.format(data);
+        line += console::fieldText(field, data);
         first = false;
     }
     return line;
@@ -37,10 +37,10 @@ std::string captionLines(const LiveData& data) {
         const std::string caption = console::fieldCaption(field);
         text += caption;
         text.append(column + 1 - displayWidth(caption), ' ');
-        text += field.format(data);
-        if (!field.unit.empty()) {
+        text += console::fieldText(field, data);
+        if (const std::string_view unit = console::fieldUnit(field); !unit.empty()) {
             text += ' ';
-            text += field.unit;
+            text += unit;
         }
         text += '\n';
     }

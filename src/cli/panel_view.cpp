@@ -4,6 +4,7 @@
 
 #include "cli/live_printer.h"
 #include "cli/monitor_input.h"
+#include "console/live_fields.h"
 #include "console/panel_controls.h"
 
 namespace ecuprobe::cli {
@@ -19,21 +20,13 @@ constexpr std::size_t captionColumn = 27;
 constexpr std::size_t cellWidth = 44;
 
 std::string_view unitOf(ControlId id) {
-    for (const LiveField& field : console::liveFields()) {
-        if (field.control == id) {
-            return field.unit;
-        }
-    }
-    return {};
+    const LiveField* field = console::liveFieldFor(id);
+    return field != nullptr ? console::fieldUnit(*field) : std::string_view();
 }
 
 std::string caption(ControlId id) {
-    for (const LiveField& field : console::liveFields()) {
-        if (field.control == id) {
-            return console::fieldCaption(field);
-        }
-    }
-    return std::string(console::caption(id));
+    const LiveField* field = console::liveFieldFor(id);
+    return field != nullptr ? console::fieldCaption(*field) : std::string(console::caption(id));
 }
 
 void padTo(std::string& text, std::size_t width) {

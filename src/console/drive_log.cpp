@@ -13,7 +13,7 @@ void DriveLog::start() {
         names += '\t';
         names += field.name;
         units += '\t';
-        units += field.unit;
+        units += fieldUnit(field);
     }
     out << names << '\n' << units << '\n';
     out.flush();
@@ -29,7 +29,7 @@ void DriveLog::add(const ecu::LiveData& data) {
     pending += time;
     for (const LiveField& field : liveFields()) {
         pending += '\t';
-        pending += field.format(data);
+        pending += fieldText(field, data);
     }
     pending += '\n';
     ++rows;

@@ -1,91 +1,105 @@
 #include "console/live_fields.h"
 
+#include <algorithm>
 #include <array>
-
-#include "console/panel_snapshot.h"
 
 namespace ecuprobe::console {
 
 namespace {
 
-using ecu::LiveData;
+using namespace control;
 
-template <auto member>
-std::string integerOf(const LiveData& data) {
-    return std::to_string(data.*member);
+constexpr LiveField shown(std::string_view name, ControlId id, std::string_view caption) {
+    return {name, id, caption, {}};
 }
 
-template <auto member>
-std::string floatOf(const LiveData& data) {
-    return formatFloat(data.*member);
+// A switch box shows the field; its caption is the switch's own.
+constexpr LiveField switchBox(std::string_view name, ControlId id,
+                              std::string_view ownCaption = {}) {
+    return {name, id, {}, ownCaption};
 }
 
-constexpr LiveField none(std::string_view name, std::string_view unit,
-                         std::string (*format)(const LiveData&)) {
-    return {name, 0, {}, unit, format};
+constexpr LiveField none(std::string_view name) {
+    return {name, 0, {}, {}};
 }
 
-const std::array fields{
-    LiveField{"TWAT", control::TWAT, {}, "°C", integerOf<&LiveData::TWAT>},
-    LiveField{"TAIR", control::TAIR, {}, "°C", integerOf<&LiveData::TAIR>},
-    LiveField{"VALF", control::VALF, {}, "", floatOf<&LiveData::VALF>},
-    LiveField{"THR", control::THR, {}, "%", integerOf<&LiveData::THR>},
-    LiveField{"FREQ", control::FREQ, {}, "об/мин", integerOf<&LiveData::FREQ>},
-    none("FREQXX", "об/мин", integerOf<&LiveData::FREQXX>),
-    LiveField{"FSM", control::FSM, {}, "шаг", integerOf<&LiveData::FSM>},
-    LiveField{"COEFF1", control::COEFF1, {}, "", floatOf<&LiveData::COEFF1>},
-    LiveField{"COEFF2", control::COEFF2, {}, "", floatOf<&LiveData::COEFF2>},
-    LiveField{"UOZ", control::UOZ, {}, "°", integerOf<&LiveData::UOZ>},
-    LiveField{"UOZOC", control::UOZOC, {}, "°", floatOf<&LiveData::UOZOC>},
-    LiveField{"SPD", control::SPD, {}, "км/ч", integerOf<&LiveData::SPD>},
-    LiveField{"NUACC", control::NUACC, {}, "В", floatOf<&LiveData::NUACC>},
-    LiveField{"INJ", control::INJ, {}, "мс", floatOf<&LiveData::INJ>},
-    LiveField{"JAIR", control::JAIR, {}, "кг/ч", floatOf<&LiveData::JAIR>},
-    LiveField{"JQT", control::JQT, {}, "л/ч", floatOf<&LiveData::JQT>},
-    LiveField{"JQK", control::JQK, {}, "л/100км", floatOf<&LiveData::JQK>},
-    none("JEGR", "%", integerOf<&LiveData::JEGR>),
-    none("JADS", "%", integerOf<&LiveData::JADS>),
-    LiveField{"RCOK", control::RCOK, {}, "", floatOf<&LiveData::RCOK>},
-    none("RCOD", "", floatOf<&LiveData::RCOD>),
-    none("SSM", "шаг", integerOf<&LiveData::SSM>),
-    LiveField{"UGB", control::UGB, {}, "кг/ч", floatOf<&LiveData::UGB>},
-    LiveField{"FAZ", control::FAZ, {}, "°", integerOf<&LiveData::FAZ>},
-    LiveField{"JDMM", control::JDMM, {}, "шаг", integerOf<&LiveData::JDMM>},
-    LiveField{"LAM1", control::LAM1, {}, "мВ", integerOf<&LiveData::LAM1>},
-    // On the console "№2:" stands beside the first probe's box and borrows its caption.
-    LiveField{"LAM2", control::LAM2, "Напр. на L-зонде: №2:", "мВ", integerOf<&LiveData::LAM2>},
-    none("PABS", "", integerOf<&LiveData::PABS>),
-    LiveField{"BDET", control::BDET, {}, "", integerOf<&LiveData::BDET>},
-    LiveField{"BITSTP", control::BITSTP, {}, "", integerOf<&LiveData::BITSTP>},
-    LiveField{"RXX", control::RXX, {}, "", integerOf<&LiveData::RXX>},
-    LiveField{"BLKINJ", control::BLKINJ, {}, "", integerOf<&LiveData::BLKINJ>},
-    LiveField{"BITPOW", control::BITPOW, {}, "", integerOf<&LiveData::BITPOW>},
-    LiveField{"WRKLAM", control::WRKLAM, {}, "", integerOf<&LiveData::WRKLAM>},
-    LiveField{"RDET", control::RDET, {}, "", integerOf<&LiveData::RDET>},
-    LiveField{"ADSORBER", control::canisterPurge, {}, "", integerOf<&LiveData::ADSORBER>},
-    LiveField{"BITATM", control::BITATM, {}, "", integerOf<&LiveData::BITATM>},
-    none("TKFWR1", "", integerOf<&LiveData::TKFWR1>),
-    none("TKFWR2", "", integerOf<&LiveData::TKFWR2>),
-    LiveField{"INPLAM1", control::INPLAM1, {}, "", integerOf<&LiveData::INPLAM1>},
-    none("INPLAM2", "", integerOf<&LiveData::INPLAM2>),
-    LiveField{"DET", control::DET, {}, "", integerOf<&LiveData::DET>},
-    LiveField{"CHECKEIGINE", control::checkEngineLamp, {}, "", integerOf<&LiveData::CHECKEIGINE>},
-    LiveField{"fanOn", control::fan, {}, "", integerOf<&LiveData::fanOn>},
-    LiveField{"airConditionerOn",
-              control::airConditioner,
-              {},
-              "",
-              integerOf<&LiveData::airConditionerOn>},
-    LiveField{"fuelPumpOn", control::fuelPump, {}, "", integerOf<&LiveData::fuelPumpOn>},
+constexpr std::array fields{
+    shown("TWAT", TWAT, "Темп. Охл. (TWAT):"),
+    shown("TAIR", TAIR, "Темп. возд. впуcк.(TAIR):"),
+    shown("VALF", VALF, "Воздух/топливо (VALF):"),
+    shown("THR", THR, "Пол. Дросс.Засл.(THR):"),
+    shown("FREQ", FREQ, "Обороты (FREQ):"),
+    none("FREQXX"),
+    shown("FSM", FSM, "Пол. РХХ.(FSM):"),
+    shown("COEFF1", COEFF1, "Корр.вспрыска(COEFF1):"),
+    shown("COEFF2", COEFF2, "Корр.вспрыска(COEFF2):"),
+    shown("UOZ", UOZ, "УОЗ гр.кв. (UOZ):"),
+    shown("UOZOC", UOZOC, "Пор.УОЗ(UOZC):"),
+    shown("SPD", SPD, "Скорость (SPD):"),
+    shown("NUACC", NUACC, "Напряж. (NUACC):"),
+    shown("INJ", INJ, "Длит. впрыска (INJ):"),
+    shown("JAIR", JAIR, "Расход Воздуха (JAIR):"),
+    shown("JQT", JQT, "Расход топлива (JQT):"),
+    shown("JQK", JQK, "Расход топлива (JQK):"),
+    none("JEGR"),
+    none("JADS"),
+    shown("RCOK", RCOK, "Корр. RCOK:"),
+    none("RCOD"),
+    none("SSM"),
+    shown("UGB", UGB, "Адапт. расх.возд.(UGB):"),
+    shown("FAZ", FAZ, "Фаз.сдвиг впрыска(FAZ):"),
+    shown("JDMM", JDMM, "Смещ. хар-ки (JDMM):"),
+    shown("LAM1", LAM1, "Напр. на L-зонде: №1:"),
+    // "№2:" stands beside the first probe's box and borrows its caption.
+    LiveField{"LAM2", LAM2, "№2:", "Напр. на L-зонде: №2:"},
+    none("PABS"),
+    shown("BDET", BDET, "Дет по цилиндрам (BDET):"),
+    shown("BITSTP", BITSTP, "Призн.останов.(BITSTP):"),
+    shown("RXX", RXX, "Признак Хол.Ход (RXX):"),
+    shown("BLKINJ", BLKINJ, "Блок.Топл. (BLKINJ):"),
+    shown("BITPOW", BITPOW, "Обогащение (BITPOW):"),
+    shown("WRKLAM", WRKLAM, "Зона рег. по L-зонду:"),
+    shown("RDET", RDET, "Рег. UOZ по дет.:"),
+    switchBox("ADSORBER", canisterPurge),
+    shown("BITATM", BITATM, "Зона барокорр.:"),
+    none("TKFWR1"),
+    none("TKFWR2"),
+    shown("INPLAM1", INPLAM1, "L-зонд №1 Богат:"),
+    none("INPLAM2"),
+    shown("DET", DET, "Детонация (DET):"),
+    switchBox("CHECKEIGINE", checkEngineLamp),
+    switchBox("fanOn", fan),
+    switchBox("airConditionerOn", airConditioner),
+    switchBox("fuelPumpOn", fuelPump),
     // The coil boxes read "1:4" and "2:3" inside the console's group "Зажигание".
-    LiveField{"coil14On", control::coil14, "Зажигание 1:4:", "", integerOf<&LiveData::coil14On>},
-    LiveField{"coil23On", control::coil23, "Зажигание 2:3:", "", integerOf<&LiveData::coil23On>},
+    switchBox("coil14On", coil14, "Зажигание 1:4:"),
+    switchBox("coil23On", coil23, "Зажигание 2:3:"),
 };
 
 }  // namespace
 
 std::span<const LiveField> liveFields() {
     return fields;
+}
+
+const LiveField* liveFieldFor(ControlId id) {
+    const auto* found = std::find_if(fields.begin(), fields.end(),
+                                     [id](const LiveField& field) { return field.control == id; });
+    return id == 0 || found == fields.end() ? nullptr : &*found;
+}
+
+const ecu::LiveField* entryOf(const LiveField& field) {
+    return ecu::findLiveField(field.name);
+}
+
+std::string fieldText(const LiveField& field, const ecu::LiveData& data) {
+    const ecu::LiveField* entry = entryOf(field);
+    return entry != nullptr ? ecu::liveValueText(*entry, data) : std::string();
+}
+
+std::string_view fieldUnit(const LiveField& field) {
+    const ecu::LiveField* entry = entryOf(field);
+    return entry != nullptr ? entry->unit : std::string_view();
 }
 
 std::string fieldCaption(const LiveField& field) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "console/live_fields.h"
 #include "console/panel_switches.h"
 
 namespace ecuprobe::console {
@@ -12,54 +13,12 @@ namespace {
 
 using namespace control;
 
-constexpr std::array<LiveControl, 23> liveValues{{
-    {TWAT, "TWAT", "Темп. Охл. (TWAT):"},
-    {THR, "THR", "Пол. Дросс.Засл.(THR):"},
-    {FREQ, "FREQ", "Обороты (FREQ):"},
-    {UGB, "UGB", "Адапт. расх.возд.(UGB):"},
-    {FSM, "FSM", "Пол. РХХ.(FSM):"},
-    {JDMM, "JDMM", "Смещ. хар-ки (JDMM):"},
-    {UOZ, "UOZ", "УОЗ гр.кв. (UOZ):"},
-    {SPD, "SPD", "Скорость (SPD):"},
-    {NUACC, "NUACC", "Напряж. (NUACC):"},
-    {UOZOC, "UOZOC", "Пор.УОЗ(UOZC):"},
-    {FAZ, "FAZ", "Фаз.сдвиг впрыска(FAZ):"},
-    {INJ, "INJ", "Длит. впрыска (INJ):"},
-    {JAIR, "JAIR", "Расход Воздуха (JAIR):"},
-    {JQT, "JQT", "Расход топлива (JQT):"},
-    {JQK, "JQK", "Расход топлива (JQK):"},
-    {TAIR, "TAIR", "Темп. возд. впуcк.(TAIR):"},
-    {COEFF1, "COEFF1", "Корр.вспрыска(COEFF1):"},
-    {COEFF2, "COEFF2", "Корр.вспрыска(COEFF2):"},
-    {BDET, "BDET", "Дет по цилиндрам (BDET):"},
-    {LAM1, "LAM1", "Напр. на L-зонде: №1:"},
-    {LAM2, "LAM2", "№2:"},
-    {VALF, "VALF", "Воздух/топливо (VALF):"},
-    {RCOK, "RCOK", "Корр. RCOK:"},
-}};
-
-constexpr std::array<LiveControl, 9> stateFlags{{
-    {BITPOW, "BITPOW", "Обогащение (BITPOW):"},
-    {RXX, "RXX", "Признак Хол.Ход (RXX):"},
-    {BLKINJ, "BLKINJ", "Блок.Топл. (BLKINJ):"},
-    {BITSTP, "BITSTP", "Призн.останов.(BITSTP):"},
-    {DET, "DET", "Детонация (DET):"},
-    {WRKLAM, "WRKLAM", "Зона рег. по L-зонду:"},
-    {RDET, "RDET", "Рег. UOZ по дет.:"},
-    {BITATM, "BITATM", "Зона барокорр.:"},
-    {INPLAM1, "INPLAM1", "L-зонд №1 Богат:"},
-}};
-
-template <std::size_t N>
-constexpr std::array<ControlId, N> idsOf(const std::array<LiveControl, N>& rows) {
-    std::array<ControlId, N> ids{};
-    std::transform(rows.begin(), rows.end(), ids.begin(),
-                   [](const LiveControl& row) { return row.id; });
-    return ids;
-}
-
-constexpr auto liveValueIds = idsOf(liveValues);
-constexpr auto stateFlagIds = idsOf(stateFlags);
+// The edit boxes of the live values and the check boxes of the state flags, in
+// the order of the dialog; their fields and captions are in liveFields().
+constexpr std::array liveValueIds{TWAT,   THR,    FREQ, UGB,  FSM,  JDMM, UOZ, SPD,
+                                  NUACC,  UOZOC,  FAZ,  INJ,  JAIR, JQT,  JQK, TAIR,
+                                  COEFF1, COEFF2, BDET, LAM1, LAM2, VALF, RCOK};
+constexpr std::array stateFlagIds{BITPOW, RXX, BLKINJ, BITSTP, DET, WRKLAM, RDET, BITATM, INPLAM1};
 
 constexpr std::array commands{clearFaults,
                               decodeFaults,
@@ -94,20 +53,8 @@ constexpr std::pair<ControlId, std::string_view> buttonCaptions[] = {
     {1140, "Х"},      {1141, "Х"},
 };
 
-std::string_view captionIn(std::span<const LiveControl> rows, ControlId id) {
-    const auto found = std::find_if(rows.begin(), rows.end(),
-                                    [id](const LiveControl& row) { return row.id == id; });
-    return found == rows.end() ? std::string_view() : found->caption;
-}
-
 }  // namespace
 
-std::span<const LiveControl> liveValueBoxes() {
-    return liveValues;
-}
-std::span<const LiveControl> stateFlagBoxes() {
-    return stateFlags;
-}
 std::span<const ControlId> liveValueControls() {
     return liveValueIds;
 }
@@ -127,10 +74,8 @@ bool isHidden(ControlId id) {
 }
 
 std::string_view caption(ControlId id) {
-    for (const auto rows : {liveValueBoxes(), stateFlagBoxes()}) {
-        if (const std::string_view text = captionIn(rows, id); !text.empty()) {
-            return text;
-        }
+    if (const LiveField* field = liveFieldFor(id); field != nullptr && !field->caption.empty()) {
+        return field->caption;
     }
     if (const SwitchControl* row = findSwitch(id)) {
         return row->caption;

@@ -84,19 +84,6 @@ inline constexpr ControlId knockAdaptationReset = 1141;
 
 }  // namespace control
 
-// A box of the console that shows one field of the session's LiveData, by the
-// field's name in ecu::liveFieldTable().
-struct LiveControl {
-    ControlId id;
-    std::string_view field;
-    std::string_view caption;  // UTF-8, beside the box
-};
-
-// The edit boxes of the live values and the display-only check boxes of the
-// engine state flags, each in the order of the dialog.
-std::span<const LiveControl> liveValueBoxes();
-std::span<const LiveControl> stateFlagBoxes();
-
 // Edit boxes that show one live value each, in the order of the dialog.
 std::span<const ControlId> liveValueControls();
 // Display-only check boxes of the engine state flags; never enabled.

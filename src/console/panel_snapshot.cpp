@@ -1,16 +1,16 @@
 #include "console/panel_snapshot.h"
 
+#include "console/live_fields.h"
 #include "console/panel_switches.h"
 
 namespace ecuprobe::console {
 
 namespace {
 
-// The value of a box's field as the console shows it; empty for a name the
-// live table lacks.
-std::string liveText(const LiveControl& box, const ecu::LiveData& live) {
-    const ecu::LiveField* field = ecu::findLiveField(box.field);
-    return field != nullptr ? ecu::liveValueText(*field, live) : std::string();
+// The value of a box's field as the console shows it; empty for a box without one.
+std::string liveText(ControlId id, const ecu::LiveData& live) {
+    const LiveField* field = liveFieldFor(id);
+    return field != nullptr ? fieldText(*field, live) : std::string();
 }
 
 void showTexts(const PanelFields& f, PanelSnapshot& shown) {
@@ -21,15 +21,16 @@ void showTexts(const PanelFields& f, PanelSnapshot& shown) {
         {faultCount, std::to_string(f.faultCount)},
         {period, std::to_string(f.period)},
     };
-    for (const LiveControl& box : liveValueBoxes()) {
-        shown.texts[box.id] = liveText(box, f.live);
+    for (const ControlId id : liveValueControls()) {
+        shown.texts[id] = liveText(id, f.live);
     }
 }
 
 void showStateMarks(const PanelFields& f, PanelSnapshot& shown) {
-    for (const LiveControl& box : stateFlagBoxes()) {
-        const ecu::LiveField* field = ecu::findLiveField(box.field);
-        shown.checked[box.id] = field != nullptr && field->value(f.live) != 0;
+    for (const ControlId id : stateFlagControls()) {
+        const LiveField* field = liveFieldFor(id);
+        const ecu::LiveField* entry = field != nullptr ? entryOf(*field) : nullptr;
+        shown.checked[id] = entry != nullptr && entry->value(f.live) != 0;
     }
     shown.checked[control::lambdaProbe] = f.lambdaProbe != 0;
 }
