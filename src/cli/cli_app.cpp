@@ -24,14 +24,18 @@ constexpr const char* examples =
     "  ecuprobe-cli --simulate live --count 3\n"
     "  ecuprobe-cli --simulate --sim-faults 13:20,131:60 clear-faults\n"
     "  ecuprobe-cli --simulate monitor\n"
+    "  ecuprobe-cli --simulate ident\n"
+    "  ecuprobe-cli params --idle-speed 900\n"
+    "  ecuprobe-cli reset-adaptation knock --yes\n"
     "  ecuprobe-cli ports\n"
     "  ecuprobe-cli --port /dev/ttyUSB0 selftest\n"
     "  ecuprobe-cli --port /dev/ttyUSB0 log --out drive.msl\n"
-    "Exit status: 0 done, 1 the port cannot be opened, 2 the ECU does not answer,\n"
-    "3 the adapter's echo was wrong, short or missing (selftest),\n"
-    "4 the ECU did not confirm that it took every output back (named on stderr; this\n"
-    "status wins over all others), 64 usage error, 73 the trace file cannot be written,\n"
-    "74 output was lost (disk full, closed pipe), 128+N stopped by signal N.\n"
+    "Exit status: 0 done, 1 the port cannot be opened, 2 the ECU does not answer (or, for\n"
+    "ident, gave no passport block), 3 the ECU refused a command, a measured test's run\n"
+    "failed, or the adapter's echo is faulty (selftest), 4 the ECU did not confirm that it\n"
+    "took every output back (named on stderr; this status wins over all others), 64 usage\n"
+    "error or a refused value (nothing sent), 73 a trace, log or report file cannot be\n"
+    "written, 74 output was lost (disk full, closed pipe), 128+N stopped by signal N.\n"
     "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C,\n"
     "SIGTERM, SIGHUP and a closed stdout.";
 
@@ -45,6 +49,9 @@ CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     addLiveCommand(*app, choice);
     addFaultsCommands(*app, choice);
     addMonitorCommand(*app, choice);
+    addIdentCommand(*app, choice);
+    addParamsCommand(*app, choice);
+    addResetCommand(*app, choice);
     addTestCommand(*app, choice);
     addReportCommand(*app, choice);
     addLogCommand(*app, choice);

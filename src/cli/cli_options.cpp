@@ -38,6 +38,14 @@ CLI::Validator storedFaultsValidator() {
         "CODE:STATUS,...");
 }
 
+CLI::Validator equipmentValidator() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return sim::parseEquipment(text) ? "" : "expected twelve hex digits, got " + text;
+        },
+        "HEX");
+}
+
 CLI::Validator faultRuleValidator() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
@@ -60,6 +68,12 @@ void addSimulatorOptions(CLI::App& app, GlobalOptions& options) {
                    "Fault codes the simulated ECU has stored, code decimal and status hex, "
                    "e.g. 13:20,131:60")
         ->check(storedFaultsValidator())
+        ->needs(simulate)
+        ->group("Simulator");
+    app.add_option("--sim-equipment", options.simEquipment,
+                   "The simulated ECU's equipment bytes 0..5 as twelve hex digits, e.g. "
+                   "1F00C101B301 for a car without a speed sensor (default 5F00C101B301)")
+        ->check(equipmentValidator())
         ->needs(simulate)
         ->group("Simulator");
     app.add_option("--sim-fault", options.simFaultRules,

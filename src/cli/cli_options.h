@@ -33,6 +33,7 @@ struct GlobalOptions {
     bool simulate = false;
     std::string scenario = "idle";
     std::string simStoredFaults;
+    std::string simEquipment;  // twelve hex digits; empty for the simulator's own
     std::vector<std::string> simFaultRules;
     std::optional<std::string> tracePath;
 

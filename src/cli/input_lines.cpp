@@ -10,6 +10,10 @@
 
 namespace ecuprobe::cli {
 
+std::string lineTooLongMessage() {
+    return "line refused: longer than " + std::to_string(InputLines::maxLineBytes) + " bytes";
+}
+
 std::vector<InputLine> InputLines::wait(std::uint32_t timeoutMs) {
     std::vector<InputLine> lines;
     if (atEnd) {

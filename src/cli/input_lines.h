@@ -15,20 +15,32 @@ struct InputLine {
     bool operator==(const InputLine&) const = default;
 };
 
+// What a line longer than InputLines::maxLineBytes is answered with.
+std::string lineTooLongMessage();
+
+// Where typed lines come from: stdin, or a script in the tests.
+class LineSource {
+public:
+    virtual ~LineSource() = default;
+    // Waits up to timeoutMs for input and returns the complete lines that came,
+    // possibly none (also when a signal cut the wait short).
+    virtual std::vector<InputLine> wait(std::uint32_t timeoutMs) = 0;
+    // No line will come any more.
+    virtual bool ended() const = 0;
+};
+
 // Lines from a descriptor (stdin) without ever blocking longer than asked, so
 // that typed commands never hold up a poll tick. Memory stays bounded whatever
 // comes in: a line longer than maxLineBytes is dropped as it arrives.
-class InputLines {
+class InputLines final : public LineSource {
 public:
     static constexpr std::size_t maxLineBytes = 4096;
 
     explicit InputLines(int descriptor) : fd(descriptor) {}
 
-    // Waits up to timeoutMs for input and returns the complete lines that came,
-    // possibly none (also when a signal cut the wait short). At the end of input
-    // an unfinished last line is returned as a line of its own.
-    std::vector<InputLine> wait(std::uint32_t timeoutMs);
-    bool ended() const { return atEnd; }
+    // At the end of input an unfinished last line is returned as a line of its own.
+    std::vector<InputLine> wait(std::uint32_t timeoutMs) override;
+    bool ended() const override { return atEnd; }
 
 private:
     void take(const char* bytes, std::size_t count, std::vector<InputLine>& lines);

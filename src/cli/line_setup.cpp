@@ -35,6 +35,9 @@ sim::SimulatedEcuOptions simulatorOptions(const GlobalOptions& options) {
     if (!options.simStoredFaults.empty()) {
         chosen.faults = sim::parseStoredFaults(options.simStoredFaults).value_or(chosen.faults);
     }
+    if (!options.simEquipment.empty()) {
+        chosen.equipment = sim::parseEquipment(options.simEquipment).value_or(chosen.equipment);
+    }
     return chosen;
 }
 

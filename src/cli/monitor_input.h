@@ -5,17 +5,23 @@
 #include <string>
 #include <string_view>
 
+#include "console/control_parameter_form.h"
 #include "console/panel_controls.h"
 
 namespace ecuprobe::cli {
 
 // What a line typed into the monitor asks for.
-enum class MonitorVerb { click, period, quit, help };
+enum class MonitorVerb { click, period, quit, help, ident, set, store, reset, report, test };
 
 struct MonitorCommand {
     MonitorVerb verb = MonitorVerb::help;
-    console::ControlId control = 0;  // for click
-    std::string argument;            // for period: the text for the period box
+    // The console's control: the one clicked; "Идент.", "Управление" (set, store),
+    // an "Х" button (reset), "Запись" (report) or the test's button.
+    console::ControlId control = 0;
+    // period: the text for the period box; set: the value as typed; report: its
+    // options; test: the test's name and its options, as typed.
+    std::string argument;
+    std::optional<console::ParameterField> parameter;  // set, store
 
     bool operator==(const MonitorCommand&) const = default;
 };
@@ -38,6 +44,9 @@ struct ControlWord {
 std::span<const ControlWord> controlWords();
 // The words for a control, empty when the monitor has none.
 std::string_view wordsFor(console::ControlId control);
+
+// The word that names each control parameter in set and store: "idle", "rcok".
+std::string_view parameterWord(console::ParameterField field);
 
 std::string monitorHelp();
 

@@ -55,4 +55,12 @@ int StopSignals::signalNumber() {
     return static_cast<int>(stopSignal);
 }
 
+bool StopSignals::forgetInterrupt() {
+    if (stopSignal != SIGINT) {
+        return false;
+    }
+    stopSignal = 0;
+    return true;
+}
+
 }  // namespace ecuprobe::cli

@@ -17,6 +17,10 @@ public:
     static bool requested();
     // The first signal that asked to stop, 0 when none did.
     static int signalNumber();
+    // Forgets a Ctrl-C that was meant for one job only (a measured test in the
+    // monitor), so that the command goes on; any other signal stays. True when
+    // a Ctrl-C was forgotten.
+    static bool forgetInterrupt();
 };
 
 }  // namespace ecuprobe::cli

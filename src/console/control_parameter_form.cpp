@@ -1,5 +1,6 @@
 #include "console/control_parameter_form.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -119,6 +120,7 @@ std::string readField(const FieldSlot& slot, const std::string& text, V& values)
 
 // A parameter the dialog offers to store once it has set a new value.
 struct StoredParameter {
+    ParameterField field;
     float V::*value;
     double change;  // a difference above this counts, computed in double from the floats
     float (ecu::EcuSession::*set)(float&);
@@ -126,27 +128,30 @@ struct StoredParameter {
     std::string_view question;
 };
 
-constexpr StoredParameter storedRcod{&V::rcod, coCorrectionChange, &ecu::EcuSession::setRcod,
-                                     &ecu::EcuSession::storeRcod, rcodQuestion};
-constexpr StoredParameter storedRcok{&V::rcok, coCorrectionChange, &ecu::EcuSession::setRcok,
-                                     &ecu::EcuSession::storeRcok, rcokQuestion};
-constexpr StoredParameter storedIgnitionCorrection{
-    &V::ignitionCorrection, ignitionCorrectionChange, &ecu::EcuSession::setIgnitionCorrection,
-    &ecu::EcuSession::storeIgnitionCorrection, ignitionQuestion};
+constexpr std::array<StoredParameter, 3> storedParameters{{
+    {ParameterField::rcod, &V::rcod, coCorrectionChange, &ecu::EcuSession::setRcod,
+     &ecu::EcuSession::storeRcod, rcodQuestion},
+    {ParameterField::rcok, &V::rcok, coCorrectionChange, &ecu::EcuSession::setRcok,
+     &ecu::EcuSession::storeRcok, rcokQuestion},
+    {ParameterField::ignitionCorrection, &V::ignitionCorrection, ignitionCorrectionChange,
+     &ecu::EcuSession::setIgnitionCorrection, &ecu::EcuSession::storeIgnitionCorrection,
+     ignitionQuestion},
+}};
 
-// The question comes whenever the value changed, whatever the set achieved.
-void setAndOfferStore(const StoredParameter& parameter, V& values, const V& start,
-                      ecu::EcuSession& session, reports::UserPrompts& prompts) {
-    float& value = values.*parameter.value;
-    const double difference =
-        static_cast<double>(value) - static_cast<double>(start.*parameter.value);
-    if (std::abs(difference) <= parameter.change) {
-        return;
+const StoredParameter* storedParameter(ParameterField field) {
+    const auto* found = std::find_if(
+        storedParameters.begin(), storedParameters.end(),
+        [field](const StoredParameter& parameter) { return parameter.field == field; });
+    return found == storedParameters.end() ? nullptr : &*found;
+}
+
+bool askAndStore(const StoredParameter& parameter, ecu::EcuSession& session,
+                 reports::UserPrompts& prompts) {
+    if (!prompts.askYesNo(storeQuestionCaption, parameter.question, true)) {
+        return false;
     }
-    (session.*parameter.set)(value);
-    if (prompts.askYesNo(storeQuestionCaption, parameter.question, true)) {
-        (session.*parameter.store)();
-    }
+    (session.*parameter.store)();
+    return true;
 }
 
 }  // namespace
@@ -207,23 +212,51 @@ ParameterCheck ControlParameterForm::apply(ecu::EcuSession& session,
         return check;
     }
     V& v = *check.values;
-    if (v.idleStepper != start.idleStepper) {
+    if (changed(ParameterField::idleStepper, v.idleStepper != start.idleStepper)) {
         session.setIdleStepper(v.idleStepper);
     }
-    if (v.idleSpeed != start.idleSpeed) {
+    if (changed(ParameterField::idleSpeed, v.idleSpeed != start.idleSpeed)) {
         session.setIdleSpeed(v.idleSpeed);
     }
-    setAndOfferStore(storedRcod, v, start, session, prompts);
-    setAndOfferStore(storedRcok, v, start, session, prompts);
-    if (v.egrDegree != start.egrDegree) {
+    setAndOfferStore(ParameterField::rcod, v, session, prompts);
+    setAndOfferStore(ParameterField::rcok, v, session, prompts);
+    if (changed(ParameterField::egrDegree, v.egrDegree != start.egrDegree)) {
         session.setEgrDegree(v.egrDegree);
     }
-    if (v.purgeDegree != start.purgeDegree) {
+    if (changed(ParameterField::purgeDegree, v.purgeDegree != start.purgeDegree)) {
         session.setPurgeDegree(v.purgeDegree);
     }
-    setAndOfferStore(storedIgnitionCorrection, v, start, session, prompts);
+    setAndOfferStore(ParameterField::ignitionCorrection, v, session, prompts);
     fieldTexts = parameterTexts(v);
     return check;
+}
+
+void ControlParameterForm::touch(ParameterField field) {
+    touched[static_cast<std::size_t>(field)] = true;
+}
+
+bool ControlParameterForm::changed(ParameterField field, bool differs) const {
+    return differs || touched[static_cast<std::size_t>(field)];
+}
+
+// The question comes whenever the value changed, whatever the set achieved.
+void ControlParameterForm::setAndOfferStore(ParameterField field, V& values,
+                                            ecu::EcuSession& session,
+                                            reports::UserPrompts& prompts) const {
+    const StoredParameter& parameter = *storedParameter(field);
+    float& value = values.*parameter.value;
+    const double difference =
+        static_cast<double>(value) - static_cast<double>(start.*parameter.value);
+    if (!changed(field, std::abs(difference) > parameter.change)) {
+        return;
+    }
+    (session.*parameter.set)(value);
+    askAndStore(parameter, session, prompts);
+}
+
+bool offerToStore(ParameterField field, ecu::EcuSession& session, reports::UserPrompts& prompts) {
+    const StoredParameter* parameter = storedParameter(field);
+    return parameter != nullptr && askAndStore(*parameter, session, prompts);
 }
 
 }  // namespace ecuprobe::console

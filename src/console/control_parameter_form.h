@@ -85,6 +85,9 @@ public:
     const ParameterTexts& texts() const { return fieldTexts; }
     const ControlParameterValues& starting() const { return start; }
     ParameterCheck validate() const { return readParameterTexts(fieldTexts); }
+    // Counts the field as changed even while it holds its starting value: a value
+    // given on a command line is sent as it stands.
+    void touch(ParameterField field);
 
     // OK, on the link thread: when a field does not read, returns its message and
     // sends nothing. Otherwise sets every changed parameter in the dialog's order
@@ -95,8 +98,18 @@ public:
     ParameterCheck apply(ecu::EcuSession& session, reports::UserPrompts& prompts);
 
 private:
+    bool changed(ParameterField field, bool differs) const;
+    void setAndOfferStore(ParameterField field, ControlParameterValues& values,
+                          ecu::EcuSession& session, reports::UserPrompts& prompts) const;
+
     ControlParameterValues start;
     ParameterTexts fieldTexts;
+    std::array<bool, parameterFieldCount> touched{};
 };
+
+// Asks whether to store the parameter in the ECU's non-volatile memory and
+// stores it on Yes, as OK does after a new value; true when it was stored (the
+// ECU's answer aside). The fields that cannot be stored are never asked about.
+bool offerToStore(ParameterField field, ecu::EcuSession& session, reports::UserPrompts& prompts);
 
 }  // namespace ecuprobe::console

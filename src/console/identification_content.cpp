@@ -20,4 +20,13 @@ IdentificationContent identificationContent(const ecu::EcuIdentity& identity,
             std::move(equipment)};
 }
 
+std::optional<IdentificationContent> readIdentification(ecu::EcuSession& session) {
+    if (session.readIdentity() == 0) {
+        return std::nullopt;
+    }
+    std::string equipment;
+    session.readEquipment(equipment);
+    return identificationContent(session.identity, std::move(equipment));
+}
+
 }  // namespace ecuprobe::console

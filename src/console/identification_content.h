@@ -1,11 +1,13 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "console/panel_controls.h"
 #include "ecu/ecu_identity.h"
+#include "ecu/ecu_session.h"
 
 namespace ecuprobe::console {
 
@@ -35,5 +37,9 @@ inline constexpr std::string_view identificationCloseCaption = "Выход";
 
 IdentificationContent identificationContent(const ecu::EcuIdentity& identity,
                                             std::string equipment);
+
+// What "Идент." shows: the texts read once per connection, the equipment on
+// every call; nullopt, and nothing to show, when the ECU gave no passport block.
+std::optional<IdentificationContent> readIdentification(ecu::EcuSession& session);
 
 }  // namespace ecuprobe::console

@@ -53,8 +53,7 @@ ClickResult TesterPanel::onClick(ControlId id) {
             return saveDumpClicked();
         case control::lambdaAdaptationReset:
         case control::knockAdaptationReset:
-            adaptationResetClicked(id);
-            return done();
+            return adaptationResetClicked(id);
         case control::lambdaProbe:
             lambdaProbeClicked();
             return done();

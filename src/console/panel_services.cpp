@@ -8,25 +8,12 @@
 
 namespace ecuprobe::console {
 
-namespace {
-
-constexpr std::string_view resetQuestionCaption = "Очистка таблицы.";
-constexpr std::string_view lambdaResetQuestion =
-    "Вы действительно хотите очистить таблицу адоптации Лямда зонда?";
-constexpr std::string_view knockResetQuestion =
-    "Вы действительно хотите очистить таблицу адоптации датчика детонации?";
-
-}  // namespace
-
-// The texts are read once per connection; the equipment on every opening.
 ClickResult TesterPanel::identifyClicked() {
     ClickResult result;
     result.outcome = ClickOutcome::done;
-    if (session.readIdentity() != 0) {
-        std::string equipment;
-        session.readEquipment(equipment);
+    result.identification = readIdentification(session);
+    if (result.identification) {
         result.dialog = DialogKind::identification;
-        result.identification = identificationContent(session.identity, std::move(equipment));
     }
     showStatus();
     return result;
@@ -45,20 +32,14 @@ ParameterCheck TesterPanel::applyControlParameters(ControlParameterForm& form) {
     return check;
 }
 
-// The question is open while the poll runs on: the reset holds exchangeBusy only
-// for its own exchange.
-void TesterPanel::adaptationResetClicked(ControlId id) {
-    const bool lambda = id == control::lambdaAdaptationReset;
-    if (!prompts.askYesNo(resetQuestionCaption, lambda ? lambdaResetQuestion : knockResetQuestion,
-                          true)) {
-        return;
-    }
-    if (lambda) {
-        session.clearLambdaAdaptation();
-    } else {
-        session.clearKnockAdaptation();
-    }
+ClickResult TesterPanel::adaptationResetClicked(ControlId id) {
+    ClickResult result;
+    result.outcome = ClickOutcome::done;
+    result.reset = resetAdaptation(
+        id == control::lambdaAdaptationReset ? AdaptationTable::lambda : AdaptationTable::knock,
+        session, prompts);
     showStatus();
+    return result;
 }
 
 std::unique_ptr<MeasuredTestForm> TesterPanel::testForm(DialogKind kind) {

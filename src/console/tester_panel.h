@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/adaptation_reset.h"
 #include "console/control_parameter_form.h"
 #include "console/identification_content.h"
 #include "console/measured_test_form.h"
@@ -50,6 +51,8 @@ struct ClickResult {
     std::optional<IdentificationContent> identification;
     // How "Запись" went: a report is never to be announced as saved unless it was.
     std::optional<reports::ReportOutcome> report;
+    // How a click on an "Х" button went.
+    std::optional<ResetOutcome> reset;
 };
 
 // The tester console without a widget toolkit: its fields, the poll cycle on a
@@ -129,7 +132,7 @@ private:
     void lambdaProbeClicked();
     void markOutputsReleased();
     ClickResult identifyClicked();
-    void adaptationResetClicked(ControlId id);
+    ClickResult adaptationResetClicked(ControlId id);
     ClickResult saveDumpClicked();
     // Shows the session's status text at once, after a service that may set it.
     void showStatus();

@@ -1,0 +1,42 @@
+#include <CLI/CLI.hpp>
+
+#include "cli/command.h"
+#include "cli/exit_codes.h"
+#include "cli/identity_text.h"
+#include "cli/session_scope.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+int runIdent(RunContext& run) {
+    SessionScope scope(run);
+    if (const int code = scope.connect(); code != exitOk) {
+        return scope.finish(code);
+    }
+    const std::optional<console::IdentificationContent> content =
+        console::readIdentification(scope.session());
+    if (!content) {
+        run.err << "ecuprobe-cli: the ECU gave no passport block: no identification to show\n";
+        return scope.finish(exitNoAnswer);
+    }
+    run.out << identificationText(*content);
+    return scope.finish(exitOk);
+}
+
+}  // namespace
+
+void addIdentCommand(CLI::App& app, CommandChoice& choice) {
+    CLI::App* command = app.add_subcommand(
+        "ident", "The ECU's identification and equipment, as \"Идент.\" shows them");
+    command->footer(
+        "The passports of the program and the data, modification, serial number, dates,\n"
+        "engine and body numbers, then the equipment list.\n"
+        "Exit status: 0 shown, 2 the ECU does not answer or gave no passport block.\n"
+        "Examples:\n"
+        "  ecuprobe-cli ident\n"
+        "  ecuprobe-cli --simulate --sim-equipment 1F00C101B301 ident");
+    command->callback([&choice] { choice.run = runIdent; });
+}
+
+}  // namespace ecuprobe::cli

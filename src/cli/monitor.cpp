@@ -1,0 +1,146 @@
+#include "cli/monitor.h"
+
+#include <algorithm>
+
+#include "cli/fault_text.h"
+#include "cli/stop_signals.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+namespace control = console::control;
+using console::ClickOutcome;
+
+}  // namespace
+
+Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink, bool onTerminal,
+                 std::function<bool()> outputLost)
+    : timer(clock),
+      view(sink, onTerminal),
+      input(typed),
+      out(sink),
+      terminal(onTerminal),
+      lostOutput(std::move(outputLost)) {}
+
+void Monitor::run(std::string firstMessage) {
+    answered = tester.ecuSession().connected != 0;
+    message = std::move(firstMessage);
+    draw();
+    while (const std::optional<InputLine> line = nextLine()) {
+        told.clear();
+        message = line->tooLong ? lineTooLongMessage() : runLine(line->text);
+        draw();
+    }
+}
+
+bool Monitor::leaving() const {
+    return quit || StopSignals::requested() || lostOutput();
+}
+
+std::optional<InputLine> Monitor::nextLine() {
+    for (;;) {
+        if (leaving()) {
+            return std::nullopt;
+        }
+        if (timer.fireIfDue()) {
+            answered = answered || tester.ecuSession().connected != 0;
+            draw();
+        }
+        if (!waiting.empty()) {
+            InputLine line = std::move(waiting.front());
+            waiting.pop_front();
+            return line;
+        }
+        if (input.ended()) {
+            return std::nullopt;
+        }
+        for (InputLine& line : input.wait(timer.msUntilDue())) {
+            waiting.push_back(std::move(line));
+        }
+    }
+}
+
+std::optional<InputLine> Monitor::ask(std::string_view question) {
+    message = question;
+    draw();
+    return nextLine();
+}
+
+void Monitor::tell(std::string_view text) {
+    told.emplace_back(text);
+    message.clear();
+    draw();
+}
+
+void Monitor::draw() {
+    std::string shown;
+    for (const std::string& line : told) {
+        shown += line + '\n';
+    }
+    shown += message;
+    if (!shown.empty() && shown.back() == '\n') {
+        shown.pop_back();
+    }
+    view.draw(tester.snapshot(), shown);
+}
+
+std::string Monitor::runLine(std::string_view line) {
+    const ParsedLine parsed = parseMonitorLine(line);
+    if (!parsed.command) {
+        return parsed.error;
+    }
+    const MonitorCommand& command = *parsed.command;
+    switch (command.verb) {
+        case MonitorVerb::quit:
+            quit = true;
+            return "quit";
+        case MonitorVerb::help:
+            return monitorHelp();
+        case MonitorVerb::period: {
+            const std::string problem = tester.enterPeriod(command.argument);
+            return problem.empty() ? "period " + tester.snapshot().text(control::period) + " s"
+                                   : problem;
+        }
+        case MonitorVerb::click:
+            return clickMessage(command.control);
+        case MonitorVerb::ident:
+            return identify();
+        case MonitorVerb::set:
+            return setParameter(command);
+        case MonitorVerb::store:
+            return storeParameter(*command.parameter);
+        case MonitorVerb::reset:
+            return resetAdaptation(command);
+        case MonitorVerb::report:
+            return saveReport(command.argument);
+        case MonitorVerb::test:
+            break;
+    }
+    return runTest(command);
+}
+
+std::string Monitor::clickMessage(console::ControlId id) {
+    const console::ClickResult result = tester.onClick(id);
+    const std::string label = switchLabel(id);
+    if (result.outcome == ClickOutcome::ignored) {
+        return label + ": disabled just now";
+    }
+    if (id == control::decodeFaults) {
+        return result.text.empty() ? std::string("(no fault list)")
+                                   : decodedForTerminal(result.text);
+    }
+    const auto switches = console::switchControls();
+    if (std::find(switches.begin(), switches.end(), id) != switches.end()) {
+        // Never the state asked for when the ECU did not take it.
+        const std::string_view problem =
+            ecu::writeReplyProblem(tester.ecuSession().lastWriteReply());
+        if (!problem.empty()) {
+            return label + ": " + std::string(problem);
+        }
+        return label + (tester.snapshot().isChecked(id) ? ": вкл." : ": выкл.");
+    }
+    return label + ": done";
+}
+
+}  // namespace ecuprobe::cli
