@@ -89,6 +89,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadUsage,
                                          Args{"--sim-faults", "13:20", "faults"},
                                          Args{"--simulate", "--sim-faults", "13", "faults"},
                                          Args{"--simulate", "--sim-fault", "bogus", "connect"},
+                                         Args{"--sim-equipment", "5F00C101B301", "ident"},
+                                         Args{"--simulate", "--sim-equipment", "5F00", "ident"},
+                                         Args{"--simulate", "--sim-equipment", "5G00C101B301",
+                                              "ident"},
+                                         Args{"reset-adaptation"}, Args{"ident", "now"},
                                          Args{"--simulate", "--port", "/dev/ttyUSB0", "connect"},
                                          Args{"connect", "live"}));
 
@@ -125,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CommandLine, HelpAtEveryLevelEndsWithZeroAndShowsExamples) {
     for (const Args& args :
          {Args{"--help"}, Args{"connect", "--help"}, Args{"live", "--help"},
-          Args{"faults", "--help"}, Args{"clear-faults", "--help"}, Args{"monitor", "--help"}}) {
+          Args{"faults", "--help"}, Args{"clear-faults", "--help"}, Args{"monitor", "--help"},
+          Args{"ident", "--help"}, Args{"params", "--help"}, Args{"reset-adaptation", "--help"}}) {
         CliApp app;
         const ParseResult result = parse(app, args);
         EXPECT_EQ(result.status, exitOk) << args[0];
@@ -154,7 +160,8 @@ TEST(CommandLine, GlobalOptionsReachTheirFields) {
     CliApp app;
     const ParseResult result =
         parse(app, {"--com2", "/dev/ttyUSB1", "--port", "com2", "--trace", "t.log", "--simulate",
-                    "--sim-faults", "13:20,131:60", "--sim-fault", "silence:after=5", "connect"});
+                    "--sim-faults", "13:20,131:60", "--sim-fault", "silence:after=5",
+                    "--sim-equipment", "1f00c101b301", "connect"});
     ASSERT_EQ(result.status, std::nullopt) << result.err;
     const GlobalOptions& options = app.options();
     EXPECT_EQ(options.portChoice(), (PortChoice{1, std::nullopt}));
@@ -162,6 +169,7 @@ TEST(CommandLine, GlobalOptionsReachTheirFields) {
     EXPECT_EQ(options.tracePath, "t.log");
     EXPECT_EQ(options.simStoredFaults, "13:20,131:60");
     EXPECT_EQ(options.simFaultRules, Args{"silence:after=5"});
+    EXPECT_EQ(options.simEquipment, "1f00c101b301");
 }
 
 }  // namespace

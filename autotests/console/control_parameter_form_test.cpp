@@ -163,5 +163,47 @@ TEST_F(ParameterForm, OkRunsTheServicesInItsOwnOrderAndLimitsInPlace) {
     EXPECT_TRUE(shown().isEnabled(control::releaseControls));
 }
 
+// A value given on a command line is sent as it stands, even when the ECU holds
+// it already; a touched field that does not read still sends nothing.
+TEST_F(ParameterForm, ATouchedFieldIsSentAtItsStartingValue) {
+    peer.variables[0x2C] = 85;
+    startConnected();
+    prompts.answers = {false};
+    ControlParameterForm form = panel->controlParameterForm();
+    form.touch(Field::idleSpeed);
+    form.touch(Field::ignitionCorrection);
+    ASSERT_TRUE(panel->applyControlParameters(form).valid());
+    EXPECT_EQ(payloads(), (std::vector<Bytes>{{0x62, 0x0B, 0x40, 0x2E, 0x55},
+                                              {0x62, 0x0B, 0x48, 0x28, 0x00},
+                                              {0x61, 0x28}}));
+    EXPECT_EQ(prompts.questions.size(), 1u);
+}
+
+struct StoreOffer {
+    Field field;
+    bool answer;
+    std::vector<Bytes> sent;
+    std::size_t questions;
+};
+
+class OfferToStore : public ParameterForm, public ::testing::WithParamInterface<StoreOffer> {};
+
+TEST_P(OfferToStore, AsksForTheStorableFieldsAndStoresOnYes) {
+    startConnected();
+    prompts.answers = {GetParam().answer};
+    EXPECT_EQ(offerToStore(GetParam().field, session(), prompts), !GetParam().sent.empty());
+    EXPECT_EQ(payloads(), GetParam().sent);
+    EXPECT_EQ(prompts.questions.size(), GetParam().questions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, OfferToStore,
+    ::testing::Values(
+        StoreOffer{Field::rcod, true, {{0x62, 0x0E, 0x01, 0x7C, 0x01}, {0x61, 0x41}}, 1},
+        StoreOffer{Field::ignitionCorrection, true, {{0x62, 0x0E, 0x01, 0x7C, 0x03}, {0x61, 0x28}},
+                   1},
+        StoreOffer{Field::rcok, false, {}, 1}, StoreOffer{Field::idleSpeed, true, {}, 0},
+        StoreOffer{Field::egrDegree, true, {}, 0}));
+
 }  // namespace
 }  // namespace ecuprobe::console::testing

@@ -62,8 +62,10 @@ class ResetButton : public PanelTest, public ::testing::WithParamInterface<Reset
 TEST_P(ResetButton, AsksFirstAndSendsOnlyOnYes) {
     startConnected();
     prompts.answers = {false, true};
-    for (int click = 0; click < 2; ++click) {
-        EXPECT_EQ(panel->onClick(GetParam().control).outcome, ClickOutcome::done);
+    for (const ResetOutcome outcome : {ResetOutcome::declined, ResetOutcome::cleared}) {
+        const ClickResult result = panel->onClick(GetParam().control);
+        EXPECT_EQ(result.outcome, ClickOutcome::done);
+        EXPECT_EQ(result.reset, outcome);
     }
     EXPECT_EQ(peer.frames, std::vector<Bytes>{GetParam().frame});
     ASSERT_EQ(prompts.questions.size(), 2u);
@@ -77,7 +79,7 @@ TEST_P(ResetButton, UnacknowledgedResetShowsItsTextAtOnce) {
     startConnected();
     prompts.answers = {true};
     peer.writeAnswer = 0x01;
-    panel->onClick(GetParam().control);
+    EXPECT_EQ(panel->onClick(GetParam().control).reset, ResetOutcome::failed);
     const char* expected = GetParam().control == control::lambdaAdaptationReset
                                ? "Ош.очист.L-зонда."
                                : "Ош.очист.датч.детон.";
