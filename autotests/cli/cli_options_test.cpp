@@ -79,23 +79,21 @@ TEST_P(BadUsage, EndsWithUsageStatusAndAMessage) {
 
 using Args = std::vector<std::string>;
 
-INSTANTIATE_TEST_SUITE_P(Cases, BadUsage,
-                         testing::Values(Args{}, Args{"bogus"}, Args{"--port", "COM5", "connect"},
-                                         Args{"--nosuch", "connect"}, Args{"live", "--count", "-1"},
-                                         Args{"live", "--count", "many"},
-                                         Args{"live", "--period", "-0.5"},
-                                         Args{"monitor", "--period", "3"},
-                                         Args{"--simulate", "nosuch", "live"},
-                                         Args{"--sim-faults", "13:20", "faults"},
-                                         Args{"--simulate", "--sim-faults", "13", "faults"},
-                                         Args{"--simulate", "--sim-fault", "bogus", "connect"},
-                                         Args{"--sim-equipment", "5F00C101B301", "ident"},
-                                         Args{"--simulate", "--sim-equipment", "5F00", "ident"},
-                                         Args{"--simulate", "--sim-equipment", "5G00C101B301",
-                                              "ident"},
-                                         Args{"reset-adaptation"}, Args{"ident", "now"},
-                                         Args{"--simulate", "--port", "/dev/ttyUSB0", "connect"},
-                                         Args{"connect", "live"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadUsage,
+    testing::Values(Args{}, Args{"bogus"}, Args{"--port", "COM5", "connect"},
+                    Args{"--nosuch", "connect"}, Args{"live", "--count", "-1"},
+                    Args{"live", "--count", "many"}, Args{"live", "--period", "-0.5"},
+                    Args{"monitor", "--period", "3"}, Args{"--simulate", "nosuch", "live"},
+                    Args{"--sim-faults", "13:20", "faults"},
+                    Args{"--simulate", "--sim-faults", "13", "faults"},
+                    Args{"--simulate", "--sim-fault", "bogus", "connect"},
+                    Args{"--sim-equipment", "5F00C101B301", "ident"},
+                    Args{"--simulate", "--sim-equipment", "5F00", "ident"},
+                    Args{"--simulate", "--sim-equipment", "5G00C101B301", "ident"},
+                    Args{"reset-adaptation"}, Args{"ident", "now"},
+                    Args{"--simulate", "--port", "/dev/ttyUSB0", "connect"},
+                    Args{"connect", "live"}));
 
 // Values that a number conversion would take or garble are refused with a plain message.
 struct RefusedValue {

@@ -147,10 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
         TestWordsCase{"accel --start 30 --gear 3", withLevels(TestKind::acceleration, 30, 80, 3),
                       ""},
         TestWordsCase{"loss --end 1500", withLevels(TestKind::loss, 5000, 1500), ""},
-        TestWordsCase{"dynamic --dump a.tdm --comment 'ГАЗ 3110, до ремонта'",
-                      saved(withLevels(TestKind::dynamic, 2000, 5500), "a.tdm",
-                            "ГАЗ 3110, до ремонта"),
-                      ""},
+        TestWordsCase{
+            "dynamic --dump a.tdm --comment 'ГАЗ 3110, до ремонта'",
+            saved(withLevels(TestKind::dynamic, 2000, 5500), "a.tdm", "ГАЗ 3110, до ремонта"), ""},
         TestWordsCase{"dynamic --start -1", std::nullopt,
                       "expected a whole number from 0 to 99999, got '-1'"},
         TestWordsCase{"accel --gear 5", std::nullopt, "expected a whole number from 0 to 4"},

@@ -29,8 +29,9 @@ TEST(IdentCommand, ShowsThePassportsAndEndsWithTwoWithoutThem) {
     const ChildResult shown = runChild(cliPath, {"--simulate", "ident"});
     ASSERT_EQ(shown.exitStatus, 0) << shown.err;
     EXPECT_TRUE(contains(shown.out, "Блок Управления (ЭБУ):   Микас 5.4\n")) << shown.out;
-    EXPECT_TRUE(contains(shown.out, "Паспорт программы ЭБУ:   МИКАС 5.4 ЗМЗ406\n"
-                                    "                         Прогр. М54-1.12\n"))
+    EXPECT_TRUE(contains(shown.out,
+                         "Паспорт программы ЭБУ:   МИКАС 5.4 ЗМЗ406\n"
+                         "                         Прогр. М54-1.12\n"))
         << shown.out;
     EXPECT_TRUE(contains(shown.out, "Комплектация:\n  постоянное питание блока,\n"));
     EXPECT_TRUE(contains(shown.out, "  датчик скорости,\n"));
@@ -82,8 +83,9 @@ TEST_F(StoredParameter, SurvivesARestartWhileAnOverrideDoesNotOutliveItsCommand)
     const ChildResult stored = params({"--rcok", "-0.25", "--store"});
     ASSERT_EQ(stored.exitStatus, 0) << stored.err;
     EXPECT_TRUE(contains(stored.out, rcokLine("-0.25"))) << stored.out;
-    EXPECT_TRUE(contains(stored.err, "Сохранить в долговременную память Коэффициент коррекции "
-                                     "топливоподачи (RCOK)? Да\n"))
+    EXPECT_TRUE(contains(stored.err,
+                         "Сохранить в долговременную память Коэффициент коррекции "
+                         "топливоподачи (RCOK)? Да\n"))
         << stored.err;
 
     const ChildResult overridden = params({"--rcok", "-0.125"});
@@ -98,9 +100,8 @@ TEST_F(StoredParameter, SurvivesARestartWhileAnOverrideDoesNotOutliveItsCommand)
 }
 
 TEST(ResetAdaptationCommand, ARefusingEcuEndsWithThreeAndTheFailureText) {
-    const ChildResult run =
-        runChild(cliPath, {"--simulate", "--sim-fault", "refuse:once,cmd=0x62",
-                           "reset-adaptation", "knock", "--yes"});
+    const ChildResult run = runChild(cliPath, {"--simulate", "--sim-fault", "refuse:once,cmd=0x62",
+                                               "reset-adaptation", "knock", "--yes"});
     EXPECT_EQ(run.exitStatus, 3) << run.err;
     EXPECT_TRUE(contains(run.err, "ecuprobe-cli: Ош.очист.датч.детон.\n")) << run.err;
 }
@@ -113,8 +114,8 @@ TEST(ResetAdaptationCommand, WithoutATerminalItNeedsYesAndSendsNothing) {
     EXPECT_TRUE(contains(refused.err, "without a terminal give --yes")) << refused.err;
     EXPECT_TRUE(writtenFrames(trace).empty());
 
-    const ChildResult cleared = runChild(
-        cliPath, {"--simulate", "--trace", trace, "reset-adaptation", "lambda", "--yes"});
+    const ChildResult cleared =
+        runChild(cliPath, {"--simulate", "--trace", trace, "reset-adaptation", "lambda", "--yes"});
     EXPECT_EQ(cleared.exitStatus, 0) << cleared.err;
     const std::vector<std::string> frames = writtenFrames(trace);
     EXPECT_EQ(std::count(frames.begin(), frames.end(), "62 0E 10 80 0D"), 1);

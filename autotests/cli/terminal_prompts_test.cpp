@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, YesNoQuestion,
     testing::Values(QuestionCase{"Default", {typed("")}, true, 1, {}},
                     QuestionCase{"No", {typed("нет")}, false, 1, {}},
-                    QuestionCase{"AskedAgain", {typed("?"), typed("д")}, true, 2, {"answer да or нет"}},
+                    QuestionCase{
+                        "AskedAgain", {typed("?"), typed("д")}, true, 2, {"answer да or нет"}},
                     QuestionCase{"TooLongAskedAgain",
                                  {overlong, typed("n")},
                                  false,
@@ -139,7 +140,8 @@ TEST(TerminalPrompts, ACommentLongerThanTheLimitIsAskedAgain) {
     TypedAnswers answers({typed(std::string(6, 'x')), typed("Волга")});
     TerminalPrompts prompts(answers);
     EXPECT_EQ(prompts.askComment(5), "Волга") << "five characters, ten bytes";
-    EXPECT_EQ(answers.told, std::vector<std::string>{"longer than 5 characters: type a shorter one"});
+    EXPECT_EQ(answers.told,
+              std::vector<std::string>{"longer than 5 characters: type a shorter one"});
     EXPECT_EQ(answers.questions.size(), 2u);
 }
 

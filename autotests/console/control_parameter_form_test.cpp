@@ -173,9 +173,9 @@ TEST_F(ParameterForm, ATouchedFieldIsSentAtItsStartingValue) {
     form.touch(Field::idleSpeed);
     form.touch(Field::ignitionCorrection);
     ASSERT_TRUE(panel->applyControlParameters(form).valid());
-    EXPECT_EQ(payloads(), (std::vector<Bytes>{{0x62, 0x0B, 0x40, 0x2E, 0x55},
-                                              {0x62, 0x0B, 0x48, 0x28, 0x00},
-                                              {0x61, 0x28}}));
+    EXPECT_EQ(payloads(),
+              (std::vector<Bytes>{
+                  {0x62, 0x0B, 0x40, 0x2E, 0x55}, {0x62, 0x0B, 0x48, 0x28, 0x00}, {0x61, 0x28}}));
     EXPECT_EQ(prompts.questions.size(), 1u);
 }
 
@@ -200,8 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
     Fields, OfferToStore,
     ::testing::Values(
         StoreOffer{Field::rcod, true, {{0x62, 0x0E, 0x01, 0x7C, 0x01}, {0x61, 0x41}}, 1},
-        StoreOffer{Field::ignitionCorrection, true, {{0x62, 0x0E, 0x01, 0x7C, 0x03}, {0x61, 0x28}},
-                   1},
+        StoreOffer{
+            Field::ignitionCorrection, true, {{0x62, 0x0E, 0x01, 0x7C, 0x03}, {0x61, 0x28}}, 1},
         StoreOffer{Field::rcok, false, {}, 1}, StoreOffer{Field::idleSpeed, true, {}, 0},
         StoreOffer{Field::egrDegree, true, {}, 0}));
 
