@@ -15,3 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+
+# At -O3 this GCC 12 reports a memcmp beyond any object inside the standard
+# library's three-way comparison of two byte vectors (a map keyed by a request);
+# a false positive of that release, which the native -O2 builds do not show.
+set(CMAKE_CXX_FLAGS_INIT -Wno-stringop-overread)

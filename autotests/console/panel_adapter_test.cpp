@@ -24,7 +24,7 @@ TEST_F(PanelAdapter, APulledAdapterIsLetGoAndLookedForWithoutTrafficUntilItIsBac
     EXPECT_FALSE(shown().isEnabled(control::clearFaults));
     tick();
     EXPECT_EQ(link.isOpen, 0) << "let go, so that the replugged adapter gets its node back";
-    EXPECT_EQ(shown().linkNote, "адаптер отключён: /dev/ttyS0");
+    EXPECT_EQ(shown().linkNote, "адаптер отключён: " + ports.path(0));
 
     const std::uint8_t errors = link.errorCount;
     const int opens = device.openCount;

@@ -13,11 +13,8 @@ namespace {
 using measure::SampleResult;
 using reports::formatLine;
 
-constexpr std::string_view inputCaption = "Ошибка задания параметров";
-constexpr std::string_view runCaption = "Ошибка исполнения";
-
 constexpr std::array<RunErrorText, 5> errors{{
-    {SampleResult::LinkLost, {"Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"}},
+    linkLostError,
     {SampleResult::StartCondition, {"Начальные уловия не соответствуют тесту.", inputCaption}},
     {SampleResult::StartTimeout, {"Таймаут. Начальная скорость не достигнута.", runCaption}},
     {SampleResult::EndTimeout, {"Таймаут. Конечная скорость не достигнута.", runCaption}},

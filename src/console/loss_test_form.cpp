@@ -13,13 +13,10 @@ namespace {
 using measure::SampleResult;
 using reports::formatLine;
 
-constexpr std::string_view inputCaption = "Ошибка задания параметров";
-constexpr std::string_view runCaption = "Ошибка исполнения";
-
 // StartCondition here is an engine never revved up to the start speed; its text
 // names 5000 whatever the start speed is.
 constexpr std::array<RunErrorText, 5> errors{{
-    {SampleResult::LinkLost, {"Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"}},
+    linkLostError,
     {SampleResult::StartCondition, {"Начальные обороты < 5000 об/мин.", "Ошибка оператора."}},
     {SampleResult::StartTimeout, {"Таймаут. Начальные обороты не достигнуты.", runCaption}},
     {SampleResult::EndTimeout, {"Таймаут. Конечные обороты не достигнуты.", runCaption}},

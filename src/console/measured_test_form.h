@@ -28,6 +28,13 @@ struct RunErrorText {
     TestMessage message;
 };
 
+// The captions every test shows its messages under, and the one run error all
+// three tests tell alike.
+inline constexpr std::string_view inputCaption = "Ошибка задания параметров";
+inline constexpr std::string_view runCaption = "Ошибка исполнения";
+inline constexpr RunErrorText linkLostError{
+    measure::SampleResult::LinkLost, {"Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"}};
+
 // How a click on a test's start button ended.
 struct TestRun {
     bool started = false;  // false: an input was refused, nothing was sent

@@ -44,7 +44,10 @@ std::string_view takeWord(std::string_view& text) {
 
 std::string quoted(std::string_view word) {
     constexpr std::size_t shown = 16;
-    return "'" + std::string(word.substr(0, shown)) + (word.size() > shown ? "...'" : "'");
+    std::string text(1, '\'');
+    text.append(word.substr(0, shown));
+    text.append(word.size() > shown ? "...'" : "'");
+    return text;
 }
 
 std::optional<std::uint8_t> hexByte(std::string_view word) {

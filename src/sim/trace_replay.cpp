@@ -32,20 +32,21 @@ public:
         const std::size_t length = collector.rxLength - 2u;
         collector.restart();
         inFrame = false;
-        open = RecordedExchange{
-            {frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(length)}, {}};
+        open.request.assign(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(length));
+        open.reply.clear();
+        opened = true;
         openEndMs = atMs;
         for (const Arrival& a : early) {
-            open->reply.push_back({0, a.byte});
+            open.reply.push_back({0, a.byte});
         }
         early.clear();
     }
 
     void cameBack(std::uint8_t byte, std::uint32_t atMs) {
-        if (open) {
+        if (opened) {
             // Unsigned difference: survives the wrap of the tick count.
             const auto after = static_cast<std::int32_t>(atMs - openEndMs);
-            open->reply.push_back({static_cast<std::uint32_t>(std::max(after, 0)), byte});
+            open.reply.push_back({static_cast<std::uint32_t>(std::max(after, 0)), byte});
         } else if (inFrame) {
             early.push_back({atMs, byte});
         }
@@ -58,9 +59,10 @@ public:
 
 private:
     void finishOpen() {
-        if (open) {
-            exchanges.push_back(std::move(*open));
-            open.reset();
+        if (opened) {
+            exchanges.push_back(std::move(open));
+            open = {};
+            opened = false;
         }
     }
 
@@ -68,7 +70,9 @@ private:
     std::array<std::uint8_t, link::frameBufferSize> frame{};
     bool inFrame = false;
     std::vector<Arrival> early;
-    std::optional<RecordedExchange> open;
+    // The exchange whose request is complete and whose reply is still coming.
+    RecordedExchange open;
+    bool opened = false;
     std::uint32_t openEndMs = 0;
     std::vector<RecordedExchange> exchanges;
 };
@@ -103,7 +107,8 @@ TraceReplay::TraceReplay(platform::Clock& replayClock, std::vector<RecordedExcha
                          Notice told)
     : clock(replayClock), recorded(std::move(exchanges)), notice(std::move(told)) {
     for (std::size_t i = 0; i < recorded.size(); ++i) {
-        byRequest[recorded[i].request].exchanges.push_back(i);
+        const std::vector<std::uint8_t>& request = recorded[i].request;
+        byRequest[std::string(request.begin(), request.end())].exchanges.push_back(i);
     }
 }
 
@@ -144,7 +149,7 @@ void TraceReplay::echoWritten(std::uint32_t nowMs) {
 void TraceReplay::serve(std::span<const std::uint8_t> request, std::uint32_t nowMs) {
     // The tester has moved on: what was left of the last reply is not sent any more.
     outbound.clear();
-    const std::vector<std::uint8_t> key(request.begin(), request.end());
+    const std::string key(request.begin(), request.end());
     const auto found = byRequest.find(key);
     if (found == byRequest.end()) {
         echoWritten(nowMs);

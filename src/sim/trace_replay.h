@@ -75,9 +75,10 @@ private:
 
     platform::Clock& clock;
     std::vector<RecordedExchange> recorded;
-    std::map<std::vector<std::uint8_t>, Replies> byRequest;
+    // Keyed by the request's bytes held in a string.
+    std::map<std::string, Replies> byRequest;
     Notice notice;
-    std::set<std::vector<std::uint8_t>> toldUnknown;
+    std::set<std::string> toldUnknown;
     link::FrameCollector collector;
     std::array<std::uint8_t, link::frameBufferSize> frame{};
     std::vector<std::uint8_t> written;
