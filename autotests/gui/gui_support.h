@@ -95,7 +95,7 @@ private:
     std::vector<QMetaObject::Connection> connections;
 };
 
-// The console on a simulated line, polled fast.
+// The console on a simulated line, polled fast, with no serial device found.
 ui::ConsoleOptions fastConsole(const SimulatedLine& line);
 
 // Clicks a control of the console, as the user would, once it is enabled.
