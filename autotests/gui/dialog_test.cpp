@@ -344,9 +344,8 @@ private slots:
         startConnected();
         // An idling engine never reaches the start level: only "Стоп" ends the run.
         line->ecu().setScenario(sim::Scenario::idle);
-        ui::DynamicTestDialog* dialog = openDynamicTest();
+        ui::DynamicTestDialog* dialog = openUnsavedDynamicTest(*console);
         QVERIFY(dialog != nullptr);
-        dialog->findChild<QCheckBox*>(QStringLiteral("c1090"))->setChecked(false);
         dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
         QVERIFY(dialog->findChild<QAbstractButton*>(QStringLiteral("exit"))->isEnabled() == false);
         dialog->findChild<QAbstractButton*>(QStringLiteral("stop"))->click();

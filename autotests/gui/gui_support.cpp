@@ -1,6 +1,8 @@
 #include "gui_support.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,6 +97,22 @@ void press(ui::TesterWindow& console, console::ControlId id) {
     // A control is enabled by the link thread's reports, as it would be for a person.
     QVERIFY2(waitFor([button] { return button->isEnabled(); }), qPrintable(ui::controlName(id)));
     button->click();
+}
+
+ui::DynamicTestDialog* openUnsavedDynamicTest(ui::TesterWindow& console) {
+    press(console, console::control::dynamicTest);
+    auto* dialog = waitForWindow<ui::DynamicTestDialog>();
+    if (dialog != nullptr) {
+        dialog->findChild<QCheckBox*>(QStringLiteral("c1090"))->setChecked(false);
+    }
+    return dialog;
+}
+
+void chooseFile(QFileDialog* dialog, const QString& path) {
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->clear();
+    QTest::keyClicks(name, path);
+    static_cast<QDialog*>(dialog)->accept();
 }
 
 std::vector<Bytes> handBackPayloads() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QObject>
 #include <QWidget>
 
@@ -14,6 +15,7 @@
 #include "platform/port_map.h"
 #include "sim/simulated_ecu.h"
 #include "ui/console_link.h"
+#include "ui/dynamic_test_dialog.h"
 #include "ui/link_report.h"
 #include "ui/tester_window.h"
 
@@ -100,6 +102,13 @@ ui::ConsoleOptions fastConsole(const SimulatedLine& line);
 
 // Clicks a control of the console, as the user would, once it is enabled.
 void press(ui::TesterWindow& console, console::ControlId id);
+
+// Opens the dynamic test from a connected console with "Сохранить" cleared, so
+// that a run writes nothing; null when the dialog did not come.
+ui::DynamicTestDialog* openUnsavedDynamicTest(ui::TesterWindow& console);
+
+// Types a path into a file dialog's name field and accepts it, as a person would.
+void chooseFile(QFileDialog* dialog, const QString& path);
 
 // The six writes that hand every control back, as the ECU receives them.
 std::vector<Bytes> handBackPayloads();
