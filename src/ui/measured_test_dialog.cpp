@@ -73,6 +73,10 @@ MeasuredTestDialog::MeasuredTestDialog(const TestDialogLook& dialogLook, Console
     connect(startButton, &QPushButton::clicked, this, &MeasuredTestDialog::startRun);
     connect(exitButton, &QPushButton::clicked, this, &MeasuredTestDialog::reject);
     connect(stopButton, &QPushButton::clicked, this, &MeasuredTestDialog::stop);
+    layOut();
+}
+
+void MeasuredTestDialog::layOut() {
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(startButton);
     buttons->addWidget(exitButton);

@@ -62,6 +62,7 @@ protected:
     std::optional<long long> numberIn(QLineEdit* field, bool signedNumber);
 
 private:
+    void layOut();
     void startRun();
     void setRunning(bool on);
     void showProgress(const measure::SampleProgress& progress);
