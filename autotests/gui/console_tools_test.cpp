@@ -16,13 +16,10 @@
 #include <atomic>
 #include <memory>
 
-#include "console/panel_controls.h"
 #include "gui_support.h"
 #include "link/frame_exchange.h"
 
 namespace ecuprobe::gui_testing {
-
-namespace control = console::control;
 
 // The console's tools beyond its controls: the drive log, the COM box's
 // detected devices and the warning of a trace that lost a line.
@@ -35,17 +32,14 @@ private slots:
     void init() { line = std::make_unique<SimulatedLine>(); }
 
     void cleanup() {
-        if (console) {
-            console->close();
-            QVERIFY(waitFor([this] { return console.isNull(); }));
-        }
+        QVERIFY(closeConsole(console));
         log.reset();
         line.reset();
     }
 
     void driveLogToggleWritesTheLiveValuesWithTheirHeadLines() {
         open(fastConsole(*line));
-        startConnected();
+        QVERIFY(startConnected(*console, *log));
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("drive.msl"));
         QPushButton* toggle = console->form().driveLogButton;
@@ -133,10 +127,9 @@ private slots:
         QCOMPARE(QSettings().value(QStringLiteral("ports/com1")).toString(), byId);
         QCOMPARE(com->itemData(0, Qt::ToolTipRole).toString(),
                  QStringLiteral("COM1: ") + byId + u'\n' + described);
-        startConnected();
+        QVERIFY(startConnected(*console, *log));
         QCOMPARE(line->device().openedPath, byId.toStdString());
-        console->close();
-        QVERIFY(waitFor([this] { return console.isNull(); }));
+        QVERIFY(closeConsole(console));
         // The next console starts from the map it was given, not from this one's choice.
         QCOMPARE(link::processLink().portMap(), &line->ports);
         QSettings().remove(QStringLiteral("ports"));
@@ -148,7 +141,7 @@ private slots:
         options.traceBroken = [broken] { return broken->load(); };
         options.tracePath = "/tmp/line.log";
         open(options);
-        startConnected();
+        QVERIFY(startConnected(*console, *log));
         *broken = true;
         auto* box = waitForWindow<QMessageBox>();
         QVERIFY(box != nullptr);
@@ -164,16 +157,9 @@ private slots:
 
 private:
     void open(const ui::ConsoleOptions& options) {
-        console = new ui::TesterWindow(options, nullptr);
-        console->setAttribute(Qt::WA_DeleteOnClose);
-        console->show();
+        console = showConsole(options);
         log = std::make_unique<ReportLog>(console->link());
         QVERIFY(waitFor([this] { return !log->empty(); }));
-    }
-
-    void startConnected() {
-        press(*console, control::start);
-        QVERIFY(waitFor([this] { return !log->empty() && log->last().status.ecuAnswering; }));
     }
 
     std::unique_ptr<SimulatedLine> line;

@@ -89,19 +89,6 @@ constexpr ShownControl controls[] = {
     {"loss", "c1114", "Старт"},
 };
 
-// The text a person reads for a control: its own, or its label's.
-QString shownCaption(QWidget& dialog, QWidget* widget) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return button->text();
-    }
-    for (QLabel* label : dialog.findChildren<QLabel*>()) {
-        if (label->buddy() == widget) {
-            return label->text();
-        }
-    }
-    return {};
-}
-
 }  // namespace
 
 // The console's dialogs as they open: their controls by identifier with their
@@ -114,13 +101,11 @@ private slots:
 
     void init() {
         line = std::make_unique<SimulatedLine>();
-        console = new ui::TesterWindow(fastConsole(*line), nullptr);
-        console->setAttribute(Qt::WA_DeleteOnClose);
+        console = showConsole(fastConsole(*line));
     }
 
     void cleanup() {
-        console->close();
-        QVERIFY(waitFor([this] { return console.isNull(); }));
+        QVERIFY(closeConsole(console));
         line.reset();
     }
 

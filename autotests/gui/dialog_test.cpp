@@ -52,19 +52,13 @@ private slots:
         sim::SimulatedEcuOptions car;
         car.scenario = sim::Scenario::runup;
         line = std::make_unique<SimulatedLine>(SimulatedLine::Time::virtualTime, car);
-        console = new ui::TesterWindow(fastConsole(*line), nullptr);
-        console->setAttribute(Qt::WA_DeleteOnClose);
-        console->show();
+        console = showConsole(fastConsole(*line));
         log = std::make_unique<ReportLog>(console->link());
-        press(*console, control::start);
-        QVERIFY(waitFor([this] { return !log->empty() && log->last().status.ecuAnswering; }));
+        QVERIFY(startConnected(*console, *log));
     }
 
     void cleanup() {
-        if (console) {
-            console->close();
-            QVERIFY(waitFor([this] { return console.isNull(); }));
-        }
+        QVERIFY(closeConsole(console));
         log.reset();
         line.reset();
         QDir::setCurrent(QDir::tempPath());
@@ -100,12 +94,8 @@ private slots:
     }
 
     void changedRcodIsSetButNotStoredWhenTheQuestionIsAnsweredNo() {
-        press(*console, control::controlParameters);
-        auto* dialog = waitForWindow<ui::ControlParameterDialog>();
-        QVERIFY(dialog != nullptr);
         const std::size_t before = line->payloads().size();
-        field(dialog, "c1140")->setText(QStringLiteral("-0.25"));
-        dialog->findChild<QAbstractButton*>(QStringLiteral("c1"))->click();
+        QVERIFY(enterParameter("c1140", QStringLiteral("-0.25")) != nullptr);
         auto* question = waitForWindow<QMessageBox>();
         QVERIFY(question != nullptr);
         QCOMPARE(question->windowTitle(), QStringLiteral("Сохранение в долговременную память."));
@@ -126,12 +116,9 @@ private slots:
     }
 
     void jegrAbove100IsRefusedWithTheFocusOnItsField() {
-        press(*console, control::controlParameters);
-        auto* dialog = waitForWindow<ui::ControlParameterDialog>();
-        QVERIFY(dialog != nullptr);
         const std::size_t before = line->payloads().size();
-        field(dialog, "c1142")->setText(QStringLiteral("150"));
-        dialog->findChild<QAbstractButton*>(QStringLiteral("c1"))->click();
+        ui::ControlParameterDialog* dialog = enterParameter("c1142", QStringLiteral("150"));
+        QVERIFY(dialog != nullptr);
         auto* box = waitForWindow<QMessageBox>();
         QVERIFY(box != nullptr);
         QCOMPARE(box->text(), QStringLiteral("Please enter an integer between 0 and 100."));
@@ -202,6 +189,17 @@ private slots:
     }
 
 private:
+    // Opens "Управление", types text into one field and presses "Ввод".
+    ui::ControlParameterDialog* enterParameter(const char* name, const QString& text) {
+        press(*console, control::controlParameters);
+        auto* dialog = waitForWindow<ui::ControlParameterDialog>();
+        if (dialog != nullptr) {
+            field(dialog, name)->setText(text);
+            dialog->findChild<QAbstractButton*>(QStringLiteral("c1"))->click();
+        }
+        return dialog;
+    }
+
     ui::DynamicTestDialog* openDynamicTest() {
         press(*console, control::dynamicTest);
         return waitForWindow<ui::DynamicTestDialog>();

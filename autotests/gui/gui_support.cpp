@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -89,6 +90,37 @@ ui::ConsoleOptions fastConsole(const SimulatedLine& line) {
     // The machine's own serial devices are none of the tests' business.
     options.findDevices = [] { return std::vector<platform::SerialDeviceInfo>(); };
     return options;
+}
+
+ui::TesterWindow* showConsole(const ui::ConsoleOptions& options) {
+    auto* console = new ui::TesterWindow(options, nullptr);
+    console->setAttribute(Qt::WA_DeleteOnClose);
+    console->show();
+    return console;
+}
+
+bool closeConsole(QPointer<ui::TesterWindow>& console) {
+    if (console) {
+        console->close();
+    }
+    return waitFor([&console] { return console.isNull(); });
+}
+
+bool startConnected(ui::TesterWindow& console, const ReportLog& log) {
+    press(console, console::control::start);
+    return waitFor([&log] { return !log.empty() && log.last().status.ecuAnswering; });
+}
+
+QString shownCaption(QWidget& host, QWidget* widget) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    for (QLabel* label : host.findChildren<QLabel*>()) {
+        if (label->buddy() == widget) {
+            return label->text();
+        }
+    }
+    return {};
 }
 
 void press(ui::TesterWindow& console, console::ControlId id) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -99,6 +100,16 @@ private:
 
 // The console on a simulated line, polled fast, with no serial device found.
 ui::ConsoleOptions fastConsole(const SimulatedLine& line);
+
+// A console window of its own, deleted when it closes.
+ui::TesterWindow* showConsole(const ui::ConsoleOptions& options);
+// Closes it as a person would and waits until it is gone, its hand-back done.
+bool closeConsole(QPointer<ui::TesterWindow>& console);
+// Presses "Начать" and waits until the ECU answers.
+bool startConnected(ui::TesterWindow& console, const ReportLog& log);
+
+// The text a person reads for a control: its own (a button's), or its label's.
+QString shownCaption(QWidget& host, QWidget* widget);
 
 // Clicks a control of the console, as the user would, once it is enabled.
 void press(ui::TesterWindow& console, console::ControlId id);

@@ -45,20 +45,14 @@ private slots:
 
     void init() {
         line = std::make_unique<SimulatedLine>();
-        console = new ui::TesterWindow(fastConsole(*line), nullptr);
-        console->setAttribute(Qt::WA_DeleteOnClose);
-        console->show();
+        console = showConsole(fastConsole(*line));
         log = std::make_unique<ReportLog>(console->link());
-        press(*console, control::start);
-        QVERIFY(waitFor([this] { return !log->empty() && log->last().status.ecuAnswering; }));
+        QVERIFY(startConnected(*console, *log));
         run = std::make_shared<ServiceRun>();
     }
 
     void cleanup() {
-        if (console) {
-            console->close();
-            QVERIFY(waitFor([this] { return console.isNull(); }));
-        }
+        QVERIFY(closeConsole(console));
         log.reset();
         line.reset();
     }

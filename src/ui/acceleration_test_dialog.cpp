@@ -75,17 +75,14 @@ AccelerationTestDialog::AccelerationTestDialog(ConsoleLink& consoleLink, QWidget
 }
 
 std::optional<TestRunState::Inputs> AccelerationTestDialog::readInputs() {
-    const std::optional<long long> start = numberIn(startSpeed, true);
-    if (!start) {
-        return std::nullopt;
-    }
-    const std::optional<long long> end = numberIn(endSpeed, true);
-    if (!end) {
+    const auto levels = levelsIn(startSpeed, endSpeed, true);
+    if (!levels) {
         return std::nullopt;
     }
     const int gear = gears->checkedId() < 0 ? 0 : gears->checkedId();
     const bool saved = save->isChecked();
-    return [start = static_cast<std::int32_t>(*start), end = static_cast<std::int32_t>(*end), gear,
+    return [start = static_cast<std::int32_t>(levels->first),
+            end = static_cast<std::int32_t>(levels->second), gear,
             saved](console::MeasuredTestForm& form) {
         auto& acceleration = static_cast<console::AccelerationTestForm&>(form);
         acceleration.startSpeed = start;

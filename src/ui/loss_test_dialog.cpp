@@ -76,22 +76,19 @@ LossTestDialog::LossTestDialog(ConsoleLink& consoleLink, QWidget* parent)
 }
 
 std::optional<TestRunState::Inputs> LossTestDialog::readInputs() {
-    const std::optional<long long> start = numberIn(startSpeed, false);
-    if (!start) {
-        return std::nullopt;
-    }
-    const std::optional<long long> end = numberIn(endSpeed, false);
-    if (!end) {
+    const auto levels = levelsIn(startSpeed, endSpeed, false);
+    if (!levels) {
         return std::nullopt;
     }
     const bool saved = save->isChecked();
-    return [start = static_cast<std::uint32_t>(*start), end = static_cast<std::uint32_t>(*end),
-            saved](console::MeasuredTestForm& form) {
-        auto& loss = static_cast<Form&>(form);
-        loss.startSpeed = start;
-        loss.endSpeed = end;
-        loss.save = saved;
-    };
+    return
+        [start = static_cast<std::uint32_t>(levels->first),
+         end = static_cast<std::uint32_t>(levels->second), saved](console::MeasuredTestForm& form) {
+            auto& loss = static_cast<Form&>(form);
+            loss.startSpeed = start;
+            loss.endSpeed = end;
+            loss.save = saved;
+        };
 }
 
 void LossTestDialog::enableInputs(bool enabled) {

@@ -94,17 +94,22 @@ void MeasuredTestDialog::layOut() {
     layout->addWidget(runChart, 1);
 }
 
-std::optional<long long> MeasuredTestDialog::numberIn(QLineEdit* field, bool signedNumber) {
-    bool read = false;
-    const QString text = field->text().trimmed();
-    const long long value = signedNumber ? text.toInt(&read) : text.toUInt(&read);
-    if (read) {
-        return value;
+std::optional<std::pair<long long, long long>> MeasuredTestDialog::levelsIn(QLineEdit* start,
+                                                                            QLineEdit* end,
+                                                                            bool signedNumbers) {
+    std::pair<long long, long long> levels;
+    for (auto [field, value] : {std::pair{start, &levels.first}, std::pair{end, &levels.second}}) {
+        bool read = false;
+        const QString text = field->text().trimmed();
+        *value = signedNumbers ? text.toInt(&read) : text.toUInt(&read);
+        if (!read) {
+            refuseField(*this, field,
+                        signedNumbers ? QStringLiteral("Please enter an integer.")
+                                      : QStringLiteral("Please enter a positive integer."));
+            return std::nullopt;
+        }
     }
-    refuseField(*this, field,
-                signedNumber ? QStringLiteral("Please enter an integer.")
-                             : QStringLiteral("Please enter a positive integer."));
-    return std::nullopt;
+    return levels;
 }
 
 void MeasuredTestDialog::startRun() {

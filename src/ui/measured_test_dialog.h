@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "console/tester_panel.h"
 #include "ui/test_run.h"
@@ -58,8 +59,10 @@ protected:
     // after the field's message, when one does not read.
     virtual std::optional<TestRunState::Inputs> readInputs() = 0;
     virtual void enableInputs(bool enabled) = 0;
-    // A number typed into a field, signed or not; nullopt after its message.
-    std::optional<long long> numberIn(QLineEdit* field, bool signedNumber);
+    // The start and end levels typed into their fields, signed or not; nullopt
+    // after the message of the first that does not read.
+    std::optional<std::pair<long long, long long>> levelsIn(QLineEdit* start, QLineEdit* end,
+                                                            bool signedNumbers);
 
 private:
     void layOut();
