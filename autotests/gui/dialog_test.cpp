@@ -2,12 +2,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +18,7 @@
 
 #include "console/panel_controls.h"
 #include "gui_support.h"
+#include "ui/comment_dialog.h"
 #include "ui/control_parameter_dialog.h"
 #include "ui/dynamic_test_dialog.h"
 #include "ui/identification_dialog.h"
@@ -186,6 +189,21 @@ private slots:
         box->button(QMessageBox::Ok)->click();
         QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
         QCOMPARE(progressText(dialog), QStringLiteral("Тест не начат: параметры не приняты."));
+    }
+
+    void stateReportIsAnnouncedOnlyOnceWritten() {
+        press(*console, control::saveDump);
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        const QString dump = work->filePath(QStringLiteral("garage.tdm"));
+        chooseFile(saveAs, dump);
+        auto* comment = waitForWindow<ui::CommentDialog>();
+        QVERIFY(comment != nullptr);
+        comment->reject();
+        QStatusBar* status = console->form().statusBar;
+        QVERIFY(waitFor([status] { return !status->currentMessage().isEmpty(); }));
+        QCOMPARE(status->currentMessage(), QStringLiteral("Отчёт дописан в ") + dump);
+        QVERIFY(QFileInfo(dump).size() > 0);
     }
 
 private:

@@ -11,6 +11,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 #include "ui/com_port_devices.h"
 #include "ui/live_chart_window.h"
 #include "ui/measured_test_dialog.h"
