@@ -135,6 +135,27 @@ private slots:
         QSettings().remove(QStringLiteral("ports"));
     }
 
+    void keptMappingCanBeDroppedFromTheComBox() {
+        QSettings().setValue(QStringLiteral("ports/com1"),
+                             QStringLiteral("/dev/serial/by-id/gone"));
+        open(fastConsole(*line));
+        QMenu* offers = console->form().comMapButton->menu();
+        emit offers->aboutToShow();
+        const QList<QAction*> items = offers->actions();
+        QCOMPARE(items.size(), 3);
+        QCOMPARE(items[0]->text(), QStringLiteral("Адаптер не найден"));
+        QVERIFY(!items[0]->isEnabled());
+        QVERIFY(items[1]->isSeparator());
+        const QString usual = QString::fromStdString(platform::PortMap::fromEnvironment().path(0));
+        QCOMPARE(items[2]->text(), QStringLiteral("COM1 → %1 (без назначения)").arg(usual));
+        items[2]->trigger();
+        QVERIFY(!QSettings().contains(QStringLiteral("ports/com1")));
+        QVERIFY(console->form()
+                    .comBox->itemData(0, Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(QStringLiteral("COM1: ") + usual + u'\n'));
+    }
+
     void traceThatLostALineIsToldOnce() {
         auto broken = std::make_shared<std::atomic<bool>>(false);
         ui::ConsoleOptions options = fastConsole(*line);

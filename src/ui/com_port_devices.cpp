@@ -64,4 +64,8 @@ void keepComPath(int slot, const std::string& path) {
     QSettings().setValue(settingsKey(slot), QString::fromStdString(path));
 }
 
+void forgetComPath(int slot) {
+    QSettings().remove(settingsKey(slot));
+}
+
 }  // namespace ecuprobe::ui

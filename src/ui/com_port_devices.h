@@ -28,5 +28,6 @@ std::string mappedPath(const platform::SerialDeviceInfo& device);
 // where none was. The program lays them under its command line's own choices.
 std::array<std::string, platform::PortMap::portCount> keptComPaths();
 void keepComPath(int slot, const std::string& path);
+void forgetComPath(int slot);
 
 }  // namespace ecuprobe::ui

@@ -128,16 +128,30 @@ void TesterWindow::offerDevices() {
         QAction* item =
             menu->addAction(QStringLiteral("COM%1 → %2").arg(slot + 1).arg(deviceTitle(device)));
         const std::string path = mappedPath(device);
-        connect(item, &QAction::triggered, this, [this, slot, path] { mapSlot(slot, path); });
+        connect(item, &QAction::triggered, this, [this, slot, path] { mapSlot(slot, path, true); });
     }
     if (devices.empty()) {
         menu->addAction(QStringLiteral("Адаптер не найден"))->setEnabled(false);
     }
+    // A kept mapping to an adapter that is gone for good would otherwise stay.
+    if (!keptComPaths()[static_cast<std::size_t>(slot)].empty()) {
+        menu->addSeparator();
+        const std::string usual = platform::PortMap::fromEnvironment().path(slot);
+        QAction* forget = menu->addAction(QStringLiteral("COM%1 → %2 (без назначения)")
+                                              .arg(slot + 1)
+                                              .arg(QString::fromStdString(usual)));
+        connect(forget, &QAction::triggered, this, [this, slot, usual] {
+            forgetComPath(slot);
+            mapSlot(slot, usual, false);
+        });
+    }
 }
 
-void TesterWindow::mapSlot(int slot, const std::string& path) {
+void TesterWindow::mapSlot(int slot, const std::string& path, bool keep) {
     ports.setPath(slot, path);
-    keepComPath(slot, path);
+    if (keep) {
+        keepComPath(slot, path);
+    }
     consoleLink.mapPort(slot, path);
     showComTips();
     comChosen(slot);

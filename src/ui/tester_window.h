@@ -79,7 +79,8 @@ private:
     void comChosen(int index);
     void showComTips();
     void offerDevices();
-    void mapSlot(int slot, const std::string& path);
+    // keep: the mapping stays for the next start of the program.
+    void mapSlot(int slot, const std::string& path, bool keep);
     void driveLogClicked();
     void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
     void warnOfBrokenTrace(const LinkStatus& status);
