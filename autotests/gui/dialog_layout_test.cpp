@@ -1,7 +1,5 @@
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 
@@ -92,7 +90,8 @@ constexpr ShownControl controls[] = {
 }  // namespace
 
 // The console's dialogs as they open: their controls by identifier with their
-// captions, titles and first values. Nothing is sent; the console is not started.
+// captions, and the gear rule of the dynamic test. Nothing is sent; the console
+// is not started.
 class DialogLayoutTest : public QObject {
     Q_OBJECT
 
@@ -128,64 +127,6 @@ private slots:
         QVERIFY(widget != nullptr);
         if (!caption.isNull()) {
             QCOMPARE(shownCaption(*shown, widget), caption);
-        }
-    }
-
-    void dialogsHaveTheirTitles() {
-        const std::pair<const char*, QString> titles[] = {
-            {"identification", QStringLiteral("Dialog")},
-            {"parameters", QStringLiteral("Установка упр. параметров")},
-            {"dynamic", QStringLiteral("Тест динамических качеств")},
-            {"acceleration", QStringLiteral("Тест ускорения автомобиля")},
-            {"loss", QStringLiteral("Тест механических потерь")},
-        };
-        for (const auto& [dialog, title] : titles) {
-            QCOMPARE(std::unique_ptr<QDialog>(make(QString::fromUtf8(dialog)))->windowTitle(),
-                     title);
-        }
-        const std::unique_ptr<QDialog> loss(make(QStringLiteral("loss")));
-        QCOMPARE(loss->findChild<QLabel*>(QStringLiteral("instructions"))->text(),
-                 QStringLiteral("1. Педалью газа наберите обороты > 5000 об./мин.\n"
-                                "2. Нажмите кнопку \"Старт\".\n"
-                                "3. Резко отпустите педаль газа.\n"
-                                "Перед началом теста убедитесь что ЭБУ умеет отключать "
-                                "топливоподачу (INJ=0) при сбросе газа."));
-    }
-
-    void testDialogsOpenWithTheirFirstValues_data() {
-        QTest::addColumn<QString>("dialog");
-        QTest::addColumn<QStringList>("inputs");
-        QTest::addColumn<QString>("save");
-        QTest::addColumn<bool>("saveTicked");
-        QTest::addColumn<QString>("gear");
-        QTest::addColumn<bool>("gearsUsable");
-        QTest::addColumn<QString>("time");
-        QTest::newRow("dynamic") << "dynamic" << QStringList{"c1083=2000", "c1084=5500"} << "c1090"
-                                 << true << "c1086" << false << "c1091";
-        QTest::newRow("acceleration") << "acceleration" << QStringList{"c1134=20", "c1135=80"}
-                                      << "c1126" << true << "c1122" << true << "c1127";
-        QTest::newRow("loss") << "loss" << QStringList{"c1083=5000", "c1084=2000"} << "c1119"
-                              << false << QString() << false << "c1112";
-    }
-    void testDialogsOpenWithTheirFirstValues() {
-        QFETCH(QString, dialog);
-        QFETCH(QStringList, inputs);
-        QFETCH(QString, save);
-        QFETCH(bool, saveTicked);
-        QFETCH(QString, gear);
-        QFETCH(bool, gearsUsable);
-        QFETCH(QString, time);
-        const std::unique_ptr<QDialog> shown(make(dialog));
-        for (const QString& input : inputs) {
-            const QStringList nameAndValue = input.split(u'=');
-            QCOMPARE(shown->findChild<QLineEdit*>(nameAndValue[0])->text(), nameAndValue[1]);
-        }
-        QCOMPARE(shown->findChild<QCheckBox*>(save)->isChecked(), saveTicked);
-        QCOMPARE(shown->findChild<QLineEdit*>(time)->text(), QStringLiteral("0"));
-        if (!gear.isEmpty()) {
-            auto* first = shown->findChild<QAbstractButton*>(gear);
-            QCOMPARE(first->isEnabled(), gearsUsable);
-            QVERIFY(!first->isChecked());
         }
     }
 

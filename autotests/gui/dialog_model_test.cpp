@@ -11,7 +11,6 @@
 #include "app/app_options.h"
 #include "gui_support.h"
 #include "platform/clock.h"
-#include "ui/com_port_devices.h"
 #include "ui/drive_log_recorder.h"
 #include "ui/test_run.h"
 
@@ -168,13 +167,6 @@ private slots:
         app::layKeptComPaths(options, keptPaths, fromEnvironment);
         QCOMPARE(QString::fromStdString(options.line.comPaths[1]), taken);
         QVERIFY(options.line.comPaths[0].empty());
-    }
-
-    void keptComSlotsComeBackFromTheSettings() {
-        ui::keepComPath(3, "/dev/ttyUSB1");
-        const auto kept = ui::keptComPaths();
-        QCOMPARE(kept[3], std::string("/dev/ttyUSB1"));
-        QVERIFY(kept[0].empty());
     }
 };
 
