@@ -226,6 +226,20 @@ TEST_F(TestForms, UntickedSaveShowsTheResultsAndWritesNothing) {
     EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
+TEST_F(TestForms, RecordedSamplesAreThoseOfTheLastRunThatEndedOk) {
+    runUp(answer);
+    DynamicTestForm form(session, prompts);
+    form.save = false;
+    ASSERT_EQ(run(form).result, SampleResult::Ok);
+    ASSERT_EQ(form.recorded().size(), 2u);
+    EXPECT_EQ(form.recorded()[0].freq, 2000);
+    EXPECT_EQ(form.recorded()[1].freq, 5600);
+    EXPECT_EQ(form.recorded()[1].tick - form.recorded()[0].tick, 53u);
+    answer = [](int) -> std::optional<Bytes> { return dataSet(3000, 0); };
+    ASSERT_EQ(run(form).result, SampleResult::StartCondition);
+    EXPECT_EQ(form.recorded().size(), 2u);
+}
+
 struct RunErrorCase {
     const char* name;
     std::function<std::unique_ptr<MeasuredTestForm>(ecu::EcuSession&, reports::UserPrompts&)> make;

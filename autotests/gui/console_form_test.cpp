@@ -28,19 +28,6 @@ constexpr ControlId captioned[] = {
     1076, 1077, 1078, 1082, 1083, 1084, 1085, 1093, 1109, 1110, 1136, 1140, 1141, 1142,
 };
 
-// The text a person reads for a control: its own, or its label's.
-QString shownCaption(QWidget& host, QWidget* widget) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return button->text();
-    }
-    for (QLabel* label : host.findChildren<QLabel*>()) {
-        if (label->buddy() == widget) {
-            return label->text();
-        }
-    }
-    return {};
-}
-
 }  // namespace
 
 class ConsoleFormTest : public QObject {

@@ -65,36 +65,35 @@ private slots:
     }
 
     void statusLineNamesTheTrouble_data() {
-        QTest::addColumn<bool>("started");
-        QTest::addColumn<bool>("portOpen");
-        QTest::addColumn<bool>("deviceGone");
-        QTest::addColumn<bool>("answering");
+        QTest::addColumn<bool>("portFailed");
         QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("note");
         QTest::addColumn<QString>("line");
         const QString none;
-        QTest::newRow("before start") << false << false << false << false << none << none;
-        QTest::newRow("all well") << true << true << false << true << none << none;
-        QTest::newRow("silent ECU")
-            << true << true << false << false << none << QStringLiteral("ЭБУ не отвечает");
-        QTest::newRow("adapter unplugged, before the silence")
-            << true << true << true << false << none
-            << QStringLiteral("адаптер отключён: /dev/ttyUSB0");
-        QTest::newRow("answering again after the adapter came back")
-            << true << true << true << true << none << none;
-        QTest::newRow("port never opened")
-            << true << false << false << false << QStringLiteral("no such device")
+        const QString silent = QStringLiteral("ЭБУ не отвечает");
+        const QString unplugged = QStringLiteral("адаптер отключён: /dev/ttyUSB0");
+        QTest::newRow("all well") << false << none << none << none;
+        QTest::newRow("silent ECU") << false << none << silent << silent;
+        QTest::newRow("adapter unplugged") << false << none << unplugged << unplugged;
+        QTest::newRow("port never opened, not a silent ECU")
+            << true << QStringLiteral("no such device") << silent
             << QStringLiteral("порт не открыт: /dev/ttyUSB0 (no such device)");
+        QTest::newRow("port never opened, no reason known")
+            << true << none << silent << QStringLiteral("порт не открыт: /dev/ttyUSB0");
     }
     void statusLineNamesTheTrouble() {
-        QFETCH(bool, started);
-        QFETCH(bool, portOpen);
-        QFETCH(bool, deviceGone);
-        QFETCH(bool, answering);
+        QFETCH(bool, portFailed);
         QFETCH(QString, failure);
+        QFETCH(QString, note);
         QFETCH(QString, line);
-        const ui::LinkStatus status{started,   portOpen,       deviceGone,
-                                    answering, "/dev/ttyUSB0", failure.toStdString()};
-        QCOMPARE(QString::fromStdString(ui::linkStatusText(status)), line);
+        ui::LinkStatus status;
+        status.started = true;
+        status.portFailed = portFailed;
+        status.devicePath = "/dev/ttyUSB0";
+        status.openFailure = failure.toStdString();
+        console::PanelSnapshot shown;
+        shown.linkNote = note.toStdString();
+        QCOMPARE(QString::fromStdString(ui::linkStatusText(status, shown)), line);
     }
 
     void historyKeepsOnlyItsSpanAndSkipsNonNumbers() {

@@ -1,6 +1,9 @@
 #include "gui_support.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,7 +86,41 @@ int ReportLog::ticks() const {
 }
 
 ui::ConsoleOptions fastConsole(const SimulatedLine& line) {
-    return ui::ConsoleOptions{line.ports, std::nullopt, pollSpeedUp};
+    ui::ConsoleOptions options{line.ports, std::nullopt, pollSpeedUp};
+    // The machine's own serial devices are none of the tests' business.
+    options.findDevices = [] { return std::vector<platform::SerialDeviceInfo>(); };
+    return options;
+}
+
+ui::TesterWindow* showConsole(const ui::ConsoleOptions& options) {
+    auto* console = new ui::TesterWindow(options, nullptr);
+    console->setAttribute(Qt::WA_DeleteOnClose);
+    console->show();
+    return console;
+}
+
+bool closeConsole(QPointer<ui::TesterWindow>& console) {
+    if (console) {
+        console->close();
+    }
+    return waitFor([&console] { return console.isNull(); });
+}
+
+bool startConnected(ui::TesterWindow& console, const ReportLog& log) {
+    press(console, console::control::start);
+    return waitFor([&log] { return !log.empty() && log.last().status.ecuAnswering; });
+}
+
+QString shownCaption(QWidget& host, QWidget* widget) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    for (QLabel* label : host.findChildren<QLabel*>()) {
+        if (label->buddy() == widget) {
+            return label->text();
+        }
+    }
+    return {};
 }
 
 void press(ui::TesterWindow& console, console::ControlId id) {
@@ -92,6 +129,22 @@ void press(ui::TesterWindow& console, console::ControlId id) {
     // A control is enabled by the link thread's reports, as it would be for a person.
     QVERIFY2(waitFor([button] { return button->isEnabled(); }), qPrintable(ui::controlName(id)));
     button->click();
+}
+
+ui::DynamicTestDialog* openUnsavedDynamicTest(ui::TesterWindow& console) {
+    press(console, console::control::dynamicTest);
+    auto* dialog = waitForWindow<ui::DynamicTestDialog>();
+    if (dialog != nullptr) {
+        dialog->findChild<QCheckBox*>(QStringLiteral("c1090"))->setChecked(false);
+    }
+    return dialog;
+}
+
+void chooseFile(QFileDialog* dialog, const QString& path) {
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->clear();
+    QTest::keyClicks(name, path);
+    static_cast<QDialog*>(dialog)->accept();
 }
 
 std::vector<Bytes> handBackPayloads() {

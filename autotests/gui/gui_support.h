@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include "platform/port_map.h"
 #include "sim/simulated_ecu.h"
 #include "ui/console_link.h"
+#include "ui/dynamic_test_dialog.h"
 #include "ui/link_report.h"
 #include "ui/tester_window.h"
 
@@ -95,11 +98,28 @@ private:
     std::vector<QMetaObject::Connection> connections;
 };
 
-// The console on a simulated line, polled fast.
+// The console on a simulated line, polled fast, with no serial device found.
 ui::ConsoleOptions fastConsole(const SimulatedLine& line);
+
+// A console window of its own, deleted when it closes.
+ui::TesterWindow* showConsole(const ui::ConsoleOptions& options);
+// Closes it as a person would and waits until it is gone, its hand-back done.
+bool closeConsole(QPointer<ui::TesterWindow>& console);
+// Presses "Начать" and waits until the ECU answers.
+bool startConnected(ui::TesterWindow& console, const ReportLog& log);
+
+// The text a person reads for a control: its own (a button's), or its label's.
+QString shownCaption(QWidget& host, QWidget* widget);
 
 // Clicks a control of the console, as the user would, once it is enabled.
 void press(ui::TesterWindow& console, console::ControlId id);
+
+// Opens the dynamic test from a connected console with "Сохранить" cleared, so
+// that a run writes nothing; null when the dialog did not come.
+ui::DynamicTestDialog* openUnsavedDynamicTest(ui::TesterWindow& console);
+
+// Types a path into a file dialog's name field and accepts it, as a person would.
+void chooseFile(QFileDialog* dialog, const QString& path);
 
 // The six writes that hand every control back, as the ECU receives them.
 std::vector<Bytes> handBackPayloads();

@@ -201,7 +201,9 @@ private slots:
     void comSlotIsNamedByItsDeviceAndKeptForTheNextConsole() {
         for (int slot = 0; slot < 4; ++slot) {
             QCOMPARE(console->form().comBox->itemData(slot, Qt::ToolTipRole).toString(),
-                     QString::fromStdString(line->ports.path(slot)));
+                     QStringLiteral("COM%1: %2\nустройство не найдено")
+                         .arg(slot + 1)
+                         .arg(QString::fromStdString(line->ports.path(slot))));
         }
         console->form().comBox->setCurrentIndex(2);
         emit console->form().comBox->activated(2);

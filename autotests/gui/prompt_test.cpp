@@ -45,20 +45,14 @@ private slots:
 
     void init() {
         line = std::make_unique<SimulatedLine>();
-        console = new ui::TesterWindow(fastConsole(*line), nullptr);
-        console->setAttribute(Qt::WA_DeleteOnClose);
-        console->show();
+        console = showConsole(fastConsole(*line));
         log = std::make_unique<ReportLog>(console->link());
-        press(*console, control::start);
-        QVERIFY(waitFor([this] { return !log->empty() && log->last().status.ecuAnswering; }));
+        QVERIFY(startConnected(*console, *log));
         run = std::make_shared<ServiceRun>();
     }
 
     void cleanup() {
-        if (console) {
-            console->close();
-            QVERIFY(waitFor([this] { return console.isNull(); }));
-        }
+        QVERIFY(closeConsole(console));
         log.reset();
         line.reset();
     }
@@ -76,8 +70,7 @@ private slots:
         QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
                  QStringLiteral("ZORAFIL"));
         QTemporaryDir dir;
-        typeFileName(dialog, dir.filePath(QStringLiteral("garage")));
-        static_cast<QDialog*>(dialog)->accept();
+        chooseFile(dialog, dir.filePath(QStringLiteral("garage")));
         QVERIFY(waitFor([this] { return run->done.load(); }));
         QCOMPARE(run->text, std::optional<std::string>(dir.filePath("garage.tdm").toStdString()));
     }
@@ -90,8 +83,7 @@ private slots:
         for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
             auto* dialog = waitForWindow<QFileDialog>();
             QVERIFY(dialog != nullptr);
-            typeFileName(dialog, existing);
-            static_cast<QDialog*>(dialog)->accept();
+            chooseFile(dialog, existing);
             auto* question = waitForWindow<QMessageBox>();
             QVERIFY(question != nullptr);
             QCOMPARE(question->text(), QStringLiteral("old.tdm уже существует.\nЗаменить его?"));
@@ -229,12 +221,6 @@ private slots:
     }
 
 private:
-    static void typeFileName(QFileDialog* dialog, const QString& path) {
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        name->clear();
-        QTest::keyClicks(name, path);
-    }
-
     void askSavePath() {
         console->link().runService([state = run](console::TesterPanel&, reports::UserPrompts& ask) {
             state->text = ask.askSavePath(dumpRequest);

@@ -53,4 +53,17 @@ std::optional<int> commandLineComSlot(const AppOptions& options) {
     return options.line.portChoice().comIndex;
 }
 
+void layKeptComPaths(AppOptions& options,
+                     const std::array<std::string, platform::PortMap::portCount>& kept,
+                     const platform::PortMap& environment) {
+    const platform::PortMap defaults;
+    for (std::size_t slot = 0; slot < kept.size(); ++slot) {
+        const int com = static_cast<int>(slot);
+        std::string& given = options.line.comPaths[slot];
+        if (given.empty() && environment.path(com) == defaults.path(com)) {
+            given = kept[slot];
+        }
+    }
+}
+
 }  // namespace ecuprobe::app

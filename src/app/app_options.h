@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "platform/port_map.h"
 
 namespace ecuprobe::app {
 
@@ -24,5 +26,12 @@ std::optional<int> parseAppOptions(std::vector<std::string> args, AppOptions& op
 // The COM slot the console selects first on the command line's word: the one
 // --port names, or the one the simulator serves; none when neither was asked.
 std::optional<int> commandLineComSlot(const AppOptions& options);
+
+// Lays the COM slots a person mapped to a detected device in an earlier console
+// (kept; empty where none was) under the command line and the environment
+// (environment: the port map it gives): only a slot that neither names takes one.
+void layKeptComPaths(AppOptions& options,
+                     const std::array<std::string, platform::PortMap::portCount>& kept,
+                     const platform::PortMap& environment);
 
 }  // namespace ecuprobe::app

@@ -11,6 +11,7 @@
 #include "cli/exit_codes.h"
 #include "cli/line_setup.h"
 #include "ui/about_box.h"
+#include "ui/com_port_devices.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv) {
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ecuprobe"));
     QApplication::setApplicationVersion(QLatin1String(ui::productVersion));
 
+    app::layKeptComPaths(options, ui::keptComPaths(), platform::PortMap::fromEnvironment());
     cli::LineSetup line(options.line);
     if (!line.ready()) {
         std::cerr << "ecuprobe: " << line.error() << '\n';
@@ -40,7 +42,9 @@ int main(int argc, char** argv) {
         return line.errorExit();
     }
     app::StopSignalNotifier stop;
-    ui::MainWindow window(ui::ConsoleOptions{line.portMap(), app::commandLineComSlot(options), 1});
+    ui::MainWindow window(ui::ConsoleOptions{line.portMap(), app::commandLineComSlot(options), 1,
+                                             [&line] { return line.traceBroken(); },
+                                             line.tracePath()});
     QObject::connect(&stop, &app::StopSignalNotifier::stopRequested, &window,
                      [&window] { window.closeUnattended(); });
     window.show();

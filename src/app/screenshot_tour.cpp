@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -18,8 +19,12 @@
 #include "cli/line_setup.h"
 #include "console/panel_controls.h"
 #include "ui/connection_window.h"
+#include "ui/control_parameter_dialog.h"
+#include "ui/dynamic_test_dialog.h"
+#include "ui/identification_dialog.h"
 #include "ui/live_chart_window.h"
 #include "ui/main_window.h"
+#include "ui/test_run_chart.h"
 #include "ui/up_down_control.h"
 
 namespace {
@@ -56,12 +61,42 @@ bool save(QWidget* window, const QDir& into, const char* name) {
 }
 
 void press(ui::TesterWindow& console, console::ControlId id) {
-    qobject_cast<QAbstractButton*>(console.form().control(id))->click();
+    auto* button = qobject_cast<QAbstractButton*>(console.form().control(id));
+    waitUntil([button] { return button->isEnabled(); }, 20000);
+    button->click();
 }
 
-bool tour(ui::MainWindow& window, const QDir& into) {
+// The dialog of that type once it is shown; null after the timeout.
+template <typename Dialog>
+Dialog* shownDialog(ui::TesterWindow& console) {
+    Dialog* found = nullptr;
+    waitUntil(
+        [&] {
+            found = console.findChild<Dialog*>();
+            return found != nullptr && found->isVisible();
+        },
+        20000);
+    return found;
+}
+
+// Grabs the dialog a console button opens, then closes it.
+template <typename Dialog>
+bool saveDialog(ui::TesterWindow& console, console::ControlId opener, const QDir& into,
+                const char* name) {
+    press(console, opener);
+    Dialog* dialog = shownDialog<Dialog>(console);
+    if (dialog == nullptr) {
+        std::cerr << "ecuprobe-screenshots: no dialog for " << name << '\n';
+        return false;
+    }
     waitMs(300);
-    bool saved = save(&window, into, "main_window.png");
+    const bool saved = save(dialog, into, name);
+    dialog->reject();
+    waitUntil([&] { return console.findChild<Dialog*>() == nullptr; }, 5000);
+    return saved;
+}
+
+ui::TesterWindow& connectedConsole(ui::MainWindow& window) {
     window.openConsole();
     ui::TesterWindow& console = *window.console();
     console.resize(console.sizeHint());
@@ -71,6 +106,18 @@ bool tour(ui::MainWindow& window, const QDir& into) {
     auto* down = console.form().upDown->findChild<QAbstractButton*>(QStringLiteral("down"));
     down->click();
     down->click();
+    return console;
+}
+
+void closeConsole(ui::MainWindow& window) {
+    window.console()->close();
+    waitUntil([&] { return window.console() == nullptr; }, 20000);
+}
+
+bool tour(ui::MainWindow& window, const QDir& into) {
+    waitMs(300);
+    bool saved = save(&window, into, "main_window.png");
+    ui::TesterWindow& console = connectedConsole(window);
     saved = waitUntil([&] { return console.liveHistory().size() >= 30; }, 60000) && saved;
     saved = save(&console, into, "console.png") && saved;
     console.form().chartButton->click();
@@ -79,13 +126,56 @@ bool tour(ui::MainWindow& window, const QDir& into) {
     waitMs(500);
     saved = save(console.chart(), into, "live_chart.png") && saved;
     console.chart()->close();
-    console.close();
-    waitUntil([&] { return window.console() == nullptr; }, 20000);
+    saved = saveDialog<ui::IdentificationDialog>(console, control::identify, into,
+                                                 "identification.png") &&
+            saved;
+    saved = saveDialog<ui::ControlParameterDialog>(console, control::controlParameters, into,
+                                                   "control_parameters.png") &&
+            saved;
+    closeConsole(window);
     window.showConnection();
     auto* scheme = window.findChild<ui::ConnectionWindow*>();
     waitMs(300);
     saved = save(scheme, into, "pc_connection.png") && saved;
     scheme->close();
+    return saved;
+}
+
+// A run-up on the simulated engine, its results not saved, and the dialog with its chart.
+bool dynamicTestTour(ui::MainWindow& window, const QDir& into) {
+    ui::TesterWindow& console = connectedConsole(window);
+    press(console, control::dynamicTest);
+    auto* dialog = shownDialog<ui::DynamicTestDialog>(console);
+    if (dialog == nullptr) {
+        return false;
+    }
+    dialog->resize(dialog->sizeHint().width(), dialog->sizeHint().height() + 120);
+    dialog->findChild<QCheckBox*>(QStringLiteral("c1090"))->setChecked(false);
+    dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+    const bool ran = waitUntil([&] { return !dialog->chart()->shownRun().points.empty(); }, 60000);
+    waitMs(500);
+    const bool saved = ran && save(dialog, into, "dynamic_test.png");
+    dialog->reject();
+    closeConsole(window);
+    return saved;
+}
+
+// Starts the built-in simulator with these options and shows the main window.
+template <typename Walk>
+bool onSimulator(std::vector<std::string> args, const QDir& into, Walk walk) {
+    app::AppOptions options;
+    app::parseAppOptions(std::move(args), options, std::cout, std::cerr);
+    cli::LineSetup line(options.line);
+    if (!line.ready()) {
+        std::cerr << "ecuprobe-screenshots: " << line.error() << '\n';
+        return false;
+    }
+    ui::MainWindow window(ui::ConsoleOptions{
+        line.portMap(), 0, 1, {}, {}, [] { return std::vector<platform::SerialDeviceInfo>(); }});
+    window.resize(640, 360);
+    window.show();
+    const bool saved = walk(window, into);
+    window.close();
     return saved;
 }
 
@@ -103,18 +193,8 @@ int main(int argc, char** argv) {
     // Its own settings, so that the pictures never depend on a user's choices.
     QApplication::setOrganizationName(QStringLiteral("ecuprobe-screenshots"));
     QApplication::setApplicationName(QStringLiteral("ecuprobe-screenshots"));
-    app::AppOptions options;
-    std::vector<std::string> args{"--simulate", "coldstart", "--sim-faults", "13:20,131:60"};
-    app::parseAppOptions(args, options, std::cout, std::cerr);
-    cli::LineSetup line(options.line);
-    if (!line.ready()) {
-        std::cerr << "ecuprobe-screenshots: " << line.error() << '\n';
-        return 1;
-    }
-    ui::MainWindow window(ui::ConsoleOptions{line.portMap(), 0, 1});
-    window.resize(640, 360);
-    window.show();
-    const bool saved = tour(window, into);
-    window.close();
+    bool saved =
+        onSimulator({"--simulate", "coldstart", "--sim-faults", "13:20,131:60"}, into, tour);
+    saved = onSimulator({"--simulate", "runup"}, into, dynamicTestTour) && saved;
     return saved ? 0 : 1;
 }

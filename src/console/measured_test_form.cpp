@@ -51,6 +51,9 @@ TestRun MeasuredTestForm::run(measure::TestSampler& sampler) {
         return outcome;
     }
     crossing = sampler.crossings();
+    const auto unfilled = std::find_if(samples.begin(), samples.end(),
+                                       [](const measure::TestSample& s) { return s.filled != 1; });
+    recordedSamples.assign(samples.begin(), unfilled);
     takeResults();
     if (save) {
         outcome.report = writeReport(samples);

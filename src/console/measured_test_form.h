@@ -79,6 +79,8 @@ public:
     const measure::TestResult& record() const { return result; }
     // The interpolated crossings of the last run that ended Ok.
     const measure::CrossingTimes& crossings() const { return crossing; }
+    // The samples that run recorded, up to the first unfilled one: for a chart.
+    const std::vector<measure::TestSample>& recorded() const { return recordedSamples; }
 
     bool save;
 
@@ -105,6 +107,7 @@ private:
     ecu::EcuSession& session;
     reports::UserPrompts& prompts;
     measure::CrossingTimes crossing;
+    std::vector<measure::TestSample> recordedSamples;
     bool busy = false;
 };
 

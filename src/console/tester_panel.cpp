@@ -186,6 +186,7 @@ void TesterPanel::refreshLiveValues() {
 }
 
 void TesterPanel::copyLiveValues() {
+    ++liveReads;
     fields.statusText = session.statusText;
     fields.live = session.liveData;
     for (const SwitchControl& row : switchTable()) {

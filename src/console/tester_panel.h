@@ -113,6 +113,9 @@ public:
 
     PanelSnapshot snapshot() const;
     ecu::EcuSession& ecuSession() { return session; }
+    // The live reads that came in since the panel was built: a view that logs the
+    // drive adds a row of the session's LiveData whenever this grows.
+    std::uint32_t liveReadCount() const { return liveReads; }
 
     PanelFields fields;
     std::int32_t started = 0;
@@ -146,6 +149,7 @@ private:
     ecu::EcuSession session;
     ecu::AdapterWatch adapter{session};
     PanelSnapshot shown;
+    std::uint32_t liveReads = 0;
 };
 
 }  // namespace ecuprobe::console

@@ -40,6 +40,11 @@ public:
                 const platform::PortMap& newPorts);
     // Back to no device and the real clock; closes the port first.
     void detach();
+    // Where COMn lies from now on, the device and clock kept: after a person mapped
+    // a slot to another device. While the port is closed; the map must outlive its
+    // use, and null leaves no slot with a path.
+    void usePortMap(const platform::PortMap* newPorts) { ports = newPorts; }
+    const platform::PortMap* portMap() const { return ports; }
     void setTrace(platform::WireTrace* newTrace) { trace = newTrace; }
     // Sees every text passed to reportError(); for diagnostics and tests.
     void setErrorObserver(std::function<void(std::string_view)> observer) {

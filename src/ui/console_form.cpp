@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -94,6 +95,8 @@ void ConsoleForm::disableInput() {
         }
     }
     chartButton->setEnabled(false);
+    driveLogButton->setEnabled(false);
+    comMapButton->setEnabled(false);
 }
 
 }  // namespace ecuprobe::ui

@@ -10,6 +10,7 @@
 class QComboBox;
 class QPushButton;
 class QStatusBar;
+class QToolButton;
 class QWidget;
 
 namespace ecuprobe::ui {
@@ -36,6 +37,10 @@ public:
     UpDownControl* upDown = nullptr;
     // "График": the live chart, in the console's free space.
     QPushButton* chartButton = nullptr;
+    // "Запись лога": checked while the drive log is being written.
+    QPushButton* driveLogButton = nullptr;
+    // Beside the COM box: its menu maps the chosen slot to a detected device.
+    QToolButton* comMapButton = nullptr;
     QStatusBar* statusBar = nullptr;
 
 private:

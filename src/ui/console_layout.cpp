@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -112,7 +113,11 @@ private:
         for (const std::string_view entry : console::comPortEntries) {
             form.comBox->addItem(toQString(entry));
         }
-        startColumn->addWidget(form.comBox);
+        auto* comRow = new QHBoxLayout;
+        comRow->setSpacing(2);
+        comRow->addWidget(form.comBox, 1);
+        comRow->addWidget(comMapButton());
+        startColumn->addLayout(comRow);
         auto* row = new QHBoxLayout;
         row->addWidget(tests);
         row->addWidget(button(control::identify), 0, Qt::AlignBottom);
@@ -141,7 +146,21 @@ private:
         form.chartButton->setObjectName(QStringLiteral("chartButton"));
         form.chartButton->setToolTip(groupTitle("Живые значения на графике"));
         row->addWidget(form.chartButton);
+        form.driveLogButton = new QPushButton(groupTitle("Запись лога"), &host);
+        form.driveLogButton->setObjectName(QStringLiteral("driveLogButton"));
+        form.driveLogButton->setCheckable(true);
+        row->addWidget(form.driveLogButton);
         return row;
+    }
+
+    QToolButton* comMapButton() {
+        form.comMapButton = new QToolButton(&host);
+        form.comMapButton->setObjectName(QStringLiteral("comMapButton"));
+        form.comMapButton->setText(QStringLiteral("…"));
+        form.comMapButton->setToolTip(groupTitle("Назначить COM-порт найденному адаптеру"));
+        form.comMapButton->setPopupMode(QToolButton::InstantPopup);
+        form.comMapButton->setMenu(new QMenu(form.comMapButton));
+        return form.comMapButton;
     }
 
     QLayout* periodBox() {

@@ -2,13 +2,14 @@
 
 namespace ecuprobe::ui {
 
-ConsoleLink::ConsoleLink(platform::PortMap ports, QWidget* dialogParent, std::uint32_t pollSpeedUp)
-    : presenter(dialogParent), worker(new LinkWorker(std::move(ports), presenter, pollSpeedUp)) {
+ConsoleLink::ConsoleLink(LinkSetup setup, QWidget* dialogParent)
+    : presenter(dialogParent), worker(new LinkWorker(std::move(setup), presenter)) {
     thread.setObjectName(QStringLiteral("link"));
     worker->moveToThread(&thread);
     connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
     connect(worker, &LinkWorker::reported, this, &ConsoleLink::reported);
     connect(worker, &LinkWorker::clickAnswered, this, &ConsoleLink::clickAnswered);
+    connect(worker, &LinkWorker::driveLogEnded, this, &ConsoleLink::driveLogEnded);
     connect(worker, &LinkWorker::closed, this, &ConsoleLink::workerClosed);
     thread.start();
     post([](LinkWorker& link) { link.open(); });
@@ -47,8 +48,27 @@ void ConsoleLink::movePeriod(int position) {
     post([position](LinkWorker& link) { link.movePeriod(position); });
 }
 
-void ConsoleLink::runService(LinkWorker::Service service) {
-    post([service](LinkWorker& link) { link.runService(service); });
+void ConsoleLink::runService(LinkWorker::Service service, ServiceDone done) {
+    // This object outlives the link thread, so the thread may post to it.
+    post([this, service, done](LinkWorker& link) {
+        const bool ran = link.runService(service);
+        if (done) {
+            QMetaObject::invokeMethod(
+                this, [done, ran] { done(ran); }, Qt::QueuedConnection);
+        }
+    });
+}
+
+void ConsoleLink::mapPort(int slot, const std::string& path) {
+    post([slot, path](LinkWorker& link) { link.mapPort(slot, path); });
+}
+
+void ConsoleLink::startDriveLog() {
+    post([](LinkWorker& link) { link.startDriveLog(); });
+}
+
+void ConsoleLink::stopDriveLog() {
+    post([](LinkWorker& link) { link.stopDriveLog(); });
 }
 
 void ConsoleLink::close() {

@@ -3,9 +3,9 @@
 #include <QObject>
 #include <QThread>
 
-#include <cstdint>
+#include <functional>
+#include <string>
 
-#include "platform/port_map.h"
 #include "ui/link_report.h"
 #include "ui/link_worker.h"
 #include "ui/prompt_presenter.h"
@@ -21,15 +21,22 @@ class ConsoleLink final : public QObject {
     Q_OBJECT
 
 public:
+    // Called on the GUI thread once a service has run (true) or was refused (false).
+    using ServiceDone = std::function<void(bool ran)>;
+
     // dialogParent: the window over which the services' questions appear.
-    ConsoleLink(platform::PortMap ports, QWidget* dialogParent, std::uint32_t pollSpeedUp = 1);
+    ConsoleLink(LinkSetup setup, QWidget* dialogParent);
     // Only a link that was never closed waits here, for its hand-back.
     ~ConsoleLink() override;
 
     void click(console::ControlId id);
     void selectCom(int index);
     void movePeriod(int position);
-    void runService(LinkWorker::Service service);
+    // done is not called once the link has closed.
+    void runService(LinkWorker::Service service, ServiceDone done = {});
+    void mapPort(int slot, const std::string& path);
+    void startDriveLog();
+    void stopDriveLog();
     // Asks the link thread to hand back and close; closed() follows.
     void close();
     bool isClosed() const { return finished; }
@@ -37,6 +44,7 @@ public:
 signals:
     void reported(const ecuprobe::ui::LinkReport& report);
     void clickAnswered(const ecuprobe::ui::ClickAnswer& answer);
+    void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
     void closed(const QString& warning);
 
 private:

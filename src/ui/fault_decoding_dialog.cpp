@@ -5,6 +5,7 @@
 
 #include "console/panel_controls.h"
 #include "ui/console_form.h"
+#include "ui/dialog_fields.h"
 
 namespace ecuprobe::ui {
 
@@ -17,7 +18,7 @@ FaultDecodingDialog::FaultDecodingDialog(const std::string& decoded, QWidget* pa
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text->setPlainText(QString::fromStdString(decoded).replace(QStringLiteral("\r\n"), "\n"));
+    text->setPlainText(shownLines(decoded));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(text);

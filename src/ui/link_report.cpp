@@ -2,21 +2,17 @@
 
 namespace ecuprobe::ui {
 
-std::string linkStatusText(const LinkStatus& status) {
-    if (!status.started || status.ecuAnswering) {
-        return {};
+// A port that never opened has no adapter to lose and no ECU to hear: the
+// console's own note would only say that the ECU is silent.
+std::string linkStatusText(const LinkStatus& status, const console::PanelSnapshot& shown) {
+    if (!status.portFailed) {
+        return shown.linkNote;
     }
-    if (status.deviceGone) {
-        return "адаптер отключён: " + status.devicePath;
+    std::string text = "порт не открыт: " + status.devicePath;
+    if (!status.openFailure.empty()) {
+        text += " (" + status.openFailure + ")";
     }
-    if (!status.portOpen) {
-        std::string text = "порт не открыт: " + status.devicePath;
-        if (!status.openFailure.empty()) {
-            text += " (" + status.openFailure + ")";
-        }
-        return text;
-    }
-    return "ЭБУ не отвечает";
+    return text;
 }
 
 }  // namespace ecuprobe::ui

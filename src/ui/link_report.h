@@ -2,11 +2,16 @@
 
 #include <QMetaType>
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "console/control_parameter_form.h"
+#include "console/identification_content.h"
 #include "console/panel_snapshot.h"
 #include "console/tester_panel.h"
+#include "reports/test_report.h"
 
 namespace ecuprobe::ui {
 
@@ -14,15 +19,19 @@ namespace ecuprobe::ui {
 struct LinkStatus {
     // "Начать" was pressed on this console.
     bool started = false;
-    bool portOpen = false;
-    // The adapter reported that it has gone (unplugged), not merely silent.
-    bool deviceGone = false;
+    // "Начать" could not open the port; it stays closed for this console.
+    bool portFailed = false;
     // The session counts the ECU connected and it answered the last request.
     bool ecuAnswering = false;
     // The device behind the chosen COM slot.
     std::string devicePath;
-    // Why the port could not be opened on "Начать"; empty otherwise.
+    // Why the port could not be opened; empty otherwise.
     std::string openFailure;
+    // The wire trace asked for has lost a line: its file no longer holds the session.
+    bool traceBroken = false;
+    // The drive log being written, empty while none is, and its rows so far.
+    std::string driveLogPath;
+    std::size_t driveLogRows = 0;
 
     bool operator==(const LinkStatus&) const = default;
 };
@@ -38,16 +47,24 @@ struct LinkReport {
     std::uint32_t atMs = 0;
 };
 
-// How a click on the console ended, with the text the view shows for it.
+// How a click on the console ended, with what the view shows for it.
 struct ClickAnswer {
     console::ControlId id = 0;
     console::ClickOutcome outcome = console::ClickOutcome::ignored;
     std::string text;
+    console::DialogKind dialog = console::DialogKind::none;
+    std::optional<console::IdentificationContent> identification;
+    // The control-parameter dialog's form, from the live values at the click.
+    std::optional<console::ControlParameterForm> parameters;
+    // How "Запись" went, and the dump file it was appended to.
+    std::optional<reports::ReportOutcome> report;
+    std::string reportPath;
 };
 
-// The status bar's line about the link: "адаптер отключён: <path>",
-// "ЭБУ не отвечает", a port that did not open, or empty while all is well.
-std::string linkStatusText(const LinkStatus& status);
+// The status bar's line about the link: a port that did not open, else what the
+// console notes about the line ("адаптер отключён: <path>", "ЭБУ не отвечает"),
+// else empty.
+std::string linkStatusText(const LinkStatus& status, const console::PanelSnapshot& shown);
 
 }  // namespace ecuprobe::ui
 

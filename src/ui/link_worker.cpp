@@ -7,10 +7,19 @@
 
 namespace ecuprobe::ui {
 
-LinkWorker::LinkWorker(platform::PortMap ports, PromptPresenter& presenter,
-                       std::uint32_t pollSpeedUp)
-    : portMap(std::move(ports)),
-      timer(new QtPanelTimer(this, pollSpeedUp)),
+namespace {
+
+// MegaLogViewer and its kind open ".msl" logs; the tab-separated text opens anywhere.
+const reports::SaveAsRequest driveLogRequest{
+    "msl", "drive",
+    "Лог поездки (*.msl)|*.msl|Текст с табуляцией (*.tsv;*.txt)|*.tsv;*.txt|Все файлы "
+    "(*.*)|*.*||"};
+
+}  // namespace
+
+LinkWorker::LinkWorker(LinkSetup linkSetup, PromptPresenter& presenter)
+    : setup(std::move(linkSetup)),
+      timer(new QtPanelTimer(this, setup.pollSpeedUp)),
       prompts(new GuiPrompts(presenter, this)) {
     qRegisterMetaType<LinkReport>();
     qRegisterMetaType<ClickAnswer>();
@@ -20,6 +29,9 @@ LinkWorker::LinkWorker(platform::PortMap ports, PromptPresenter& presenter,
 LinkWorker::~LinkWorker() {
     // Drops a panel never closed through close(): its destructor hands back.
     panel.reset();
+    if (linkPorts) {
+        link::processLink().usePortMap(*linkPorts);
+    }
 }
 
 void LinkWorker::open() {
@@ -44,18 +56,32 @@ bool LinkWorker::serve(const std::function<void()>& work, ReportCause cause) {
 }
 
 void LinkWorker::click(console::ControlId id) {
-    console::ClickResult result;
+    ClickAnswer answer;
     const bool served = serve(
-        [this, id, &result] {
-            result = panel->onClick(id);
+        [this, id, &answer] {
+            const console::ClickResult result = panel->onClick(id);
             if (id == console::control::start && result.outcome == console::ClickOutcome::done) {
                 noteStart();
             }
+            answer = answerTo(id, result);
         },
         ReportCause::click);
     if (served) {
-        emit clickAnswered(ClickAnswer{id, result.outcome, result.text});
+        emit clickAnswered(answer);
     }
+}
+
+ClickAnswer LinkWorker::answerTo(console::ControlId id, const console::ClickResult& result) {
+    ClickAnswer answer{
+        id,           result.outcome, result.text, result.dialog, result.identification,
+        std::nullopt, result.report,  {}};
+    if (result.dialog == console::DialogKind::controlParameters) {
+        answer.parameters = panel->controlParameterForm();
+    }
+    if (result.report == reports::ReportOutcome::saved) {
+        answer.reportPath = reports::currentDumpPath;
+    }
+    return answer;
 }
 
 void LinkWorker::selectCom(int index) {
@@ -66,12 +92,66 @@ void LinkWorker::movePeriod(int position) {
     serve([this, position] { panel->onPeriodChanged(position); }, ReportCause::click);
 }
 
-void LinkWorker::runService(const Service& service) {
-    serve([this, &service] { service(*panel, *prompts); }, ReportCause::service);
+bool LinkWorker::runService(const Service& service) {
+    return serve([this, &service] { service(*panel, *prompts); }, ReportCause::service);
+}
+
+void LinkWorker::mapPort(int slot, const std::string& path) {
+    serve(
+        [this, slot, &path] {
+            if (panel->started != 0 || slot < 0 || slot >= platform::PortMap::portCount) {
+                return;
+            }
+            setup.ports.setPath(slot, path);
+            link::FrameExchange& line = link::processLink();
+            if (!linkPorts) {
+                linkPorts = line.portMap();
+            }
+            line.usePortMap(&setup.ports);
+        },
+        ReportCause::click);
+}
+
+void LinkWorker::startDriveLog() {
+    serve(
+        [this] {
+            if (driveLog.running()) {
+                return;
+            }
+            const std::optional<std::string> path = prompts->askSavePath(driveLogRequest);
+            if (path && !closing &&
+                !driveLog.start(*path, panel->ecuSession().clock(), panel->liveReadCount())) {
+                emit driveLogEnded(QString::fromStdString(*path),
+                                   QStringLiteral("Не возможно открыть файл."), 0);
+            }
+        },
+        ReportCause::click);
+}
+
+void LinkWorker::stopDriveLog() {
+    serve(
+        [this] {
+            if (driveLog.running()) {
+                const bool written = driveLog.stop();
+                endDriveLog(written ? QString() : QStringLiteral("Лог записан не полностью."));
+            }
+        },
+        ReportCause::click);
+}
+
+void LinkWorker::pollDriveLog() {
+    if (driveLog.running() && !driveLog.afterPoll(panel->liveReadCount(), panel->fields.live)) {
+        endDriveLog(QStringLiteral("Запись лога прервана: файл не записан полностью."));
+    }
+}
+
+void LinkWorker::endDriveLog(const QString& problem) {
+    emit driveLogEnded(QString::fromStdString(driveLog.path()), problem, driveLog.rows());
 }
 
 void LinkWorker::noteStart() {
     if (link::processLink().isOpen == 0) {
+        portFailed = true;
         openFailure = cli::describeOpenFailure(devicePath(panel->snapshot()));
     }
 }
@@ -90,6 +170,9 @@ void LinkWorker::close() {
 void LinkWorker::finishClose() {
     closedDone = true;
     QString warning;
+    if (driveLog.running()) {
+        driveLog.stop();
+    }
     if (panel) {
         if (panel->started != 0 && link::processLink().isOpen == 0) {
             // Nothing was taken over on a port that never opened.
@@ -102,6 +185,10 @@ void LinkWorker::finishClose() {
         }
         panel.reset();
     }
+    if (linkPorts) {
+        link::processLink().usePortMap(*linkPorts);
+        linkPorts.reset();
+    }
     emit closed(warning);
 }
 
@@ -109,25 +196,29 @@ void LinkWorker::report(ReportCause cause) {
     if (!panel) {
         return;
     }
+    pollDriveLog();
     LinkReport made{panel->snapshot(), {}, cause, link::processLink().clock().tickMs()};
     made.status = status(made.snapshot);
     emit reported(made);
 }
 
 std::string LinkWorker::devicePath(const console::PanelSnapshot& shown) const {
-    return portMap.path(shown.comSelection < 0 ? 0 : shown.comSelection);
+    return setup.ports.path(shown.comSelection < 0 ? 0 : shown.comSelection);
 }
 
 LinkStatus LinkWorker::status(const console::PanelSnapshot& shown) {
-    const link::FrameExchange& line = link::processLink();
     const ecu::EcuSession& session = panel->ecuSession();
     LinkStatus status;
     status.started = panel->started != 0;
-    status.portOpen = line.isOpen != 0;
-    status.deviceGone = line.deviceGone();
+    status.portFailed = portFailed;
     status.ecuAnswering = session.connected != 0 && session.lastRequestAnswered();
     status.devicePath = devicePath(shown);
     status.openFailure = openFailure;
+    status.traceBroken = setup.traceBroken && setup.traceBroken();
+    if (driveLog.running()) {
+        status.driveLogPath = driveLog.path();
+        status.driveLogRows = driveLog.rows();
+    }
     return status;
 }
 

@@ -11,6 +11,7 @@
 #include "console/tester_panel.h"
 #include "platform/port_map.h"
 #include "reports/user_prompts.h"
+#include "ui/drive_log_recorder.h"
 #include "ui/link_report.h"
 
 namespace ecuprobe::ui {
@@ -18,6 +19,15 @@ namespace ecuprobe::ui {
 class GuiPrompts;
 class PromptPresenter;
 class QtPanelTimer;
+
+// What a console's link thread starts with.
+struct LinkSetup {
+    platform::PortMap ports;
+    // Divides the poll periods: the tests poll a line on virtual time fast.
+    std::uint32_t pollSpeedUp = 1;
+    // Whether the wire trace has lost a line; asked on the link thread, which writes it.
+    std::function<bool()> traceBroken;
+};
 
 // The console's core on the link thread: it owns the TesterPanel with its
 // EcuSession and poll timer, takes the window's clicks, runs services and posts
@@ -31,7 +41,7 @@ public:
     // panel and the prompts, and may ask questions while the poll goes on.
     using Service = std::function<void(console::TesterPanel&, reports::UserPrompts&)>;
 
-    LinkWorker(platform::PortMap ports, PromptPresenter& presenter, std::uint32_t pollSpeedUp);
+    LinkWorker(LinkSetup setup, PromptPresenter& presenter);
     ~LinkWorker() override;
 
     // Builds the panel; the first thing to run on the link thread.
@@ -39,7 +49,13 @@ public:
     void click(console::ControlId id);
     void selectCom(int index);
     void movePeriod(int position);
-    void runService(const Service& service);
+    // False when refused: another service holds the panel, or it is closing.
+    bool runService(const Service& service);
+    // Puts a COM slot (0..3) on another device; only before "Начать".
+    void mapPort(int slot, const std::string& path);
+    // "Запись лога": asks where through the prompts, then logs every live read.
+    void startDriveLog();
+    void stopDriveLog();
     // Hands control back and closes the port, after the service that is running
     // (its question, if any, answered Cancel); then emits closed().
     void close();
@@ -47,6 +63,8 @@ public:
 signals:
     void reported(const ecuprobe::ui::LinkReport& report);
     void clickAnswered(const ecuprobe::ui::ClickAnswer& answer);
+    // A drive log has ended; problem says what went wrong, empty when all was written.
+    void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
     // warning: the hand-back warning when the ECU did not confirm it, else empty.
     void closed(const QString& warning);
 
@@ -55,15 +73,22 @@ private:
     // false when refused.
     bool serve(const std::function<void()>& work, ReportCause cause);
     void report(ReportCause cause);
+    ClickAnswer answerTo(console::ControlId id, const console::ClickResult& result);
     LinkStatus status(const console::PanelSnapshot& shown);
     std::string devicePath(const console::PanelSnapshot& shown) const;
     void noteStart();
+    void pollDriveLog();
+    void endDriveLog(const QString& problem);
     void finishClose();
 
-    platform::PortMap portMap;
+    LinkSetup setup;
     QtPanelTimer* timer;
     GuiPrompts* prompts;
     std::optional<console::TesterPanel> panel;
+    DriveLogRecorder driveLog;
+    // The link's own port map while this console has put it on setup.ports.
+    std::optional<const platform::PortMap*> linkPorts;
+    bool portFailed = false;
     std::string openFailure;
     int depth = 0;
     bool closing = false;

@@ -211,6 +211,9 @@ void MainWindow::openConsole() {
     tester->setWindowModality(Qt::ApplicationModal);
     connect(tester, &TesterWindow::consoleClosed, this, &MainWindow::consoleFinished);
     connect(tester, &TesterWindow::linkStatusChanged, linkLine, &QLabel::setText);
+    connect(tester, &TesterWindow::portMapped, this, [this](int slot, const QString& path) {
+        options.ports.setPath(slot, path.toStdString());
+    });
     tester->show();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/prompt_presenter.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,6 +38,18 @@ QMessageBox::Icon boxIcon(reports::MessageIcon icon) {
 
 PromptPresenter::PromptPresenter(QWidget* dialogParent) : parent(dialogParent) {}
 
+// A question asked from one of the console's dialogs (a test's message, the
+// parameter dialog's store question) belongs over that dialog, not behind it.
+QWidget* PromptPresenter::owner() const {
+    QWidget* front = QApplication::activeModalWidget();
+    for (const QWidget* above = front; above != nullptr; above = above->parentWidget()) {
+        if (above == parent) {
+            return front;
+        }
+    }
+    return parent;
+}
+
 void PromptPresenter::present(QDialog* dialog, std::function<PromptAnswer(int result)> answerOf,
                               Reply reply) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -58,7 +71,7 @@ void PromptPresenter::askSavePath(const reports::SaveAsRequest& request, Reply r
 
 void PromptPresenter::showSaveDialog(const reports::SaveAsRequest& request, const QString& selected,
                                      Reply reply) {
-    auto* dialog = new QFileDialog(parent, QString(), QDir::currentPath());
+    auto* dialog = new QFileDialog(owner(), QString(), QDir::currentPath());
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(qtNameFilters(request.filter));
@@ -90,7 +103,7 @@ void PromptPresenter::confirmOverwrite(const reports::SaveAsRequest& request, co
     auto* box = new QMessageBox(
         QMessageBox::Warning, QStringLiteral("Сохранить как"),
         QFileInfo(path).fileName() + QStringLiteral(" уже существует.\nЗаменить его?"),
-        QMessageBox::Yes | QMessageBox::No, parent);
+        QMessageBox::Yes | QMessageBox::No, owner());
     box->setDefaultButton(QMessageBox::No);
     present(
         box,
@@ -110,7 +123,7 @@ void PromptPresenter::askComment(std::size_t maxLength, Reply reply) {
     if (!live) {
         return;
     }
-    auto* dialog = new CommentDialog(maxLength, parent);
+    auto* dialog = new CommentDialog(maxLength, owner());
     present(
         dialog,
         [dialog](int result) {
@@ -128,7 +141,7 @@ void PromptPresenter::askYesNo(const QString& caption, const QString& text, bool
         return;
     }
     auto* box = new QMessageBox(QMessageBox::Question, caption, text,
-                                QMessageBox::Yes | QMessageBox::No, parent);
+                                QMessageBox::Yes | QMessageBox::No, owner());
     box->setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     box->setEscapeButton(QMessageBox::No);
     present(
@@ -144,7 +157,7 @@ void PromptPresenter::showMessage(const QString& caption, const QString& text,
     if (!live) {
         return;
     }
-    auto* box = new QMessageBox(boxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    auto* box = new QMessageBox(boxIcon(icon), caption, text, QMessageBox::Ok, owner());
     present(
         box,
         [](int) {

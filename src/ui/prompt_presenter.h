@@ -45,6 +45,8 @@ private:
     void showSaveDialog(const reports::SaveAsRequest& request, const QString& selected,
                         Reply reply);
     void confirmOverwrite(const reports::SaveAsRequest& request, const QString& path, Reply reply);
+    // The window a new prompt appears over.
+    QWidget* owner() const;
     void present(QDialog* dialog, std::function<PromptAnswer(int result)> answerOf, Reply reply);
 
     QPointer<QWidget> parent;

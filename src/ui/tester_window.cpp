@@ -5,21 +5,23 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
-#include <QMessageBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QToolButton>
 
-#include "ui/fault_decoding_dialog.h"
+#include <algorithm>
+
+#include "ui/com_port_devices.h"
 #include "ui/live_chart_window.h"
+#include "ui/measured_test_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/up_down_control.h"
 
 namespace ecuprobe::ui {
 
 namespace {
-
-namespace control = console::control;
 
 const char* const geometryKey = "console/geometry";
 const char* const comSlotKey = "console/comSlot";
@@ -34,23 +36,30 @@ std::optional<int> keptComSlot() {
     return slot;
 }
 
+LinkSetup linkSetupOf(const ConsoleOptions& options) {
+    return LinkSetup{options.ports, options.pollSpeedUp, options.traceBroken};
+}
+
 }  // namespace
 
 TesterWindow::TesterWindow(const ConsoleOptions& options, QWidget* parent)
     : QDialog(parent),
       controls(*this),
-      consoleLink(options.ports, this, options.pollSpeedUp),
-      linkLine(new QLabel(this)) {
+      consoleLink(linkSetupOf(options), this),
+      linkLine(new QLabel(this)),
+      ports(options.ports),
+      findDevices(options.findDevices),
+      tracePath(options.tracePath) {
     setObjectName(QStringLiteral("tester"));
     setWindowTitle(toQString(console::dialogTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(true);
     linkLine->setObjectName(QStringLiteral("linkLine"));
     controls.statusBar->addPermanentWidget(linkLine);
-    for (int slot = 0; slot < platform::PortMap::portCount; ++slot) {
-        controls.comBox->setItemData(slot, QString::fromStdString(options.ports.path(slot)),
-                                     Qt::ToolTipRole);
+    if (findDevices) {
+        devices = findDevices();
     }
+    showComTips();
     controls.show(console::PanelSnapshot{});
     connectControls();
     restoreGeometry(QSettings().value(geometryKey).toByteArray());
@@ -59,7 +68,10 @@ TesterWindow::TesterWindow(const ConsoleOptions& options, QWidget* parent)
     }
 }
 
-TesterWindow::~TesterWindow() = default;
+TesterWindow::~TesterWindow() {
+    // A run in progress would hold the link thread, and this window, for minutes.
+    stopTests();
+}
 
 LiveChartWindow* TesterWindow::chart() const {
     return chartWindow;
@@ -75,8 +87,11 @@ void TesterWindow::connectControls() {
     connect(controls.upDown, &UpDownControl::stepped, this,
             [this](int position) { consoleLink.movePeriod(position); });
     connect(controls.chartButton, &QPushButton::clicked, this, &TesterWindow::openChart);
+    connect(controls.driveLogButton, &QPushButton::clicked, this, &TesterWindow::driveLogClicked);
+    connect(controls.comMapButton->menu(), &QMenu::aboutToShow, this, &TesterWindow::offerDevices);
     connect(&consoleLink, &ConsoleLink::reported, this, &TesterWindow::showReport);
     connect(&consoleLink, &ConsoleLink::clickAnswered, this, &TesterWindow::showClickAnswer);
+    connect(&consoleLink, &ConsoleLink::driveLogEnded, this, &TesterWindow::driveLogEnded);
     connect(&consoleLink, &ConsoleLink::closed, this, &TesterWindow::closeLinkDone);
 }
 
@@ -94,16 +109,74 @@ void TesterWindow::comChosen(int index) {
     consoleLink.selectCom(index);
 }
 
+void TesterWindow::showComTips() {
+    for (int slot = 0; slot < platform::PortMap::portCount; ++slot) {
+        controls.comBox->setItemData(slot, comSlotTip(slot, ports, devices), Qt::ToolTipRole);
+    }
+}
+
+// Looks again each time the menu opens: the adapter may just have been plugged in.
+void TesterWindow::offerDevices() {
+    if (findDevices) {
+        devices = findDevices();
+    }
+    showComTips();
+    QMenu* menu = controls.comMapButton->menu();
+    menu->clear();
+    const int slot = std::max(controls.comBox->currentIndex(), 0);
+    for (const platform::SerialDeviceInfo& device : devices) {
+        QAction* item =
+            menu->addAction(QStringLiteral("COM%1 → %2").arg(slot + 1).arg(deviceTitle(device)));
+        const std::string path = mappedPath(device);
+        connect(item, &QAction::triggered, this, [this, slot, path] { mapSlot(slot, path, true); });
+    }
+    if (devices.empty()) {
+        menu->addAction(QStringLiteral("Адаптер не найден"))->setEnabled(false);
+    }
+    // A kept mapping to an adapter that is gone for good would otherwise stay.
+    if (!keptComPaths()[static_cast<std::size_t>(slot)].empty()) {
+        menu->addSeparator();
+        const std::string usual = platform::PortMap::fromEnvironment().path(slot);
+        QAction* forget = menu->addAction(QStringLiteral("COM%1 → %2 (без назначения)")
+                                              .arg(slot + 1)
+                                              .arg(QString::fromStdString(usual)));
+        connect(forget, &QAction::triggered, this, [this, slot, usual] {
+            forgetComPath(slot);
+            mapSlot(slot, usual, false);
+        });
+    }
+}
+
+void TesterWindow::mapSlot(int slot, const std::string& path, bool keep) {
+    ports.setPath(slot, path);
+    if (keep) {
+        keepComPath(slot, path);
+    }
+    consoleLink.mapPort(slot, path);
+    showComTips();
+    comChosen(slot);
+    emit portMapped(slot, QString::fromStdString(path));
+}
+
 void TesterWindow::showReport(const LinkReport& report) {
     if (closing) {
         return;
     }
     controls.show(report.snapshot);
-    const QString line = QString::fromStdString(linkStatusText(report.status));
+    controls.comMapButton->setEnabled(controls.comBox->isEnabled());
+    const QString line = QString::fromStdString(linkStatusText(report.status, report.snapshot));
     if (linkLine->text() != line) {
         linkLine->setText(line);
         emit linkStatusChanged(line);
     }
+    driveLogRunning = !report.status.driveLogPath.empty();
+    controls.driveLogButton->setChecked(driveLogRunning);
+    controls.driveLogButton->setToolTip(
+        driveLogRunning ? QStringLiteral("Лог пишется в %1, строк: %2")
+                              .arg(QString::fromStdString(report.status.driveLogPath))
+                              .arg(report.status.driveLogRows)
+                        : QStringLiteral("Записывать живые значения в файл для просмотра логов"));
+    warnOfBrokenTrace(report.status);
     if (report.cause == ReportCause::tick && report.status.ecuAnswering) {
         history.add(report.atMs, report.snapshot);
         if (chartWindow) {
@@ -112,23 +185,44 @@ void TesterWindow::showReport(const LinkReport& report) {
     }
 }
 
-void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
+void TesterWindow::showBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+    auto* box = new QMessageBox(icon, caption, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TesterWindow::warnOfBrokenTrace(const LinkStatus& status) {
+    if (!status.traceBroken || traceWarned) {
+        return;
+    }
+    traceWarned = true;
+    showBox(QMessageBox::Warning, QStringLiteral("Ошибка исполнения"),
+            QStringLiteral("Трасса линии записана не полностью: %1\nСтрока трассы потеряна, "
+                           "файл не содержит весь сеанс.")
+                .arg(QString::fromStdString(tracePath)));
+}
+
+// The box follows the reports: a click only asks the link thread to start or stop.
+void TesterWindow::driveLogClicked() {
+    controls.driveLogButton->setChecked(driveLogRunning);
+    if (driveLogRunning) {
+        consoleLink.stopDriveLog();
+    } else {
+        consoleLink.startDriveLog();
+    }
+}
+
+void TesterWindow::driveLogEnded(const QString& path, const QString& problem, quint64 rows) {
+    driveLogRunning = false;
+    controls.driveLogButton->setChecked(false);
     if (closing) {
         return;
     }
-    if (answer.outcome != console::ClickOutcome::done) {
-        return;
-    }
-    // The decoding window opens also on an empty list, as it always does.
-    if (answer.id == control::decodeFaults) {
-        auto* dialog = new FaultDecodingDialog(answer.text, this);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->open();
-    } else if (answer.id == control::start && !answer.text.empty()) {
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("ECUPROBE"),
-                                    QString::fromStdString(answer.text), QMessageBox::Ok, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+    if (problem.isEmpty()) {
+        controls.statusBar->showMessage(
+            QStringLiteral("Лог записан: %1, строк: %2").arg(path).arg(rows));
+    } else {
+        showBox(QMessageBox::Critical, QStringLiteral("Ошибка исполнения"), problem + u'\n' + path);
     }
 }
 
@@ -140,6 +234,12 @@ void TesterWindow::openChart() {
     chartWindow->show();
     chartWindow->raise();
     chartWindow->activateWindow();
+}
+
+void TesterWindow::stopTests() {
+    for (MeasuredTestDialog* test : findChildren<MeasuredTestDialog*>()) {
+        test->stop();
+    }
 }
 
 void TesterWindow::reject() {
@@ -164,6 +264,7 @@ void TesterWindow::beginClose() {
         return;
     }
     closing = true;
+    stopTests();
     controls.disableInput();
     controls.statusBar->showMessage(QStringLiteral("Возврат управления ЭБУ..."));
     consoleLink.close();

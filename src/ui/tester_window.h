@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QPointer>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/port_map.h"
+#include "platform/serial_device_list.h"
 #include "ui/console_form.h"
 #include "ui/console_link.h"
 #include "ui/live_history.h"
@@ -24,6 +29,13 @@ struct ConsoleOptions {
     std::optional<int> comSlot;
     // Divides the poll periods; only the tests speed the poll up.
     std::uint32_t pollSpeedUp = 1;
+    // Whether the wire trace has lost a line, asked on the link thread; and its file.
+    std::function<bool()> traceBroken = {};
+    std::string tracePath = {};
+    // The serial devices of the machine, for the COM box; the tests give their own.
+    std::function<std::vector<platform::SerialDeviceInfo>()> findDevices = [] {
+        return platform::listSerialDevices();
+    };
 };
 
 // The "Тестер" console: shows what its link thread reports and posts each click
@@ -47,6 +59,8 @@ signals:
     // The link thread has handed back and closed the port; warning as LinkWorker::closed.
     void consoleClosed(const QString& warning);
     void linkStatusChanged(const QString& text);
+    // A COM slot was mapped to a detected device; the next console starts so too.
+    void portMapped(int slot, const QString& path);
 
 public slots:
     // Escape and the close box; starts the close like every other way.
@@ -59,9 +73,19 @@ private:
     void connectControls();
     void showReport(const LinkReport& report);
     void showClickAnswer(const ClickAnswer& answer);
+    void openDialog(const ClickAnswer& answer);
+    void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text);
     void clicked(console::ControlId id);
     void comChosen(int index);
+    void showComTips();
+    void offerDevices();
+    // keep: the mapping stays for the next start of the program.
+    void mapSlot(int slot, const std::string& path, bool keep);
+    void driveLogClicked();
+    void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
+    void warnOfBrokenTrace(const LinkStatus& status);
     void openChart();
+    void stopTests();
     void beginClose();
     void closeLinkDone(const QString& warning);
 
@@ -70,6 +94,13 @@ private:
     LiveHistory history;
     QLabel* linkLine;
     QPointer<LiveChartWindow> chartWindow;
+    // What the COM box's tooltips and mapping menu tell of.
+    platform::PortMap ports;
+    std::function<std::vector<platform::SerialDeviceInfo>()> findDevices;
+    std::vector<platform::SerialDeviceInfo> devices;
+    std::string tracePath;
+    bool traceWarned = false;
+    bool driveLogRunning = false;
     bool closing = false;
     bool linkClosed = false;
 };

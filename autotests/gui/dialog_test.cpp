@@ -1,0 +1,243 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+#include "console/panel_controls.h"
+#include "gui_support.h"
+#include "ui/comment_dialog.h"
+#include "ui/control_parameter_dialog.h"
+#include "ui/dynamic_test_dialog.h"
+#include "ui/identification_dialog.h"
+#include "ui/test_run_chart.h"
+
+namespace ecuprobe::gui_testing {
+
+namespace control = console::control;
+
+namespace {
+
+bool startsWith(const Bytes& payload, const Bytes& head) {
+    return payload.size() >= head.size() && std::equal(head.begin(), head.end(), payload.begin());
+}
+
+std::vector<Bytes> since(const std::vector<Bytes>& all, std::size_t first) {
+    return {all.begin() + static_cast<std::ptrdiff_t>(first), all.end()};
+}
+
+}  // namespace
+
+// The console's dialogs on the simulated car, connected: the services they run
+// on the link thread, with the questions answered here as a person would.
+class DialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareGuiTests(); }
+
+    void init() {
+        // The reports and sample files would go to the current folder.
+        work = std::make_unique<QTemporaryDir>();
+        QDir::setCurrent(work->path());
+        sim::SimulatedEcuOptions car;
+        car.scenario = sim::Scenario::runup;
+        line = std::make_unique<SimulatedLine>(SimulatedLine::Time::virtualTime, car);
+        console = showConsole(fastConsole(*line));
+        log = std::make_unique<ReportLog>(console->link());
+        QVERIFY(startConnected(*console, *log));
+    }
+
+    void cleanup() {
+        QVERIFY(closeConsole(console));
+        log.reset();
+        line.reset();
+        QDir::setCurrent(QDir::tempPath());
+        work.reset();
+    }
+
+    void identificationShowsTheSimulatedPassports() {
+        press(*console, control::identify);
+        auto* dialog = waitForWindow<ui::IdentificationDialog>();
+        QVERIFY(dialog != nullptr);
+        const auto text = [dialog](const char* name) {
+            QWidget* field = dialog->findChild<QWidget*>(QLatin1String(name));
+            if (auto* single = qobject_cast<QLineEdit*>(field)) {
+                return single->text();
+            }
+            return qobject_cast<QPlainTextEdit*>(field)->toPlainText();
+        };
+        QCOMPARE(text("c1107"), QStringLiteral("Микас 5.4"));
+        QCOMPARE(text("c1113"),
+                 QStringLiteral("МИКАС 5.4 ЗМЗ406\nПрогр. М54-1.12\nЕвро-2, 4 цил.\n"));
+        QCOMPARE(text("c1112"), QStringLiteral("Калибровки ГАЗ\nГАЗ-3110 Волга\nДМРВ, 2 "
+                                               "катушки\nБензин АИ-92\nРедакция 04.01\n"));
+        QCOMPARE(text("c1114"), QStringLiteral("Зав.№ 0104527"));
+        QCOMPARE(text("c1110"), QStringLiteral("ХТН311000Y012345"));
+        QCOMPARE(text("c1111"), QStringLiteral("05.04.2001"));
+        const QString equipment = text("c1138");
+        QVERIFY2(equipment.startsWith(QStringLiteral("постоянное питание блока, \nL-зонд, \n")),
+                 qPrintable(equipment));
+        QVERIFY2(equipment.endsWith(QStringLiteral("\nкондиционер , \nвентилятор, ")),
+                 qPrintable(equipment));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("c1"))->click();
+        QVERIFY(waitFor([] { return waitForWindow<ui::IdentificationDialog>(0) == nullptr; }));
+    }
+
+    void changedRcodIsSetButNotStoredWhenTheQuestionIsAnsweredNo() {
+        const std::size_t before = line->payloads().size();
+        QVERIFY(enterParameter("c1140", QStringLiteral("-0.25")) != nullptr);
+        auto* question = waitForWindow<QMessageBox>();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->windowTitle(), QStringLiteral("Сохранение в долговременную память."));
+        QCOMPARE(question->text(), QStringLiteral("Сохранить в долговременную память Коэффициент "
+                                                  "коррекции СО на холостом ходу(RCOD)?"));
+        const int ticks = log->ticks();
+        QVERIFY(waitFor([&] { return log->ticks() >= ticks + 2; }));
+        question->button(QMessageBox::No)->click();
+        QVERIFY(waitFor([] { return waitForWindow<ui::ControlParameterDialog>(0) == nullptr; }));
+        const std::vector<Bytes> sent = since(line->payloads(), before);
+        QCOMPARE(std::count_if(sent.begin(), sent.end(),
+                               [](const Bytes& p) { return startsWith(p, {0x62}); }),
+                 1);
+        QVERIFY(std::find(sent.begin(), sent.end(), Bytes{0x62, 0x0C, 0x08, 0x41, 0x40}) !=
+                sent.end());
+        QVERIFY(std::find(sent.begin(), sent.end(), Bytes{0x61, 0x41}) != sent.end());
+        QVERIFY(waitFor([this] { return console->form().control(1078)->isEnabled(); }));
+    }
+
+    void jegrAbove100IsRefusedWithTheFocusOnItsField() {
+        const std::size_t before = line->payloads().size();
+        ui::ControlParameterDialog* dialog = enterParameter("c1142", QStringLiteral("150"));
+        QVERIFY(dialog != nullptr);
+        auto* box = waitForWindow<QMessageBox>();
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->text(), QStringLiteral("Please enter an integer between 0 and 100."));
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        box->button(QMessageBox::Ok)->click();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->focusWidget(), field(dialog, "c1142"));
+        const std::vector<Bytes> sent = since(line->payloads(), before);
+        QVERIFY(std::none_of(sent.begin(), sent.end(),
+                             [](const Bytes& p) { return startsWith(p, {0x62}); }));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("c2"))->click();
+    }
+
+    void runUpIsMeasuredAndShownWhileSaveAsIsCancelled() {
+        ui::DynamicTestDialog* dialog = openDynamicTest();
+        QVERIFY(dialog != nullptr);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        auto* saveAs = waitForWindow<QFileDialog>(30000);
+        QVERIFY(saveAs != nullptr);
+        QCOMPARE(saveAs->parentWidget(), dialog);
+        saveAs->reject();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY2(progressText(dialog).startsWith(QStringLiteral("Тест выполнен")),
+                 qPrintable(progressText(dialog)));
+        QVERIFY(field(dialog, "c1091")->text().toDouble() > 0.3);
+        QVERIFY(field(dialog, "c1092")->text().toInt() >= 2000);
+        QVERIFY(field(dialog, "c1094")->text().toInt() >= 5500);
+        const ui::RunCurve& curve = dialog->chart()->shownRun();
+        QVERIFY(curve.points.size() >= 5);
+        QVERIFY(curve.startSeconds && curve.endSeconds && *curve.endSeconds > 0.3);
+        QCOMPARE(curve.endLevel, 5500.0);
+        QCOMPARE(QDir(work->path()).entryList(QDir::Files), QStringList{});
+    }
+
+    void runStoppedWithStopEndsQuietlyAndThePollGoesOn() {
+        // An idling engine never reaches the start level: only "Стоп" ends the run.
+        line->ecu().setScenario(sim::Scenario::idle);
+        ui::DynamicTestDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        QVERIFY(dialog->findChild<QAbstractButton*>(QStringLiteral("exit"))->isEnabled() == false);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("stop"))->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QCOMPARE(progressText(dialog), QStringLiteral("Тест остановлен."));
+        QCOMPARE(waitForWindow<QMessageBox>(200), nullptr);
+        QCOMPARE(field(dialog, "c1091")->text(), QStringLiteral("0"));
+        QVERIFY(dialog->chart()->shownRun().points.empty());
+        const int ticks = log->ticks();
+        QVERIFY(
+            waitFor([&] { return log->ticks() >= ticks + 2 && log->last().status.ecuAnswering; }));
+        QCOMPARE(QDir(work->path()).entryList(QDir::Files), QStringList{});
+    }
+
+    void refusedLevelsAreToldOverTheTestDialog() {
+        ui::DynamicTestDialog* dialog = openDynamicTest();
+        QVERIFY(dialog != nullptr);
+        field(dialog, "c1084")->setText(QStringLiteral("6001"));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        auto* box = waitForWindow<QMessageBox>();
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->parentWidget(), dialog);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Ошибка задания параметров"));
+        QCOMPARE(box->text(), QStringLiteral("Конечные обороты должны быть менее 6000."));
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        box->button(QMessageBox::Ok)->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QCOMPARE(progressText(dialog), QStringLiteral("Тест не начат: параметры не приняты."));
+    }
+
+    void stateReportIsAnnouncedOnlyOnceWritten() {
+        press(*console, control::saveDump);
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        const QString dump = work->filePath(QStringLiteral("garage.tdm"));
+        chooseFile(saveAs, dump);
+        auto* comment = waitForWindow<ui::CommentDialog>();
+        QVERIFY(comment != nullptr);
+        comment->reject();
+        QStatusBar* status = console->form().statusBar;
+        QVERIFY(waitFor([status] { return !status->currentMessage().isEmpty(); }));
+        QCOMPARE(status->currentMessage(), QStringLiteral("Отчёт дописан в ") + dump);
+        QVERIFY(QFileInfo(dump).size() > 0);
+    }
+
+private:
+    // Opens "Управление", types text into one field and presses "Ввод".
+    ui::ControlParameterDialog* enterParameter(const char* name, const QString& text) {
+        press(*console, control::controlParameters);
+        auto* dialog = waitForWindow<ui::ControlParameterDialog>();
+        if (dialog != nullptr) {
+            field(dialog, name)->setText(text);
+            dialog->findChild<QAbstractButton*>(QStringLiteral("c1"))->click();
+        }
+        return dialog;
+    }
+
+    ui::DynamicTestDialog* openDynamicTest() {
+        press(*console, control::dynamicTest);
+        return waitForWindow<ui::DynamicTestDialog>();
+    }
+
+    static QLineEdit* field(QWidget* dialog, const char* name) {
+        return dialog->findChild<QLineEdit*>(QLatin1String(name));
+    }
+
+    static QString progressText(QWidget* dialog) {
+        return dialog->findChild<QLabel*>(QStringLiteral("progressText"))->text();
+    }
+
+    std::unique_ptr<QTemporaryDir> work;
+    std::unique_ptr<SimulatedLine> line;
+    QPointer<ui::TesterWindow> console;
+    std::unique_ptr<ReportLog> log;
+};
+
+}  // namespace ecuprobe::gui_testing
+
+QTEST_MAIN(ecuprobe::gui_testing::DialogTest)
+#include "dialog_test.moc"

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/port_map.h"
+#include "platform/serial_device_list.h"
+
+namespace ecuprobe::ui {
+
+// A detected serial device as a person tells it apart from the others:
+// "/dev/ttyUSB0 — FTDI FT232R USB UART, 0403:6001, ftdi_sio".
+QString deviceTitle(const platform::SerialDeviceInfo& device);
+
+// The COM box's tooltip of a slot: its path and the detected device it leads
+// to, or that none of them is there.
+QString comSlotTip(int slot, const platform::PortMap& ports,
+                   const std::vector<platform::SerialDeviceInfo>& devices);
+
+// Where a slot mapped to a device points: its /dev/serial/by-id link, which
+// stays the same when the adapter is plugged into another USB socket, else its node.
+std::string mappedPath(const platform::SerialDeviceInfo& device);
+
+// The slots a person mapped to a detected device, kept with QSettings; empty
+// where none was. The program lays them under its command line's own choices.
+std::array<std::string, platform::PortMap::portCount> keptComPaths();
+void keepComPath(int slot, const std::string& path);
+void forgetComPath(int slot);
+
+}  // namespace ecuprobe::ui

@@ -1,0 +1,62 @@
+// The dialogs the console's clicks open, and what the window says after a click.
+#include <QStatusBar>
+
+#include "ui/acceleration_test_dialog.h"
+#include "ui/control_parameter_dialog.h"
+#include "ui/dynamic_test_dialog.h"
+#include "ui/fault_decoding_dialog.h"
+#include "ui/identification_dialog.h"
+#include "ui/loss_test_dialog.h"
+#include "ui/tester_window.h"
+
+namespace ecuprobe::ui {
+
+namespace control = console::control;
+
+void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
+    if (closing || answer.outcome != console::ClickOutcome::done) {
+        return;
+    }
+    if (answer.id == control::decodeFaults) {
+        // The decoding window opens also on an empty list, as it always does.
+        auto* dialog = new FaultDecodingDialog(answer.text, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    } else if (answer.id == control::start && !answer.text.empty()) {
+        showBox(QMessageBox::Warning, QStringLiteral("ECUPROBE"),
+                QString::fromStdString(answer.text));
+    } else if (answer.id == control::saveDump && !answer.reportPath.empty()) {
+        // Only a report that was written completely is announced.
+        controls.statusBar->showMessage(QStringLiteral("Отчёт дописан в ") +
+                                        QString::fromStdString(answer.reportPath));
+    } else if (answer.dialog != console::DialogKind::none) {
+        openDialog(answer);
+    }
+}
+
+void TesterWindow::openDialog(const ClickAnswer& answer) {
+    QDialog* dialog = nullptr;
+    switch (answer.dialog) {
+        case console::DialogKind::identification:
+            dialog = new IdentificationDialog(*answer.identification, this);
+            break;
+        case console::DialogKind::controlParameters:
+            dialog = new ControlParameterDialog(*answer.parameters, consoleLink, this);
+            break;
+        case console::DialogKind::dynamicTest:
+            dialog = new DynamicTestDialog(consoleLink, this);
+            break;
+        case console::DialogKind::accelerationTest:
+            dialog = new AccelerationTestDialog(consoleLink, this);
+            break;
+        case console::DialogKind::lossTest:
+            dialog = new LossTestDialog(consoleLink, this);
+            break;
+        case console::DialogKind::none:
+            return;
+    }
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+}  // namespace ecuprobe::ui
