@@ -15,20 +15,10 @@ namespace ecuprobe::console {
 namespace {
 
 using ecu::testing::Bytes;
+using ecu::testing::testDataSet;
 using measure::SampleResult;
 using reports::testing::fileBytes;
 using reports::testing::hex;
-
-// The test data set's answer: TWAT, FREQ, JAIR (2 bytes), JQT (2 bytes), SPD.
-Bytes dataSet(int rpm, int kmh, int twatRaw = 130, int jqtRaw = 100, int jairRaw = 250) {
-    return {static_cast<std::uint8_t>(twatRaw),
-            static_cast<std::uint8_t>(rpm / 40),
-            static_cast<std::uint8_t>(jairRaw & 0xFF),
-            static_cast<std::uint8_t>(jairRaw >> 8),
-            static_cast<std::uint8_t>(jqtRaw & 0xFF),
-            static_cast<std::uint8_t>(jqtRaw >> 8),
-            static_cast<std::uint8_t>(kmh)};
-}
 
 // The forms on a scripted ECU whose n-th answer to 0x63 is answer(n), in a scratch
 // folder for the files.
@@ -149,9 +139,9 @@ TEST_F(TestForms, LossAndAccelerationInputsAreCheckedToo) {
 void runUp(std::function<std::optional<Bytes>(int)>& script) {
     script = [](int n) -> std::optional<Bytes> {
         if (n == 0) {
-            return dataSet(1200, 10);
+            return testDataSet(1200, 10);
         }
-        return n == 1 ? dataSet(2000, 12) : dataSet(5600, 30, 131, 200, 800);
+        return n == 1 ? testDataSet(2000, 12) : testDataSet(5600, 30, 131, 200, 800);
     };
 }
 
@@ -235,7 +225,7 @@ TEST_F(TestForms, RecordedSamplesAreThoseOfTheLastRunThatEndedOk) {
     EXPECT_EQ(form.recorded()[0].freq, 2000);
     EXPECT_EQ(form.recorded()[1].freq, 5600);
     EXPECT_EQ(form.recorded()[1].tick - form.recorded()[0].tick, 53u);
-    answer = [](int) -> std::optional<Bytes> { return dataSet(3000, 0); };
+    answer = [](int) -> std::optional<Bytes> { return testDataSet(3000, 0); };
     ASSERT_EQ(run(form).result, SampleResult::StartCondition);
     EXPECT_EQ(form.recorded().size(), 2u);
 }
@@ -280,28 +270,28 @@ INSTANTIATE_TEST_SUITE_P(
         RunErrorCase{"DynamicLostLink", make<DynamicTestForm>, silent, true,
                      "Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"},
         RunErrorCase{"DynamicAlreadyAbove", make<DynamicTestForm>,
-                     [](int) { return dataSet(2400, 0); }, true,
+                     [](int) { return testDataSet(2400, 0); }, true,
                      "Начальные обороты достигнуты до начала теста.", "Ошибка задания параметров"},
         RunErrorCase{"DynamicEngineStopped", make<DynamicTestForm>,
-                     [](int) { return dataSet(0, 0); }, true,
+                     [](int) { return testDataSet(0, 0); }, true,
                      "Двигатель заглушен или работает на стабильно.", "Ошибка исполнения"},
         RunErrorCase{"AccelerationAlreadyFaster", make<AccelerationTestForm>,
-                     [](int) { return dataSet(2000, 30); }, true,
+                     [](int) { return testDataSet(2000, 30); }, true,
                      "Начальные уловия не соответствуют тесту.", "Ошибка задания параметров"},
         RunErrorCase{"AccelerationWithoutSpeedSensor", make<AccelerationTestForm>, silent, false,
                      "Ваш автомобиль не оснащен датчиком скорости. Тест не возможен.",
                      "Ошибка исполнения"},
         RunErrorCase{"LossNeverRevved", make<MechanicalLossTestForm>,
-                     [](int) { return dataSet(800, 0); }, true, "Начальные обороты < 5000 об/мин.",
-                     "Ошибка оператора."},
+                     [](int) { return testDataSet(800, 0); }, true,
+                     "Начальные обороты < 5000 об/мин.", "Ошибка оператора."},
         RunErrorCase{"LossHeldAboveTheStart", make<MechanicalLossTestForm>,
-                     [](int) { return dataSet(5600, 0); }, true,
+                     [](int) { return testDataSet(5600, 0); }, true,
                      "Таймаут. Начальные обороты не достигнуты.", "Ошибка исполнения"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(TestForms, SlowingDownGivesANegativeRateAndTheGearZeroWhenNoneWasChosen) {
     answer = [](int n) -> std::optional<Bytes> {
-        return dataSet(3000 - 200 * n, std::max(0, 90 - 10 * n));
+        return testDataSet(3000 - 200 * n, std::max(0, 90 - 10 * n));
     };
     AccelerationTestForm form(session, prompts);
     form.startSpeed = 80;
@@ -313,7 +303,7 @@ TEST_F(TestForms, SlowingDownGivesANegativeRateAndTheGearZeroWhenNoneWasChosen) 
 
 TEST_F(TestForms, CoastDownReportHasNoAirNoGearNoCoolantRiseLine) {
     answer = [](int n) -> std::optional<Bytes> {
-        return dataSet(n < 3 ? 5600 : std::max(800, 5600 - 400 * (n - 2)), 0);
+        return testDataSet(n < 3 ? 5600 : std::max(800, 5600 - 400 * (n - 2)), 0);
     };
     MechanicalLossTestForm form(session, prompts);
     form.save = true;
@@ -341,7 +331,7 @@ TEST_F(TestForms, ASpeedTestReadsTheEquipmentFirstWhenItIsNotKnown) {
         if (payload == Bytes{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}) {
             return speedSensor;
         }
-        return payload[0] == 0x63 ? dataSet(2000, polls++ < 2 ? 10 : 90) : Bytes{0x00};
+        return payload[0] == 0x63 ? testDataSet(2000, polls++ < 2 ? 10 : 90) : Bytes{0x00};
     };
     AccelerationTestForm form(session, prompts);
     form.save = false;

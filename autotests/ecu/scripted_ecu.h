@@ -68,4 +68,16 @@ protected:
     EcuSession session;
 };
 
+// The test data set's answer: TWAT, FREQ, JAIR (2 bytes), JQT (2 bytes), SPD.
+inline Bytes testDataSet(int rpm, int kmh = 0, int twatRaw = 130, int jqtRaw = 100,
+                         int jairRaw = 250) {
+    return {static_cast<std::uint8_t>(twatRaw),
+            static_cast<std::uint8_t>(rpm / 40),
+            static_cast<std::uint8_t>(jairRaw & 0xFF),
+            static_cast<std::uint8_t>(jairRaw >> 8),
+            static_cast<std::uint8_t>(jqtRaw & 0xFF),
+            static_cast<std::uint8_t>(jqtRaw >> 8),
+            static_cast<std::uint8_t>(kmh)};
+}
+
 }  // namespace ecuprobe::ecu::testing

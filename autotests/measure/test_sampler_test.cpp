@@ -14,17 +14,7 @@ namespace ecuprobe::measure {
 namespace {
 
 using ecu::testing::Bytes;
-
-// The test data set's answer: TWAT, FREQ, JAIR (2 bytes), JQT (2 bytes), SPD.
-Bytes dataSet(int rpm, int kmh = 0, int twatRaw = 130, int jqtRaw = 100, int jairRaw = 250) {
-    return {static_cast<std::uint8_t>(twatRaw),
-            static_cast<std::uint8_t>(rpm / 40),
-            static_cast<std::uint8_t>(jairRaw & 0xFF),
-            static_cast<std::uint8_t>(jairRaw >> 8),
-            static_cast<std::uint8_t>(jqtRaw & 0xFF),
-            static_cast<std::uint8_t>(jqtRaw >> 8),
-            static_cast<std::uint8_t>(kmh)};
-}
+using ecu::testing::testDataSet;
 
 // The session on a scripted ECU whose n-th answer to 0x63 (from 0) is answer(n);
 // an empty optional is silence.
@@ -62,7 +52,7 @@ protected:
 };
 
 TEST_F(Sampler, FirstLookAboveTheStartLevelEndsAtOnceWithNoSamples) {
-    answer = [](int) { return dataSet(2400); };
+    answer = [](int) { return testDataSet(2400); };
     result.startLimit = 2000;
     result.endLimit = 5000;
     EXPECT_EQ(sampler.runRpmRise(result, samples), SampleResult::StartCondition);
@@ -81,7 +71,7 @@ class FirstLookEngineSpeed : public Sampler, public ::testing::WithParamInterfac
 
 // 360 rpm is a stopped engine for both engine-speed runs; from 400 on they go on.
 TEST_P(FirstLookEngineSpeed, BelowFourHundredIsAStoppedEngine) {
-    answer = [](int n) { return dataSet(n == 0 ? GetParam().rpm : 5000); };
+    answer = [](int n) { return testDataSet(n == 0 ? GetParam().rpm : 5000); };
     result.startLimit = 2000;
     result.endLimit = 4000;
     EXPECT_EQ(sampler.runRpmRise(result, samples) == SampleResult::EngineStopped,
@@ -96,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Sampler, FirstLookEngineSpeed,
                          ::testing::Values(FirstLookCase{360, true}, FirstLookCase{400, false}));
 
 TEST_F(Sampler, StartLevelEqualToTheFirstLookArmsOnTheNextAnswer) {
-    answer = [](int n) { return dataSet(n < 2 ? 2000 : 5000); };
+    answer = [](int n) { return testDataSet(n < 2 ? 2000 : 5000); };
     result.startLimit = 2000;
     result.endLimit = 5000;
     ASSERT_EQ(sampler.runRpmRise(result, samples), SampleResult::Ok);
@@ -106,7 +96,7 @@ TEST_F(Sampler, StartLevelEqualToTheFirstLookArmsOnTheNextAnswer) {
 }
 
 TEST_F(Sampler, EndOnTheFirstRecordingAnswerGivesTwoSamplesAtLeastOnePacingApart) {
-    answer = [](int n) { return dataSet(n < 2 ? 1000 + 40 * n : 6000, 10 + n); };
+    answer = [](int n) { return testDataSet(n < 2 ? 1000 + 40 * n : 6000, 10 + n); };
     result.startLimit = 1040;
     result.endLimit = 6000;
     ASSERT_EQ(sampler.runRpmRise(result, samples), SampleResult::Ok);
@@ -120,7 +110,7 @@ TEST_F(Sampler, EndOnTheFirstRecordingAnswerGivesTwoSamplesAtLeastOnePacingApart
 }
 
 TEST_F(Sampler, EndLevelNeverMetTimesOutAt1998AnswersWithTheLastOneUnrecorded) {
-    answer = [](int n) { return dataSet(n == 0 ? 1000 : 2000); };
+    answer = [](int n) { return testDataSet(n == 0 ? 1000 : 2000); };
     result.startLimit = 2000;
     result.endLimit = 5000;
     EXPECT_EQ(sampler.runRpmRise(result, samples), SampleResult::EndTimeout);
@@ -134,7 +124,7 @@ TEST_F(Sampler, EndLevelNeverMetTimesOutAt1998AnswersWithTheLastOneUnrecorded) {
 }
 
 TEST_F(Sampler, ALongWaitForTheStartLeavesFewerAnswersForRecording) {
-    answer = [](int n) { return dataSet(n < 1000 ? 1000 : 2000); };
+    answer = [](int n) { return testDataSet(n < 1000 ? 1000 : 2000); };
     result.startLimit = 2000;
     result.endLimit = 5000;
     EXPECT_EQ(sampler.runRpmRise(result, samples), SampleResult::EndTimeout);
@@ -151,7 +141,7 @@ struct FallingCase {
 class FallingStart : public Sampler, public ::testing::WithParamInterface<FallingCase> {};
 
 TEST_P(FallingStart, EndsAsTheCountersSay) {
-    answer = [](int n) { return dataSet(GetParam().rpmAt(n)); };
+    answer = [](int n) { return testDataSet(GetParam().rpmAt(n)); };
     result.startLimit = 5000;
     result.endLimit = 2000;
     EXPECT_EQ(sampler.runRpmFall(result, samples), GetParam().expected);
@@ -175,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Sampler, SpeedRunsWithoutASpeedSensorSendNothing) {
     session.identity.hasSpeedSensor = 0;
-    answer = [](int) { return dataSet(2000, 30); };
+    answer = [](int) { return testDataSet(2000, 30); };
     EXPECT_EQ(sampler.runSpeedRise(result, samples), SampleResult::NoSpeedSensor);
     EXPECT_EQ(sampler.runSpeedFall(result, samples), SampleResult::NoSpeedSensor);
     EXPECT_TRUE(ecu.sent.empty());
@@ -192,7 +182,7 @@ TEST_F(Sampler, AnUnansweredSampleLosesTheLinkClearsTheFlagsAndForcesTheSlowGrou
         if (n > 5) {
             return std::nullopt;
         }
-        return dataSet(n < 2 ? 1000 : 2400);
+        return testDataSet(n < 2 ? 1000 : 2400);
     };
     session.liveData.slowCountdown = 7;
     result.startLimit = 2000;
@@ -206,7 +196,7 @@ TEST_F(Sampler, AnUnansweredSampleLosesTheLinkClearsTheFlagsAndForcesTheSlowGrou
 
 TEST_F(Sampler, EveryAnswerIsPacedAndTheTestDataSetSelectedFirst) {
     session.dataSetState = 0;
-    answer = [](int n) { return dataSet(n < 2 ? 1000 : 5000); };
+    answer = [](int n) { return testDataSet(n < 2 ? 1000 : 5000); };
     result.startLimit = 2000;
     result.endLimit = 5000;
     ASSERT_EQ(sampler.runRpmRise(result, samples), SampleResult::Ok);
@@ -231,7 +221,7 @@ TEST_F(Sampler, AStopBetweenSamplesEndsTheRunWithNothingMoreSent) {
             stop = true;
         }
     });
-    answer = [](int) { return dataSet(1000); };
+    answer = [](int) { return testDataSet(1000); };
     result.startLimit = 2000;
     result.endLimit = 5000;
     EXPECT_EQ(sampler.runRpmRise(result, samples), SampleResult::Stopped);
@@ -248,7 +238,7 @@ TEST_F(Sampler, AStopBetweenSamplesEndsTheRunWithNothingMoreSent) {
 // 40 rpm step: the crossings fall between two answers, and the interpolated
 // duration is finer than the answers' own period.
 TEST_F(Sampler, CrossingsAreInterpolatedBetweenTheAnswersAroundEachLevel) {
-    answer = [](int n) { return dataSet(1000 + 80 * n); };
+    answer = [](int n) { return testDataSet(1000 + 80 * n); };
     result.startLimit = 1500;  // 1480 (n = 6) stands for 1500: crossed at n = 6
     result.endLimit = 2020;    // 1960 (n = 12) and 2040 (n = 13): crossed at n = 12.5
     ASSERT_EQ(sampler.runRpmRise(result, samples), SampleResult::Ok);
@@ -265,7 +255,7 @@ TEST_F(Sampler, SlowingDownArmsOnlyOnceTheValueFellFromItsPeak) {
     session.identity.hasSpeedSensor = 1;
     answer = [](int n) {
         static constexpr int kmh[] = {70, 79, 80, 80, 81, 85, 82, 80, 60, 20};
-        return dataSet(2000, kmh[std::min(n, 9)]);
+        return testDataSet(2000, kmh[std::min(n, 9)]);
     };
     result.startLimit = 80;
     result.endLimit = 20;
@@ -287,7 +277,7 @@ class FuelPerDistance : public Sampler, public ::testing::WithParamInterface<Jqk
 
 TEST_P(FuelPerDistance, ComesFromTheHourlyFlowAndTheSpeedInStepsOf1Over128) {
     session.identity.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
-    answer = [](int) { return dataSet(800, GetParam().kmh, 130, GetParam().jqtRaw); };
+    answer = [](int) { return testDataSet(800, GetParam().kmh, 130, GetParam().jqtRaw); };
     ASSERT_EQ(sampler.requestSample(), 0);
     TestSample sample;
     sampler.fillSample(sample);
