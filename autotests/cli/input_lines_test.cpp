@@ -1,6 +1,11 @@
 #include "cli/input_lines.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -13,15 +18,21 @@ namespace {
 
 class InputLinesTest : public testing::Test {
 protected:
+#ifdef _WIN32
+    void SetUp() override { ASSERT_EQ(::_pipe(ends, 65536, _O_BINARY), 0); }
+#else
     void SetUp() override { ASSERT_EQ(::pipe(ends), 0); }
+#endif
+    // The writing end first: a reader still waiting on the pipe sees its end.
     void TearDown() override {
-        ::close(ends[0]);
         if (ends[1] >= 0) {
             ::close(ends[1]);
         }
+        ::close(ends[0]);
     }
     void send(const std::string& text) {
-        ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        ASSERT_EQ(::write(ends[1], text.data(), static_cast<unsigned>(text.size())),
+                  static_cast<int>(text.size()));
     }
     void endInput() {
         ::close(ends[1]);
@@ -42,11 +53,15 @@ Lines texts(const std::vector<InputLine>& lines) {
     return out;
 }
 
+// Long enough never to run out on a loaded machine: a wait returns as soon as
+// bytes came (on Windows, once the reader thread has handed them over).
+constexpr std::uint32_t untilItComesMs = 10000;
+
 // Every line until the end of input, as the monitor's loop takes them.
 Lines readToEnd(InputLines& input) {
     Lines all;
     while (!input.ended()) {
-        const Lines got = texts(input.wait(1000));
+        const Lines got = texts(input.wait(untilItComesMs));
         all.insert(all.end(), got.begin(), got.end());
     }
     return all;
@@ -55,9 +70,9 @@ Lines readToEnd(InputLines& input) {
 TEST_F(InputLinesTest, ReturnsCompleteLinesAndKeepsAPartOneForLater) {
     InputLines input(ends[0]);
     send("inj 1\npu");
-    EXPECT_EQ(texts(input.wait(0)), Lines{"inj 1"});
+    EXPECT_EQ(texts(input.wait(untilItComesMs)), Lines{"inj 1"});
     send("mp\r\nfan\nquit\n");
-    EXPECT_EQ(texts(input.wait(0)), (Lines{"pump", "fan", "quit"}));
+    EXPECT_EQ(texts(input.wait(untilItComesMs)), (Lines{"pump", "fan", "quit"}));
     EXPECT_FALSE(input.ended());
 }
 
@@ -70,9 +85,9 @@ TEST_F(InputLinesTest, NothingTypedGivesNoLinesWithoutWaiting) {
 TEST_F(InputLinesTest, EndOfInputHandsOverTheUnfinishedLastLine) {
     InputLines input(ends[0]);
     send("quit");
-    EXPECT_EQ(texts(input.wait(0)), Lines{});
+    EXPECT_EQ(texts(input.wait(untilItComesMs)), Lines{});
     endInput();
-    EXPECT_EQ(texts(input.wait(0)), Lines{"quit"});
+    EXPECT_EQ(texts(input.wait(untilItComesMs)), Lines{"quit"});
     EXPECT_TRUE(input.ended());
     EXPECT_EQ(texts(input.wait(0)), Lines{});
 }

@@ -187,7 +187,7 @@ TEST_F(Win32SerialDeviceTest, APortExistsWhileWindowsDefinesItsName) {
         bool exists;
         const char* queried;
     } cases[] = {{"COM3", true, "QueryDosDeviceA COM3"},
-                 {"\\.\COM12", true, "QueryDosDeviceA COM12"},
+                 {"\\\\.\\COM12", true, "QueryDosDeviceA COM12"},
                  {"COM5", false, "QueryDosDeviceA COM5"}};
     for (const auto& c : cases) {
         comm.calls.clear();
@@ -195,7 +195,7 @@ TEST_F(Win32SerialDeviceTest, APortExistsWhileWindowsDefinesItsName) {
         EXPECT_EQ(comm.calls, Texts{c.queried}) << c.path;
     }
     comm.calls.clear();
-    EXPECT_TRUE(device.exists("\\?\USB#VID_0403&PID_6001"));
+    EXPECT_TRUE(device.exists("\\\\?\\USB#VID_0403&PID_6001"));
     EXPECT_TRUE(comm.calls.empty());
 }
 
