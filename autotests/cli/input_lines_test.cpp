@@ -19,9 +19,13 @@ namespace {
 class InputLinesTest : public testing::Test {
 protected:
 #ifdef _WIN32
-    void SetUp() override { ASSERT_EQ(::_pipe(ends, 65536, _O_BINARY), 0); }
+    void SetUp() override {
+        ASSERT_EQ(::_pipe(ends, 65536, _O_BINARY), 0);
+    }
 #else
-    void SetUp() override { ASSERT_EQ(::pipe(ends), 0); }
+    void SetUp() override {
+        ASSERT_EQ(::pipe(ends), 0);
+    }
 #endif
     // The writing end first: a reader still waiting on the pipe sees its end.
     void TearDown() override {
