@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -90,6 +91,11 @@ public:
         return true;
     }
     std::uint32_t lastError() override { return error; }
+    bool dosDeviceDefined(const std::string& name) override {
+        calls.push_back("QueryDosDeviceA " + name);
+        return std::find(definedDevices.begin(), definedDevices.end(), name) !=
+               definedDevices.end();
+    }
 
     // The call, by its logged name, fails from now on with this error.
     void failAt(const std::string& call, std::uint32_t withError) { failures[call] = withError; }
@@ -105,6 +111,7 @@ public:
     CreateArguments created;
     int openHandles = 0;
     std::vector<std::string> calls;
+    std::vector<std::string> definedDevices{"COM1", "COM2", "COM3", "COM4"};
 
 private:
     bool failed(const std::string& call) {

@@ -179,6 +179,26 @@ TEST_F(Win32SerialDeviceTest, NamesGoIntoTheDeviceNamespaceUnlessTheyAreThereAlr
     }
 }
 
+// A pulled adapter is looked for among the DOS device names without opening it.
+TEST_F(Win32SerialDeviceTest, APortExistsWhileWindowsDefinesItsName) {
+    comm.definedDevices = {"COM3", "COM12"};
+    const struct {
+        const char* path;
+        bool exists;
+        const char* queried;
+    } cases[] = {{"COM3", true, "QueryDosDeviceA COM3"},
+                 {"\\\\.\\COM12", true, "QueryDosDeviceA COM12"},
+                 {"COM5", false, "QueryDosDeviceA COM5"}};
+    for (const auto& c : cases) {
+        comm.calls.clear();
+        EXPECT_EQ(device.exists(c.path), c.exists) << c.path;
+        EXPECT_EQ(comm.calls, Texts{c.queried}) << c.path;
+    }
+    comm.calls.clear();
+    EXPECT_TRUE(device.exists("\\\\?\\USB#VID_0403&PID_6001"));
+    EXPECT_TRUE(comm.calls.empty());
+}
+
 TEST_F(Win32SerialDeviceTest, WaitingInputIsPurgedBeforeEachWrite) {
     openPort();
     comm.input = {0x55, 0x0D};  // a late answer to the previous request

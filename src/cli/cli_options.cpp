@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cctype>
+
 #include "cli/option_checks.h"
 
 #include "sim/fault_rule_text.h"
@@ -87,11 +90,32 @@ void addSimulatorOptions(CLI::App& app, GlobalOptions& options) {
 
 }  // namespace
 
+namespace {
+
+// A device path has a folder in it; on Windows a COM name beyond the four slots
+// (COM5, com12) is one too, which the device opens as \\.\COM12.
+bool isDevicePath(std::string_view text) {
+#ifdef _WIN32
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.find('\\') != std::string_view::npos ||
+        (text.size() > 3 && text.size() <= 6 &&
+         std::toupper(static_cast<unsigned char>(text[0])) == 'C' &&
+         std::toupper(static_cast<unsigned char>(text[1])) == 'O' &&
+         std::toupper(static_cast<unsigned char>(text[2])) == 'M' &&
+         std::all_of(text.begin() + 3, text.end(), isDigit))) {
+        return true;
+    }
+#endif
+    return text.find('/') != std::string_view::npos;
+}
+
+}  // namespace
+
 std::optional<PortChoice> parsePortChoice(std::string_view text) {
     if (const std::optional<int> index = platform::PortMap::comIndexOf(text)) {
         return PortChoice{*index, std::nullopt};
     }
-    if (text.find('/') == std::string_view::npos) {
+    if (!isDevicePath(text)) {
         return std::nullopt;
     }
     return PortChoice{0, std::string(text)};

@@ -1,12 +1,6 @@
 #include "cli/input_lines.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <climits>
 
 namespace ecuprobe::cli {
 
@@ -19,26 +13,14 @@ std::vector<InputLine> InputLines::wait(std::uint32_t timeoutMs) {
     if (atEnd) {
         return lines;
     }
-    pollfd watched{fd, POLLIN, 0};
-    const int timeout = timeoutMs > INT_MAX ? INT_MAX : static_cast<int>(timeoutMs);
-    if (::poll(&watched, 1, timeout) <= 0) {
-        return lines;
-    }
-    std::array<char, maxLineBytes> chunk{};
-    const ssize_t got = ::read(fd, chunk.data(), chunk.size());
-    if (got < 0) {
-        // A terminal that has gone reads EIO for ever: take it as the end of input.
-        atEnd = errno != EINTR && errno != EAGAIN;
-        return lines;
-    }
-    if (got == 0) {
+    const InputBytes::Arrival arrival = source->wait(timeoutMs);
+    take(arrival.bytes.data(), arrival.bytes.size(), lines);
+    if (arrival.ended) {
         atEnd = true;
         if (!pending.empty() || overlong) {
             endLine(lines);
         }
-        return lines;
     }
-    take(chunk.data(), static_cast<std::size_t>(got), lines);
     return lines;
 }
 

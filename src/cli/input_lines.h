@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "cli/input_bytes.h"
 
 namespace ecuprobe::cli {
 
@@ -36,7 +39,8 @@ class InputLines final : public LineSource {
 public:
     static constexpr std::size_t maxLineBytes = 4096;
 
-    explicit InputLines(int descriptor) : fd(descriptor) {}
+    explicit InputLines(int descriptor) : source(inputBytesFrom(descriptor)) {}
+    explicit InputLines(std::unique_ptr<InputBytes> bytes) : source(std::move(bytes)) {}
 
     // At the end of input an unfinished last line is returned as a line of its own.
     std::vector<InputLine> wait(std::uint32_t timeoutMs) override;
@@ -46,7 +50,7 @@ private:
     void take(const char* bytes, std::size_t count, std::vector<InputLine>& lines);
     void endLine(std::vector<InputLine>& lines);
 
-    int fd;
+    std::unique_ptr<InputBytes> source;
     std::string pending;
     bool overlong = false;
     bool atEnd = false;

@@ -1,12 +1,5 @@
 #include "cli/line_setup.h"
 
-#include <pthread.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <filesystem>
-
 #include "cli/exit_codes.h"
 #include "link/serial_port.h"
 #include "sim/fault_rule_text.h"
@@ -14,20 +7,6 @@
 namespace ecuprobe::cli {
 
 namespace {
-
-// The server thread must not take Ctrl-C: the main thread's wait on stdin has to
-// be the one interrupted, so the thread starts with the stop signals blocked.
-void startWithStopSignalsBlocked(sim::PtyServer& server) {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    sigset_t previous;
-    pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
-    server.start();
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-}
 
 sim::SimulatedEcuOptions simulatorOptions(const GlobalOptions& options) {
     sim::SimulatedEcuOptions chosen;
@@ -41,15 +20,6 @@ sim::SimulatedEcuOptions simulatorOptions(const GlobalOptions& options) {
     return chosen;
 }
 
-// A fresh folder that only this user can write, in the temporary folder; empty
-// when none could be made.
-std::string makePrivateFolder() {
-    std::error_code error;
-    std::string folder =
-        (std::filesystem::temp_directory_path(error) / "ecuprobe-sim-XXXXXX").string();
-    return !error && ::mkdtemp(folder.data()) != nullptr ? folder : std::string();
-}
-
 }  // namespace
 
 LineSetup::LineSetup(const GlobalOptions& options)
@@ -59,20 +29,19 @@ LineSetup::LineSetup(const GlobalOptions& options)
         problemExit = exitPortFailed;
         return;
     }
-    wiring = std::make_unique<link::LinkWiring>(ports, options.tracePath);
+    if (platform::SerialDevice* device = simLine ? simLine->device() : nullptr) {
+        wiring = std::make_unique<link::LinkWiring>(*device, ports, options.tracePath);
+    } else {
+        wiring = std::make_unique<link::LinkWiring>(ports, options.tracePath);
+    }
     if (wiring->traceBroken()) {
         problem = "cannot write the trace file " + wiring->requestedTracePath();
         problemExit = exitCannotCreate;
     }
 }
 
-LineSetup::~LineSetup() {
-    wiring.reset();
-    server.reset();
-    if (!simFolder.empty()) {
-        ::rmdir(simFolder.c_str());
-    }
-}
+// The link closes the tester's side first, then the simulator's line goes.
+LineSetup::~LineSetup() = default;
 
 int LineSetup::portNumber() const {
     return link::SerialPort::firstPortNumber + slot;
@@ -89,21 +58,11 @@ bool LineSetup::startSimulator(const GlobalOptions& options) {
             simulator->addFault(*rule);
         }
     }
-    simFolder = makePrivateFolder();
-    if (simFolder.empty()) {
-        problem = "simulator: cannot make a folder for its link in the temporary folder";
+    simLine = std::make_unique<SimulatorLine>(*simulator, simClock);
+    if (!simLine->open(slot, ports)) {
+        problem = simLine->error();
         return false;
     }
-    sim::PtyServer::Options serving;
-    serving.pacing = true;
-    serving.linkPath = simFolder + "/COM" + std::to_string(slot + 1);
-    server = std::make_unique<sim::PtyServer>(*simulator, serving);
-    if (!server->open()) {
-        problem = "simulator: " + server->error();
-        return false;
-    }
-    ports.setPath(slot, serving.linkPath);
-    startWithStopSignalsBlocked(*server);
     return true;
 }
 

@@ -4,18 +4,17 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "cli/simulator_line.h"
 #include "link/link_wiring.h"
 #include "platform/clock.h"
 #include "platform/port_map.h"
-#include "sim/pty_server.h"
 #include "sim/simulated_ecu.h"
 
 namespace ecuprobe::cli {
 
 // Puts the process-wide link on the device the options choose: the port map
 // from the environment, --com1..--com4 and --port, and with --simulate a
-// simulated ECU served on a pseudo-terminal in the chosen slot, which the
-// tester then opens like any adapter.
+// simulated ECU in the chosen slot.
 class LineSetup {
 public:
     explicit LineSetup(const GlobalOptions& options);
@@ -43,16 +42,13 @@ private:
     bool startSimulator(const GlobalOptions& options);
 
     int slot = 0;
-    // A private folder for the simulator's link to its pseudo-terminal: the link
-    // keeps one path for the tester while the simulated adapter vanishes and returns.
-    std::string simFolder;
     std::string problem;
     int problemExit = 0;
     platform::PortMap ports;
     // The simulator outlives the link so that the tester's side closes first.
     platform::RealClock simClock;
     std::unique_ptr<sim::SimulatedEcu> simulator;
-    std::unique_ptr<sim::PtyServer> server;
+    std::unique_ptr<SimulatorLine> simLine;
     std::unique_ptr<link::LinkWiring> wiring;
 };
 

@@ -3,10 +3,12 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "cli/console_io.h"
 
 int main(int argc, char** argv) {
+    ecuprobe::cli::prepareConsole();
     ecuprobe::cli::CliApp cli;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = ecuprobe::cli::commandArguments(argc, argv);
     if (const std::optional<int> status = cli.parse(args, std::cout, std::cerr)) {
         return *status;
     }

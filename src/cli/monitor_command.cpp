@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/command.h"
+#include "cli/console_io.h"
 #include "cli/exit_codes.h"
 #include "cli/input_lines.h"
 #include "cli/monitor.h"
@@ -23,7 +24,7 @@ struct MonitorOptions {
 int runMonitor(RunContext& run, const MonitorOptions& options) {
     platform::RealClock clock;
     InputLines typed(STDIN_FILENO);
-    Monitor monitor(clock, typed, run.out, ::isatty(STDOUT_FILENO) == 1,
+    Monitor monitor(clock, typed, run.out, isTerminal(StandardStream::output),
                     [&run] { return run.outputLost(); });
     console::TesterPanel& panel = monitor.panel();
     panel.onComSelected(run.line.comIndex());

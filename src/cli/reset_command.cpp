@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "cli/command_prompts.h"
+#include "cli/console_io.h"
 #include "cli/exit_codes.h"
 #include "cli/input_lines.h"
 #include "cli/session_scope.h"
@@ -46,7 +47,7 @@ private:
 };
 
 int runReset(RunContext& run, const ResetOptions& options) {
-    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+    const bool terminal = isTerminal(StandardStream::input);
     if (!options.yes && !terminal) {
         run.err << "ecuprobe-cli: reset-adaptation asks before it clears a table; without a "
                    "terminal give --yes\n";

@@ -12,7 +12,9 @@
 #include "cli/stop_signals.h"
 #include "ecu/ecu_session.h"
 #include "link/adapter_self_test.h"
+#ifndef _WIN32
 #include "platform/serial_device_list.h"
+#endif
 
 namespace ecuprobe::cli {
 
@@ -77,6 +79,13 @@ void printEcu(std::ostream& out, const ecu::EcuSession& session) {
 
 // FTDI chips hold received bytes back for their latency timer (16 ms by default),
 // which eats most of the 20 ms the tester waits between bytes.
+#ifdef _WIN32
+// Windows does not tell whose driver a COM port has without the setup API.
+void printLatencyAdvice(std::ostream& out, const std::string& /*devicePath*/) {
+    out << "FTDI adapters: set the latency timer to 1 ms in the Device Manager (the port's "
+           "properties, Port Settings, Advanced)\n";
+}
+#else
 void printLatencyAdvice(std::ostream& out, const std::string& devicePath) {
     const std::optional<platform::SerialDeviceInfo> device = platform::findSerialDevice(devicePath);
     if (!device || !device->latencyTimerMs) {
@@ -88,6 +97,7 @@ void printLatencyAdvice(std::ostream& out, const std::string& devicePath) {
     }
     out << '\n';
 }
+#endif
 
 int runSelfTest(RunContext& run, const SelfTestOptions& options) {
     ecu::EcuSession session;

@@ -1,66 +1,44 @@
 #include "cli/stop_signals.h"
 
-#include <unistd.h>
-
-#include <array>
+#include <atomic>
 #include <csignal>
 
 namespace ecuprobe::cli {
 
 namespace {
 
-volatile std::sig_atomic_t stopSignal = 0;
-
-constexpr std::array<int, 4> handled{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
-std::array<struct sigaction, handled.size()> previous{};
-
-extern "C" void onStopSignal(int signal) {
-    if (stopSignal == 0) {
-        stopSignal = signal;
-        return;
-    }
-    // Writes to a closed pipe raise SIGPIPE again and again; only a person asks twice.
-    if (signal != SIGPIPE) {
-        static constexpr char note[] =
-            "\necuprobe-cli: handing every control back to the ECU first (a few seconds)\n";
-        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, note, sizeof note - 1);
-    }
-}
+// Set from a signal handler on POSIX and from the console's handler thread on
+// Windows: a lock-free atomic is safe for both.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 }  // namespace
 
 StopSignals::StopSignals() {
     stopSignal = 0;
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a poll on stdin returns at once so the loop sees the flag.
-    action.sa_flags = 0;
-    for (std::size_t i = 0; i < handled.size(); ++i) {
-        sigaction(handled[i], &action, &previous[i]);
-    }
+    install();
 }
 
 StopSignals::~StopSignals() {
-    for (std::size_t i = 0; i < handled.size(); ++i) {
-        sigaction(handled[i], &previous[i], nullptr);
-    }
+    uninstall();
 }
 
 bool StopSignals::requested() {
-    return stopSignal != 0;
+    return stopSignal.load() != 0;
 }
 
 int StopSignals::signalNumber() {
-    return static_cast<int>(stopSignal);
+    return stopSignal.load();
 }
 
 bool StopSignals::forgetInterrupt() {
-    if (stopSignal != SIGINT) {
-        return false;
-    }
-    stopSignal = 0;
-    return true;
+    int interrupt = SIGINT;
+    return stopSignal.compare_exchange_strong(interrupt, 0);
+}
+
+bool StopSignals::record(int number) {
+    int none = 0;
+    return stopSignal.compare_exchange_strong(none, number);
 }
 
 }  // namespace ecuprobe::cli

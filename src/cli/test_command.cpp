@@ -1,11 +1,10 @@
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 
 #include <memory>
 
 #include "cli/command.h"
 #include "cli/command_prompts.h"
+#include "cli/console_io.h"
 #include "cli/exit_codes.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
@@ -52,7 +51,7 @@ int runTest(RunContext& run, const TestOptions& options) {
     const std::unique_ptr<MeasuredTestForm> form = formFor(options, scope.session(), prompts);
     form->save = options.dump.has_value();
     measure::TestSampler sampler(scope.session());
-    ProgressLine progress(run.err, ::isatty(STDERR_FILENO) == 1);
+    ProgressLine progress(run.err, isTerminal(StandardStream::error));
     sampler.onProgress([&progress](const measure::SampleProgress& p) { progress.show(p); });
     sampler.stopWhen(StopSignals::requested);
     const console::TestRun outcome = form->run(sampler);

@@ -27,6 +27,10 @@ public:
     // tracePath: where to log the line's bytes; without it, ECUPROBE_TRACE decides.
     explicit LinkWiring(platform::PortMap portMap = platform::PortMap::fromEnvironment(),
                         std::optional<std::string> tracePath = std::nullopt);
+    // The same on a device of the caller's, which outlives this one: the
+    // in-process simulator where no pseudo-terminal can carry it.
+    LinkWiring(platform::SerialDevice& onDevice, platform::PortMap portMap,
+               std::optional<std::string> tracePath);
     LinkWiring(const LinkWiring&) = delete;
     LinkWiring& operator=(const LinkWiring&) = delete;
     ~LinkWiring();
@@ -41,6 +45,8 @@ public:
     bool traceBroken() const { return !tracePath.empty() && (trace == nullptr || trace->failed()); }
 
 private:
+    void attachTo(platform::SerialDevice& chosen);
+
     platform::PortMap ports;
     platform::RealClock clock;
 #ifdef _WIN32

@@ -31,10 +31,13 @@ constexpr std::uint8_t rtsControlHandshake = 2;
 
 constexpr std::uint32_t purgeRxClear = 0x0008;
 
-// GetLastError() values that the device tells apart.
+// GetLastError() values that the device and the tester's messages tell apart.
+constexpr std::uint32_t errorFileNotFound = 2;
+constexpr std::uint32_t errorPathNotFound = 3;
 constexpr std::uint32_t errorAccessDenied = 5;
 constexpr std::uint32_t errorBadCommand = 22;
 constexpr std::uint32_t errorGenFailure = 31;
+constexpr std::uint32_t errorSharingViolation = 32;
 constexpr std::uint32_t errorOperationAborted = 995;
 constexpr std::uint32_t errorDeviceNotConnected = 1167;
 constexpr std::uint32_t errorDeviceRemoved = 1617;
@@ -107,6 +110,8 @@ public:
     virtual bool purgeComm(Win32Handle handle, std::uint32_t flags) = 0;
     virtual bool closeHandle(Win32Handle handle) = 0;
     virtual std::uint32_t lastError() = 0;
+    // QueryDosDeviceA: whether a device name such as "COM5" is defined just now.
+    virtual bool dosDeviceDefined(const std::string& name) = 0;
 };
 
 }  // namespace ecuprobe::platform

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 namespace ecuprobe::platform {
 
@@ -98,6 +99,16 @@ std::string Win32SerialDevice::devicePath(const std::string& name) {
         return name;
     }
     return "\\\\.\\" + name;
+}
+
+bool Win32SerialDevice::exists(const std::string& path) const {
+    static constexpr std::string_view deviceNamespace = "\\\\.\\";
+    const std::string name = devicePath(path);
+    if (!name.starts_with(deviceNamespace)) {
+        // Another namespace (\\?\ and the like): only an open can tell.
+        return true;
+    }
+    return api.dosDeviceDefined(name.substr(deviceNamespace.size()));
 }
 
 bool Win32SerialDevice::open(const std::string& path) {

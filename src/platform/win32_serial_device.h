@@ -25,6 +25,9 @@ public:
 
     // Share mode 0: no other program gets the port while it is open here.
     bool open(const std::string& path) override;
+    // A COM name is looked up among the system's DOS device names, so that a
+    // pulled adapter is not opened again and again until it is back.
+    bool exists(const std::string& path) const override;
     bool readLineSettings(LineSettings& settings) override;
     bool applyLineSettings(const LineSettings& settings) override;
     bool readTimeouts(ReadTimeouts& current) override;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <array>
+
 namespace ecuprobe::platform {
 
 namespace {
@@ -19,6 +21,9 @@ static_assert(win32::rtsControlDisable == RTS_CONTROL_DISABLE &&
               win32::rtsControlEnable == RTS_CONTROL_ENABLE &&
               win32::rtsControlHandshake == RTS_CONTROL_HANDSHAKE);
 static_assert(win32::purgeRxClear == PURGE_RXCLEAR);
+static_assert(win32::errorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              win32::errorPathNotFound == ERROR_PATH_NOT_FOUND &&
+              win32::errorSharingViolation == ERROR_SHARING_VIOLATION);
 static_assert(win32::errorAccessDenied == ERROR_ACCESS_DENIED &&
               win32::errorBadCommand == ERROR_BAD_COMMAND &&
               win32::errorGenFailure == ERROR_GEN_FAILURE &&
@@ -158,6 +163,12 @@ bool Win32SystemComm::closeHandle(Win32Handle handle) {
 
 std::uint32_t Win32SystemComm::lastError() {
     return GetLastError();
+}
+
+bool Win32SystemComm::dosDeviceDefined(const std::string& name) {
+    std::array<char, 1024> target{};
+    return QueryDosDeviceA(name.c_str(), target.data(), static_cast<DWORD>(target.size())) != 0 ||
+           GetLastError() == ERROR_INSUFFICIENT_BUFFER;
 }
 
 }  // namespace ecuprobe::platform

@@ -20,6 +20,7 @@ public:
     bool purgeComm(Win32Handle handle, std::uint32_t flags) override;
     bool closeHandle(Win32Handle handle) override;
     std::uint32_t lastError() override;
+    bool dosDeviceDefined(const std::string& name) override;
 };
 
 }  // namespace ecuprobe::platform

@@ -1,0 +1,42 @@
+#include <unistd.h>
+
+#include <array>
+#include <csignal>
+
+#include "cli/stop_signals.h"
+
+namespace ecuprobe::cli {
+
+namespace {
+
+constexpr std::array<int, 4> handled{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+std::array<struct sigaction, handled.size()> previous{};
+
+extern "C" void onStopSignal(int signal) {
+    // Writes to a closed pipe raise SIGPIPE again and again; only a person asks twice.
+    if (!StopSignals::record(signal) && signal != SIGPIPE) {
+        [[maybe_unused]] const ssize_t written =
+            ::write(STDERR_FILENO, handBackNote.data(), handBackNote.size());
+    }
+}
+
+}  // namespace
+
+void StopSignals::install() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a poll on stdin returns at once so the loop sees the flag.
+    action.sa_flags = 0;
+    for (std::size_t i = 0; i < handled.size(); ++i) {
+        sigaction(handled[i], &action, &previous[i]);
+    }
+}
+
+void StopSignals::uninstall() {
+    for (std::size_t i = 0; i < handled.size(); ++i) {
+        sigaction(handled[i], &previous[i], nullptr);
+    }
+}
+
+}  // namespace ecuprobe::cli
