@@ -2,8 +2,8 @@
 """Turns the fault matrix's result rows into docs/fault-matrix.md.
 
 Each case of the fault matrix test writes one tab-separated row into the results
-folder: command order, command, fault order, fault, simulator rule, exit status,
-seconds, message, hand-back, verdict. This script lays them out as a table of
+folder: command order, command, its scenario and arguments, fault order, fault,
+simulator rule, exit status, seconds, message, hand-back, verdict. This script lays them out as a table of
 command x fault; it never judges a case itself.
 
 Usage: fault_matrix.py RESULTS_FOLDER OUTPUT_FILE
@@ -12,7 +12,7 @@ Usage: fault_matrix.py RESULTS_FOLDER OUTPUT_FILE
 import pathlib
 import sys
 
-FIELDS = ("command_order", "command", "fault_order", "fault", "rule", "status", "seconds",
+FIELDS = ("command_order", "command", "arguments", "fault_order", "fault", "rule", "status", "seconds",
           "message", "hand_back", "verdict")
 MESSAGE_WORDS = 5
 
@@ -60,11 +60,11 @@ def table(rows):
     return lines
 
 
-def rules(rows):
+def legend(rows, order, name, value, shown):
     seen = {}
     for r in rows:
-        seen.setdefault((int(r["fault_order"]), r["fault"]), r["rule"])
-    return [f"| {fault} | `--sim-fault {rule}` |" for (_, fault), rule in sorted(seen.items())]
+        seen.setdefault((int(r[order]), r[name]), r[value])
+    return [f"| {key} | `{shown.format(text)}` |" for (_, key), text in sorted(seen.items())]
 
 
 def failures(rows):
@@ -94,9 +94,19 @@ def document(rows):
         "faulty, 4 the ECU did not confirm the hand-back, 73 a file cannot be written,",
         "74 output was lost.",
         "",
+        "| command | run as |",
+        "|---|---|",
+        *legend(rows, "command_order", "command", "arguments", "--simulate {}"),
+        "",
+        "`monitor` is typed `inj 1`, then `quit`. `log` gets Ctrl-C after 3 s: on a line",
+        "that never answers, that is before its three tries at a connection end (130).",
+        "",
         "| fault | simulator rule |",
         "|---|---|",
-        *rules(rows),
+        *legend(rows, "fault_order", "fault", "rule", "--sim-fault {}"),
+        "",
+        "The tester compares the adapter's echo and only counts a difference, so a",
+        "wrong echo leaves every command working; `selftest` is what finds it.",
         "",
         f"Cases: {len(rows)}.",
         "",

@@ -2,13 +2,15 @@
 // time, with its documented status and message, hands the controls back when the
 // ECU can take them, and claims no file it did not write. Each case leaves a row
 // in the results folder, from which `make fault-matrix` builds docs/fault-matrix.md.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,10 @@ struct Cell {
     std::size_t fault;
 };
 
+void PrintTo(const Cell& cell, std::ostream* out) {
+    *out << matrixCommands()[cell.command].name << " x " << matrixFaults()[cell.fault].rule;
+}
+
 std::string quoted(const std::string& word) {
     std::string text = "'";
     for (const char c : word) {
@@ -47,14 +53,12 @@ std::string commandLine(const MatrixCommand& command, const MatrixFault& fault) 
     return line;
 }
 
-// The line that holds the expected message, from the message on; else the first said.
+// The expected message when it was said (the rest of its line may be a path, a
+// count or a measured time); else the first line said, to show what came instead.
 std::string messageOf(const ChildResult& run, const std::string& expected) {
-    for (const std::string* text : {&run.err, &run.out}) {
-        for (const std::string& line : splitLines(*text)) {
-            if (const std::size_t at = line.find(expected); at != std::string::npos) {
-                return line.substr(at);
-            }
-        }
+    if (run.err.find(expected) != std::string::npos ||
+        run.out.find(expected) != std::string::npos) {
+        return expected;
     }
     const std::vector<std::string> said = splitLines(run.err.empty() ? run.out : run.err);
     return said.empty() ? "" : said.front();
@@ -123,7 +127,7 @@ CellResult runCell(const MatrixCommand& command, const MatrixFault& fault, const
         result.problems.push_back("status " + std::to_string(result.run.exitStatus) +
                                   ", expected " + std::to_string(expected.status));
     }
-    if (result.message.rfind(expected.message, 0) != 0) {
+    if (result.message != expected.message) {
         result.problems.push_back(std::string("no \"") + expected.message + "\"");
     }
     checkHandBack(command, fault, folder, result);
@@ -154,9 +158,14 @@ void writeRow(const Cell& cell, const CellResult& result) {
     fs::create_directories(FAULT_MATRIX_RESULTS);
     std::ofstream row(fs::path(FAULT_MATRIX_RESULTS) /
                       (std::string(command.name) + "." + fault.name + ".tsv"));
-    row << cell.command << '\t' << command.name << '\t' << cell.fault << '\t' << fault.name << '\t'
-        << fault.rule << '\t' << result.run.exitStatus << '\t' << result.seconds << '\t'
-        << oneLine(result.message) << '\t' << result.handBack << '\t' << verdictOf(result) << '\n';
+    std::string args = command.scenario;
+    for (const std::string& arg : command.args) {
+        args += ' ' + arg;
+    }
+    row << cell.command << '\t' << command.name << '\t' << args << '\t' << cell.fault << '\t'
+        << fault.name << '\t' << fault.rule << '\t' << result.run.exitStatus << '\t'
+        << result.seconds << '\t' << oneLine(result.message) << '\t' << result.handBack << '\t'
+        << verdictOf(result) << '\n';
 }
 
 class FaultMatrix : public testing::TestWithParam<Cell> {};
@@ -165,7 +174,7 @@ TEST_P(FaultMatrix, EndsInTimeWithItsStatusAndMessageHandsBackAndClaimsNoFileUnw
     const MatrixCommand& command = matrixCommands()[GetParam().command];
     const MatrixFault& fault = matrixFaults()[GetParam().fault];
     const fs::path folder = fs::temp_directory_path() /
-                            (std::string("ecuprobe_matrix_") + command.name + "_" + fault.name);
+                            ("ecuprobe_matrix_" + std::to_string(::getpid()) + "_" + command.name);
     fs::remove_all(folder);
     fs::create_directories(folder);
     const CellResult result = runCell(command, fault, folder);
