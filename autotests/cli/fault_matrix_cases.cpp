@@ -43,12 +43,14 @@ const std::vector<MatrixCommand>& matrixCommands() {
          {"test", "dynamic", "--start", "1000", "--end", "3000", "--dump", "car.tdm", "--comment",
           "x"},
          {},
-         {0, "Время разгона(сек.): "}},
+         {0, "Время разгона(сек.): "},
+         {"car.tdm", ".dmp"}},
         {"report",
          "idle",
          {"report", "--dump", "car.tdm", "--comment", "x"},
          {},
-         {0, "Состояние ЭБУ дописано в car.tdm"}},
+         {0, "Состояние ЭБУ дописано в car.tdm"},
+         {"car.tdm"}},
         {"monitor",
          "idle",
          {"monitor", "--period", "0"},
@@ -58,8 +60,9 @@ const std::vector<MatrixCommand>& matrixCommands() {
          "idle",
          {"log", "--out", "drive.msl"},
          {{3000, "", SIGINT}},
-         {0, "reads logged to drive.msl"}},
-        {"selftest", "idle", {"selftest", "--count", "9"}, {}, {0, perfectEcho}, false},
+         {0, "reads logged to drive.msl"},
+         {"drive.msl"}},
+        {"selftest", "idle", {"selftest", "--count", "9"}, {}, {0, perfectEcho}, {}, false},
     };
     return commands;
 }

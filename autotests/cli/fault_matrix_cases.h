@@ -21,6 +21,8 @@ struct MatrixCommand {
     Args args;             // the command and its options, run in a folder of its own
     std::vector<ChildStep> steps;
     MatrixOutcome done;  // with the ECU answering every request
+    // Endings of the files that its success output stands for, each written whole.
+    std::vector<std::string> writes{};
     // Connects a session, which hands every control back to the ECU when it ends.
     bool takesControls = true;
 };

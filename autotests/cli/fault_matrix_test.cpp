@@ -92,6 +92,31 @@ std::vector<std::string> fileClaimProblems(const ChildResult& run, const fs::pat
     return problems;
 }
 
+bool holdsAWholeFileEndingIn(const fs::path& folder, const std::string& ending) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(ending) && entry.is_regular_file() && entry.file_size() > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A command that printed its success output wrote every file that stands behind it.
+std::vector<std::string> missingFiles(const MatrixCommand& command, const ChildResult& run,
+                                      const fs::path& folder) {
+    std::vector<std::string> problems;
+    if (run.out.find(command.done.message) == std::string::npos) {
+        return problems;
+    }
+    for (const std::string& ending : command.writes) {
+        if (!holdsAWholeFileEndingIn(folder, ending)) {
+            problems.push_back("said it was done but wrote no " + ending);
+        }
+    }
+    return problems;
+}
+
 struct CellResult {
     ChildResult run;
     double seconds = 0;
@@ -131,8 +156,9 @@ CellResult runCell(const MatrixCommand& command, const MatrixFault& fault, const
         result.problems.push_back(std::string("no \"") + expected.message + "\"");
     }
     checkHandBack(command, fault, folder, result);
-    for (std::string& problem : fileClaimProblems(result.run, folder)) {
-        result.problems.push_back(std::move(problem));
+    for (std::vector<std::string> found :
+         {fileClaimProblems(result.run, folder), missingFiles(command, result.run, folder)}) {
+        result.problems.insert(result.problems.end(), found.begin(), found.end());
     }
     return result;
 }
