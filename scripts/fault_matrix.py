@@ -83,7 +83,7 @@ def document(rows):
         "",
         "Every command of `ecuprobe-cli` runs against the built-in simulator with one",
         "fault rule. A cell gives the exit status and the first words of the message the",
-        "command ended with (stderr when it said something there, else stdout).",
+        "case looks for on stderr or stdout (or, when it failed, of the first line said).",
         "↩ marks a run whose last six frames hand every control back to the ECU;",
         "✗ a case that failed its checks.",
         "",
