@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 GUI_ARGS ?= --simulate
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev windows fuzz fuzz-long bench screenshots clean format
+.PHONY: run test deps dev windows fuzz fuzz-long bench screenshots fault-matrix clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -64,6 +64,15 @@ fuzz-long: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	bash fuzz/run.sh build/fuzz --long
+
+# Every command against every simulator fault (the FaultMatrix integration tests);
+# their results become docs/fault-matrix.md, also when some case failed.
+fault-matrix: deps
+	cmake --preset ci
+	cmake --build --preset ci -j $(JOBS) --target fault_matrix_tests
+	rm -rf build/ci/fault-matrix
+	ctest --preset ci -j $(JOBS) -R '^EveryCommandAndFault/FaultMatrix\.'; \
+	  status=$$?; python3 scripts/fault_matrix.py build/ci/fault-matrix docs/fault-matrix.md && exit $$status
 
 format:
 	find src autotests fuzz bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -24,6 +24,7 @@ packages=(
   fonts-dejavu-core
   xvfb
   xauth
+  python3
 )
 
 # A Russian locale with its decimal comma, for the tests that prove the files keep

@@ -41,34 +41,39 @@ const char* everyRegister =
 
 INSTANTIATE_TEST_SUITE_P(
     EveryCommand, UnconfirmedHandBack,
-    testing::Values(HandBackCase{"ConnectThenSilent",
-                                 {"--simulate", "--sim-fault", "silence:after=5", "connect"},
-                                 {},
-                                 everyRegister},
-                    HandBackCase{"LiveRefused",
-                                 {"--simulate", "--sim-fault", "refuse", "live", "--count", "1"},
-                                 {},
-                                 everyRegister},
-                    HandBackCase{"FaultsThenSilent",
-                                 {"--simulate", "--sim-fault", "silence:after=5", "faults"},
-                                 {},
-                                 everyRegister},
-                    HandBackCase{"ClearFaultsRefused",
-                                 {"--simulate", "--sim-fault", "refuse", "clear-faults"},
-                                 {},
-                                 everyRegister},
-                    // Injector 1 cut, then every later write refused: it stays cut.
-                    HandBackCase{"MonitorRefusedAfterAnInjectorCut",
-                                 {"--simulate", "--sim-fault", "refuse:cmd=62,after=1", "monitor",
-                                  "-p", "0"},
-                                 {{1500, "inj 1"}, {800, "quit"}},
-                                 everyRegister},
-                    // The cable pulled after the cut: the device is gone for the whole hand-back.
-                    HandBackCase{"MonitorAdapterGoneAfterAnInjectorCut",
-                                 {"--simulate", "--sim-fault", "vanish:cmd=62,after=1,ms=20000",
-                                  "monitor", "-p", "0"},
-                                 {{1500, "inj 1"}, {800, "quit"}},
-                                 "форсунки (0x0D)"}),
+    testing::Values(
+        HandBackCase{"ConnectThenSilent",
+                     {"--simulate", "--sim-fault", "silence:after=5", "connect"},
+                     {},
+                     everyRegister},
+        HandBackCase{"LiveRefused",
+                     {"--simulate", "--sim-fault", "refuse", "live", "--count", "1"},
+                     {},
+                     everyRegister},
+        HandBackCase{"FaultsThenSilent",
+                     {"--simulate", "--sim-fault", "silence:after=5", "faults"},
+                     {},
+                     everyRegister},
+        HandBackCase{"ClearFaultsRefused",
+                     {"--simulate", "--sim-fault", "refuse", "clear-faults"},
+                     {},
+                     everyRegister},
+        // Silent from the first poll on, after the type and the first reads.
+        HandBackCase{"MonitorThenSilent",
+                     {"--simulate", "--sim-fault", "silence:after=5", "monitor", "-p", "0"},
+                     {{1500, "quit"}},
+                     everyRegister},
+        // Injector 1 cut, then every later write refused: it stays cut.
+        HandBackCase{"MonitorRefusedAfterAnInjectorCut",
+                     {"--simulate", "--sim-fault", "refuse:cmd=62,after=1", "monitor", "-p", "0"},
+                     {{1500, "inj 1"}, {800, "quit"}},
+                     everyRegister},
+        // The cable pulled after the cut: the device is gone for the whole hand-back.
+        HandBackCase{
+            "MonitorAdapterGoneAfterAnInjectorCut",
+            {"--simulate", "--sim-fault", "vanish:cmd=62,after=1,ms=20000", "monitor", "-p", "0"},
+            {{1500, "inj 1"}, {800, "quit"}},
+            "форсунки (0x0D)"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(CliOutcome, MonitorSaysWhenTheEcuRefusedOrIgnoredASwitch) {

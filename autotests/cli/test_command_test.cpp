@@ -105,7 +105,7 @@ TEST_F(TestCommand, CtrlCWhileWaitingStopsTheRunWritesNothingAndHandsBack) {
     EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
 }
 
-TEST_F(TestCommand, ReportAppendsTheStateReportAndAFullDiskIsNoSavedReport) {
+TEST_F(TestCommand, ReportAppendsTheStateReportAndAFullDiskOrASilentEcuIsNoSavedReport) {
     const ChildResult saved = inFolder("--simulate report --dump car.tdm --comment x");
     EXPECT_EQ(saved.exitStatus, 0) << saved.err;
     EXPECT_TRUE(contains(saved.out, "car.tdm")) << saved.out;
@@ -113,6 +113,15 @@ TEST_F(TestCommand, ReportAppendsTheStateReportAndAFullDiskIsNoSavedReport) {
     const ChildResult full = inFolder("--simulate report --dump /dev/full");
     EXPECT_EQ(full.exitStatus, 73) << full.err;
     EXPECT_FALSE(contains(full.out, "/dev/full")) << "never announced as saved";
+    // The ECU answers the connection's live read, then no more.
+    const ChildResult silent =
+        inFolder("--simulate --sim-fault silence:cmd=61,after=1 report --dump lost.tdm");
+    EXPECT_EQ(silent.exitStatus, 2) << silent.err;
+    EXPECT_TRUE(contains(silent.err,
+                         "the ECU stopped answering during the report: the one "
+                         "appended to lost.tdm holds reset values, not readings\n"))
+        << silent.err;
+    EXPECT_FALSE(contains(silent.out, "lost.tdm")) << "never announced as saved";
 }
 
 }  // namespace

@@ -24,7 +24,10 @@ Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink, 
       lostOutput(std::move(outputLost)) {}
 
 void Monitor::run(std::string firstMessage) {
-    answered = tester.ecuSession().connected != 0;
+    // An ECU that answered its type and fell silent on the first reads may still
+    // hold what it was told: its hand-back is told like any other.
+    const ecu::EcuSession& session = tester.ecuSession();
+    answered = session.connected != 0 || session.ecuTypeAnswered();
     message = std::move(firstMessage);
     draw();
     while (const std::optional<InputLine> line = nextLine()) {

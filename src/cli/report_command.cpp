@@ -29,6 +29,13 @@ int runReport(RunContext& run, const ReportOptions& options) {
     if (outcome != reports::ReportOutcome::saved) {
         return scope.finish(exitCannotCreate);
     }
+    // The live read is written whatever came of it: unanswered, it leaves the
+    // reset values (0 °C, 0 rpm), which are no state of the engine.
+    if (scope.session().connected == 0) {
+        run.err << "ecuprobe-cli: the ECU stopped answering during the report: the one appended to "
+                << options.dump << " holds reset values, not readings\n";
+        return scope.finish(exitNoAnswer);
+    }
     run.out << "Состояние ЭБУ дописано в " << options.dump << '\n';
     return scope.finish(exitOk);
 }
@@ -46,7 +53,8 @@ void addReportCommand(CLI::App& app, CommandChoice& choice) {
     command->footer(
         "The report holds the live values read afresh, the stored faults, the identification\n"
         "and the equipment, in code page 1251 with CR LF line ends.\n"
-        "Exit status: 0 written, 73 the file could not be written completely.\n"
+        "Exit status: 0 written, 2 the ECU stopped answering (the report holds reset values),\n"
+        "73 the file could not be written completely.\n"
         "Examples:\n"
         "  ecuprobe-cli report --dump car.tdm --comment 'до ремонта'\n"
         "  ecuprobe-cli --simulate report --dump /tmp/sim.tdm");
