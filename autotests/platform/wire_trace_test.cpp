@@ -80,5 +80,15 @@ TEST_F(WireTraceEnvironment, AppendsToTheNamedFileAndOpensNoMissingFolder) {
     EXPECT_EQ(text.str(), "earlier\n         0 TX   01 FF 0D\n");
 }
 
+// The tester holds file names in UTF-8; Windows must not read them in its ANSI code page.
+TEST_F(WireTraceEnvironment, ACyrillicFileNameIsTakenAsUtf8) {
+    const std::filesystem::path folder(path);
+    std::filesystem::create_directory(folder);
+    const std::string name = path + "/трасса.log";
+    EXPECT_NE(WireTrace::toFile(name, clock), nullptr);
+    EXPECT_TRUE(std::filesystem::exists(folder / std::filesystem::path(u8"трасса.log")));
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace ecuprobe::platform

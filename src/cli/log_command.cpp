@@ -1,11 +1,10 @@
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -17,6 +16,7 @@
 #include "cli/stop_signals.h"
 #include "cli/wait_loop.h"
 #include "console/drive_log.h"
+#include "platform/utf8_path.h"
 
 namespace ecuprobe::cli {
 
@@ -29,12 +29,13 @@ struct LogOptions {
 
 // Tells before anything is sent whether the file can be written, without
 // emptying one that is there: it is emptied only once the ECU has answered.
-bool canWrite(const std::string& path, bool& existed) {
-    existed = ::access(path.c_str(), F_OK) == 0;
+// When it cannot, `why` keeps the errno of the open.
+bool canWrite(const std::filesystem::path& path, bool& existed, int& why) {
+    std::error_code unknown;
+    existed = std::filesystem::exists(path, unknown);
+    errno = 0;
     const std::ofstream probe(path, std::ios::out | std::ios::app);
-    if (!probe && !existed) {
-        ::unlink(path.c_str());
-    }
+    why = errno;
     return static_cast<bool>(probe);
 }
 
@@ -70,20 +71,23 @@ void logUntilStopped(RunContext& run, ecu::EcuSession& session, const LogOptions
 }
 
 int runLog(RunContext& run, const LogOptions& options) {
+    const std::filesystem::path path = platform::utf8Path(options.outPath);
     bool existed = false;
-    if (!canWrite(options.outPath, existed)) {
+    int why = 0;
+    if (!canWrite(path, existed, why)) {
         run.err << "ecuprobe-cli: cannot write the log file " << options.outPath << ": "
-                << std::strerror(errno) << '\n';
+                << std::strerror(why) << '\n';
         return exitCannotCreate;
     }
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
         if (!existed) {
-            ::unlink(options.outPath.c_str());
+            std::error_code unknown;
+            std::filesystem::remove(path, unknown);
         }
         return scope.finish(code);
     }
-    std::ofstream file(options.outPath, std::ios::out | std::ios::trunc | std::ios::binary);
+    std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
     platform::RealClock clock;
     console::DriveLog log(file, clock);
     logUntilStopped(run, scope.session(), options, clock, log);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/utf8_path.h"
+
 namespace ecuprobe::platform {
 
 std::string WireTrace::pathFromEnvironment() {
@@ -11,7 +13,7 @@ std::string WireTrace::pathFromEnvironment() {
 }
 
 std::unique_ptr<WireTrace> WireTrace::toFile(const std::string& path, Clock& clock) {
-    auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::app);
+    auto file = std::make_unique<std::ofstream>(utf8Path(path), std::ios::out | std::ios::app);
     if (!*file) {
         return nullptr;
     }

@@ -1,8 +1,7 @@
 #include "reports/test_report.h"
 
-#include <filesystem>
-
 #include "platform/code_pages.h"
+#include "platform/utf8_path.h"
 #include "reports/comment_dialog.h"
 #include "reports/line_format.h"
 #include "reports/report_text.h"
@@ -29,17 +28,13 @@ std::string detailLine(const measure::TestSample& s) {
                        std::int64_t{s.tick}});
 }
 
-std::filesystem::path fileSystemPath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 }  // namespace
 
 ReportFile::ReportFile(std::string path, std::ofstream file)
     : where(std::move(path)), out(std::move(file)) {}
 
 std::unique_ptr<ReportFile> ReportFile::open(const std::string& path) {
-    std::ofstream file(fileSystemPath(path), std::ios::binary | std::ios::app);
+    std::ofstream file(platform::utf8Path(path), std::ios::binary | std::ios::app);
     if (!file) {
         return nullptr;
     }

@@ -1,11 +1,13 @@
 #include "ui/drive_log_recorder.h"
 
+#include "platform/utf8_path.h"
+
 namespace ecuprobe::ui {
 
 bool DriveLogRecorder::start(const std::string& path, platform::Clock& clock,
                              std::uint32_t liveReads) {
     stop();
-    file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    file.open(platform::utf8Path(path), std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file) {
         return false;
     }
