@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -38,11 +40,17 @@ public:
         const std::uint32_t due = lines[next].first;
         clock.advance(due <= now ? 0 : std::min(due - now, timeoutMs));
         while (!ended() && lines[next].first <= clock.tickMs()) {
+            if (beforeLine) {
+                beforeLine(lines[next].second);
+            }
             came.push_back({lines[next++].second, false});
         }
         return came;
     }
     bool ended() const override { return next == lines.size(); }
+
+    // What happens at the line just before it is typed.
+    std::function<void(const std::string& line)> beforeLine;
 
 private:
     platform::FakeClock& clock;
@@ -56,8 +64,10 @@ protected:
     void TearDown() override { ecuprobe::testing::detachProcessLink(); }
 
     // Starts the monitor with a 0.6 s poll and runs it on the typed lines.
-    void run(std::vector<std::pair<std::uint32_t, std::string>> lines) {
+    void run(std::vector<std::pair<std::uint32_t, std::string>> lines,
+             std::function<void(const std::string& line)> beforeLine = nullptr) {
         TypedAt typed(clock, std::move(lines));
+        typed.beforeLine = std::move(beforeLine);
         Monitor monitor(clock, typed, out, false, [] { return false; });
         monitor.panel().enterPeriod("0");
         monitor.run(monitor.panel().onStart());
@@ -189,6 +199,22 @@ TEST_F(MonitorOnSimulator, ACancelledDumpFileWritesNoReport) {
         said("> Сохранить в файл: Файлы дампов тестера ISO14230 (*.tdm); пустая строка "
              "- отмена:\n"));
     EXPECT_TRUE(said("> Запись: no file chosen: nothing written\n")) << out.str();
+}
+
+TEST_F(MonitorOnSimulator, AReportWhoseReadsWentUnansweredIsNotPassedOffAsTheEngineState) {
+    const std::filesystem::path dump =
+        std::filesystem::temp_directory_path() / "ecuprobe-monitor-silent.tdm";
+    std::filesystem::remove(dump);
+    run({{2000, "report --dump " + dump.string()}, {3000, ""}, {4000, "quit"}},
+        [this](const std::string& line) {
+            if (line.starts_with("report")) {
+                simulator.addFault({sim::FaultKind::silence, {}, 0});
+            }
+        });
+    std::filesystem::remove(dump);
+    EXPECT_TRUE(said("> Запись: дописано в " + dump.string() +
+                     ", but the ECU stopped answering: it holds reset values, not readings\n"))
+        << out.str();
 }
 
 }  // namespace

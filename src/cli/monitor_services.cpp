@@ -139,7 +139,15 @@ std::string Monitor::saveReport(std::string_view words) {
     prompts.giveComment(given.comment);
     const console::ClickResult result = tester.onClick(control::saveDump);
     prompts.giveComment(std::nullopt);
-    return "Запись: " + reportOutcome(result.report.value_or(reports::ReportOutcome::cancelled));
+    const reports::ReportOutcome outcome =
+        result.report.value_or(reports::ReportOutcome::cancelled);
+    std::string text = "Запись: " + reportOutcome(outcome);
+    // The live read is written whatever came of it: unanswered, it leaves the
+    // reset values (0 °C, 0 rpm), which are no state of the engine.
+    if (outcome == reports::ReportOutcome::saved && tester.ecuSession().connected == 0) {
+        text += ", but the ECU stopped answering: it holds reset values, not readings";
+    }
+    return text;
 }
 
 // The run blocks the poll; its progress goes on the monitor's last line and
