@@ -14,10 +14,6 @@ namespace {
 
 using namespace testing_support;
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 struct HandBackCase {
     const char* name;
     Args args;

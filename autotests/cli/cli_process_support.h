@@ -17,6 +17,17 @@ using Args = std::vector<std::string>;
 
 inline const std::string cliPath = ECUPROBE_CLI_PATH;
 
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+inline std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 inline std::vector<std::string> splitLines(const std::string& text, char separator = '\n') {
     std::vector<std::string> parts;
     std::istringstream in(text);
@@ -51,6 +62,15 @@ inline const std::vector<std::string> releaseFrames{
     "62 09 00 95 0D", "62 0A 00 94 0D",    "62 0B 00 93 0D",
     "62 0C 00 92 0D", "62 40 CD 00 91 0D", "62 0E 00 90 0D",
 };
+
+// Rows of a drive log: the two head lines, then one vector of cells per read.
+inline std::vector<std::vector<std::string>> logRows(const std::string& path) {
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : splitLines(fileText(path))) {
+        rows.push_back(splitLines(line, '\t'));
+    }
+    return rows;
+}
 
 inline std::vector<std::string> lastFrames(const std::vector<std::string>& frames,
                                            std::size_t count) {

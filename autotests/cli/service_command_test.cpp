@@ -17,10 +17,6 @@ namespace {
 
 using namespace testing_support;
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 std::string rcokLine(const std::string& value) {
     return "Коэф. коррекции CO (RCOK):         " + value + "\n";
 }

@@ -13,10 +13,6 @@ namespace {
 
 using namespace testing_support;
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // The detail files land in the current folder: each run goes into a folder of its own.
 class TestCommand : public ::testing::Test {
 protected:
