@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # ecuprobe-cli.exe through the real Win32 serial calls, under Wine: COM5 of the
 # Windows build's Wine prefix is a link to the pseudo-terminal of an ecu-sim,
-# and live and monitor run against it.
+# and live and monitor run against it; then live on the simulator inside the tester.
 # Usage: wine_com_port_test.sh ECU_SIM WINE_RUN WINDOWS_BUILD
 # Exits 77 (skipped) where Wine or the Windows build is missing.
 set -uo pipefail
@@ -66,4 +66,10 @@ grep -q '^Обороты (FREQ): *[0-9]* об/мин' "$work/live.out" || fail "
 grep -q 'Commands (one per line, between polls):' "$work/monitor.out" ||
   fail "monitor on COM5 did not answer help"
 grep -q 'Обороты' "$work/monitor.out" || fail "monitor on COM5 showed no live values"
-echo "PASS: live and monitor on COM5 through Wine's serial port"
+
+# No car and no pseudo-terminals on Windows: the simulator runs inside the tester.
+timeout 60 "$wine_run" "$prefix" "$exe" --simulate live --count 3 \
+  >"$work/simulated.out" 2>"$work/simulated.err" || fail "live on the simulator ended with $?"
+[ "$(grep -c '^=== Чтение [123]: ЭБУ Микас 5.4. ===' "$work/simulated.out")" = 3 ] ||
+  fail "live on the simulator did not print three reads"
+echo "PASS: live and monitor on COM5 through Wine's serial port, live on the simulator inside"
