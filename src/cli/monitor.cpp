@@ -14,12 +14,13 @@ using console::ClickOutcome;
 
 }  // namespace
 
-Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink, bool onTerminal,
-                 std::function<bool()> outputLost)
+Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink,
+                 std::ostream& noteSink, bool onTerminal, std::function<bool()> outputLost)
     : timer(clock),
       view(sink, onTerminal),
       input(typed),
       out(sink),
+      notes(noteSink),
       terminal(onTerminal),
       lostOutput(std::move(outputLost)) {}
 
@@ -29,6 +30,7 @@ void Monitor::run(std::string firstMessage) {
     const ecu::EcuSession& session = tester.ecuSession();
     answered = session.connected != 0 || session.ecuTypeAnswered();
     message = std::move(firstMessage);
+    tellNews();
     draw();
     while (const std::optional<InputLine> line = nextLine()) {
         told.clear();
@@ -48,6 +50,7 @@ std::optional<InputLine> Monitor::nextLine() {
         }
         if (timer.fireIfDue()) {
             answered = answered || tester.ecuSession().connected != 0;
+            tellNews();
             draw();
         }
         if (!waiting.empty()) {
@@ -74,6 +77,13 @@ void Monitor::tell(std::string_view text) {
     told.emplace_back(text);
     message.clear();
     draw();
+}
+
+void Monitor::tellNews() {
+    for (const std::string& news : tester.takeNews()) {
+        notes << "ecuprobe-cli: " << news << '\n';
+    }
+    notes.flush();
 }
 
 void Monitor::draw() {

@@ -28,6 +28,10 @@ public:
     int finish(int code);
     ecu::EcuSession& session() { return ecuSession; }
 
+    // Says on stderr, once, how handing back what an earlier run left held went,
+    // and any trouble keeping that record.
+    void tellNews();
+
 private:
     void disconnect();
 
