@@ -84,8 +84,12 @@ TEST_F(OwedAfterALostRead, ARefusedHandBackIsRepeatedOnceAndStaysOwedUntilConfir
     EXPECT_EQ(session.statusText,
               "ЭБУ не подтвердил возврат управления: форсунки (0x0D: форсунка 1).");
 
+    // Paid by a poll tick under a service that holds the line: it keeps holding it.
+    exchangeBusy = 1;
     ecu.reply = ecuAnswering(Bytes{0x00});
     session.identifyEcuType();
+    EXPECT_EQ(exchangeBusy, 1);
+    exchangeBusy = 0;
     EXPECT_EQ(afterTypeRequest(ecu.payloads()).front(), releaseInjectors);
     EXPECT_TRUE(session.owedControls().empty());
 }
