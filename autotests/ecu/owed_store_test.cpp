@@ -63,15 +63,5 @@ TEST_F(FileStore, AFolderThatCannotBeWrittenIsToldOnce) {
     fs::remove(folder);
 }
 
-TEST(MemoryStore, OutlivesTheSessionButNotTheProcess) {
-    MemoryOwedStore memory;
-    OwedControls owed;
-    owed.held[0] = 0x02;
-    memory.save("COM1", owed);
-    EXPECT_EQ(memory.load("COM1").owed, owed);
-    memory.save("COM1", {});
-    EXPECT_TRUE(memory.load("COM1").owed.empty());
-}
-
 }  // namespace
 }  // namespace ecuprobe::ecu

@@ -55,12 +55,5 @@ TEST_F(StateFilesTest, AFileTooLongToBeTheTestersIsUnreadableAndRemoveIsQuietWhe
     EXPECT_EQ(files.read("big").found, StateFiles::Found::none);
 }
 
-TEST_F(StateFilesTest, AFolderThatCannotBeMadeIsNamedAsTheReason) {
-    fs::create_directories(folder.parent_path());
-    std::ofstream(folder) << "a file where the folder should be";
-    EXPECT_NE(files.replace("owed-COM1", "x\n"), "");
-    fs::remove(folder);
-}
-
 }  // namespace
 }  // namespace ecuprobe::platform

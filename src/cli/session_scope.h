@@ -28,12 +28,11 @@ public:
     int finish(int code);
     ecu::EcuSession& session() { return ecuSession; }
 
+private:
+    void disconnect();
     // Says on stderr, once, how handing back what an earlier run left held went,
     // and any trouble keeping that record.
     void tellNews();
-
-private:
-    void disconnect();
 
     RunContext& run;
     ecu::EcuSession ecuSession;
