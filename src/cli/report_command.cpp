@@ -25,19 +25,24 @@ int runReport(RunContext& run, const ReportOptions& options) {
     }
     CommandPrompts prompts({options.dump, options.comment, false}, run.err);
     reports::currentDumpPath = options.dump;
-    const auto outcome = reports::TesterDump(scope.session(), prompts).saveStateReport();
-    if (outcome != reports::ReportOutcome::saved) {
+    reports::TesterDump dump(scope.session(), prompts);
+    if (dump.saveStateReport() != reports::ReportOutcome::saved) {
         return scope.finish(exitCannotCreate);
+    }
+    const ecu::UnansweredReads& unanswered = dump.unanswered();
+    if (unanswered.empty()) {
+        run.out << "Состояние ЭБУ дописано в " << options.dump << '\n';
+        return scope.finish(exitOk);
     }
     // The live read is written whatever came of it: unanswered, it leaves the
     // reset values (0 °C, 0 rpm), which are no state of the engine.
     if (scope.session().connected == 0) {
         run.err << "ecuprobe-cli: the ECU stopped answering during the report: the one appended to "
                 << options.dump << " holds reset values, not readings\n";
-        return scope.finish(exitNoAnswer);
     }
-    run.out << "Состояние ЭБУ дописано в " << options.dump << '\n';
-    return scope.finish(exitOk);
+    run.err << "ecuprobe-cli: " << unanswered.text() << ": the report appended to " << options.dump
+            << " holds no reading of them\n";
+    return scope.finish(exitNoAnswer);
 }
 
 }  // namespace
