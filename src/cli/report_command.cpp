@@ -6,6 +6,7 @@
 #include "cli/command_prompts.h"
 #include "cli/exit_codes.h"
 #include "cli/option_checks.h"
+#include "cli/output_check.h"
 #include "cli/session_scope.h"
 #include "reports/tester_dump.h"
 
@@ -19,6 +20,12 @@ struct ReportOptions {
 };
 
 int runReport(RunContext& run, const ReportOptions& options) {
+    CheckedOutput dumpFile;
+    if (const std::string why = dumpFile.check(options.dump); !why.empty()) {
+        run.err << "ecuprobe-cli: cannot write the dump file " << options.dump << ": " << why
+                << '\n';
+        return exitCannotCreate;
+    }
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
         return scope.finish(code);
@@ -58,8 +65,10 @@ void addReportCommand(CLI::App& app, CommandChoice& choice) {
     command->footer(
         "The report holds the live values read afresh, the stored faults, the identification\n"
         "and the equipment, in code page 1251 with CR LF line ends.\n"
-        "Exit status: 0 written, 2 the ECU stopped answering (the report holds reset values),\n"
-        "73 the file could not be written completely.\n"
+        "Exit status: 0 written, 2 the ECU does not answer, or the report was written with\n"
+        "what the ECU left unanswered (named on stderr: its fields stay empty, the live\n"
+        "values are the reset's), 73 the file cannot be written (checked before connecting)\n"
+        "or was not written completely.\n"
         "Examples:\n"
         "  ecuprobe-cli report --dump car.tdm --comment 'до ремонта'\n"
         "  ecuprobe-cli --simulate report --dump /tmp/sim.tdm");
