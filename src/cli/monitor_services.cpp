@@ -50,7 +50,8 @@ std::string parseReportWords(std::string_view words, ReportWords& given) {
     CLI::App report("Append the ECU state report to the dump file", "report");
     report.add_option("--dump", given.dump, "The tester dump file, for this and later reports")
         ->check(nonEmptyPath());
-    report.add_option("--comment", given.comment, "The report's comment");
+    report.add_option("--comment", given.comment, "The report's comment, at most 256 characters")
+        ->check(commentText());
     try {
         report.parse(std::string(words), false);
     } catch (const CLI::CallForHelp&) {

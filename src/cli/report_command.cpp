@@ -61,7 +61,11 @@ void addReportCommand(CLI::App& app, CommandChoice& choice) {
     command->add_option("--dump", options->dump, "The tester dump file (.tdm), appended to")
         ->required()
         ->check(nonEmptyPath());
-    command->add_option("--comment", options->comment, "The report's comment");
+    command
+        ->add_option("--comment", options->comment,
+                     "The report's comment, at most 256 characters: a longer one is refused "
+                     "(exit 64), never cut")
+        ->check(commentText());
     command->footer(
         "The report holds the live values read afresh, the stored faults, the identification\n"
         "and the equipment, in code page 1251 with CR LF line ends.\n"

@@ -47,6 +47,11 @@ ReportFile::ReportFile(std::string path, std::ofstream file)
     : where(std::move(path)), out(std::move(file)) {}
 
 std::unique_ptr<ReportFile> ReportFile::open(const std::string& path) {
+    // The system would take the name only up to a NUL, and the file written would
+    // not be the one announced.
+    if (path.find('\0') != std::string::npos) {
+        return nullptr;
+    }
     std::ofstream file(platform::utf8Path(path), std::ios::binary | std::ios::app);
     if (!file) {
         return nullptr;
