@@ -77,7 +77,7 @@ CLI::Validator commentText() {
             text = *taken;
             return "";
         },
-        "TEXT");
+        "");
 }
 
 }  // namespace ecuprobe::cli
