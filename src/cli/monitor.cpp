@@ -12,6 +12,8 @@ namespace {
 namespace control = console::control;
 using console::ClickOutcome;
 
+constexpr std::size_t maxTypedAhead = 256;
+
 }  // namespace
 
 Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink,
@@ -32,7 +34,7 @@ void Monitor::run(std::string firstMessage) {
     message = std::move(firstMessage);
     tellNews();
     draw();
-    while (const std::optional<InputLine> line = nextLine()) {
+    while (const std::optional<InputLine> line = nextLine(false)) {
         told.clear();
         message = line->tooLong ? lineTooLongMessage() : runLine(line->text);
         draw();
@@ -43,7 +45,7 @@ bool Monitor::leaving() const {
     return quit || StopSignals::requested() || lostOutput();
 }
 
-std::optional<InputLine> Monitor::nextLine() {
+std::optional<InputLine> Monitor::nextLine(bool answer) {
     for (;;) {
         if (leaving()) {
             return std::nullopt;
@@ -52,6 +54,11 @@ std::optional<InputLine> Monitor::nextLine() {
             answered = answered || tester.ecuSession().connected != 0;
             tellNews();
             draw();
+        }
+        if (!answer && !typedAhead.empty()) {
+            InputLine line = std::move(typedAhead.front());
+            typedAhead.pop_front();
+            return line;
         }
         if (!waiting.empty()) {
             InputLine line = std::move(waiting.front());
@@ -70,7 +77,7 @@ std::optional<InputLine> Monitor::nextLine() {
 std::optional<InputLine> Monitor::ask(std::string_view question) {
     message = question;
     draw();
-    return nextLine();
+    return nextLine(true);
 }
 
 void Monitor::tell(std::string_view text) {
@@ -84,6 +91,23 @@ void Monitor::tellNews() {
         notes << "ecuprobe-cli: " << news << '\n';
     }
     notes.flush();
+}
+
+// A line typed with or after the refused one was typed before the refusal could
+// be read: most likely the next command, not an answer to the question asked again.
+// Past the limit (input that only ever answers wrong) lines stay answers, so that
+// memory stays bounded.
+void Monitor::refuse(std::string_view why) {
+    tell(why);
+    if (waiting.empty()) {
+        for (InputLine& line : input.wait(0)) {
+            waiting.push_back(std::move(line));
+        }
+    }
+    while (!waiting.empty() && typedAhead.size() < maxTypedAhead) {
+        typedAhead.push_back(std::move(waiting.front()));
+        waiting.pop_front();
+    }
 }
 
 void Monitor::draw() {
