@@ -14,6 +14,7 @@ constexpr const char* noEcho = "адаптер не отвечает эхом";
 constexpr const char* unconfirmed = "ЭБУ не подтвердил возврат управления: ";
 constexpr const char* perfectEcho = "Echo: perfect";
 constexpr const char* echoErrors = "Echo errors: ";
+constexpr const char* stoppedFirst = "ecuprobe-cli: stopped by signal 15 before the command began";
 
 }  // namespace
 
@@ -83,6 +84,13 @@ const std::vector<MatrixFault>& matrixFaults() {
         {"noident", "noident", {0, nullptr}, {0, perfectEcho}, true},
         {"nospeed", "nospeed", {0, nullptr}, {0, perfectEcho}, true},
         {"vanish", "vanish:after=5,ms=1500", {4, unconfirmed}, {3, echoErrors}, false},
+        // SIGTERM as the fault list that ends the connection is asked for.
+        {"sigterm",
+         "sigterm:cmd=2,once",
+         {128 + SIGTERM, stoppedFirst},
+         {0, perfectEcho},
+         true,
+         true},
     };
     return faults;
 }
@@ -97,6 +105,10 @@ MatrixOutcome expectedOutcome(const MatrixCommand& command, const MatrixFault& f
     }
     if (fault.outcome.message == nullptr) {
         return command.done;
+    }
+    // The monitor ends as after any signal: every control back, 128 + its number.
+    if (fault.stopsTheTester && name == "monitor") {
+        return {fault.outcome.status, command.done.message};
     }
     // Three tries at a connection outlast the log's Ctrl-C.
     if (name == "log" && fault.outcome.status == 2) {

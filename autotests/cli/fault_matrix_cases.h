@@ -35,6 +35,9 @@ struct MatrixFault {
     MatrixOutcome selfTest;
     // The ECU still acknowledges the writes of the hand-back at the end.
     bool ecuTakesControlsBack;
+    // The tester is stopped at the end of its connection: no write but the
+    // hand-back may follow.
+    bool stopsTheTester = false;
 };
 
 const std::vector<MatrixCommand>& matrixCommands();
