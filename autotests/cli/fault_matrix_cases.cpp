@@ -15,6 +15,7 @@ constexpr const char* unconfirmed = "ЭБУ не подтвердил возвр
 constexpr const char* perfectEcho = "Echo: perfect";
 constexpr const char* echoErrors = "Echo errors: ";
 constexpr const char* stoppedFirst = "ecuprobe-cli: stopped by signal 15 before the command began";
+constexpr const char* noFaultList = "the ECU did not answer the fault list request";
 
 }  // namespace
 
@@ -81,15 +82,40 @@ const std::vector<MatrixFault>& matrixFaults() {
         {"garbage", "garbage", {2, noEcho}, {0, perfectEcho}, false},
         {"noise", "noise", {0, nullptr}, {0, perfectEcho}, true},
         {"refuse", "refuse", {4, unconfirmed}, {0, perfectEcho}, false},
-        {"noident", "noident", {0, nullptr}, {0, perfectEcho}, true},
+        {"noident",
+         "noident",
+         {0, nullptr},
+         {0, perfectEcho},
+         true,
+         {{"ident", {2, "the ECU gave no passport block"}},
+          {"report", {2, "ЭБУ не ответил: идентификация: "}}}},
         {"nospeed", "nospeed", {0, nullptr}, {0, perfectEcho}, true},
         {"vanish", "vanish:after=5,ms=1500", {4, unconfirmed}, {3, echoErrors}, false},
-        // SIGTERM as the fault list that ends the connection is asked for.
+        // Only the fault list goes unanswered: no command may take that for "no faults".
+        {"nofaultlist",
+         "silence:cmd=02",
+         {0, nullptr},
+         {0, perfectEcho},
+         true,
+         {{"faults", {2, noFaultList}},
+          {"clear-faults", {2, noFaultList}},
+          {"report", {2, "ЭБУ не ответил: неисправности: "}}}},
+        // One block of the program passport goes unanswered: its lines stay empty.
+        {"nopassportblock",
+         "silence:cmd=52",
+         {0, nullptr},
+         {0, perfectEcho},
+         true,
+         {{"ident", {2, "ЭБУ не ответил: паспорт программы: shown empty"}},
+          {"report", {2, "ЭБУ не ответил: паспорт программы: "}}}},
+        // SIGTERM as the fault list that ends the connection is asked for; the
+        // monitor ends as after any signal: every control back, 128 + its number.
         {"sigterm",
          "sigterm:cmd=2,once",
          {128 + SIGTERM, stoppedFirst},
          {0, perfectEcho},
          true,
+         {{"monitor", {128 + SIGTERM, "Управление возвращено ЭБУ, порт закрыт."}}},
          true},
     };
     return faults;
@@ -100,15 +126,13 @@ MatrixOutcome expectedOutcome(const MatrixCommand& command, const MatrixFault& f
     if (name == "selftest") {
         return fault.selfTest;
     }
-    if (name == "ident" && std::string_view(fault.name) == "noident") {
-        return {2, "the ECU gave no passport block"};
+    for (const auto& [commandName, outcome] : fault.commandOutcomes) {
+        if (commandName == name) {
+            return outcome;
+        }
     }
     if (fault.outcome.message == nullptr) {
         return command.done;
-    }
-    // The monitor ends as after any signal: every control back, 128 + its number.
-    if (fault.stopsTheTester && name == "monitor") {
-        return {fault.outcome.status, command.done.message};
     }
     // Three tries at a connection outlast the log's Ctrl-C.
     if (name == "log" && fault.outcome.status == 2) {

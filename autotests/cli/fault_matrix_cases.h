@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "child_process.h"
@@ -35,6 +37,8 @@ struct MatrixFault {
     MatrixOutcome selfTest;
     // The ECU still acknowledges the writes of the hand-back at the end.
     bool ecuTakesControlsBack;
+    // The commands that end otherwise than `outcome` says.
+    std::vector<std::pair<std::string_view, MatrixOutcome>> commandOutcomes{};
     // The tester is stopped at the end of its connection: no write but the
     // hand-back may follow.
     bool stopsTheTester = false;
