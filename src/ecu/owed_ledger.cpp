@@ -50,6 +50,7 @@ void OwedLedger::afterWrite(std::span<const std::uint8_t> payload, WriteReply re
                 current.held[index] = value;
                 break;
             case WriteReply::refused:
+            case WriteReply::withheld:
                 current.held[index] = beforeRequest.held[index];
                 break;
             case WriteReply::unanswered:

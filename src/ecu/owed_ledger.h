@@ -27,7 +27,7 @@ public:
     // leaves, so that a run killed while it is on the wire still knows.
     void beforeWrite(std::span<const std::uint8_t> payload);
     // How it went: acknowledged, each register holds what was written (0 hands
-    // it back); refused, what it held before; unanswered, either of the two.
+    // it back); refused (or never sent), what it held before; unanswered, either.
     void afterWrite(std::span<const std::uint8_t> payload, WriteReply reply);
 
     // Something the person is to be told (what the hand-back of owed controls
