@@ -19,6 +19,9 @@ struct ReportOptions {
 };
 
 int runReport(RunContext& run, const ReportOptions& options) {
+    if (const int refused = refuseOutputOnPort(run, "the dump file", options.dump)) {
+        return refused;
+    }
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
         return scope.finish(code);

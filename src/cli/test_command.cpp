@@ -43,6 +43,9 @@ int runTest(RunContext& run, const TestOptions& options) {
             return exitUsage;
         }
     }
+    if (const int refused = refuseOutputOnPort(run, "the dump file", options.dump.value_or(""))) {
+        return refused;
+    }
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
         return scope.finish(code);
