@@ -129,8 +129,9 @@ bool PtyServer::relink() {
     }
     // symlink() never replaces what is there: a file or a device stays untouched.
     if (::symlink(slavePath().c_str(), options.linkPath.c_str()) != 0) {
-        lastError = "cannot link " + options.linkPath + ": " + std::strerror(errno) +
-                    (errno == EEXIST ? " (not a link that ecu-sim made: it is left as it is)" : "");
+        const int why = errno;
+        lastError = "cannot link " + options.linkPath + ": " + std::strerror(why) +
+                    (why == EEXIST ? " (not a link that ecu-sim made: it is left as it is)" : "");
         return false;
     }
     linkedTo = slavePath();
