@@ -36,6 +36,15 @@ RunResult runWithoutAPort(Args args) {
     return {status, err.str()};
 }
 
+// count Cyrillic letters: as many characters of the comment, twice the bytes.
+std::string letters(std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += "ж";
+    }
+    return text;
+}
+
 struct ValueCase {
     Args args;
     int status;
@@ -72,6 +81,20 @@ INSTANTIATE_TEST_SUITE_P(
                   exitUsage,
                   "Ошибка задания параметров: Конечные обороты должны быть менее 6000."},
         ValueCase{{"reset-adaptation", "fuel"}, exitUsage, "fuel not in {lambda,knock}"},
+        // The system would write "a.tdm" while "a.tdm\0b.tdm" was announced.
+        ValueCase{{"report", "--dump", std::string("a.tdm\0b.tdm", 11)},
+                  exitUsage,
+                  "the path holds a NUL byte"},
+        // A comment is refused whole rather than cut short where nobody sees it.
+        ValueCase{{"report", "--dump", "/nonexistent/car.tdm", "--comment", letters(257)},
+                  exitUsage,
+                  "the comment is longer than 256 characters; nothing was cut: shorten it"},
+        ValueCase{{"test", "dynamic", "--dump", "car.tdm", "--comment", letters(257)},
+                  exitUsage,
+                  "the comment is longer than 256 characters"},
+        ValueCase{{"report", "--dump", "/nonexistent/car.tdm", "--comment", letters(256)},
+                  exitCannotCreate,
+                  "cannot write the dump file /nonexistent/car.tdm"},
         ValueCase{{"reset-adaptation", "knock", "--yes"}, exitPortFailed, "cannot open"}));
 
 TEST(ParameterInputs, NameTheFirstRefusedFieldInTheDialogsOrder) {

@@ -14,6 +14,7 @@ constexpr const char* noEcho = "адаптер не отвечает эхом";
 constexpr const char* unconfirmed = "ЭБУ не подтвердил возврат управления: ";
 constexpr const char* perfectEcho = "Echo: perfect";
 constexpr const char* echoErrors = "Echo errors: ";
+constexpr const char* noFaultList = "the ECU did not answer the fault list request";
 
 }  // namespace
 
@@ -80,9 +81,32 @@ const std::vector<MatrixFault>& matrixFaults() {
         {"garbage", "garbage", {2, noEcho}, {0, perfectEcho}, false},
         {"noise", "noise", {0, nullptr}, {0, perfectEcho}, true},
         {"refuse", "refuse", {4, unconfirmed}, {0, perfectEcho}, false},
-        {"noident", "noident", {0, nullptr}, {0, perfectEcho}, true},
+        {"noident",
+         "noident",
+         {0, nullptr},
+         {0, perfectEcho},
+         true,
+         {{"ident", {2, "the ECU gave no passport block"}},
+          {"report", {2, "ЭБУ не ответил: идентификация: "}}}},
         {"nospeed", "nospeed", {0, nullptr}, {0, perfectEcho}, true},
         {"vanish", "vanish:after=5,ms=1500", {4, unconfirmed}, {3, echoErrors}, false},
+        // Only the fault list goes unanswered: no command may take that for "no faults".
+        {"nofaultlist",
+         "silence:cmd=02",
+         {0, nullptr},
+         {0, perfectEcho},
+         true,
+         {{"faults", {2, noFaultList}},
+          {"clear-faults", {2, noFaultList}},
+          {"report", {2, "ЭБУ не ответил: неисправности: "}}}},
+        // One block of the program passport goes unanswered: its lines stay empty.
+        {"nopassportblock",
+         "silence:cmd=52",
+         {0, nullptr},
+         {0, perfectEcho},
+         true,
+         {{"ident", {2, "ЭБУ не ответил: паспорт программы: shown empty"}},
+          {"report", {2, "ЭБУ не ответил: паспорт программы: "}}}},
     };
     return faults;
 }
@@ -92,8 +116,10 @@ MatrixOutcome expectedOutcome(const MatrixCommand& command, const MatrixFault& f
     if (name == "selftest") {
         return fault.selfTest;
     }
-    if (name == "ident" && std::string_view(fault.name) == "noident") {
-        return {2, "the ECU gave no passport block"};
+    for (const auto& [commandName, outcome] : fault.commandOutcomes) {
+        if (commandName == name) {
+            return outcome;
+        }
     }
     if (fault.outcome.message == nullptr) {
         return command.done;

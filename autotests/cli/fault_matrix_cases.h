@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "child_process.h"
@@ -35,6 +37,8 @@ struct MatrixFault {
     MatrixOutcome selfTest;
     // The ECU still acknowledges the writes of the hand-back at the end.
     bool ecuTakesControlsBack;
+    // The commands that end otherwise than `outcome` says.
+    std::vector<std::pair<std::string_view, MatrixOutcome>> commandOutcomes{};
 };
 
 const std::vector<MatrixCommand>& matrixCommands();

@@ -43,7 +43,10 @@ public:
             if (beforeLine) {
                 beforeLine(lines[next].second);
             }
-            came.push_back({lines[next++].second, false});
+            // A line longer than the limit comes without its text, as from stdin.
+            const std::string& text = lines[next++].second;
+            const bool tooLong = text.size() > InputLines::maxLineBytes;
+            came.push_back({tooLong ? std::string() : text, tooLong});
         }
         return came;
     }
@@ -152,6 +155,41 @@ INSTANTIATE_TEST_SUITE_P(
                                  {"может быть", "n"},
                                  0,
                                  "> answer да or нет\nСохранение в долговременную память."}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct RefusedCase {
+    const char* name;
+    std::vector<std::pair<std::uint32_t, std::string>> lines;
+    int stores;
+    bool quitRunAsACommand;
+};
+
+class RefusedAnswer : public MonitorOnSimulator,
+                      public ::testing::WithParamInterface<RefusedCase> {};
+
+// A line typed together with a refused answer was typed before the question was
+// asked again: it runs as a command afterwards, it never answers that question.
+TEST_P(RefusedAnswer, AsksAgainForALineTypedAfterTheRefusal) {
+    run(GetParam().lines);
+    EXPECT_EQ(simulator.controls().storeCount, GetParam().stores);
+    EXPECT_TRUE(said("> line refused: longer than 4096 bytes\nСохранение в долговременную"))
+        << out.str();
+    EXPECT_EQ(said("> quit\n"), GetParam().quitRunAsACommand) << out.str();
+}
+
+const std::string overlongLine(5000, 'y');
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RefusedAnswer,
+    ::testing::Values(
+        RefusedCase{"NextCommandTypedTogether",
+                    {{2000, "store rcok"}, {4000, overlongLine}, {4000, "quit"}},
+                    0,
+                    true},
+        RefusedCase{"AnswerTypedLater",
+                    {{2000, "store rcok"}, {4000, overlongLine}, {6000, "да"}, {8000, "quit"}},
+                    1,
+                    true}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(MonitorOnSimulator, LinesTypedTogetherAnswerTheQuestionAndRunOnAfterIt) {

@@ -124,7 +124,18 @@ INSTANTIATE_TEST_SUITE_P(
                     PathCase{{typed("/tmp/гараж/car.log")}, "/tmp/гараж/car.log"},
                     PathCase{{typed("./dumps.d/car")}, "./dumps.d/car.tdm"},
                     PathCase{{typed("")}, std::nullopt}, PathCase{{typed("  ")}, std::nullopt},
-                    PathCase{{overlong, typed("x")}, "x.tdm"}, PathCase{{}, std::nullopt}));
+                    PathCase{{overlong, typed("x")}, "x.tdm"}, PathCase{{}, std::nullopt},
+                    // The system would write "a.tdm" while "a.tdm\0b.tdm" was announced.
+                    PathCase{{typed(std::string("a.tdm\0b.tdm", 11)), typed("c")}, "c.tdm"}));
+
+TEST(TerminalPrompts, ANameWithANulIsRefusedAndAskedAgain) {
+    TypedAnswers answers({typed(std::string("a\0", 2)), typed("")});
+    TerminalPrompts prompts(answers);
+    EXPECT_EQ(prompts.askSavePath(dumpQuestion), std::nullopt);
+    EXPECT_EQ(answers.told,
+              std::vector<std::string>{"a file name cannot hold a NUL byte: type another"});
+    EXPECT_EQ(answers.questions.size(), 2u);
+}
 
 TEST(TerminalPrompts, AGivenCommentAnswersOnceWithoutAsking) {
     TypedAnswers answers({typed("")});
@@ -143,6 +154,12 @@ TEST(TerminalPrompts, ACommentLongerThanTheLimitIsAskedAgain) {
     EXPECT_EQ(answers.told,
               std::vector<std::string>{"longer than 5 characters: type a shorter one"});
     EXPECT_EQ(answers.questions.size(), 2u);
+}
+
+TEST(TerminalPrompts, NulBytesOfATypedCommentAreDropped) {
+    TypedAnswers answers({typed(std::string("до\0 ремонта\0", 21))});
+    TerminalPrompts prompts(answers);
+    EXPECT_EQ(prompts.askComment(256), "до ремонта");
 }
 
 TEST(TerminalPrompts, AMessageIsToldWithItsCaption) {

@@ -120,5 +120,83 @@ TEST_F(TestCommand, ReportAppendsTheStateReportAndAFullDiskOrASilentEcuIsNoSaved
     EXPECT_FALSE(contains(silent.out, "lost.tdm")) << "never announced as saved";
 }
 
+struct SilenceCase {
+    const char* name;
+    const char* arguments;
+    const char* said;       // on stderr
+    const char* dumpHolds;  // CP1251 bytes of car.tdm, when one is written
+};
+
+class SilentReads : public TestCommand, public ::testing::WithParamInterface<SilenceCase> {};
+
+// What the ECU left unanswered is written as an empty field, named on stderr, and
+// the command ends with 2: never "no faults" or blanks passed off as read.
+TEST_P(SilentReads, AreNamedAndEndWithTwo) {
+    const ChildResult run = inFolder(GetParam().arguments);
+    EXPECT_EQ(run.exitStatus, 2) << run.err;
+    EXPECT_TRUE(contains(run.err, GetParam().said)) << run.err;
+    EXPECT_FALSE(contains(run.out, "дописано")) << run.out;
+    if (GetParam().dumpHolds != nullptr) {
+        EXPECT_TRUE(contains(fileText((folder / "car.tdm").string()), GetParam().dumpHolds));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, SilentReads,
+    ::testing::Values(
+        SilenceCase{"ReportFaultList",
+                    "--simulate --sim-fault silence:cmd=02 report --dump car.tdm",
+                    "ecuprobe-cli: ЭБУ не ответил: неисправности: the report appended to car.tdm "
+                    "holds no reading of them\n",
+                    // "Неисправности :\t" and the empty field.
+                    "\xCD\xE5\xE8\xF1\xEF\xF0\xE0\xE2\xED\xEE\xF1\xF2\xE8 :\t \r\n"},
+        SilenceCase{"ReportIdentification", "--simulate --sim-fault noident report --dump car.tdm",
+                    "ecuprobe-cli: ЭБУ не ответил: идентификация: ", nullptr},
+        SilenceCase{"IdentPassportBlock", "--simulate --sim-fault silence:cmd=53 ident",
+                    "ecuprobe-cli: ЭБУ не ответил: паспорт программы: shown empty\n", nullptr}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct OutputCase {
+    const char* name;
+    const char* command;  // after the line's options
+    bool folderGone;      // the current folder is removed before the start
+    int status;
+    const char* said;
+};
+
+class OutputsFirst : public TestCommand, public ::testing::WithParamInterface<OutputCase> {};
+
+// An output that cannot be written ends the command before the port is touched,
+// not after a run of minutes; a dump file made for the check is not left behind.
+TEST_P(OutputsFirst, AreCheckedBeforeConnecting) {
+    const std::string trace = freshTracePath(std::string("outputs_") + GetParam().name);
+    const std::string folderGone =
+        GetParam().folderGone ? "mkdir gone && cd gone && rmdir ../gone && " : "";
+    const ChildResult run = runChild(
+        "/bin/bash", {"-c", "cd " + folder.string() + " && " + folderGone + "exec " + cliPath +
+                                " --simulate runup --sim-fault silence --trace " + trace + " " +
+                                GetParam().command});
+    EXPECT_EQ(run.exitStatus, GetParam().status) << run.err;
+    EXPECT_TRUE(contains(run.err, GetParam().said)) << run.err;
+    if (GetParam().status == 73) {
+        EXPECT_TRUE(writtenFrames(trace).empty()) << "nothing sent";
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "no file left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, OutputsFirst,
+    ::testing::Values(
+        OutputCase{"ReportDumpFolderMissing", "report --dump /nonexistent/car.tdm", false, 73,
+                   "ecuprobe-cli: cannot write the dump file /nonexistent/car.tdm: No such file "
+                   "or directory\n"},
+        OutputCase{"TestDumpFolderMissing", "test dynamic --dump /nonexistent/car.tdm", false, 73,
+                   "ecuprobe-cli: cannot write the dump file /nonexistent/car.tdm: "},
+        OutputCase{"TestSampleFolderGone", "test dynamic --dump /tmp/ecuprobe-gone.tdm", true, 73,
+                   "ecuprobe-cli: cannot create the sample file in the current folder"},
+        OutputCase{"ReportOnASilentLine", "report --dump car.tdm", false, 2,
+                   "the ECU does not answer"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 }  // namespace
 }  // namespace ecuprobe::cli

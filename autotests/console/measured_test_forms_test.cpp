@@ -230,6 +230,65 @@ TEST_F(TestForms, RecordedSamplesAreThoseOfTheLastRunThatEndedOk) {
     EXPECT_EQ(form.recorded().size(), 2u);
 }
 
+struct UnsavedCase {
+    const char* name;
+    const char* dumpPath;  // in the scratch folder unless absolute; none: Save-As cancelled
+    bool sampleFolderGone;
+    reports::ReportOutcome outcome;
+};
+
+class UnsavedRun : public TestForms, public ::testing::WithParamInterface<UnsavedCase> {};
+
+// A run whose report was not written keeps its results and samples until the next
+// run, and saves them to a file asked for afresh, its sample file beside it.
+TEST_P(UnsavedRun, IsKeptAndSavedAgainToAFileAskedForAfresh) {
+    const char* dumpPath = GetParam().dumpPath;
+    reports::currentDumpPath = dumpPath == nullptr  ? ""
+                               : dumpPath[0] == '/' ? std::string(dumpPath)
+                                                    : (folder / dumpPath).string();
+    if (GetParam().sampleFolderGone) {
+        std::filesystem::create_directory(folder / "gone");
+        std::filesystem::current_path(folder / "gone");
+        std::filesystem::remove(folder / "gone");
+    }
+    runUp(answer);
+    DynamicTestForm form(session, prompts);
+    EXPECT_EQ(run(form).report, GetParam().outcome);
+    ASSERT_TRUE(form.unsavedRun());
+    std::filesystem::create_directory(folder / "again");
+    prompts.savePaths = {(folder / "again" / "new.tdm").string()};
+    EXPECT_EQ(form.saveLastRun(), reports::ReportOutcome::saved);
+    EXPECT_FALSE(form.unsavedRun());
+    EXPECT_EQ(prompts.saveRequests.back().proposedName, "ZORAFIL");
+    const std::string again = fileBytes(folder / "again" / "new.tdm");
+    EXPECT_NE(again.find("\t0.0530\t"), std::string::npos) << "the run's results";
+    EXPECT_TRUE(again.ends_with(": 1700000000.dmp"));
+    EXPECT_NE(fileBytes(folder / "again" / "1700000000.dmp").find("\t5600\t30\t"),
+              std::string::npos);
+    std::filesystem::current_path(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, UnsavedRun,
+                         ::testing::Values(UnsavedCase{"DumpFileFailed", "/nonexistent/car.tdm",
+                                                       false, reports::ReportOutcome::reportFailed},
+                                           UnsavedCase{"Cancelled", nullptr, false,
+                                                       reports::ReportOutcome::cancelled},
+                                           UnsavedCase{"SampleFileFailed", "car.tdm", true,
+                                                       reports::ReportOutcome::detailFailed}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(TestForms, TheNextRunDropsAnUnsavedOne) {
+    reports::currentDumpPath = "/nonexistent/car.tdm";
+    runUp(answer);
+    DynamicTestForm form(session, prompts);
+    ASSERT_EQ(run(form).report, reports::ReportOutcome::reportFailed);
+    answer = [](int) -> std::optional<Bytes> { return testDataSet(3000, 0); };
+    ASSERT_EQ(run(form).result, SampleResult::StartCondition);
+    EXPECT_FALSE(form.unsavedRun());
+    EXPECT_EQ(form.saveLastRun(), reports::ReportOutcome::cancelled);
+    EXPECT_TRUE(prompts.saveRequests.empty());
+}
+
 struct RunErrorCase {
     const char* name;
     std::function<std::unique_ptr<MeasuredTestForm>(ecu::EcuSession&, reports::UserPrompts&)> make;

@@ -144,6 +144,26 @@ TEST_F(Faults, UnansweredReadKeepsThePreviousList) {
     EXPECT_EQ(session.storedFaults().size(), 1u);
 }
 
+// The empty list of a connection, a reset or a clear is no answer "no faults".
+TEST_F(Faults, TheListCountsAsReadOnlyOnceTheEcuAnsweredIt) {
+    openConnected();
+    staySilent();
+    session.readFaults();
+    EXPECT_FALSE(session.faultListAnswered()) << "unanswered on this connection";
+    answerAll({0x00});
+    session.readFaults();
+    EXPECT_TRUE(session.faultListAnswered());
+    staySilent();
+    session.readFaults();
+    EXPECT_TRUE(session.faultListAnswered()) << "the list answered before is kept";
+    session.clearFaults();
+    EXPECT_FALSE(session.faultListAnswered()) << "a clear is not examined";
+    answerAll({0x00});
+    session.readFaults();
+    session.resetState();
+    EXPECT_FALSE(session.faultListAnswered());
+}
+
 TEST_F(Faults, ReadWhileDisconnectedSendsNothing) {
     openConnected();
     session.connected = 0;

@@ -4,6 +4,8 @@
 
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "scripted_ecu.h"
 
@@ -110,6 +112,27 @@ TEST_F(Identity, UnansweredRequestsLeaveTheirFieldsEmpty) {
     EXPECT_EQ(id.serialNumber, "");
     EXPECT_EQ(id.carDate, "");
     EXPECT_EQ(id.modification, "T4");
+    EXPECT_EQ(id.unansweredTexts.names(),
+              (std::vector<std::string_view>{"тип ЭБУ", "паспорт программы", "серийный номер",
+                                             "дата выпуска автомобиля"}));
+}
+
+// Only an answer counts as read: a field left empty is asked for again next time.
+TEST_F(Identity, TextsWithAFieldLeftUnansweredAreReadAgainWhole) {
+    openConnected();
+    std::map<Bytes, Bytes> answers = fullAnswers();
+    answers.erase({0x61, 0x7A});
+    answerFrom(answers);
+    EXPECT_EQ(session.readIdentity(), 1);
+    answerFrom(fullAnswers());
+    ecu.sent.clear();
+    EXPECT_EQ(session.readIdentity(), 1);
+    EXPECT_EQ(ecu.sent.size(), 16u);
+    EXPECT_EQ(session.identity.bodyNumber, "T:");
+    EXPECT_TRUE(session.identity.unansweredTexts.empty());
+    ecu.sent.clear();
+    session.readIdentity();
+    EXPECT_TRUE(ecu.sent.empty()) << "a whole read is kept";
 }
 
 TEST_F(Identity, TypeByteNamesTheEcu) {

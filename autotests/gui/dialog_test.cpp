@@ -206,6 +206,66 @@ private slots:
         QVERIFY(QFileInfo(dump).size() > 0);
     }
 
+    void identificationAndReportNameWhatTheEcuLeftUnanswered() {
+        line->ecu().addFault({sim::FaultKind::silence,
+                              {sim::FaultTrigger::Mode::always, 0, 1.0, std::uint8_t{0x52}},
+                              0});
+        QStatusBar* status = console->form().statusBar;
+        press(*console, control::identify);
+        auto* dialog = waitForWindow<ui::IdentificationDialog>();
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(status->currentMessage(),
+                 QStringLiteral("ЭБУ не ответил: паспорт программы; эти поля пусты."));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("c1"))->click();
+        press(*console, control::saveDump);
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        const QString dump = work->filePath(QStringLiteral("garage.tdm"));
+        chooseFile(saveAs, dump);
+        auto* comment = waitForWindow<ui::CommentDialog>();
+        QVERIFY(comment != nullptr);
+        comment->reject();
+        QVERIFY(waitFor(
+            [status] { return status->currentMessage().startsWith(QStringLiteral("Отчёт")); }));
+        QCOMPARE(status->currentMessage(),
+                 QStringLiteral("Отчёт дописан в ") + dump +
+                     QStringLiteral(". ЭБУ не ответил: паспорт программы; в отчёте они не "
+                                    "прочитаны."));
+    }
+
+    // The results of a run whose report was not written stay, and are saved on request.
+    void aRunNotSavedIsSavedAgainWithItsSamples() {
+        ui::DynamicTestDialog* dialog = openDynamicTest();
+        QVERIFY(dialog != nullptr);
+        auto* saveAgain = dialog->findChild<QAbstractButton*>(QStringLiteral("saveAgain"));
+        QVERIFY(!saveAgain->isEnabled());
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        auto* cancelled = waitForWindow<QFileDialog>(30000);
+        QVERIFY(cancelled != nullptr);
+        cancelled->reject();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY2(progressText(dialog).contains(QStringLiteral("Отчёт не записан")),
+                 qPrintable(progressText(dialog)));
+        QVERIFY(saveAgain->isEnabled());
+        QVERIFY(QDir(work->path()).mkdir(QStringLiteral("later")));
+        const QString dump = work->filePath(QStringLiteral("later/car.tdm"));
+        saveAgain->click();
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        chooseFile(saveAs, dump);
+        auto* comment = waitForWindow<ui::CommentDialog>();
+        QVERIFY(comment != nullptr);
+        comment->reject();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY2(progressText(dialog).endsWith(QStringLiteral(" Отчёт: ") + dump),
+                 qPrintable(progressText(dialog)));
+        QVERIFY(!saveAgain->isEnabled());
+        QCOMPARE(QDir(work->filePath(QStringLiteral("later")))
+                     .entryList({QStringLiteral("*.dmp")}, QDir::Files)
+                     .size(),
+                 1);
+    }
+
 private:
     // Opens "Управление", types text into one field and presses "Ввод".
     ui::ControlParameterDialog* enterParameter(const char* name, const QString& text) {

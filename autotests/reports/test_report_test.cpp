@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "platform/clock.h"
@@ -95,13 +97,78 @@ TEST_F(Report, DetailFileHasItsTitleDateColumnsAndOneLinePerFilledSample) {
         << "nothing after the first unfilled entry";
 }
 
-TEST_F(Report, TwoRunsInOneSecondShareOneDetailFile) {
+struct SampleFileCase {
+    const char* name;
+    // Prepares the current folder; the dump file is ../<test>.tdm.
+    void (*prepare)(const std::filesystem::path& here);
+    ReportOutcome outcome;
+    const char* named;  // the sample file the report names, none when nullptr
+    std::size_t messages;
+};
+
+class SampleFile : public Report, public ::testing::WithParamInterface<SampleFileCase> {};
+
+// The report names a sample file only once it is written whole, and never one
+// that another run of the same second wrote.
+TEST_P(SampleFile, IsNamedInTheReportOnlyOnceWrittenAndNeverShared) {
+    const std::filesystem::path here = folder / "here";
+    std::filesystem::create_directory(here);
+    std::filesystem::current_path(here);
+    currentDumpPath = (folder / "car.tdm").string();
+    GetParam().prepare(here);
+    const measure::TestSample sample{1, 800, 0, 90, 1.0f, 0.0f, 10.0f, 5};
+    EXPECT_EQ(save({sample}), GetParam().outcome);
+    const std::string dump = fileBytes(folder / "car.tdm");
+    const std::string named =
+        GetParam().named == nullptr
+            ? std::string()
+            : "\r\n " + hex("D4 E0 E9 EB") + " " + hex("E4 E0 EC EF E0") + ": " + GetParam().named;
+    EXPECT_TRUE(dump.ends_with("\r\n body" + named)) << dump;
+    if (GetParam().named != nullptr) {
+        EXPECT_NE(fileBytes(here / GetParam().named).find("90\t800\t0\t"), std::string::npos);
+    }
+    ASSERT_EQ(prompts.messages.size(), GetParam().messages);
+    if (GetParam().messages > 0) {
+        EXPECT_EQ(prompts.messages[0].text, "Не возможно открыть файл дампа.");
+    }
+    std::filesystem::current_path(folder);
+}
+
+void nothing(const std::filesystem::path&) {}
+
+// Another run saved in this very second.
+void secondTaken(const std::filesystem::path& here) {
+    std::ofstream(here / "1700000000.dmp") << "another run";
+}
+
+void twoSecondsTaken(const std::filesystem::path& here) {
+    secondTaken(here);
+    std::filesystem::create_directory(here / "1700000001.dmp");
+}
+
+// The folder went (a pulled stick): nothing can be created in it.
+void folderGone(const std::filesystem::path& here) {
+    std::filesystem::remove_all(here);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, SampleFile,
+    ::testing::Values(
+        SampleFileCase{"Free", nothing, ReportOutcome::saved, "1700000000.dmp", 0},
+        SampleFileCase{"SecondTaken", secondTaken, ReportOutcome::saved, "1700000001.dmp", 0},
+        SampleFileCase{"TwoTaken", twoSecondsTaken, ReportOutcome::saved, "1700000002.dmp", 0},
+        SampleFileCase{"FolderGone", folderGone, ReportOutcome::detailFailed, nullptr, 1}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(Report, TwoRunsInOneSecondWriteTwoSampleFilesAndLeaveTheOtherAsItWas) {
     currentDumpPath = (folder / "a.tdm").string();
     const measure::TestSample sample{1, 800, 0, 90, 1.0f, 0.0f, 10.0f, 5};
     ASSERT_EQ(save({sample}), ReportOutcome::saved);
-    const std::size_t once = fileBytes(folder / "1700000000.dmp").size();
+    const std::string first = fileBytes(folder / "1700000000.dmp");
     ASSERT_EQ(save({sample}), ReportOutcome::saved);
-    EXPECT_EQ(fileBytes(folder / "1700000000.dmp").size(), 2 * once);
+    EXPECT_EQ(fileBytes(folder / "1700000000.dmp"), first);
+    EXPECT_EQ(fileBytes(folder / "1700000001.dmp"), first);
+    EXPECT_TRUE(fileBytes(folder / "a.tdm").ends_with(": 1700000001.dmp"));
 }
 
 TEST_F(Report, ACancelledSaveAsWritesNothingAndAsksAgainNextTime) {
@@ -141,14 +208,6 @@ INSTANTIATE_TEST_SUITE_P(Files, ReportFailure,
                                            FailureCase{"NoSuchFolder", "/nonexistent/x.tdm",
                                                        ReportOutcome::reportFailed}),
                          [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(Report, ADetailFileThatCannotBeWrittenShowsItsOwnMessage) {
-    currentDumpPath = (folder / "a.tdm").string();
-    std::filesystem::create_directory(folder / "1700000000.dmp");
-    EXPECT_EQ(save({}), ReportOutcome::detailFailed);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "Не возможно открыть файл дампа.");
-}
 
 }  // namespace
 }  // namespace ecuprobe::reports

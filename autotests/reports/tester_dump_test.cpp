@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "report_test_support.h"
 #include "scripted_ecu.h"
@@ -36,6 +38,10 @@ protected:
             {{0x53}, text("PROG-3")},
             {{0x54}, text("DATA-1")},
             {{0x55}, text("DATA-2")},
+            {{0x56}, text("DATA-3")},
+            {{0x57}, text("DATA-4")},
+            {{0x58}, text("DATA-5")},
+            {{0x02}, Bytes{0}},
             {{0x61, 0x74}, text("MOD")},
             {{0x61, 0x75}, text("SN")},
             {{0x61, 0x76}, text("01.02.03")},
@@ -54,6 +60,8 @@ protected:
         };
         currentDumpPath = (scratch->path / "car.tdm").string();
         prompts.comments = {std::nullopt, std::nullopt};
+        session.readFaults();
+        ecu.sent.clear();
     }
     void TearDown() override {
         currentDumpPath.clear();
@@ -83,7 +91,8 @@ const std::string identityLines =
     "\r\n" + hex("D2 E8 EF 20 E1 EB EE EA E0 20 F3 EF F0 E0 E2 EB E5 ED E8 FF 3A") +
     hex("CC E8 EA E0 F1 20 35 2E 34") + "\r\n " +
     hex("CF E0 F1 EF F0 EE F2 20 EF F0 EE E3 F0 E0 EC EC FB") + "\t:PROG-1  PROG-2  PROG-3  \t\t " +
-    hex("CF E0 F1 EF F0 EE F2 20 E4 E0 ED ED FB F5 3A") + "\tDATA-1  DATA-2  \r\n " +
+    hex("CF E0 F1 EF F0 EE F2 20 E4 E0 ED ED FB F5 3A") +
+    "\tDATA-1  DATA-2  DATA-3  DATA-4  DATA-5  \r\n " +
     hex("CC EE E4 E8 F4 E8 EA E0 F6 E8 FF 20 E1 EB EE EA E0 3A") + "\tMOD\t\t " +
     hex("D1 E5 F0 E8 E9 ED FB E9 20 ED EE EC E5 F0 20 E1 EB EE EA E0 3A") + "\tSN\r\n " +
     hex("C4 E0 F2 E0 20 E2 FB EF F3 F1 EA E0 20 E1 EB EE EA E0 3A") + "\t01.02.03\t\t " +
@@ -141,6 +150,64 @@ TEST_F(StateReport, WithoutIdentificationGoesFromTheFaultsStraightToTheEquipment
     const std::string bytes = dump();
     EXPECT_EQ(bytes.substr(bytes.size() - expectedEnd.size()), expectedEnd);
 }
+
+struct GapCase {
+    const char* name;
+    std::vector<Bytes> silent;  // requests the ECU leaves unanswered
+    bool liveSilent;
+    std::vector<std::string_view> unanswered;
+    const char* faultField;  // what follows "Неисправности :\t"
+};
+
+class StateReportGaps : public StateReport, public ::testing::WithParamInterface<GapCase> {};
+
+// The report keeps its form (an unanswered text stays an empty field) and names
+// what went unanswered; an unanswered fault list is never "no faults".
+TEST_P(StateReportGaps, NamesWhatTheEcuLeftUnansweredAndLeavesItsFieldEmpty) {
+    for (const Bytes& request : GetParam().silent) {
+        answers.erase(request);
+    }
+    if (GetParam().liveSilent) {
+        ecu.reply = [reply = ecu.reply](const Bytes& p) {
+            return p.size() > 20 ? std::nullopt : reply(p);
+        };
+    }
+    // A connection on which the fault list was read (or went unanswered) afresh.
+    session.resetState();
+    session.connected = 1;
+    session.readFaults();
+    ASSERT_EQ(dumper.saveStateReport(), ReportOutcome::saved);
+    EXPECT_EQ(dumper.unanswered().names(), GetParam().unanswered);
+    const std::string faults = hex("CD E5 E8 F1 EF F0 E0 E2 ED EE F1 F2 E8 20 3A") + "\t";
+    EXPECT_NE(dump().find(faults + GetParam().faultField + " \r\n"), std::string::npos);
+}
+
+const char* const noFaults = "*** \xCD\xE5\xF2 \xCE\xF8\xE8\xE1\xEE\xEA ***";
+
+INSTANTIATE_TEST_SUITE_P(
+    Silences, StateReportGaps,
+    ::testing::Values(
+        GapCase{"AllAnswered", {}, false, {}, noFaults},
+        GapCase{"FaultList", {{0x02}}, false, {"неисправности"}, ""},
+        GapCase{"PassportBlock",
+                {{0x52}, {0x57}},
+                false,
+                {"паспорт программы", "паспорт данных"},
+                noFaults},
+        GapCase{"Texts", {{0x01}, {0x61, 0x7A}}, false, {"тип ЭБУ", "номер кузова"}, noFaults},
+        GapCase{
+            "Equipment", {{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}}, false, {"комплектация"}, noFaults},
+        GapCase{"EveryPassportBlock",
+                {{0x51}, {0x52}, {0x53}, {0x54}, {0x55}, {0x56}, {0x57}, {0x58}},
+                false,
+                {"идентификация"},
+                noFaults},
+        GapCase{"LiveValues",
+                {},
+                true,
+                {"текущие значения", "неисправности", "идентификация", "комплектация"},
+                ""}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(StateReport, TwoSavesAppendTwoReportsAndAskForTheFileOnce) {
     currentDumpPath.clear();

@@ -14,13 +14,16 @@ int runIdent(RunContext& run) {
     if (const int code = scope.connect(); code != exitOk) {
         return scope.finish(code);
     }
-    const std::optional<console::IdentificationContent> content =
-        console::readIdentification(scope.session());
-    if (!content) {
+    const console::IdentificationRead read = console::readIdentification(scope.session());
+    if (!read.content) {
         run.err << "ecuprobe-cli: the ECU gave no passport block: no identification to show\n";
         return scope.finish(exitNoAnswer);
     }
-    run.out << identificationText(*content);
+    run.out << identificationText(*read.content);
+    if (!read.unanswered.empty()) {
+        run.err << "ecuprobe-cli: " << read.unanswered.text() << ": shown empty\n";
+        return scope.finish(exitNoAnswer);
+    }
     return scope.finish(exitOk);
 }
 
@@ -32,7 +35,8 @@ void addIdentCommand(CLI::App& app, CommandChoice& choice) {
     command->footer(
         "The passports of the program and the data, modification, serial number, dates,\n"
         "engine and body numbers, then the equipment list.\n"
-        "Exit status: 0 shown, 2 the ECU does not answer or gave no passport block.\n"
+        "Exit status: 0 shown, 2 the ECU does not answer, gave no passport block or left\n"
+        "a text or the equipment unanswered (shown empty, named on stderr).\n"
         "Examples:\n"
         "  ecuprobe-cli ident\n"
         "  ecuprobe-cli --simulate --sim-equipment 1F00C101B301 ident");

@@ -12,6 +12,8 @@ namespace {
 namespace control = console::control;
 using console::ClickOutcome;
 
+constexpr std::size_t maxTypedAhead = 256;
+
 }  // namespace
 
 Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink, bool onTerminal,
@@ -30,7 +32,7 @@ void Monitor::run(std::string firstMessage) {
     answered = session.connected != 0 || session.ecuTypeAnswered();
     message = std::move(firstMessage);
     draw();
-    while (const std::optional<InputLine> line = nextLine()) {
+    while (const std::optional<InputLine> line = nextLine(false)) {
         told.clear();
         message = line->tooLong ? lineTooLongMessage() : runLine(line->text);
         draw();
@@ -41,7 +43,7 @@ bool Monitor::leaving() const {
     return quit || StopSignals::requested() || lostOutput();
 }
 
-std::optional<InputLine> Monitor::nextLine() {
+std::optional<InputLine> Monitor::nextLine(bool answer) {
     for (;;) {
         if (leaving()) {
             return std::nullopt;
@@ -49,6 +51,11 @@ std::optional<InputLine> Monitor::nextLine() {
         if (timer.fireIfDue()) {
             answered = answered || tester.ecuSession().connected != 0;
             draw();
+        }
+        if (!answer && !typedAhead.empty()) {
+            InputLine line = std::move(typedAhead.front());
+            typedAhead.pop_front();
+            return line;
         }
         if (!waiting.empty()) {
             InputLine line = std::move(waiting.front());
@@ -67,13 +74,30 @@ std::optional<InputLine> Monitor::nextLine() {
 std::optional<InputLine> Monitor::ask(std::string_view question) {
     message = question;
     draw();
-    return nextLine();
+    return nextLine(true);
 }
 
 void Monitor::tell(std::string_view text) {
     told.emplace_back(text);
     message.clear();
     draw();
+}
+
+// A line typed with or after the refused one was typed before the refusal could
+// be read: most likely the next command, not an answer to the question asked again.
+// Past the limit (input that only ever answers wrong) lines stay answers, so that
+// memory stays bounded.
+void Monitor::refuse(std::string_view why) {
+    tell(why);
+    if (waiting.empty()) {
+        for (InputLine& line : input.wait(0)) {
+            waiting.push_back(std::move(line));
+        }
+    }
+    while (!waiting.empty() && typedAhead.size() < maxTypedAhead) {
+        typedAhead.push_back(std::move(waiting.front()));
+        waiting.pop_front();
+    }
 }
 
 void Monitor::draw() {

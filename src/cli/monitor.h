@@ -40,11 +40,13 @@ public:
 
     std::optional<InputLine> ask(std::string_view question) override;
     void tell(std::string_view message) override;
+    void refuse(std::string_view why) override;
 
 private:
     bool leaving() const;
     // Keeps the poll running until a line is typed; nullopt when none will come.
-    std::optional<InputLine> nextLine();
+    // An answer is never a line set aside as typed ahead of a refusal.
+    std::optional<InputLine> nextLine(bool answer);
     void draw();
     // Runs one typed line; its message.
     std::string runLine(std::string_view line);
@@ -67,6 +69,8 @@ private:
     bool terminal;
     std::function<bool()> lostOutput;
     std::deque<InputLine> waiting;
+    // Lines typed before an answer was refused: commands, run after the service.
+    std::deque<InputLine> typedAhead;
     // The message under the panel: what the service told so far, then its outcome
     // or the question it asks.
     std::vector<std::string> told;

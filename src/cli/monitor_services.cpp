@@ -52,7 +52,8 @@ std::string parseReportWords(std::string_view words, ReportWords& given) {
     CLI::App report("Append the ECU state report to the dump file", "report");
     report.add_option("--dump", given.dump, "The tester dump file, for this and later reports")
         ->check(nonEmptyPath());
-    report.add_option("--comment", given.comment, "The report's comment");
+    report.add_option("--comment", given.comment, "The report's comment, at most 256 characters")
+        ->check(commentText());
     try {
         report.parse(std::string(words), false);
     } catch (const CLI::CallForHelp&) {
@@ -79,7 +80,11 @@ std::string Monitor::identify() {
     if (!result.identification) {
         return "Идент.: the ECU gave no passport block";
     }
-    return identificationText(*result.identification);
+    std::string text = identificationText(*result.identification);
+    if (!result.unanswered.empty()) {
+        text += result.unanswered.text() + ": shown empty";
+    }
+    return text;
 }
 
 // One OK of the control-parameter dialog with this one field typed in.
@@ -157,6 +162,9 @@ std::string Monitor::saveReport(std::string_view words) {
     // reset values (0 °C, 0 rpm), which are no state of the engine.
     if (outcome == reports::ReportOutcome::saved && tester.ecuSession().connected == 0) {
         text += ", but the ECU stopped answering: it holds reset values, not readings";
+    }
+    if (outcome == reports::ReportOutcome::saved && !result.unanswered.empty()) {
+        text += "\n" + result.unanswered.text() + ": the report holds no reading of them";
     }
     return text;
 }

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+
+#include "reports/comment_dialog.h"
 
 namespace ecuprobe::cli {
 
@@ -53,8 +56,28 @@ CLI::Validator numberIn(double min, double max) {
 
 CLI::Validator nonEmptyPath() {
     return CLI::Validator(
-        [](std::string& text) -> std::string { return text.empty() ? "the path is empty" : ""; },
+        [](std::string& text) -> std::string {
+            if (text.empty()) {
+                return "the path is empty";
+            }
+            return text.find('\0') != std::string::npos ? "the path holds a NUL byte" : "";
+        },
         "PATH");
+}
+
+CLI::Validator commentText() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const std::optional<std::string> taken = reports::commentText(text);
+            if (!taken) {
+                return "the comment is longer than " +
+                       std::to_string(reports::CommentDialog::maxLength) +
+                       " characters; nothing was cut: shorten it";
+            }
+            text = *taken;
+            return "";
+        },
+        "");
 }
 
 }  // namespace ecuprobe::cli

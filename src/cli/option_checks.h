@@ -9,7 +9,10 @@ namespace ecuprobe::cli {
 CLI::Validator wholeNumberIn(long min, long max);
 // a finite number from min to max ("nan", "inf" refused),
 CLI::Validator numberIn(double min, double max);
-// a device or file path that is not empty.
+// a device or file path that is not empty and holds no NUL byte (which would
+// end the name the system sees short of the name announced),
 CLI::Validator nonEmptyPath();
+// a report's comment of at most 256 characters, its NUL bytes dropped.
+CLI::Validator commentText();
 
 }  // namespace ecuprobe::cli

@@ -6,6 +6,7 @@
 #include "cli/command_prompts.h"
 #include "cli/exit_codes.h"
 #include "cli/option_checks.h"
+#include "cli/output_check.h"
 #include "cli/session_scope.h"
 #include "reports/tester_dump.h"
 
@@ -22,25 +23,36 @@ int runReport(RunContext& run, const ReportOptions& options) {
     if (const int refused = refuseOutputOnPort(run, "the dump file", options.dump)) {
         return refused;
     }
+    CheckedOutput dumpFile;
+    if (const std::string why = dumpFile.check(options.dump); !why.empty()) {
+        run.err << "ecuprobe-cli: cannot write the dump file " << options.dump << ": " << why
+                << '\n';
+        return exitCannotCreate;
+    }
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
         return scope.finish(code);
     }
     CommandPrompts prompts({options.dump, options.comment, false}, run.err);
     reports::currentDumpPath = options.dump;
-    const auto outcome = reports::TesterDump(scope.session(), prompts).saveStateReport();
-    if (outcome != reports::ReportOutcome::saved) {
+    reports::TesterDump dump(scope.session(), prompts);
+    if (dump.saveStateReport() != reports::ReportOutcome::saved) {
         return scope.finish(exitCannotCreate);
+    }
+    const ecu::UnansweredReads& unanswered = dump.unanswered();
+    if (unanswered.empty()) {
+        run.out << "Состояние ЭБУ дописано в " << options.dump << '\n';
+        return scope.finish(exitOk);
     }
     // The live read is written whatever came of it: unanswered, it leaves the
     // reset values (0 °C, 0 rpm), which are no state of the engine.
     if (scope.session().connected == 0) {
         run.err << "ecuprobe-cli: the ECU stopped answering during the report: the one appended to "
                 << options.dump << " holds reset values, not readings\n";
-        return scope.finish(exitNoAnswer);
     }
-    run.out << "Состояние ЭБУ дописано в " << options.dump << '\n';
-    return scope.finish(exitOk);
+    run.err << "ecuprobe-cli: " << unanswered.text() << ": the report appended to " << options.dump
+            << " holds no reading of them\n";
+    return scope.finish(exitNoAnswer);
 }
 
 }  // namespace
@@ -52,12 +64,18 @@ void addReportCommand(CLI::App& app, CommandChoice& choice) {
     command->add_option("--dump", options->dump, "The tester dump file (.tdm), appended to")
         ->required()
         ->check(nonEmptyPath());
-    command->add_option("--comment", options->comment, "The report's comment");
+    command
+        ->add_option("--comment", options->comment,
+                     "The report's comment, at most 256 characters: a longer one is refused "
+                     "(exit 64), never cut")
+        ->check(commentText());
     command->footer(
         "The report holds the live values read afresh, the stored faults, the identification\n"
         "and the equipment, in code page 1251 with CR LF line ends.\n"
-        "Exit status: 0 written, 2 the ECU stopped answering (the report holds reset values),\n"
-        "73 the file could not be written completely.\n"
+        "Exit status: 0 written, 2 the ECU does not answer, or the report was written with\n"
+        "what the ECU left unanswered (named on stderr: its fields stay empty, the live\n"
+        "values are the reset's), 73 the file cannot be written (checked before connecting)\n"
+        "or was not written completely.\n"
         "Examples:\n"
         "  ecuprobe-cli report --dump car.tdm --comment 'до ремонта'\n"
         "  ecuprobe-cli --simulate report --dump /tmp/sim.tdm");

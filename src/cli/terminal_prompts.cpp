@@ -82,18 +82,24 @@ std::optional<std::string> TerminalPrompts::answer(std::string question) {
         if (!typed->tooLong) {
             return std::string(trimmed(typed->text));
         }
-        line.tell(lineTooLongMessage());
+        line.refuse(lineTooLongMessage());
     }
 }
 
 std::optional<std::string> TerminalPrompts::askSavePath(const reports::SaveAsRequest& request) {
     const std::string kind = request.filter.substr(0, request.filter.find('|'));
-    const std::optional<std::string> path =
-        answer("Сохранить в файл: " + kind + "; пустая строка - отмена:");
-    if (!path || path->empty()) {
-        return std::nullopt;
+    for (;;) {
+        const std::optional<std::string> path =
+            answer("Сохранить в файл: " + kind + "; пустая строка - отмена:");
+        if (!path || path->empty()) {
+            return std::nullopt;
+        }
+        // The system would stop reading the name at the NUL: another file than the one typed.
+        if (path->find('\0') == std::string::npos) {
+            return withDefaultExtension(*path, request.defaultExtension);
+        }
+        line.refuse("a file name cannot hold a NUL byte: type another");
     }
-    return withDefaultExtension(*path, request.defaultExtension);
 }
 
 std::optional<std::string> TerminalPrompts::askComment(std::size_t maxLength) {
@@ -105,14 +111,15 @@ std::optional<std::string> TerminalPrompts::askComment(std::size_t maxLength) {
     const std::string question = "Ввод коментария при сохранении (до " + std::to_string(maxLength) +
                                  " знаков; пустая строка - без коментария):";
     for (;;) {
-        const std::optional<std::string> comment = answer(question);
-        if (!comment || comment->empty()) {
+        const std::optional<std::string> typed = answer(question);
+        const std::string comment = typed ? reports::withoutNul(*typed) : std::string();
+        if (comment.empty()) {
             return std::nullopt;
         }
-        if (reports::firstCharacters(*comment, maxLength).size() == comment->size()) {
+        if (reports::firstCharacters(comment, maxLength).size() == comment.size()) {
             return comment;
         }
-        line.tell("longer than " + std::to_string(maxLength) + " characters: type a shorter one");
+        line.refuse("longer than " + std::to_string(maxLength) + " characters: type a shorter one");
     }
 }
 
@@ -127,7 +134,7 @@ bool TerminalPrompts::askYesNo(std::string_view caption, std::string_view text, 
         if (const std::optional<bool> yes = readYesNo(*typed, yesIsDefault)) {
             return *yes;
         }
-        line.tell("answer да or нет");
+        line.refuse("answer да or нет");
     }
 }
 

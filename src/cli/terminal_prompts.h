@@ -18,6 +18,10 @@ public:
     virtual std::optional<InputLine> ask(std::string_view question) = 0;
     // Shows a message that needs no answer.
     virtual void tell(std::string_view message) = 0;
+    // Says why the line just typed answers nothing; the question is then asked
+    // again. Lines typed before this was said were no answer to the question
+    // asked again: where lines can be typed ahead, they are kept for later.
+    virtual void refuse(std::string_view why) { tell(why); }
 };
 
 // Yes as "да", "д", "yes" or "y", No as "нет", "н", "no" or "n", in any case and

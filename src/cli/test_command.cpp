@@ -1,11 +1,13 @@
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
 #include <memory>
 
 #include "cli/command.h"
 #include "cli/command_prompts.h"
 #include "cli/console_io.h"
 #include "cli/exit_codes.h"
+#include "cli/output_check.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
 #include "cli/test_options.h"
@@ -33,6 +35,23 @@ int statusOf(const console::TestRun& run) {
     }
 }
 
+// The report and the sample file, checked before a run of minutes that would
+// find them unwritable only at its end; empty when they can be written.
+std::string outputProblem(const TestOptions& options, CheckedOutput& dumpFile) {
+    if (!options.dump) {
+        return {};
+    }
+    if (const std::string why = dumpFile.check(*options.dump); !why.empty()) {
+        return "cannot write the dump file " + *options.dump + ": " + why;
+    }
+    if (!canCreateHere()) {
+        std::error_code unknown;
+        return "cannot create the sample file in the current folder " +
+               std::filesystem::current_path(unknown).string();
+    }
+    return {};
+}
+
 int runTest(RunContext& run, const TestOptions& options) {
     CommandPrompts prompts({options.dump, options.comment.value_or(""), false}, run.err);
     // The inputs are checked before the port is touched.
@@ -45,6 +64,11 @@ int runTest(RunContext& run, const TestOptions& options) {
     }
     if (const int refused = refuseOutputOnPort(run, "the dump file", options.dump.value_or(""))) {
         return refused;
+    }
+    CheckedOutput dumpFile;
+    if (const std::string problem = outputProblem(options, dumpFile); !problem.empty()) {
+        run.err << "ecuprobe-cli: " << problem << '\n';
+        return exitCannotCreate;
     }
     SessionScope scope(run);
     if (const int code = scope.connect(); code != exitOk) {
@@ -83,7 +107,9 @@ void addTestCommand(CLI::App& app, CommandChoice& choice) {
         "The ECU switches to the test data set; the run waits for the start level, records\n"
         "until the end level and prints the results. Ctrl-C stops it cleanly, writing nothing.\n"
         "Exit status: 0 done, 2 the link was lost, 3 the run failed (the test's message on\n"
-        "stderr), 64 the levels are refused, 73 the report or sample file could not be written.\n"
+        "stderr), 64 the levels or the comment are refused, 73 the report or sample file\n"
+        "could not be written (both are checked before connecting). Two runs saved in one\n"
+        "second write two sample files: the second takes the next number.\n"
         "Examples:\n"
         "  ecuprobe-cli --simulate runup test dynamic\n"
         "  ecuprobe-cli test accel --start 20 --end 80 --gear 3 --dump car.tdm --comment "

@@ -58,7 +58,11 @@ void addTestOptions(CLI::App& command, TestOptions& options) {
                     "Append the report to this tester dump file and write the samples to "
                     "<seconds>.dm? in the current folder, as \"Сохранить\" does")
         ->check(nonEmptyPath());
-    command.add_option("--comment", options.comment, "The report's comment (with --dump)");
+    command
+        .add_option("--comment", options.comment,
+                    "The report's comment (with --dump), at most 256 characters: a longer one is "
+                    "refused (exit 64), never cut")
+        ->check(commentText());
 }
 
 std::unique_ptr<console::MeasuredTestForm> formFor(const TestOptions& o, ecu::EcuSession& session,

@@ -20,13 +20,19 @@ IdentificationContent identificationContent(const ecu::EcuIdentity& identity,
             std::move(equipment)};
 }
 
-std::optional<IdentificationContent> readIdentification(ecu::EcuSession& session) {
+IdentificationRead readIdentification(ecu::EcuSession& session) {
+    IdentificationRead read;
     if (session.readIdentity() == 0) {
-        return std::nullopt;
+        read.unanswered.add(ecu::unanswered::identification);
+        return read;
     }
+    read.unanswered = session.identity.unansweredTexts;
     std::string equipment;
-    session.readEquipment(equipment);
-    return identificationContent(session.identity, std::move(equipment));
+    if (session.readEquipment(equipment) == 0) {
+        read.unanswered.add(ecu::unanswered::equipment);
+    }
+    read.content = identificationContent(session.identity, std::move(equipment));
+    return read;
 }
 
 }  // namespace ecuprobe::console

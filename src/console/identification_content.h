@@ -8,6 +8,7 @@
 #include "console/panel_controls.h"
 #include "ecu/ecu_identity.h"
 #include "ecu/ecu_session.h"
+#include "ecu/unanswered_reads.h"
 
 namespace ecuprobe::console {
 
@@ -39,7 +40,12 @@ IdentificationContent identificationContent(const ecu::EcuIdentity& identity,
                                             std::string equipment);
 
 // What "Идент." shows: the texts read once per connection, the equipment on
-// every call; nullopt, and nothing to show, when the ECU gave no passport block.
-std::optional<IdentificationContent> readIdentification(ecu::EcuSession& session);
+// every call; no content, and nothing to show, when the ECU gave no passport block.
+struct IdentificationRead {
+    std::optional<IdentificationContent> content;
+    // The fields left empty because the ECU did not answer their requests.
+    ecu::UnansweredReads unanswered;
+};
+IdentificationRead readIdentification(ecu::EcuSession& session);
 
 }  // namespace ecuprobe::console

@@ -3,11 +3,19 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/utf8_path.h"
+
 namespace ecuprobe::console {
 
 namespace {
 
 constexpr float millisecond = 0.001f;
+
+// The folder of a UTF-8 path, in UTF-8; empty for a bare name (the current folder).
+std::string parentFolder(const std::string& path) {
+    const std::u8string folder = platform::utf8Path(path).parent_path().u8string();
+    return std::string(folder.begin(), folder.end());
+}
 
 }  // namespace
 
@@ -35,6 +43,7 @@ TestRun MeasuredTestForm::run(measure::TestSampler& sampler) {
         session.readEquipment(equipment);
     }
     busy = true;
+    unsaved.reset();
     std::vector<measure::TestSample> samples(measure::TestSampler::bufferSize);
     TestRun outcome{true, sample(sampler, samples), std::nullopt};
     ecu::exchangeBusy = 0;
@@ -56,23 +65,41 @@ TestRun MeasuredTestForm::run(measure::TestSampler& sampler) {
     recordedSamples.assign(samples.begin(), unfilled);
     takeResults();
     if (save) {
-        outcome.report = writeReport(samples);
+        const TestReportTexts texts = reportTexts();
+        outcome.report = writeReport(recordedSamples, texts, false);
+        if (*outcome.report != reports::ReportOutcome::saved) {
+            unsaved = texts;
+        }
     }
     return outcome;
 }
 
-reports::ReportOutcome MeasuredTestForm::writeReport(std::span<const measure::TestSample> samples) {
+reports::ReportOutcome MeasuredTestForm::saveLastRun() {
+    if (!unsaved || busy) {
+        return reports::ReportOutcome::cancelled;
+    }
+    reports::currentDumpPath.clear();
+    const reports::ReportOutcome outcome = writeReport(recordedSamples, *unsaved, true);
+    if (outcome == reports::ReportOutcome::saved) {
+        unsaved.reset();
+    }
+    return outcome;
+}
+
+reports::ReportOutcome MeasuredTestForm::writeReport(std::span<const measure::TestSample> samples,
+                                                     const TestReportTexts& texts,
+                                                     bool besideDumpFile) {
     reports::TestReport report(prompts, session.clock());
     reports::ReportOutcome outcome = reports::ReportOutcome::saved;
     std::unique_ptr<reports::ReportFile> file = report.openReport(outcome);
     if (!file) {
         return outcome;
     }
-    const TestReportTexts texts = reportTexts();
     report.writeReportHeader(*file, texts.title);
     file->write(texts.body);
+    const std::string folder = besideDumpFile ? parentFolder(reports::currentDumpPath) : "";
     return report.writeDetailFile(std::move(file), texts.detailExtension, texts.detailTitle,
-                                  samples);
+                                  samples, folder);
 }
 
 }  // namespace ecuprobe::console

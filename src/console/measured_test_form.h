@@ -81,6 +81,12 @@ public:
     const measure::CrossingTimes& crossings() const { return crossing; }
     // The samples that run recorded, up to the first unfilled one: for a chart.
     const std::vector<measure::TestSample>& recorded() const { return recordedSamples; }
+    // The last run's report was asked for and not written whole (cancelled, or a
+    // file failed): its results and samples are kept until the next run.
+    bool unsavedRun() const { return unsaved.has_value(); }
+    // Writes that run's report to a dump file asked for afresh (the one that failed
+    // is not offered again), with its sample file in the same folder.
+    reports::ReportOutcome saveLastRun();
 
     bool save;
 
@@ -102,12 +108,15 @@ protected:
 
 private:
     void show(const TestMessage& message);
-    reports::ReportOutcome writeReport(std::span<const measure::TestSample> samples);
+    reports::ReportOutcome writeReport(std::span<const measure::TestSample> samples,
+                                       const TestReportTexts& texts, bool besideDumpFile);
 
     ecu::EcuSession& session;
     reports::UserPrompts& prompts;
     measure::CrossingTimes crossing;
     std::vector<measure::TestSample> recordedSamples;
+    // The report texts of a run whose report is still to be written.
+    std::optional<TestReportTexts> unsaved;
     bool busy = false;
 };
 

@@ -11,7 +11,9 @@ namespace ecuprobe::console {
 ClickResult TesterPanel::identifyClicked() {
     ClickResult result;
     result.outcome = ClickOutcome::done;
-    result.identification = readIdentification(session);
+    IdentificationRead read = readIdentification(session);
+    result.identification = std::move(read.content);
+    result.unanswered = std::move(read.unanswered);
     if (result.identification) {
         result.dialog = DialogKind::identification;
     }
@@ -64,7 +66,9 @@ TestRun TesterPanel::runTest(MeasuredTestForm& form, measure::TestSampler& sampl
 ClickResult TesterPanel::saveDumpClicked() {
     ClickResult result;
     result.outcome = ClickOutcome::done;
-    result.report = reports::TesterDump(session, prompts).saveStateReport();
+    reports::TesterDump dump(session, prompts);
+    result.report = dump.saveStateReport();
+    result.unanswered = dump.unanswered();
     showStatus();
     return result;
 }

@@ -15,6 +15,7 @@
 #include "console/panel_timer.h"
 #include "ecu/adapter_watch.h"
 #include "ecu/ecu_session.h"
+#include "ecu/unanswered_reads.h"
 #include "reports/user_prompts.h"
 
 namespace ecuprobe::console {
@@ -51,6 +52,8 @@ struct ClickResult {
     std::optional<IdentificationContent> identification;
     // How "Запись" went: a report is never to be announced as saved unless it was.
     std::optional<reports::ReportOutcome> report;
+    // What "Идент." or "Запись" asked the ECU for in vain: shown or written empty.
+    ecu::UnansweredReads unanswered;
     // How a click on an "Х" button went.
     std::optional<ResetOutcome> reset;
 };

@@ -65,6 +65,7 @@ void EcuIdentity::clearTexts() {
                               &ecuDate, &adcCalibration, &engineNumber, &bodyNumber, &carDate}) {
         text->clear();
     }
+    unansweredTexts.clear();
 }
 
 std::string identityBlock(std::span<const std::uint8_t> data) {

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "ecu/unanswered_reads.h"
+
 namespace ecuprobe::ecu {
 
 // The ECU's descriptive texts, UTF-8, converted from the DOS code page in which
@@ -25,6 +27,9 @@ struct EcuIdentity {
     std::int32_t hasSpeedSensor = 0;  // equipment byte 0 bit 6, as of the last equipment read
     // An equipment answer came on this connection, so hasSpeedSensor tells.
     bool equipmentRead = false;
+    // The texts the last identification read asked for and got no answer to: they
+    // are empty (a passport lacks those blocks), so the texts are no complete read.
+    UnansweredReads unansweredTexts;
 
     // Empties the passports and the texts; the name stays.
     void clearTexts();

@@ -204,6 +204,7 @@ void EcuSession::resetState() {
     liveData.resetKeepingLastReadings();
     faultCount = 0;
     storedFaultCount = 0;
+    faultsAnswered = false;
     faults.fill(FaultCode{});
     clearControlCopies();
     injectorOn.fill(1);

@@ -98,6 +98,9 @@ public:
 
     void readFaults();
     void clearFaults();
+    // The fault list held is the ECU's answer on this connection: not merely the
+    // empty list of a reset, a clear or a connection whose read went unanswered.
+    bool faultListAnswered() const { return faultsAnswered; }
     void faultListShort(std::string& text) const;
     void faultListDecoded(std::string& text) const;
     // The entries actually held: at most maxStoredFaults, none for a count <= 0.
@@ -187,7 +190,8 @@ private:
     bool releaseRegister(std::uint8_t reg);
     void clearControlCopies();
     void switchRegulator(std::uint8_t bit, std::int32_t& state);
-    void readPassport(std::uint8_t firstCommand, int blocks, std::string& passport);
+    void readPassport(std::uint8_t firstCommand, int blocks, std::string& passport,
+                      std::string_view name);
     void readIdentityTexts();
     // The write of one parameter with its override pair where needed, and its
     // read-back; the callers send nothing while not connected.
@@ -196,6 +200,7 @@ private:
     void storeAndReadBack(Parameter parameter);
     std::int32_t clearAdaptation(std::uint8_t command, std::string_view failureText);
     std::size_t storedFaultCount = 0;
+    bool faultsAnswered = false;
     HandBackOutcome handBack;
     WriteReply lastWrite = WriteReply::acknowledged;
     bool typeAnswered = false;

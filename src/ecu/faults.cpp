@@ -53,6 +53,7 @@ void EcuSession::readFaults() {
         return;
     }
     const link::FrameExchange& link = *currentLink;
+    faultsAnswered = true;
     faultCount = static_cast<std::int8_t>(link.response[0]);
     storedFaultCount = 0;
     if (faultCount <= 0) {
@@ -75,6 +76,8 @@ void EcuSession::clearFaults() {
     exchange({writeCommand, regulatorVariable, 0x00});
     faultCount = 0;
     storedFaultCount = 0;
+    // Neither answer is examined: only the next read tells whether the list is empty.
+    faultsAnswered = false;
 }
 
 std::span<const FaultCode> EcuSession::storedFaults() const {

@@ -15,16 +15,17 @@ constexpr int dataPassportBlocks = 5;
 struct TextVariable {
     std::uint8_t number;
     std::string EcuIdentity::*field;
+    std::string_view name;  // when it goes unanswered
 };
 
 constexpr std::array<TextVariable, 7> textVariables{{
-    {0x74, &EcuIdentity::modification},
-    {0x75, &EcuIdentity::serialNumber},
-    {0x76, &EcuIdentity::ecuDate},
-    {0x77, &EcuIdentity::adcCalibration},
-    {0x79, &EcuIdentity::engineNumber},
-    {0x7A, &EcuIdentity::bodyNumber},
-    {0x7B, &EcuIdentity::carDate},
+    {0x74, &EcuIdentity::modification, "модификация"},
+    {0x75, &EcuIdentity::serialNumber, "серийный номер"},
+    {0x76, &EcuIdentity::ecuDate, "дата выпуска ЭБУ"},
+    {0x77, &EcuIdentity::adcCalibration, "калибровки ADC"},
+    {0x79, &EcuIdentity::engineNumber, "номер двигателя"},
+    {0x7A, &EcuIdentity::bodyNumber, "номер кузова"},
+    {0x7B, &EcuIdentity::carDate, "дата выпуска автомобиля"},
 }};
 
 // Variables 1..5 answer the six equipment bytes.
@@ -36,10 +37,13 @@ std::uint8_t EcuSession::readIdentity() {
     if (connected == 0) {
         return 0;
     }
-    if (identity.identityRead != 0) {
+    // Texts with a field the ECU left unanswered are read again, whole: only an
+    // answer counts as read.
+    if (identity.identityRead != 0 && identity.unansweredTexts.empty()) {
         return 1;
     }
     const ExchangeBusyGuard busy;
+    identity.identityRead = 0;
     identity.ecuName.clear();
     identity.clearTexts();
     sleepMs(pauseBeforeRequestMs);
@@ -47,20 +51,26 @@ std::uint8_t EcuSession::readIdentity() {
         identity.ecuName = std::string(ecuTypeTexts(currentLink->response[0]).name);
     } else {
         setStatusText("Ош. типа ЭБУ.");
+        identity.unansweredTexts.add("тип ЭБУ");
     }
-    readPassport(firstProgramPassportCommand, programPassportBlocks, identity.programPassport);
-    readPassport(firstDataPassportCommand, dataPassportBlocks, identity.dataPassport);
+    readPassport(firstProgramPassportCommand, programPassportBlocks, identity.programPassport,
+                 "паспорт программы");
+    readPassport(firstDataPassportCommand, dataPassportBlocks, identity.dataPassport,
+                 "паспорт данных");
     readIdentityTexts();
     return identity.identityRead != 0 ? 1 : 0;
 }
 
 // Every block is kept whole, however many come: nothing is cut.
-void EcuSession::readPassport(std::uint8_t firstCommand, int blocks, std::string& passport) {
+void EcuSession::readPassport(std::uint8_t firstCommand, int blocks, std::string& passport,
+                              std::string_view name) {
     for (int n = 0; n < blocks; ++n) {
         sleepMs(pauseBeforeRequestMs);
         if (exchange({static_cast<std::uint8_t>(firstCommand + n)})) {
             passport += identityBlock(answerData()) + "\r\n";
             identity.identityRead = 0xFF;
+        } else {
+            identity.unansweredTexts.add(name);
         }
     }
 }
@@ -70,6 +80,8 @@ void EcuSession::readIdentityTexts() {
         sleepMs(pauseBeforeRequestMs);
         if (exchange({readVariablesCommand, text.number})) {
             identity.*text.field += identityBlock(answerData());
+        } else {
+            identity.unansweredTexts.add(text.name);
         }
     }
 }

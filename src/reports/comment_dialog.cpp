@@ -6,7 +6,23 @@ namespace ecuprobe::reports {
 
 void CommentDialog::run(UserPrompts& prompts) {
     const std::optional<std::string> typed = prompts.askComment(maxLength);
-    text = typed ? firstCharacters(*typed, maxLength) : std::string();
+    // Every face refuses a longer comment before it gets here; the field's limit
+    // holds all the same.
+    text = typed ? firstCharacters(withoutNul(*typed), maxLength) : std::string();
+}
+
+std::string withoutNul(std::string_view typed) {
+    std::string text(typed);
+    std::erase(text, '\0');
+    return text;
+}
+
+std::optional<std::string> commentText(std::string_view typed) {
+    std::string text = withoutNul(typed);
+    if (firstCharacters(text, CommentDialog::maxLength).size() != text.size()) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 std::string firstCharacters(std::string_view utf8, std::size_t count) {

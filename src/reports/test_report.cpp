@@ -1,6 +1,9 @@
 #include "reports/test_report.h"
 
+#include <filesystem>
+
 #include "platform/code_pages.h"
+#include "platform/new_file.h"
 #include "platform/utf8_path.h"
 #include "reports/comment_dialog.h"
 #include "reports/line_format.h"
@@ -13,6 +16,10 @@ std::string currentDumpPath;
 namespace {
 
 constexpr std::string_view errorCaption = "Ошибка исполнения";
+
+// Runs saved within one second each take the next number: far more than a
+// person can save, few enough to give up soon on a folder that is full of them.
+constexpr std::int64_t maxSampleNameTries = 1000;
 
 const SaveAsRequest dumpFileQuestion{
     "tdm", "ZORAFIL", "Файлы дампов тестера ISO14230 (*.tdm)|*.tdm|Все файлы (*.*)|*.*||"};
@@ -28,12 +35,23 @@ std::string detailLine(const measure::TestSample& s) {
                        std::int64_t{s.tick}});
 }
 
+// A file name in a folder, both and the result in UTF-8.
+std::string inFolder(const std::string& folder, const std::string& name) {
+    const std::u8string joined = (platform::utf8Path(folder) / platform::utf8Path(name)).u8string();
+    return std::string(joined.begin(), joined.end());
+}
+
 }  // namespace
 
 ReportFile::ReportFile(std::string path, std::ofstream file)
     : where(std::move(path)), out(std::move(file)) {}
 
 std::unique_ptr<ReportFile> ReportFile::open(const std::string& path) {
+    // The system would take the name only up to a NUL, and the file written would
+    // not be the one announced.
+    if (path.find('\0') != std::string::npos) {
+        return nullptr;
+    }
     std::ofstream file(platform::utf8Path(path), std::ios::binary | std::ios::app);
     if (!file) {
         return nullptr;
@@ -97,30 +115,64 @@ ReportOutcome TestReport::closeReport(std::unique_ptr<ReportFile> report) {
 
 ReportOutcome TestReport::writeDetailFile(std::unique_ptr<ReportFile> report,
                                           std::string_view extension, const TitleLines& detailTitle,
-                                          std::span<const measure::TestSample> samples) {
-    const std::string name = formatLine("%lu", {static_cast<std::int64_t>(clock.calendarNow())}) +
-                             std::string(extension);
-    report->write(formatLine("\r\n Файл дампа: %s", {name}));
+                                          std::span<const measure::TestSample> samples,
+                                          const std::string& folder) {
+    const std::optional<std::string> name = writeSamples(extension, detailTitle, samples, folder);
+    if (name) {
+        report->write(formatLine("\r\n Файл дампа: %s", {*name}));
+    } else {
+        failed("Не возможно открыть файл дампа.");
+    }
     if (const ReportOutcome closed = closeReport(std::move(report));
         closed != ReportOutcome::saved) {
         return closed;
     }
-    std::unique_ptr<ReportFile> detail = ReportFile::open(name);
-    if (detail) {
-        for (std::string_view line : detailTitle) {
-            detail->write(line);
+    return name ? ReportOutcome::saved : ReportOutcome::detailFailed;
+}
+
+std::optional<std::string> TestReport::writeSamples(std::string_view extension,
+                                                    const TitleLines& detailTitle,
+                                                    std::span<const measure::TestSample> samples,
+                                                    const std::string& folder) {
+    // Seconds since 1970 name the file; a second already taken (two runs saved
+    // within it) moves on to the next number rather than append to that file.
+    const std::int64_t now = clock.calendarNow();
+    for (std::int64_t number = now; number < now + maxSampleNameTries; ++number) {
+        const std::string name = formatLine("%lu", {number}) + std::string(extension);
+        const std::string path = folder.empty() ? name : inFolder(folder, name);
+        switch (platform::createNewFile(path)) {
+            case platform::NewFile::taken:
+                continue;
+            case platform::NewFile::failed:
+                return std::nullopt;
+            case platform::NewFile::created:
+                break;
         }
-        detail->write(calendarText(clock.calendarNow()) + "\r\n");
-        detail->write(detailColumns);
-        for (std::size_t i = 0; i < samples.size() && samples[i].filled == 1; ++i) {
-            detail->write(detailLine(samples[i]));
+        if (writeSampleFile(path, detailTitle, samples)) {
+            return name;
         }
+        std::error_code ignored;
+        std::filesystem::remove(platform::utf8Path(path), ignored);
+        return std::nullopt;
     }
-    if (!detail || !detail->close()) {
-        failed("Не возможно открыть файл дампа.");
-        return ReportOutcome::detailFailed;
+    return std::nullopt;
+}
+
+bool TestReport::writeSampleFile(const std::string& path, const TitleLines& detailTitle,
+                                 std::span<const measure::TestSample> samples) {
+    std::unique_ptr<ReportFile> detail = ReportFile::open(path);
+    if (!detail) {
+        return false;
     }
-    return ReportOutcome::saved;
+    for (std::string_view line : detailTitle) {
+        detail->write(line);
+    }
+    detail->write(calendarText(clock.calendarNow()) + "\r\n");
+    detail->write(detailColumns);
+    for (std::size_t i = 0; i < samples.size() && samples[i].filled == 1; ++i) {
+        detail->write(detailLine(samples[i]));
+    }
+    return detail->close();
 }
 
 }  // namespace ecuprobe::reports

@@ -63,16 +63,26 @@ public:
     std::unique_ptr<ReportFile> openReport(ReportOutcome& outcome);
     // The title lines, the date, and the comment line when the person typed one.
     void writeReportHeader(ReportFile& report, const TitleLines& title);
-    // Names the detail file in the report and closes it, then writes the samples
-    // up to the first unfilled one into "<seconds><extension>" in the current folder.
+    // Writes the samples up to the first unfilled one into a new "<seconds><extension>"
+    // (the next free number when another run took that second) in the folder, the
+    // current one when empty; names it in the report once it is written whole, and
+    // closes the report. A sample file that failed is removed and not named.
     ReportOutcome writeDetailFile(std::unique_ptr<ReportFile> report, std::string_view extension,
                                   const TitleLines& detailTitle,
-                                  std::span<const measure::TestSample> samples);
+                                  std::span<const measure::TestSample> samples,
+                                  const std::string& folder = {});
     // Closes a report that has no detail file (the state report).
     ReportOutcome closeReport(std::unique_ptr<ReportFile> report);
 
 private:
     void failed(std::string_view text);
+    // The name of the sample file written whole; nullopt when none could be.
+    std::optional<std::string> writeSamples(std::string_view extension,
+                                            const TitleLines& detailTitle,
+                                            std::span<const measure::TestSample> samples,
+                                            const std::string& folder);
+    bool writeSampleFile(const std::string& path, const TitleLines& detailTitle,
+                         std::span<const measure::TestSample> samples);
 
     UserPrompts& prompts;
     platform::Clock& clock;

@@ -87,6 +87,7 @@ void blankLineBreaks(std::string& text) {
 }  // namespace
 
 std::optional<ReportOutcome> TesterDump::saveStateReport() {
+    missing.clear();
     if (session.connected == 0) {
         return std::nullopt;
     }
@@ -99,15 +100,13 @@ std::optional<ReportOutcome> TesterDump::saveStateReport() {
     }
     report.writeReportHeader(*file, title);
     // Whatever the read leaves: after a failed one, the values of the reset.
-    session.readLiveData();
+    if (session.readLiveData() != 0) {
+        missing.add(ecu::unanswered::liveValues);
+    }
     writeLiveValues(*file);
-    std::string faults;
-    session.faultListDecoded(faults);
-    file->write(formatLine("\r\n\r\nНеисправности :\t%s \r\n", {faults}));
+    writeFaults(*file);
     writeIdentity(*file);
-    std::string equipment;
-    session.readEquipment(equipment);
-    file->write(formatLine("\r\n\r\nКомплектация: %s", {equipment}));
+    writeEquipment(*file);
     return report.closeReport(std::move(file));
 }
 
@@ -118,6 +117,19 @@ void TesterDump::writeLiveValues(ReportFile& file) const {
     }
 }
 
+// A list the ECU never gave (its read unanswered, or none since a clear) is no
+// "no faults": its field stays empty.
+void TesterDump::writeFaults(ReportFile& file) {
+    std::string faults;
+    if (session.faultListAnswered()) {
+        session.faultListDecoded(faults);
+    }
+    if (!session.faultListAnswered() || session.connected == 0) {
+        missing.add(ecu::unanswered::faultList);
+    }
+    file.write(formatLine("\r\n\r\nНеисправности :\t%s \r\n", {faults}));
+}
+
 void TesterDump::writeIdentity(ReportFile& file) {
     session.readIdentity();
     // Reading the identification clears the busy flag on its way out; the report
@@ -125,8 +137,10 @@ void TesterDump::writeIdentity(ReportFile& file) {
     ecu::exchangeBusy = 1;
     ecu::EcuIdentity& id = session.identity;
     if (id.identityRead == 0) {
+        missing.add(ecu::unanswered::identification);
         return;
     }
+    missing.add(id.unansweredTexts);
     blankLineBreaks(id.programPassport);
     blankLineBreaks(id.dataPassport);
     file.write("\r\nТип блока управления:" + id.ecuName);
@@ -140,6 +154,14 @@ void TesterDump::writeIdentity(ReportFile& file) {
     file.write(formatLine("\t\t Номер кузова:\t\t%s", {id.bodyNumber}));
     file.write(formatLine("\r\n Дата выпуска автомобиля:\t\t%s", {id.carDate}));
     id.identityRead = 0;
+}
+
+void TesterDump::writeEquipment(ReportFile& file) {
+    std::string equipment;
+    if (session.readEquipment(equipment) == 0) {
+        missing.add(ecu::unanswered::equipment);
+    }
+    file.write(formatLine("\r\n\r\nКомплектация: %s", {equipment}));
 }
 
 }  // namespace ecuprobe::reports

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "ecu/ecu_session.h"
+#include "ecu/unanswered_reads.h"
 #include "reports/test_report.h"
 #include "reports/user_prompts.h"
 
@@ -19,13 +20,19 @@ public:
     // Refreshes the live data and the speed-sensor flag, blanks the passports' line
     // breaks and clears identityRead, so that the next report reads them again.
     std::optional<ReportOutcome> saveStateReport();
+    // What the last report holds without the ECU's answer: the live values of the
+    // reset, and empty fields (no identification lines) for the rest.
+    const ecu::UnansweredReads& unanswered() const { return missing; }
 
 private:
     void writeLiveValues(ReportFile& file) const;
+    void writeFaults(ReportFile& file);
     void writeIdentity(ReportFile& file);
+    void writeEquipment(ReportFile& file);
 
     ecu::EcuSession& session;
     UserPrompts& prompts;
+    ecu::UnansweredReads missing;
 };
 
 }  // namespace ecuprobe::reports

@@ -26,10 +26,32 @@ void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
         showBox(QMessageBox::Warning, QStringLiteral("ECUPROBE"),
                 QString::fromStdString(answer.text));
     } else if (answer.id == control::saveDump && !answer.reportPath.empty()) {
-        // Only a report that was written completely is announced.
-        controls.statusBar->showMessage(QStringLiteral("Отчёт дописан в ") +
-                                        QString::fromStdString(answer.reportPath));
+        // Only a report that was written completely is announced, and never as
+        // holding what the ECU did not answer.
+        QString said =
+            QStringLiteral("Отчёт дописан в ") + QString::fromStdString(answer.reportPath);
+        if (!answer.unanswered.empty()) {
+            said += QStringLiteral(". ") + QString::fromStdString(answer.unanswered) +
+                    QStringLiteral("; в отчёте они не прочитаны.");
+        }
+        controls.statusBar->showMessage(said);
+    } else if (answer.id == control::identify) {
+        showIdentification(answer);
     } else if (answer.dialog != console::DialogKind::none) {
+        openDialog(answer);
+    }
+}
+
+// The texts shown with the fields the ECU left empty named; none shown at all
+// when it gave no passport block, which is said too.
+void TesterWindow::showIdentification(const ClickAnswer& answer) {
+    if (!answer.unanswered.empty()) {
+        controls.statusBar->showMessage(QString::fromStdString(answer.unanswered) +
+                                        (answer.identification
+                                             ? QStringLiteral("; эти поля пусты.")
+                                             : QStringLiteral("; показать нечего.")));
+    }
+    if (answer.identification) {
         openDialog(answer);
     }
 }

@@ -59,6 +59,8 @@ struct ClickAnswer {
     // How "Запись" went, and the dump file it was appended to.
     std::optional<reports::ReportOutcome> report;
     std::string reportPath;
+    // "ЭБУ не ответил: ..." after "Идент." or "Запись" left fields unread; else empty.
+    std::string unanswered;
 };
 
 // The status bar's line about the link: a port that did not open, else what the

@@ -73,8 +73,8 @@ void LinkWorker::click(console::ControlId id) {
 
 ClickAnswer LinkWorker::answerTo(console::ControlId id, const console::ClickResult& result) {
     ClickAnswer answer{
-        id,           result.outcome, result.text, result.dialog, result.identification,
-        std::nullopt, result.report,  {}};
+        id,           result.outcome, result.text, result.dialog,           result.identification,
+        std::nullopt, result.report,  {},          result.unanswered.text()};
     if (result.dialog == console::DialogKind::controlParameters) {
         answer.parameters = panel->controlParameterForm();
     }

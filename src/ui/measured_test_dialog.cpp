@@ -40,6 +40,9 @@ QString runEndText(const TestRunOutcome& outcome) {
     if (!outcome.reportPath.empty()) {
         text += QStringLiteral(" Отчёт: ") + QString::fromStdString(outcome.reportPath);
     }
+    if (outcome.unsaved) {
+        text += QStringLiteral(" Отчёт не записан: результаты хранятся до следующего теста.");
+    }
     return text;
 }
 
@@ -54,6 +57,7 @@ MeasuredTestDialog::MeasuredTestDialog(const TestDialogLook& dialogLook, Console
       fields(new QWidget(this)),
       startButton(new QPushButton(toQString(look.startCaption), this)),
       exitButton(new QPushButton(QStringLiteral("Выход"), this)),
+      saveButton(new QPushButton(QStringLiteral("Записать отчёт"), this)),
       progressText(new QLabel(QStringLiteral("Тест не начат."), this)),
       progressBar(new QProgressBar(this)),
       stopButton(new QPushButton(QStringLiteral("Стоп"), this)),
@@ -65,6 +69,8 @@ MeasuredTestDialog::MeasuredTestDialog(const TestDialogLook& dialogLook, Console
                                                  : QStringLiteral("start"));
     startButton->setDefault(true);
     exitButton->setObjectName(QStringLiteral("exit"));
+    saveButton->setObjectName(QStringLiteral("saveAgain"));
+    saveButton->setEnabled(false);
     progressText->setObjectName(QStringLiteral("progressText"));
     progressBar->setObjectName(QStringLiteral("progress"));
     progressBar->setTextVisible(false);
@@ -72,6 +78,7 @@ MeasuredTestDialog::MeasuredTestDialog(const TestDialogLook& dialogLook, Console
     stopButton->setEnabled(false);
     connect(startButton, &QPushButton::clicked, this, &MeasuredTestDialog::startRun);
     connect(exitButton, &QPushButton::clicked, this, &MeasuredTestDialog::reject);
+    connect(saveButton, &QPushButton::clicked, this, &MeasuredTestDialog::saveLastRun);
     connect(stopButton, &QPushButton::clicked, this, &MeasuredTestDialog::stop);
     layOut();
 }
@@ -81,6 +88,7 @@ void MeasuredTestDialog::layOut() {
     buttons->addWidget(startButton);
     buttons->addWidget(exitButton);
     buttons->addStretch(1);
+    buttons->addWidget(saveButton);
     auto* top = new QHBoxLayout;
     top->addWidget(fields, 1);
     top->addLayout(buttons);
@@ -147,6 +155,30 @@ void MeasuredTestDialog::setRunning(bool on) {
     startButton->setEnabled(!on);
     exitButton->setEnabled(!on);
     stopButton->setEnabled(on);
+    saveButton->setEnabled(!on && state->outcome().unsaved);
+}
+
+// The report of a run whose results were not written, to a file asked for afresh.
+void MeasuredTestDialog::saveLastRun() {
+    if (running) {
+        return;
+    }
+    setRunning(true);
+    stopButton->setEnabled(false);
+    progressText->setText(QStringLiteral("Запись отчёта..."));
+    QPointer<MeasuredTestDialog> self(this);
+    link.runService(TestRunState::saveService(state), [self](bool ran) {
+        if (self) {
+            self->saveEnded(ran);
+        }
+    });
+}
+
+void MeasuredTestDialog::saveEnded(bool ran) {
+    setRunning(false);
+    progressText->setText(
+        ran ? runEndText(state->outcome())
+            : QStringLiteral("Отчёт не записан: консоль занята или закрывается."));
 }
 
 void MeasuredTestDialog::showProgress(const measure::SampleProgress& progress) {

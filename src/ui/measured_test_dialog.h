@@ -70,6 +70,8 @@ private:
     void setRunning(bool on);
     void showProgress(const measure::SampleProgress& progress);
     void runEnded(bool ran);
+    void saveLastRun();
+    void saveEnded(bool ran);
     void showOutcome(const TestRunOutcome& outcome);
 
     TestDialogLook look;
@@ -78,6 +80,7 @@ private:
     QWidget* fields;
     QPushButton* startButton;
     QPushButton* exitButton;
+    QPushButton* saveButton;
     QLabel* progressText;
     QProgressBar* progressBar;
     QPushButton* stopButton;

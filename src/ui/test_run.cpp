@@ -74,6 +74,21 @@ void TestRunState::run(console::TesterPanel& panel, const Inputs& inputs,
     }
     last.reportPath =
         last.run.report == reports::ReportOutcome::saved ? reports::currentDumpPath : std::string();
+    last.unsaved = form->unsavedRun();
+}
+
+LinkWorker::Service TestRunState::saveService(std::shared_ptr<TestRunState> state) {
+    return [state](console::TesterPanel&, reports::UserPrompts&) { state->saveLastRun(); };
+}
+
+void TestRunState::saveLastRun() {
+    if (!form || !form->unsavedRun()) {
+        return;
+    }
+    last.run.report = form->saveLastRun();
+    last.reportPath =
+        last.run.report == reports::ReportOutcome::saved ? reports::currentDumpPath : std::string();
+    last.unsaved = form->unsavedRun();
 }
 
 void TestRunState::offer(const measure::SampleProgress& progress,

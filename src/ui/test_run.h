@@ -49,6 +49,8 @@ struct TestRunOutcome {
     RunCurve curve;
     // The dump file the report went to, when it was saved.
     std::string reportPath;
+    // The report was asked for and not written: the form keeps the run to save again.
+    bool unsaved = false;
 };
 
 // What a test dialog shares with the link thread: the test's form, which lives
@@ -65,6 +67,8 @@ public:
     // when there is progress to take and none was waiting: it posts the taking.
     static LinkWorker::Service service(std::shared_ptr<TestRunState> state, Inputs inputs,
                                        std::function<void()> progressArrived);
+    // The service that writes the report of the last run again, when it was not.
+    static LinkWorker::Service saveService(std::shared_ptr<TestRunState> state);
 
     bool watchesSpeed() const { return kind == console::DialogKind::accelerationTest; }
     // Asked between two samples; clearStop() before each run.
@@ -78,6 +82,7 @@ public:
 private:
     void run(console::TesterPanel& panel, const Inputs& inputs,
              const std::function<void()>& progressArrived);
+    void saveLastRun();
     void offer(const measure::SampleProgress& progress,
                const std::function<void()>& progressArrived);
 

@@ -74,6 +74,7 @@ private:
     void showReport(const LinkReport& report);
     void showClickAnswer(const ClickAnswer& answer);
     void openDialog(const ClickAnswer& answer);
+    void showIdentification(const ClickAnswer& answer);
     void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text);
     void clicked(console::ControlId id);
     void comChosen(int index);
