@@ -7,6 +7,7 @@
 #include "cli/exit_codes.h"
 #include "cli/line_setup.h"
 #include "cli/stop_signals.h"
+#include "project_version.h"
 
 namespace ecuprobe::cli {
 
@@ -38,13 +39,15 @@ constexpr const char* examples =
     "trace, log or report file cannot be written, 74 output was lost (disk full, closed\n"
     "pipe), 128+N stopped by signal N.\n"
     "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C,\n"
-    "SIGTERM, SIGHUP and a closed stdout.";
+    "SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM and a closed stdout; after\n"
+    "such a stop it sends no other write (no set, store, reset or clearing).";
 
 }  // namespace
 
 CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     app->footer(examples);
     app->require_subcommand(1);
+    app->set_version_flag("--version", std::string("ecuprobe-cli ") + projectVersion);
     addGlobalOptions(*app, global);
     addConnectCommand(*app, choice);
     addLiveCommand(*app, choice);

@@ -19,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/process_files.h"
 #include "platform/wire_trace.h"
+#include "project_version.h"
 #include "sim/command_console.h"
 #include "sim/fault_rule_text.h"
 #include "sim/pty_server.h"
@@ -155,7 +156,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     sim::SimSettings s;
-    CLI::App app{"Simulated MIKAS 5.4 / 7.1 ECU with echoing K-line adapter on a pseudo-terminal"};
+    CLI::App app{"Simulated MIKAS 5.4 / 7.1 ECU with echoing K-line adapter on a pseudo-terminal",
+                 "ecu-sim"};
+    app.set_version_flag("--version", std::string("ecu-sim ") + ecuprobe::projectVersion);
     sim::addSimOptions(app, s);
     try {
         app.parse(argc, argv);
