@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_device.h"
+#include "platform/pty_pair.h"
 #include "process_link.h"
 #include "sim/pty_server.h"
 #include "sim/simulated_ecu.h"
@@ -123,13 +124,21 @@ std::string danglingLink(const std::string& path) {
     return {};
 }
 
+// A link left by a simulator that was killed, to a number another terminal took since.
+std::string linkToATerminal(const std::string& path) {
+    static const platform::testing_support::PtyPair terminal;
+    std::filesystem::create_symlink(terminal.slavePath, path);
+    return {};
+}
+
 std::string nothing(const std::string&) {
     return {};
 }
 
 class LinkPlace : public ::testing::TestWithParam<LinkPlaceCase> {};
 
-// A regular file or a link that leads somewhere is somebody's: never replaced.
+// A regular file, or a link to anything but a pseudo-terminal, is somebody's:
+// never replaced.
 TEST_P(LinkPlace, MakesTheLinkOnlyWhereNothingOfSomebodysIs) {
     const std::string path = ::testing::TempDir() + "ecuprobe-link-" + std::to_string(::getpid()) +
                              "-" + GetParam().name;
@@ -159,6 +168,7 @@ INSTANTIATE_TEST_SUITE_P(Places, LinkPlace,
                          ::testing::Values(LinkPlaceCase{"file", regularFile, false},
                                            LinkPlaceCase{"link", linkToAFile, false},
                                            LinkPlaceCase{"dangling", danglingLink, true},
+                                           LinkPlaceCase{"terminal", linkToATerminal, true},
                                            LinkPlaceCase{"nothing", nothing, true}),
                          [](const auto& param) { return std::string(param.param.name); });
 

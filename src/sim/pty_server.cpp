@@ -58,6 +58,15 @@ std::string settingsProblem(const termios& tio) {
     return problem;
 }
 
+// A link such as a server makes, to a pseudo-terminal: left by one that was killed,
+// it may lead to a number that another terminal has taken since. Nothing is lost
+// when it is made again; a file or a link to anything else is somebody's.
+bool linksToPseudoTerminal(const std::string& path) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(path, error).string();
+    return !error && target.starts_with("/dev/pts/");
+}
+
 }  // namespace
 
 PtyServer::PtyServer(ServedLine& simulated, Options chosen, Notice told)
@@ -109,7 +118,7 @@ bool PtyServer::createPty() {
     return true;
 }
 
-// The link a server made, which still leads where it was made to lead.
+// The link this server made, which still leads where it was made to lead.
 bool PtyServer::ownsLink() const {
     std::error_code error;
     const std::filesystem::path target = std::filesystem::read_symlink(options.linkPath, error);
@@ -124,14 +133,15 @@ bool PtyServer::relink() {
     std::error_code error;
     const bool isLink = fs::is_symlink(fs::symlink_status(options.linkPath, error));
     const bool dangling = isLink && !fs::exists(fs::status(options.linkPath, error));
-    if (dangling || ownsLink()) {
+    if (dangling || linksToPseudoTerminal(options.linkPath)) {
         ::unlink(options.linkPath.c_str());
     }
     // symlink() never replaces what is there: a file or a device stays untouched.
     if (::symlink(slavePath().c_str(), options.linkPath.c_str()) != 0) {
         const int why = errno;
-        lastError = "cannot link " + options.linkPath + ": " + std::strerror(why) +
-                    (why == EEXIST ? " (not a link that ecu-sim made: it is left as it is)" : "");
+        lastError =
+            "cannot link " + options.linkPath + ": " + std::strerror(why) +
+            (why == EEXIST ? " (not a link to a pseudo-terminal: it is left as it is)" : "");
         return false;
     }
     linkedTo = slavePath();

@@ -22,8 +22,9 @@ public:
         bool pacing = false;
         // Symlink made to the slave path: removed while the line has vanished, as
         // a pulled adapter's node goes, and made again to the new slave when it is
-        // back; empty for none. Whatever else is there is never replaced nor
-        // removed: only nothing, a dangling link or the server's own link.
+        // back; empty for none. It is made only where nothing is, or a dangling
+        // link, or a link to a pseudo-terminal such as a server makes; anything
+        // else there is never replaced, and only the server's own link is removed.
         std::string linkPath;
     };
 

@@ -51,8 +51,8 @@ void addSimOptions(CLI::App& app, SimSettings& s) {
         ->check(parsedBy(wholeNumber, "a whole number"));
     app.add_option("--trace", s.tracePath, "hex trace of every byte to this file");
     app.add_option("--link", s.linkPath,
-                   "make a symlink to the slave path; an existing PATH that is not a dangling "
-                   "link is left as it is and ecu-sim ends");
+                   "make a symlink to the slave path; an existing PATH other than a dangling "
+                   "link or a link to a pseudo-terminal is left as it is and ecu-sim ends");
     app.add_option("--replay", s.replayPath,
                    "serve the answers recorded in a wire trace of a real session (the tester's "
                    "--trace file) instead of the simulated ECU")
