@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ostream>
 
+#include "case_names.h"
 #include "console/acceleration_test_form.h"
 #include "console/dynamic_test_form.h"
 #include "console/loss_test_form.h"
@@ -12,12 +14,17 @@
 namespace ecuprobe::console::testing {
 namespace {
 
+using ecuprobe::case_names::PrintTo;
+
 using measure::SampleResult;
 
 struct InputCase {
     const char* start;
     const char* end;
     const char* message;  // empty: accepted
+    friend void PrintTo(const InputCase& c, std::ostream* out) {
+        *out << c.start << " to " << c.end;
+    }
 };
 
 class DynamicInputs : public TestForms, public ::testing::WithParamInterface<InputCase> {};

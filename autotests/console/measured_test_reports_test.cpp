@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "case_names.h"
 #include "console/acceleration_test_form.h"
 #include "console/dynamic_test_form.h"
 #include "console/loss_test_form.h"
@@ -13,6 +14,8 @@
 
 namespace ecuprobe::console::testing {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using measure::SampleResult;
 using reports::testing::hex;

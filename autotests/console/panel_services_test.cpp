@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
+#include "case_names.h"
 #include "console_ecu.h"
 #include "report_test_support.h"
 #include "reports/test_report.h"
@@ -57,6 +59,9 @@ struct ResetCase {
     ControlId control;
     const char* question;
     Bytes frame;
+    friend void PrintTo(const ResetCase& c, std::ostream* out) {
+        *out << (c.control == control::lambdaAdaptationReset ? "lambda" : "knock");
+    }
 };
 
 class ResetButton : public PanelTest, public ::testing::WithParamInterface<ResetCase> {};

@@ -7,11 +7,14 @@
 #include <functional>
 #include <string>
 
+#include "case_names.h"
 #include "ecu/live_fields.h"
 #include "scripted_ecu.h"
 
 namespace ecuprobe::ecu::testing {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 class Parameters : public SessionTest {
 protected:

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "case_names.h"
 #include "platform/code_pages.h"
 #include "report_test_support.h"
 #include "scripted_ecu.h"
@@ -15,6 +16,8 @@
 
 namespace ecuprobe::reports {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using ecu::testing::Bytes;
 using testing::fileBytes;
