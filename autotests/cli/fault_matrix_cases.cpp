@@ -14,6 +14,7 @@ constexpr const char* noEcho = "адаптер не отвечает эхом";
 constexpr const char* unconfirmed = "ЭБУ не подтвердил возврат управления: ";
 constexpr const char* perfectEcho = "Echo: perfect";
 constexpr const char* echoErrors = "Echo errors: ";
+constexpr const char* stoppedFirst = "ecuprobe-cli: stopped by signal 15 before the command began";
 constexpr const char* noFaultList = "the ECU did not answer the fault list request";
 
 }  // namespace
@@ -107,6 +108,15 @@ const std::vector<MatrixFault>& matrixFaults() {
          true,
          {{"ident", {2, "ЭБУ не ответил: паспорт программы: shown empty"}},
           {"report", {2, "ЭБУ не ответил: паспорт программы: "}}}},
+        // SIGTERM as the fault list that ends the connection is asked for; the
+        // monitor ends as after any signal: every control back, 128 + its number.
+        {"sigterm",
+         "sigterm:cmd=2,once",
+         {128 + SIGTERM, stoppedFirst},
+         {0, perfectEcho},
+         true,
+         {{"monitor", {128 + SIGTERM, "Управление возвращено ЭБУ, порт закрыт."}}},
+         true},
     };
     return faults;
 }

@@ -39,6 +39,9 @@ struct MatrixFault {
     bool ecuTakesControlsBack;
     // The commands that end otherwise than `outcome` says.
     std::vector<std::pair<std::string_view, MatrixOutcome>> commandOutcomes{};
+    // The tester is stopped at the end of its connection: no write but the
+    // hand-back may follow.
+    bool stopsTheTester = false;
 };
 
 const std::vector<MatrixCommand>& matrixCommands();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <filesystem>
@@ -125,13 +126,26 @@ struct CellResult {
     std::vector<std::string> problems;
 };
 
-void checkHandBack(const MatrixCommand& command, const MatrixFault& fault, const fs::path& folder,
-                   CellResult& result) {
-    const bool handedBack =
-        lastFrames(writtenFrames((folder / "t.trace").string()), 6) == releaseFrames;
+void checkHandBack(const MatrixCommand& command, const MatrixFault& fault,
+                   const std::vector<std::string>& frames, CellResult& result) {
+    const bool handedBack = lastFrames(frames, 6) == releaseFrames;
     result.handBack = handedBack ? "yes" : "-";
     if (command.takesControls && fault.ecuTakesControlsBack && !handedBack) {
         result.problems.push_back("the last frames are not the hand-back of every control");
+    }
+}
+
+// Stopped as its connection ends (with the fault list request), a command may
+// read on, but the only writes after that are the hand-back's.
+void checkNoWriteAfterTheStop(const MatrixFault& fault, const std::vector<std::string>& frames,
+                              CellResult& result) {
+    const auto stop = std::find(frames.begin(), frames.end(), "02 FE 0D");
+    if (!fault.stopsTheTester || stop == frames.end()) {
+        return;
+    }
+    const auto handBack = frames.end() - std::min<std::ptrdiff_t>(6, frames.end() - stop);
+    if (std::any_of(stop, handBack, [](const std::string& f) { return f.starts_with("62 "); })) {
+        result.problems.push_back("wrote to the ECU after the stop");
     }
 }
 
@@ -155,7 +169,9 @@ CellResult runCell(const MatrixCommand& command, const MatrixFault& fault, const
     if (result.message != expected.message) {
         result.problems.push_back(std::string("no \"") + expected.message + "\"");
     }
-    checkHandBack(command, fault, folder, result);
+    const std::vector<std::string> frames = writtenFrames((folder / "t.trace").string());
+    checkHandBack(command, fault, frames, result);
+    checkNoWriteAfterTheStop(fault, frames, result);
     for (std::vector<std::string> found :
          {fileClaimProblems(result.run, folder), missingFiles(command, result.run, folder)}) {
         result.problems.insert(result.problems.end(), found.begin(), found.end());

@@ -171,14 +171,22 @@ private slots:
         QCOMPARE(again.chosen(), (std::vector<console::ControlId>{control::NUACC, control::INJ}));
     }
 
+    // Each would otherwise end the program without the hand-back.
+    void stopSignalReachesTheGuiThreadAsAQtSignal_data() {
+        QTest::addColumn<int>("signal");
+        for (const int signal : {SIGHUP, SIGTERM, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
+            QTest::newRow(sigabbrev_np(signal)) << signal;
+        }
+    }
     void stopSignalReachesTheGuiThreadAsAQtSignal() {
+        QFETCH(int, signal);
         app::StopSignalNotifier notifier;
         QSignalSpy stops(&notifier, &app::StopSignalNotifier::stopRequested);
         QCOMPARE(app::StopSignalNotifier::signalNumber(), 0);
-        ::raise(SIGHUP);
+        ::raise(signal);
         QVERIFY(stops.wait(5000));
-        QCOMPARE(stops.at(0).at(0).toInt(), SIGHUP);
-        QCOMPARE(app::StopSignalNotifier::signalNumber(), SIGHUP);
+        QCOMPARE(stops.at(0).at(0).toInt(), signal);
+        QCOMPARE(app::StopSignalNotifier::signalNumber(), signal);
     }
 
     void commandLineChoosesTheConsolesFirstSlot_data() {

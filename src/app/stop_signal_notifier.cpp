@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "cli/exit_codes.h"
+#include "cli/stop_signals_posix.h"
 
 namespace ecuprobe::app {
 
@@ -16,7 +17,7 @@ namespace {
 // The handler may only write to a descriptor; the GUI thread reads the other end.
 int wakeFds[2] = {-1, -1};
 volatile std::sig_atomic_t stopSignal = 0;
-constexpr int handledSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr auto& handledSignals = cli::outsideStopSignals;
 struct sigaction previous[std::size(handledSignals)]{};
 
 extern "C" void onStopSignal(int signal) {

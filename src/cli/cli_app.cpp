@@ -37,7 +37,8 @@ constexpr const char* examples =
     "error or a refused value (nothing sent), 73 a trace, log or report file cannot be\n"
     "written, 74 output was lost (disk full, closed pipe), 128+N stopped by signal N.\n"
     "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C,\n"
-    "SIGTERM, SIGHUP and a closed stdout.";
+    "SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM and a closed stdout; after\n"
+    "such a stop it sends no other write (no set, store, reset or clearing).";
 
 }  // namespace
 

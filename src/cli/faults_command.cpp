@@ -66,6 +66,12 @@ int runClearFaults(RunContext& run, const FaultsOptions& options) {
         const ecu::ExchangeBusyGuard busy;
         session.clearFaults();
     }
+    if (session.stopRequested()) {
+        run.err << (session.lastWriteReply() == ecu::WriteReply::withheld
+                        ? "ecuprobe-cli: stopped: the faults were not cleared (nothing sent)\n"
+                        : "ecuprobe-cli: stopped: the list was not read again\n");
+        return scope.finish(exitServiceFailed);
+    }
     return scope.finish(printFaults(run, session, false, options));
 }
 

@@ -23,7 +23,9 @@ Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink, 
       input(typed),
       out(sink),
       terminal(onTerminal),
-      lostOutput(std::move(outputLost)) {}
+      lostOutput(std::move(outputLost)) {
+    tester.ecuSession().stopWhen(StopSignals::requested);
+}
 
 void Monitor::run(std::string firstMessage) {
     // An ECU that answered its type and fell silent on the first reads may still
@@ -157,13 +159,17 @@ std::string Monitor::clickMessage(console::ControlId id) {
         return result.text.empty() ? std::string("(no fault list)")
                                    : decodedForTerminal(result.text);
     }
+    const ecu::WriteReply reply = tester.ecuSession().lastWriteReply();
+    const std::string problem(ecu::writeReplyProblem(reply));
+    // After a stop nothing but the hand-back goes out: never "done" then.
+    if (reply == ecu::WriteReply::withheld) {
+        return label + ": " + problem;
+    }
     const auto switches = console::switchControls();
     if (std::find(switches.begin(), switches.end(), id) != switches.end()) {
         // Never the state asked for when the ECU did not take it.
-        const std::string_view problem =
-            ecu::writeReplyProblem(tester.ecuSession().lastWriteReply());
         if (!problem.empty()) {
-            return label + ": " + std::string(problem);
+            return label + ": " + problem;
         }
         return label + (tester.snapshot().isChecked(id) ? ": вкл." : ": выкл.");
     }

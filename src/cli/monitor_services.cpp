@@ -94,6 +94,9 @@ std::string Monitor::setParameter(const MonitorCommand& command) {
     if (!check.valid()) {
         return parameterProblem(given);
     }
+    if (tester.ecuSession().lastWriteReply() == ecu::WriteReply::withheld) {
+        return "set " + std::string(parameterWord(field)) + ": stopped, nothing sent";
+    }
     return parameterLine(field, form.texts()) + statusAfter(before, tester.ecuSession());
 }
 
@@ -124,6 +127,8 @@ std::string Monitor::resetAdaptation(const MonitorCommand& command) {
             return name + ": nothing sent";
         case console::ResetOutcome::cleared:
             return name + ": cleared";
+        case console::ResetOutcome::stopped:
+            return name + ": stopped, nothing sent";
         case console::ResetOutcome::failed:
             break;
     }

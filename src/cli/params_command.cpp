@@ -47,6 +47,11 @@ int runParams(RunContext& run, const ParamsOptions& options) {
     int code = exitOk;
     if (options.given.any()) {
         code = applyGiven(run, session, options);
+        if (session.stopRequested()) {
+            run.err << "ecuprobe-cli: stopped: what was not sent yet stays unsent, and no value "
+                       "is shown\n";
+            return scope.finish(code);
+        }
         // The sets leave the slow group due, so this read brings every parameter.
         if (session.readLiveData() != 0) {
             run.err << "ecuprobe-cli: " << session.statusText << '\n';

@@ -71,6 +71,9 @@ int runReset(RunContext& run, const ResetOptions& options) {
         case console::ResetOutcome::cleared:
             run.out << "Таблица очищена.\n";
             return scope.finish(exitOk);
+        case console::ResetOutcome::stopped:
+            run.err << "ecuprobe-cli: stopped: the table was not cleared (nothing sent)\n";
+            return scope.finish(exitServiceFailed);
         case console::ResetOutcome::failed:
             break;
     }

@@ -14,6 +14,10 @@ std::string portLabel(const LineSetup& line) {
 
 }  // namespace
 
+SessionScope::SessionScope(RunContext& context) : run(context) {
+    ecuSession.stopWhen(StopSignals::requested);
+}
+
 SessionScope::~SessionScope() {
     disconnect();
 }
@@ -37,11 +41,18 @@ int SessionScope::connect() {
         // request; an ECU of unknown kind is no connection a command can use.
         if (ecuSession.connected != 0 && ecuSession.ecuTypeAnswered()) {
             answered = true;
-            return exitOk;
+            return StopSignals::requested() ? stoppedWhileConnecting() : exitOk;
         }
     }
     reportNoAnswer(run, ecuSession);
     return exitNoAnswer;
+}
+
+int SessionScope::stoppedWhileConnecting() {
+    const int signal = StopSignals::signalNumber();
+    run.err << "ecuprobe-cli: stopped by signal " << signal
+            << " before the command began: nothing sent but the hand-back\n";
+    return exitSignalBase + signal;
 }
 
 int SessionScope::finish(int code) {

@@ -14,14 +14,16 @@ public:
     // A connection that did not identify the ECU is tried again this often in all.
     static constexpr int connectAttempts = 3;
 
-    explicit SessionScope(RunContext& context) : run(context) {}
+    // The session withholds every write but the hand-back once a stop signal came.
+    explicit SessionScope(RunContext& context);
     SessionScope(const SessionScope&) = delete;
     SessionScope& operator=(const SessionScope&) = delete;
     // Hands back and closes, as finish() does, when the command left without it.
     ~SessionScope();
 
     // exitOk once the ECU answered its type request; otherwise says why on stderr
-    // and returns exitPortFailed or exitNoAnswer.
+    // and returns exitPortFailed, exitNoAnswer or, when a stop signal came while
+    // connecting, 128 + its number: the command must not begin its work then.
     int connect();
     // Hands every control back, closes the port and returns the command's exit
     // status (see commandExitStatus).
@@ -30,6 +32,7 @@ public:
 
 private:
     void disconnect();
+    int stoppedWhileConnecting();
 
     RunContext& run;
     ecu::EcuSession ecuSession;

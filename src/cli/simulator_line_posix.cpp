@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "cli/simulator_line.h"
+#include "cli/stop_signals_posix.h"
 #include "sim/pty_server.h"
 
 namespace ecuprobe::cli {
@@ -15,11 +16,7 @@ namespace {
 // The server thread must not take Ctrl-C: the main thread's wait on stdin has to
 // be the one interrupted, so the thread starts with the stop signals blocked.
 void startWithStopSignalsBlocked(sim::PtyServer& server) {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
+    const sigset_t stopSignals = stopSignalsFromOutside();
     sigset_t previous;
     pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
     server.start();
@@ -72,6 +69,8 @@ bool SimulatorLine::open(int slot, platform::PortMap& ports) {
         return false;
     }
     ports.setPath(slot, options.linkPath);
+    // To the process: this thread blocks the signal, the main thread takes it.
+    simulator.onStopSignalFault([] { ::kill(::getpid(), SIGTERM); });
     startWithStopSignalsBlocked(*serving->server);
     return true;
 }

@@ -4,12 +4,13 @@
 
 namespace ecuprobe::cli {
 
-// Ctrl-C, SIGTERM, SIGHUP (the terminal closed) and SIGPIPE (the reader of stdout
-// went away) ask the running command to stop; on Windows Ctrl-C, Ctrl-Break and
-// closing the console window do. Loops look at the flag between exchanges, so
-// the command still hands every control back to the ECU and closes the port. A
-// second signal does not cut that hand-back short; it is finished first, and
-// stderr says so.
+// Ctrl-C, SIGTERM, SIGHUP (the terminal closed), SIGPIPE (the reader of stdout
+// went away), SIGQUIT, SIGUSR1, SIGUSR2 and SIGALRM ask the running command to
+// stop; on Windows Ctrl-C, Ctrl-Break and closing the console window do. Loops
+// look at the flag between exchanges, and the session withholds every write but
+// the hand-back from then on, so the command still hands every control back to
+// the ECU and closes the port. A second signal does not cut that hand-back
+// short; it is finished first, and stderr says so.
 class StopSignals {
 public:
     StopSignals();

@@ -1,15 +1,23 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 
 #include "cli/stop_signals.h"
+#include "cli/stop_signals_posix.h"
 
 namespace ecuprobe::cli {
 
 namespace {
 
-constexpr std::array<int, 4> handled{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// SIGPIPE too: the reader of stdout went away.
+constexpr std::array<int, outsideStopSignals.size() + 1> handled = [] {
+    std::array<int, outsideStopSignals.size() + 1> all{};
+    std::copy(outsideStopSignals.begin(), outsideStopSignals.end(), all.begin());
+    all.back() = SIGPIPE;
+    return all;
+}();
 std::array<struct sigaction, handled.size()> previous{};
 
 extern "C" void onStopSignal(int signal) {

@@ -14,13 +14,21 @@ constexpr std::string_view knockResetQuestion =
 ResetOutcome resetAdaptation(AdaptationTable table, ecu::EcuSession& session,
                              reports::UserPrompts& prompts) {
     const bool lambda = table == AdaptationTable::lambda;
+    if (session.stopRequested()) {
+        return ResetOutcome::stopped;
+    }
     if (!prompts.askYesNo(resetQuestionCaption, lambda ? lambdaResetQuestion : knockResetQuestion,
                           true)) {
-        return ResetOutcome::declined;
+        // A stop ends the question as No would.
+        return session.stopRequested() ? ResetOutcome::stopped : ResetOutcome::declined;
     }
     const std::int32_t acknowledged =
         lambda ? session.clearLambdaAdaptation() : session.clearKnockAdaptation();
-    return acknowledged != 0 ? ResetOutcome::cleared : ResetOutcome::failed;
+    if (acknowledged != 0) {
+        return ResetOutcome::cleared;
+    }
+    return session.lastWriteReply() == ecu::WriteReply::withheld ? ResetOutcome::stopped
+                                                                 : ResetOutcome::failed;
 }
 
 }  // namespace ecuprobe::console

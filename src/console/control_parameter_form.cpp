@@ -145,13 +145,16 @@ const StoredParameter* storedParameter(ParameterField field) {
     return found == storedParameters.end() ? nullptr : &*found;
 }
 
+// True when the store went out. After a stop nobody is asked: the store would
+// be withheld whatever the answer.
 bool askAndStore(const StoredParameter& parameter, ecu::EcuSession& session,
                  reports::UserPrompts& prompts) {
-    if (!prompts.askYesNo(storeQuestionCaption, parameter.question, true)) {
+    if (session.stopRequested() ||
+        !prompts.askYesNo(storeQuestionCaption, parameter.question, true)) {
         return false;
     }
     (session.*parameter.store)();
-    return true;
+    return session.lastWriteReply() != ecu::WriteReply::withheld;
 }
 
 }  // namespace

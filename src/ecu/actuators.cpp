@@ -47,9 +47,13 @@ void EcuSession::switchInjector(int n, std::int32_t& state) {
     }
     const ExchangeBusyGuard busy;
     sleepMs(100);
+    std::int32_t& on = injectorOn[static_cast<std::size_t>(n)];
+    if (withholdAfterStop()) {
+        state = on;
+        return;
+    }
     const std::uint8_t before = injectorCut;
     const auto mask = static_cast<std::uint8_t>(1u << (n - 1));
-    std::int32_t& on = injectorOn[static_cast<std::size_t>(n)];
     injectorCut = withBit(injectorCut, mask, on == 1);
     const std::array<std::uint8_t, 3> payload{writeCommand, injectorCutVariable, injectorCut};
     if (writeAcknowledged(payload)) {
@@ -63,11 +67,15 @@ void EcuSession::switchInjector(int n, std::int32_t& state) {
 void EcuSession::switchOutput(Output output, std::int32_t& state) {
     const ExchangeBusyGuard busy;
     sleepMs(100);
+    const OutputBit& row = outputBit(output);
+    std::int32_t& flag = liveData.*row.flag;
+    if (withholdAfterStop()) {
+        state = flag;
+        return;
+    }
     const std::uint8_t overrideBefore = outputOverride;
     const std::uint8_t stateBefore = outputState;
-    const OutputBit& row = outputBit(output);
     const std::uint8_t mask = row.mask;
-    std::int32_t& flag = liveData.*row.flag;
     outputOverride = static_cast<std::uint8_t>(outputOverride | mask);
     outputState = withBit(outputState, mask, flag == 0);
     const std::array<std::uint8_t, 5> payload{writeCommand, outputOverrideVariable, outputOverride,
@@ -90,6 +98,9 @@ void EcuSession::switchCanisterPurge(std::int32_t& state) {
 
 void EcuSession::switchRegulator(std::uint8_t bit, std::int32_t& state) {
     sleepMs(100);
+    if (withholdAfterStop()) {
+        return;
+    }
     const std::uint8_t before = regulatorControl;
     regulatorControl = withBit(regulatorControl, bit, state == 0);
     const std::array<std::uint8_t, 3> payload{writeCommand, regulatorVariable, regulatorControl};

@@ -4,12 +4,16 @@
 namespace ecuprobe::ecu {
 
 // One whole-byte command to 0x0E; unlike a parameter write, only an answer with
-// first byte 0 counts as done, and a missing one is a failure.
+// first byte 0 counts as done, and a missing one is a failure. One withheld
+// after a stop is no failure of the ECU: its text is not recorded.
 std::int32_t EcuSession::clearAdaptation(std::uint8_t command, std::string_view failureText) {
     bool acknowledged = false;
     {
         const ExchangeBusyGuard busy;
         sleepMs(100);
+        if (withholdAfterStop()) {
+            return 0;
+        }
         acknowledged = writeAcknowledged(std::array{writeCommand, regulatorVariable, command});
     }
     if (acknowledged) {

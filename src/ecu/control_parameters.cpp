@@ -53,6 +53,9 @@ void EcuSession::writeParameter(Parameter parameter, std::uint8_t valueByte) {
     const ParameterRow& row = rowOf(parameter);
     const ExchangeBusyGuard busy;
     sleepMs(pauseBeforeSetMs);
+    if (withholdAfterStop()) {
+        return;
+    }
     std::uint8_t& flags = row.overrideVariable == over0B ? overrideFlags0B : overrideFlags0C;
     const std::uint8_t flagsBefore = flags;
     std::array<std::uint8_t, 5> payload{writeCommand};
@@ -150,6 +153,9 @@ std::uint32_t EcuSession::setPurgeDegree(std::uint32_t& value) {
 std::uint8_t EcuSession::storeParameter(std::uint8_t n) {
     const ExchangeBusyGuard busy;
     sleepMs(pauseBeforeSetMs);
+    if (withholdAfterStop()) {
+        return 0;
+    }
     const std::array<std::uint8_t, 5> payload{writeCommand, regulatorVariable, storeCommandValue,
                                               storeIndexVariable, n};
     return sendWrite(payload, storeTimeoutMs) == WriteReply::acknowledged ? 1 : 0;
@@ -157,7 +163,11 @@ std::uint8_t EcuSession::storeParameter(std::uint8_t n) {
 
 void EcuSession::storeAndReadBack(Parameter parameter) {
     const ParameterRow& row = rowOf(parameter);
-    if (storeParameter(row.storeIndex) == 0) {
+    const std::uint8_t stored = storeParameter(row.storeIndex);
+    if (lastWrite == WriteReply::withheld) {
+        return;
+    }
+    if (stored == 0) {
         setStatusText(row.storeFailed);
     }
     const bool storeAnswered = lastWriteReply() != WriteReply::unanswered;

@@ -63,6 +63,22 @@ WriteReply EcuSession::sendWrite(std::span<const std::uint8_t> payload, std::uin
     return lastWrite;
 }
 
+void EcuSession::stopWhen(std::function<bool()> stopped) {
+    stopCheck = std::move(stopped);
+}
+
+bool EcuSession::stopRequested() const {
+    return stopCheck && stopCheck();
+}
+
+bool EcuSession::withholdAfterStop() {
+    if (!stopRequested()) {
+        return false;
+    }
+    lastWrite = WriteReply::withheld;
+    return true;
+}
+
 bool EcuSession::writeAcknowledged(std::span<const std::uint8_t> payload) {
     return sendWrite(payload) == WriteReply::acknowledged;
 }

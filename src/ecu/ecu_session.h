@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -81,6 +82,12 @@ public:
     // Whether the last type request (0x01) was answered.
     bool ecuTypeAnswered() const { return typeAnswered; }
     SilenceCause silenceCause() const;
+    // Asked right before every write: once it says stop (a signal, the console
+    // closing), nothing the ECU would keep or act on goes out: no parameter set
+    // or store, adaptation reset, fault clearing or switch; such a write is
+    // withheld. Only the hand-back of releaseControls() is still sent.
+    void stopWhen(std::function<bool()> stopped);
+    bool stopRequested() const;
     // A pause on the link's clock, so that callers keep virtual time in the tests.
     void sleepMs(std::uint32_t ms);
     // The link's clock: its tick count and calendar.
@@ -181,6 +188,8 @@ private:
                   std::uint16_t timeoutMs = responseTimeoutMs);
     // The data bytes of the answer just received, without checksum and terminator.
     std::span<const std::uint8_t> answerData() const;
+    // True, with lastWrite withheld, when a stop came: the write must not go out.
+    bool withholdAfterStop();
     // Sends a write and keeps how the ECU took it in lastWrite.
     WriteReply sendWrite(std::span<const std::uint8_t> payload,
                          std::uint16_t timeoutMs = responseTimeoutMs);
@@ -202,6 +211,7 @@ private:
     std::size_t storedFaultCount = 0;
     bool faultsAnswered = false;
     HandBackOutcome handBack;
+    std::function<bool()> stopCheck;
     WriteReply lastWrite = WriteReply::acknowledged;
     bool typeAnswered = false;
 };

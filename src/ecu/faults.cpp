@@ -1,6 +1,7 @@
 #include "ecu/faults.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 #include "ecu/ecu_commands.h"
@@ -69,9 +70,14 @@ void EcuSession::readFaults() {
     }
 }
 
+// Withheld after a stop, the list stays as read. Once the clear went out, its
+// end (0 to 0x0E) follows whatever comes.
 void EcuSession::clearFaults() {
     sleepMs(100);
-    exchange({writeCommand, regulatorVariable, clearFaultsCommandValue});
+    if (withholdAfterStop()) {
+        return;
+    }
+    sendWrite(std::array{writeCommand, regulatorVariable, clearFaultsCommandValue});
     sleepMs(100);
     exchange({writeCommand, regulatorVariable, 0x00});
     faultCount = 0;

@@ -7,9 +7,9 @@ namespace ecuprobe::sim {
 
 namespace {
 
-constexpr std::array<std::string_view, 12> kindNames{
-    "silence", "badsum", "wrongecho", "noecho",  "shortecho", "cut",
-    "garbage", "noise",  "refuse",    "noident", "nospeed",   "vanish",
+constexpr std::array<std::string_view, 13> kindNames{
+    "silence", "badsum", "wrongecho", "noecho",  "shortecho", "cut",     "garbage",
+    "noise",   "refuse", "noident",   "nospeed", "vanish",    "sigterm",
 };
 
 }  // namespace

@@ -11,7 +11,8 @@ namespace ecuprobe::sim {
 //
 //   KIND[:OPTION,OPTION...]
 //   KIND    silence badsum wrongecho noecho shortecho cut garbage noise refuse
-//           noident nospeed vanish
+//           noident nospeed vanish, and sigterm (which stops the tester only where
+//           it runs the simulator inside itself: --simulate)
 //   OPTION  once | every=N | after=N | p=CHANCE | cmd=0xNN | ms=N (vanish time)
 //
 // e.g. "silence:after=5", "badsum:every=3,cmd=0x61", "vanish:once,ms=3000".

@@ -43,6 +43,7 @@ enum class FaultKind {
     noIdentification,  // passport blocks and text variables unanswered
     noSpeedSensor,     // equipment without speed sensor, speed reads 0
     vanish,            // the device disappears for vanishMs, then comes back
+    stopSignal,        // the tester is asked to stop (SIGTERM) as the request comes in
 };
 std::optional<FaultKind> faultKindFromName(std::string_view name);
 std::string_view faultKindName(FaultKind kind);

@@ -119,6 +119,9 @@ void SimulatedEcu::completeFrame(std::uint32_t nowMs) {
     const std::vector<std::uint8_t> request(frame.begin(),
                                             frame.begin() + static_cast<std::ptrdiff_t>(length));
     log.push_back({nowMs, request, false});
+    if (plan.has(FaultKind::stopSignal) && stopTester) {
+        stopTester();
+    }
     if (request.empty() || plan.has(FaultKind::silence)) {
         return;
     }
@@ -240,7 +243,7 @@ void SimulatedEcu::noteFaults(std::uint8_t command) {
         return;
     }
     std::string text = "fault";
-    for (int k = 0; k <= static_cast<int>(FaultKind::vanish); ++k) {
+    for (int k = 0; k <= static_cast<int>(FaultKind::stopSignal); ++k) {
         if (plan.has(static_cast<FaultKind>(k))) {
             text += ' ';
             text += faultKindName(static_cast<FaultKind>(k));

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -79,6 +80,9 @@ public:
     void clearFaultRules();
     // Shorthand for a silence rule that always strikes (on) or its removal (off).
     void setSilent(bool on);
+    // What the stop-signal fault does: the host that runs the simulator inside the
+    // tester sends the tester its stop; without a host's action the fault does nothing.
+    void onStopSignalFault(std::function<void()> stop);
 
     // Optional trace of every byte in both directions, faults noted; null turns it off.
     void setTrace(platform::WireTrace* trace);
@@ -133,6 +137,7 @@ private:
     FaultPlan plan;
     std::deque<Outbound> outbound;
     std::vector<LoggedRequest> log;
+    std::function<void()> stopTester;
     std::uint32_t answerDelayMs = 0;
     std::uint32_t goneUntilMs = 0;
     bool vanished = false;

@@ -75,6 +75,11 @@ void SimulatedEcu::addFault(const FaultRule& rule) {
     faults.add(rule);
 }
 
+void SimulatedEcu::onStopSignalFault(std::function<void()> stop) {
+    std::lock_guard lock(mutex);
+    stopTester = std::move(stop);
+}
+
 void SimulatedEcu::clearFaultRules() {
     std::lock_guard lock(mutex);
     faults.clear();

@@ -19,6 +19,7 @@ ConsoleLink::~ConsoleLink() {
     if (!finished) {
         // The worker may still report while it hands back; nobody listens here any more.
         disconnect(worker, nullptr, this, nullptr);
+        worker->requestClose();
         QMetaObject::invokeMethod(
             worker, [link = worker] { link->close(); }, Qt::BlockingQueuedConnection);
         presenter.shutDown();
@@ -72,6 +73,10 @@ void ConsoleLink::stopDriveLog() {
 }
 
 void ConsoleLink::close() {
+    if (!finished) {
+        // Set here, not on the link thread: a service there holds it until it ends.
+        worker->requestClose();
+    }
     post([](LinkWorker& link) { link.close(); });
 }
 

@@ -6,11 +6,14 @@
 
 namespace ecuprobe::ui {
 
-GuiPrompts::GuiPrompts(PromptPresenter& shower, QObject* parent)
-    : QObject(parent), presenter(&shower) {}
+GuiPrompts::GuiPrompts(PromptPresenter& shower, const std::atomic<bool>& refuse, QObject* parent)
+    : QObject(parent), presenter(&shower), refused(&refuse) {}
 
+// A close asked for before this question came may still wait in this thread's
+// queue, where the nested loop below would not see it until some later event:
+// the flag, set on the GUI thread first, answers Cancel at once instead.
 PromptAnswer GuiPrompts::waitFor(Ask ask) {
-    if (cancelled) {
+    if (cancelled || refused->load()) {
         return {};
     }
     QEventLoop loop;

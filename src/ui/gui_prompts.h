@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -21,8 +22,9 @@ class GuiPrompts final : public QObject, public reports::UserPrompts {
     Q_OBJECT
 
 public:
-    // presenter lives on the GUI thread and outlives this object's last question.
-    GuiPrompts(PromptPresenter& presenter, QObject* parent);
+    // presenter lives on the GUI thread and outlives this object's last question;
+    // once refuse is set (from any thread) no question is put any more.
+    GuiPrompts(PromptPresenter& presenter, const std::atomic<bool>& refuse, QObject* parent);
 
     std::optional<std::string> askSavePath(const reports::SaveAsRequest& request) override;
     std::optional<std::string> askComment(std::size_t maxLength) override;
@@ -45,6 +47,7 @@ private:
     void answered(std::uint64_t ticket, const PromptAnswer& answer);
 
     PromptPresenter* presenter;
+    const std::atomic<bool>* refused;
     std::map<std::uint64_t, Wait> waits;
     std::uint64_t lastTicket = 0;
     bool cancelled = false;

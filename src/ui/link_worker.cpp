@@ -20,7 +20,7 @@ const reports::SaveAsRequest driveLogRequest{
 LinkWorker::LinkWorker(LinkSetup linkSetup, PromptPresenter& presenter)
     : setup(std::move(linkSetup)),
       timer(new QtPanelTimer(this, setup.pollSpeedUp)),
-      prompts(new GuiPrompts(presenter, this)) {
+      prompts(new GuiPrompts(presenter, closeRequested, this)) {
     qRegisterMetaType<LinkReport>();
     qRegisterMetaType<ClickAnswer>();
     connect(timer, &QtPanelTimer::fired, this, [this] { report(ReportCause::tick); });
@@ -36,6 +36,7 @@ LinkWorker::~LinkWorker() {
 
 void LinkWorker::open() {
     panel.emplace(*timer, *prompts);
+    panel->ecuSession().stopWhen([this] { return closeRequested.load(); });
     report(ReportCause::opened);
 }
 
@@ -156,10 +157,15 @@ void LinkWorker::noteStart() {
     }
 }
 
+void LinkWorker::requestClose() {
+    closeRequested = true;
+}
+
 void LinkWorker::close() {
     if (closedDone) {
         return;
     }
+    closeRequested = true;
     closing = true;
     prompts->cancelAll();
     if (depth == 0) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -59,6 +60,10 @@ public:
     // Hands control back and closes the port, after the service that is running
     // (its question, if any, answered Cancel); then emits closed().
     void close();
+    // Safe from any thread, and called before close() is posted: from now on the
+    // session withholds every write but the hand-back and every question, open
+    // or still to come, is answered Cancel, even before close() runs.
+    void requestClose();
 
 signals:
     void reported(const ecuprobe::ui::LinkReport& report);
@@ -91,6 +96,7 @@ private:
     bool portFailed = false;
     std::string openFailure;
     int depth = 0;
+    std::atomic<bool> closeRequested{false};
     bool closing = false;
     bool closedDone = false;
 };
