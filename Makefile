@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 GUI_ARGS ?= --simulate
 SIM_ARGS ?= --simulate monitor
 
-.PHONY: run test deps dev windows fuzz fuzz-long bench screenshots fault-matrix clean format
+.PHONY: run test deps dev windows package windows-package fuzz fuzz-long bench screenshots fault-matrix clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -38,6 +38,20 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 	ctest --preset windows -j $(JOBS)
+
+# The Debian package of the three programs, from the release build:
+# build/release/ecuprobe_<version>_<arch>.deb (apt-get install ./ecuprobe_*.deb).
+package: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	cd build/release && cpack -G DEB
+
+# ecuprobe-cli.exe with its Russian README.txt, from the windows build:
+# build/windows/ecuprobe-cli-<version>-windows-x64.zip.
+windows-package: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target ecuprobe-cli
+	cd build/windows && cpack -G ZIP
 
 # Timed programs that print their figures; never part of the tests: the sampling
 # rate of a measured test on the paced line, and how long the window waits.

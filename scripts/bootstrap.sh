@@ -25,6 +25,11 @@ packages=(
   xvfb
   xauth
   python3
+  help2man
+  librsvg2-bin
+  dpkg-dev
+  lintian
+  unzip
 )
 
 # A Russian locale with its decimal comma, for the tests that prove the files keep

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "cli/exit_codes.h"
+#include "project_version.h"
 
 namespace ecuprobe::app {
 
@@ -29,6 +30,7 @@ std::optional<int> parseAppOptions(std::vector<std::string> args, AppOptions& op
                                    std::ostream& out, std::ostream& err) {
     CLI::App app(overview, "ecuprobe");
     app.footer(examples);
+    app.set_version_flag("--version", std::string("ecuprobe ") + projectVersion);
     cli::addGlobalOptions(app, options.line);
     // CLI11 takes the arguments last first.
     std::reverse(args.begin(), args.end());

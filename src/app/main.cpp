@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <clocale>
@@ -10,6 +11,7 @@
 #include "app/stop_signal_notifier.h"
 #include "cli/exit_codes.h"
 #include "cli/line_setup.h"
+#include "project_version.h"
 #include "ui/about_box.h"
 #include "ui/com_port_devices.h"
 #include "ui/main_window.h"
@@ -31,7 +33,11 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setOrganizationName(QStringLiteral("ecuprobe"));
     QApplication::setApplicationName(QStringLiteral("ecuprobe"));
-    QApplication::setApplicationVersion(QLatin1String(ui::productVersion));
+    QApplication::setApplicationVersion(QLatin1String(projectVersion));
+    // The desktop entry and the icon the package installs, for the window's icon
+    // and the task bar.
+    QApplication::setDesktopFileName(QStringLiteral("ecuprobe"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ecuprobe")));
 
     app::layKeptComPaths(options, ui::keptComPaths(), platform::PortMap::fromEnvironment());
     cli::LineSetup line(options.line);

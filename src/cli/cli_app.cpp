@@ -7,6 +7,7 @@
 #include "cli/exit_codes.h"
 #include "cli/line_setup.h"
 #include "cli/stop_signals.h"
+#include "project_version.h"
 
 namespace ecuprobe::cli {
 
@@ -45,6 +46,7 @@ constexpr const char* examples =
 CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     app->footer(examples);
     app->require_subcommand(1);
+    app->set_version_flag("--version", std::string("ecuprobe-cli ") + projectVersion);
     addGlobalOptions(*app, global);
     addConnectCommand(*app, choice);
     addLiveCommand(*app, choice);

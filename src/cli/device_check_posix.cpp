@@ -15,9 +15,12 @@ std::string reasonOf(int error) {
     switch (error) {
         case ENOENT:
             return "no such device";
+        // Debian gives serial devices to the dialout group; membership counts
+        // from the next login on.
         case EACCES:
         case EPERM:
-            return "permission denied (is the user in the dialout group?)";
+            return "нет доступа: пользователь не входит в группу dialout; выполните "
+                   "sudo usermod -aG dialout $USER и войдите в систему заново";
         case EBUSY:
             return "busy: another program holds it";
         default:

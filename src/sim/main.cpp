@@ -19,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/wire_trace.h"
 #include "platform/wire_trace_reader.h"
+#include "project_version.h"
 #include "sim/command_console.h"
 #include "sim/fault_rule_text.h"
 #include "sim/pty_server.h"
@@ -213,7 +214,9 @@ int replay(const Settings& s) {
 
 int main(int argc, char** argv) {
     Settings s;
-    CLI::App app{"Simulated MIKAS 5.4 / 7.1 ECU with echoing K-line adapter on a pseudo-terminal"};
+    CLI::App app{"Simulated MIKAS 5.4 / 7.1 ECU with echoing K-line adapter on a pseudo-terminal",
+                 "ecu-sim"};
+    app.set_version_flag("--version", std::string("ecu-sim ") + ecuprobe::projectVersion);
     addOptions(app, s);
     CLI11_PARSE(app, argc, argv);
     return s.replayPath.empty() ? simulate(s) : replay(s);

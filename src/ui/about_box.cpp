@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QStyle>
 
+#include "project_version.h"
+
 namespace ecuprobe::ui {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
@@ -15,8 +17,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     const int side = style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
     icon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(side, side));
     auto* controllers = new QLabel(QStringLiteral("Контроллеры МИКАС 5.x, 7.x"), this);
-    auto* version = new QLabel(QStringLiteral("%1, версия %2")
-                                   .arg(QLatin1String(productName), QLatin1String(productVersion)),
+    auto* version = new QLabel(QStringLiteral("%1, версия %2 beta")
+                                   .arg(QLatin1String(productName), QLatin1String(projectVersion)),
                                this);
     controllers->setObjectName(QStringLiteral("controllers"));
     version->setObjectName(QStringLiteral("version"));

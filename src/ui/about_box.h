@@ -5,7 +5,6 @@
 namespace ecuprobe::ui {
 
 inline constexpr const char* productName = "ECUPROBE";
-inline constexpr const char* productVersion = "0.1 beta";
 
 // "About ECUPROBE": the controllers the tester is for, its name and version, OK.
 class AboutBox final : public QDialog {

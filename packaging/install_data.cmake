@@ -1,0 +1,74 @@
+# The three programs and what a desktop and a shell expect around them: the menu
+# entry, icons, AppStream metainfo, manual pages, bash completion and the docs.
+find_program(HELP2MAN help2man REQUIRED)
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(GZIP gzip REQUIRED)
+
+set(here ${CMAKE_CURRENT_SOURCE_DIR})
+set(made ${CMAKE_CURRENT_BINARY_DIR})
+set(generated "")
+
+install(TARGETS ecuprobe ecuprobe-cli ecu-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(FILES ${here}/ecuprobe.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+configure_file(${here}/ecuprobe.metainfo.xml.in ${made}/ecuprobe.metainfo.xml @ONLY)
+install(FILES ${made}/ecuprobe.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+set(icons ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+install(FILES ${here}/ecuprobe.svg DESTINATION ${icons}/scalable/apps)
+foreach(size 16 22 24 32 48 64 128 256)
+  set(png ${made}/icons/${size}/ecuprobe.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${made}/icons/${size}
+    COMMAND ${RSVG_CONVERT} --width=${size} --height=${size} --output=${png} ${here}/ecuprobe.svg
+    DEPENDS ${here}/ecuprobe.svg VERBATIM)
+  install(FILES ${png} DESTINATION ${icons}/${size}x${size}/apps)
+  list(APPEND generated ${png})
+endforeach()
+
+# ecuprobe_man_page(<program> <summary> <include>...): its page from its --help.
+function(ecuprobe_man_page program summary)
+  set(includes "")
+  foreach(name IN LISTS ARGN)
+    list(APPEND includes ${here}/man/${name}.h2m)
+  endforeach()
+  list(JOIN includes "|" joined)
+  set(page ${made}/man/${program}.1.gz)
+  add_custom_command(OUTPUT ${page}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${made}/man
+    COMMAND ${CMAKE_COMMAND} -DHELP2MAN=${HELP2MAN} -DGZIP=${GZIP}
+            -DPROGRAM=$<TARGET_FILE:${program}> -DSUMMARY=${summary} -DINCLUDES=${joined}
+            -DOUTPUT=${page} -P ${here}/man_page.cmake
+    DEPENDS ${program} ${here}/man_page.cmake ${includes} VERBATIM)
+  install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(generated ${generated} ${page} PARENT_SCOPE)
+endfunction()
+ecuprobe_man_page(ecuprobe "desktop diagnostic tester for the MIKAS 5.4 and 7.1 engine ECUs"
+                  serial-access ecuprobe)
+ecuprobe_man_page(ecuprobe-cli "diagnostic tester for the MIKAS 5.4 and 7.1 engine ECUs"
+                  serial-access ecuprobe-cli)
+ecuprobe_man_page(ecu-sim "simulated MIKAS 5.4 / 7.1 ECU with an echoing K-line adapter"
+                  ecu-sim)
+
+install(FILES ${here}/bash-completion/ecuprobe-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+# The docs: this package's README, the manual the window shows on F1, the
+# changelog and the copyright (with the licence once there is one).
+configure_file(${here}/README ${made}/README @ONLY)
+if(ECUPROBE_LICENSE_FILE)
+  file(READ ${ECUPROBE_LICENSE_FILE} ECUPROBE_LICENSE_TEXT)
+else()
+  set(ECUPROBE_LICENSE_TEXT "License: none chosen yet; the sources carry no licence file.\n")
+endif()
+configure_file(${here}/copyright.in ${made}/copyright @ONLY)
+set(changelog ${made}/changelog.gz)
+add_custom_command(OUTPUT ${changelog}
+  COMMAND ${GZIP} -9nc ${here}/changelog > ${changelog}
+  DEPENDS ${here}/changelog)
+list(APPEND generated ${changelog})
+install(FILES ${made}/README ${PROJECT_SOURCE_DIR}/src/ui/help/manual.html ${changelog}
+              ${made}/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+add_custom_target(ecuprobe_install_data ALL DEPENDS ${generated})
