@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "platform/clock.h"
 
 namespace ecuprobe::sim {
@@ -34,6 +36,7 @@ struct Reply {
     const char* line;
     const char* reply;
     bool quit;
+    friend void PrintTo(const Reply& c, std::ostream* out) { case_names::printText(c.line, out); }
 };
 
 class CommandReply : public CommandConsole, public ::testing::WithParamInterface<Reply> {};
