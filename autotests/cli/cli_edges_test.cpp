@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "child_process.h"
 #include "cli_process_support.h"
 #include "ecu_sim_process.h"
@@ -21,6 +22,8 @@
 
 namespace ecuprobe::cli {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using namespace testing_support;
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "ecu/adapter_watch.h"
 #include "ecu/ecu_session.h"
 #include "ecu_sim_process.h"
@@ -25,6 +26,8 @@
 
 namespace ecuprobe::sim {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 // ecu-sim built alongside.
 class EcuSimProcess : public ecuprobe::testing::EcuSimProcess {
