@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "cli/cli_app.h"
 #include "cli/exit_codes.h"
 
@@ -15,6 +17,9 @@ namespace {
 struct PortCase {
     const char* text;
     std::optional<PortChoice> expected;
+    friend void PrintTo(const PortCase& c, std::ostream* out) {
+        case_names::printText(c.text, out);
+    }
 };
 
 class PortOption : public testing::TestWithParam<PortCase> {};
@@ -113,6 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
 struct RefusedValue {
     Args args;
     const char* message;
+    friend void PrintTo(const RefusedValue& c, std::ostream* out) {
+        case_names::printWords(c.args, out);
+    }
 };
 
 class RefusedValues : public testing::TestWithParam<RefusedValue> {};

@@ -2,10 +2,12 @@
 // refused value ends with 64 and its text, and nothing is sent.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "cli/cli_app.h"
 #include "cli/exit_codes.h"
 #include "cli/parameter_inputs.h"
@@ -49,6 +51,9 @@ struct ValueCase {
     Args args;
     int status;
     const char* message;
+    friend void PrintTo(const ValueCase& c, std::ostream* out) {
+        case_names::printWords(c.args, out);
+    }
 };
 
 class CommandValues : public testing::TestWithParam<ValueCase> {};
@@ -131,6 +136,9 @@ struct TestWordsCase {
     const char* words;
     std::optional<TestOptions> options;
     const char* message;  // a part of it
+    friend void PrintTo(const TestWordsCase& c, std::ostream* out) {
+        case_names::printText(c.words, out);
+    }
 };
 
 bool operator==(const TestOptions& a, const TestOptions& b) {

@@ -1,7 +1,9 @@
 #include "cli/monitor_input.h"
+#include "case_names.h"
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace ecuprobe::cli {
@@ -12,6 +14,9 @@ namespace control = console::control;
 struct CommandCase {
     const char* line;
     MonitorCommand expected;
+    friend void PrintTo(const CommandCase& c, std::ostream* out) {
+        case_names::printText(c.line, out);
+    }
 };
 
 class MonitorInputCommands : public testing::TestWithParam<CommandCase> {};
@@ -94,6 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
 struct ErrorCase {
     const char* line;
     const char* message;
+    friend void PrintTo(const ErrorCase& c, std::ostream* out) {
+        case_names::printText(c.line, out);
+    }
 };
 
 class MonitorInputErrors : public testing::TestWithParam<ErrorCase> {};

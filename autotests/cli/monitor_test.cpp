@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "case_names.h"
 #include "platform/clock.h"
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
@@ -21,6 +22,8 @@
 
 namespace ecuprobe::cli {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using Bytes = std::vector<std::uint8_t>;
 

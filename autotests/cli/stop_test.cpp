@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "child_process.h"
 #include "cli_process_support.h"
 #include "ecu_sim_process.h"
 
 namespace ecuprobe::cli {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using namespace testing_support;
 

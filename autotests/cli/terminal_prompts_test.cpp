@@ -1,14 +1,18 @@
 #include "cli/terminal_prompts.h"
+#include "case_names.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace ecuprobe::cli {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 // Lines typed in answer, in order; once they are used up no answer can come.
 class TypedAnswers final : public AnswerLine {
@@ -41,6 +45,10 @@ struct YesNoCase {
     const char* typed;
     bool yesIsDefault;
     std::optional<bool> answer;
+    friend void PrintTo(const YesNoCase& c, std::ostream* out) {
+        case_names::printText(c.typed, out);
+        *out << (c.yesIsDefault ? " yes by default" : " no by default");
+    }
 };
 
 class YesNoWords : public testing::TestWithParam<YesNoCase> {};
@@ -106,6 +114,13 @@ const reports::SaveAsRequest dumpQuestion{
 struct PathCase {
     std::deque<InputLine> lines;
     std::optional<std::string> path;
+    friend void PrintTo(const PathCase& c, std::ostream* out) {
+        for (const InputLine& line : c.lines) {
+            case_names::printText(line.tooLong ? "(too long)" : line.text, out);
+            *out << ' ';
+        }
+        *out << "lines";
+    }
 };
 
 class SavePath : public testing::TestWithParam<PathCase> {};

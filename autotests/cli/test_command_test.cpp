@@ -5,11 +5,14 @@
 #include <filesystem>
 #include <string>
 
+#include "case_names.h"
 #include "child_process.h"
 #include "cli_process_support.h"
 
 namespace ecuprobe::cli {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using namespace testing_support;
 

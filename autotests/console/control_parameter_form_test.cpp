@@ -4,9 +4,11 @@
 
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <tuple>
 
+#include "case_names.h"
 #include "console_ecu.h"
 
 namespace ecuprobe::console::testing {
@@ -14,10 +16,28 @@ namespace {
 
 using Field = ParameterField;
 
+// The field's caption in the dialog, to name the cases by.
+std::string_view fieldCaption(Field field) {
+    for (const ParameterFieldInfo& info : parameterFields()) {
+        if (info.field == field) {
+            return info.caption;
+        }
+    }
+    return {};
+}
+
 struct TextCase {
     std::map<Field, const char*> texts;  // on top of "0" in every field
     const char* message;
     std::optional<Field> field;
+    friend void PrintTo(const TextCase& c, std::ostream* out) {
+        for (const auto& [field, text] : c.texts) {
+            *out << fieldCaption(field) << ' ';
+            case_names::printText(text, out);
+            *out << ' ';
+        }
+        *out << (c.texts.empty() ? "all 0" : "on 0");
+    }
 };
 
 class ParameterTextCheck : public ::testing::TestWithParam<TextCase> {};
@@ -230,6 +250,9 @@ struct StoreOffer {
     bool answer;
     std::vector<Bytes> sent;
     std::size_t questions;
+    friend void PrintTo(const StoreOffer& c, std::ostream* out) {
+        *out << fieldCaption(c.field) << (c.answer ? " Yes" : " No");
+    }
 };
 
 class OfferToStore : public ParameterForm, public ::testing::WithParamInterface<StoreOffer> {};

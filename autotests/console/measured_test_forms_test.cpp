@@ -3,72 +3,28 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ostream>
 
+#include "case_names.h"
 #include "console/acceleration_test_form.h"
 #include "console/dynamic_test_form.h"
 #include "console/loss_test_form.h"
-#include "report_test_support.h"
-#include "scripted_ecu.h"
-#include "scripted_prompts.h"
+#include "measured_test_fixture.h"
 
-namespace ecuprobe::console {
+namespace ecuprobe::console::testing {
 namespace {
 
-using ecu::testing::Bytes;
-using ecu::testing::testDataSet;
+using ecuprobe::case_names::PrintTo;
+
 using measure::SampleResult;
-using reports::testing::fileBytes;
-using reports::testing::hex;
-
-// The forms on a scripted ECU whose n-th answer to 0x63 is answer(n), in a scratch
-// folder for the files.
-class TestForms : public ecu::testing::SessionTest {
-protected:
-    void SetUp() override {
-        SessionTest::SetUp();
-        scratch.emplace();
-        folder = scratch->path;
-        openConnected();
-        session.identity.hasSpeedSensor = 1;
-        session.identity.equipmentRead = true;
-        ecu.reply = [this](const Bytes& payload) -> std::optional<Bytes> {
-            return payload[0] == 0x63 ? answer(polls++) : Bytes{0x00};
-        };
-        reports::currentDumpPath = (folder / "car.tdm").string();
-        prompts.comments = {std::nullopt};
-    }
-    void TearDown() override {
-        ecu::exchangeBusy = 0;
-        reports::currentDumpPath.clear();
-        scratch.reset();
-        SessionTest::TearDown();
-    }
-
-    TestRun run(MeasuredTestForm& form) {
-        measure::TestSampler sampler(session);
-        return form.run(sampler);
-    }
-    std::string dump() const { return fileBytes(folder / "car.tdm"); }
-    std::string text(const MeasuredTestForm& form, ControlId id) const {
-        for (const auto& [control, value] : form.resultTexts()) {
-            if (control == id) {
-                return value;
-            }
-        }
-        return "(none)";
-    }
-
-    std::optional<reports::testing::ScratchFolder> scratch;
-    std::filesystem::path folder;
-    std::function<std::optional<Bytes>(int)> answer;
-    int polls = 0;
-    ecuprobe::testing::ScriptedPrompts prompts;
-};
 
 struct InputCase {
     const char* start;
     const char* end;
     const char* message;  // empty: accepted
+    friend void PrintTo(const InputCase& c, std::ostream* out) {
+        *out << c.start << " to " << c.end;
+    }
 };
 
 class DynamicInputs : public TestForms, public ::testing::WithParamInterface<InputCase> {};
@@ -133,76 +89,6 @@ TEST_F(TestForms, LossAndAccelerationInputsAreCheckedToo) {
     EXPECT_FALSE(run(acceleration).started);
     EXPECT_EQ(prompts.messages.back().text, "Начальные и конечные скорости должны отличаться.");
     EXPECT_TRUE(ecu.sent.empty());
-}
-
-// Armed at 2000 rpm on the first answer after the first look, ended at 5600 on the next.
-void runUp(std::function<std::optional<Bytes>(int)>& script) {
-    script = [](int n) -> std::optional<Bytes> {
-        if (n == 0) {
-            return testDataSet(1200, 10);
-        }
-        return n == 1 ? testDataSet(2000, 12) : testDataSet(5600, 30, 131, 200, 800);
-    };
-}
-
-TEST_F(TestForms, DynamicRunInThirdGearShowsItsResultsAndWritesItsReportInCp1251) {
-    runUp(answer);
-    DynamicTestForm form(session, prompts);
-    form.clickOnTheMove();
-    form.chooseGear(3);
-    const TestRun outcome = run(form);
-    ASSERT_EQ(outcome.result, SampleResult::Ok);
-    EXPECT_EQ(outcome.report, reports::ReportOutcome::saved);
-    ASSERT_EQ(form.record().durationMs, 53u);
-    EXPECT_EQ(text(form, dynamic_test::runUpTime), "0.053");
-    EXPECT_EQ(text(form, dynamic_test::rpmAfter), "5600");
-    EXPECT_EQ(text(form, dynamic_test::speedAfter), "30");
-    EXPECT_EQ(text(form, dynamic_test::engineAcceleration), "67924.5");
-    EXPECT_EQ(text(form, dynamic_test::coolantHeating), "1");
-    const std::string body =
-        "\r\n\r\n " + hex("C4 EB E8 F2 E5 EB FC ED EE F1 F2 FC 20 F0 E0 E7 E3 EE ED E0 3A") +
-        "\t0.0530\t" + hex("63 E5 EA 2E") + "\r\n " +
-        hex("D2 E5 EC EF E5 F0 E0 F2 F3 F0 E0 20 EE F5 EB E0 E6 E4 E0 FE F9 E5 E9 20 E6 E8 E4 EA "
-            "EE F1 F2 E8 20 E4 EE 3A") +
-        "   90\t" + hex("EF EE F1 EB E5 3A") + "   91\t" + hex("E3 F0 E0 E4 2E D1 2E") + "\r\n " +
-        hex("D1 EA EE F0 EE F1 F2 FC 20 E2 F0 E0 F9 E5 ED E8 FF 20 E4 E2 E8 E3 E0 F2 E5 EB FF") +
-        "      " + hex("E4 EE 3A") + " 2000\t" + hex("EF EE F1 EB E5 3A") + " 5600\t" +
-        hex("EE E1 2E 2F EC E8 ED 2E") + "\r\n " +
-        hex("D1 EA EE F0 EE F1 F2 FC 20 E0 E2 F2 EE EC EE E1 E8 EB FF") + "              " +
-        hex("E4 EE 3A") + "  12\t" + hex("EF EE F1 EB E5 3A") + "  30\t" +
-        hex("EA EC 2E 2F F7 E0 F1 2E") + "\r\n " +
-        hex("CF F3 F2 E5 E2 EE E9 20 F0 E0 F1 F5 EE E4 20 F2 EE EF EB E8 E2 E0") + "           " +
-        hex("E4 EE 3A") + " 83.328\t" + hex("EF EE F1 EB E5 3A") + " 66.664\t" +
-        hex("EB 2E 2F 31 30 30 EA EC 2E") + "\r\n " +
-        hex("CC E0 F1 F1 EE E2 FB E9 20 F0 E0 F1 F5 EE E4 20 E2 EE E7 E4 F3 F5 E0") + "          " +
-        hex("E4 EE 3A") + " 25.000\t" + hex("EF EE F1 EB E5 3A") + " 80.000\t" +
-        hex("EA E3 2E 2F F7 E0 F1 2E") + "\r\n " +
-        hex("D7 E0 F1 EE E2 EE E9 20 F0 E0 F1 F5 EE E4 20 F2 EE EF EB E8 E2 E0") + "           " +
-        hex("E4 EE 3A") + " 10.00\t" + hex("EF EE F1 EB E5 3A") + " 20.00\t" +
-        hex("EB 2E 2F F7 E0 F1 2E") + "\r\n\r\n " +
-        hex("D3 F1 EA EE F0 E5 ED E8 E5 20 EE E1 EE F0 EE F2 EE E2 20 E4 E2 E8 E3 E0 F2 E5 EB FF "
-            "3A") +
-        "\t\t67924.5234\t" + hex("28 EE E1 2E 2F EC E8 ED 29 2F 63 E5 EA 2E") + "\r\n " +
-        hex("D3 F1 EA EE F0 E5 ED E8 E5 20 E0 E2 F2 EE EC EE E1 E8 EB FF 3A") + "\t\t\t339.6226\t" +
-        hex("28 EA EC 2E 2F F7 E0 F1 29 2F F1 E5 EA 2E") + " " +
-        hex("ED E0 20 EF E5 F0 E5 E4 E0 F7 E5 3A") + " 3.\r\n " +
-        hex("D0 EE F1 F2 20 F2 E5 EC EF E5 F0 E0 F2 F3 F0 E0 20 EE F5 EB E0 E6 E4 E0 FE F9 E5 E9 "
-            "20 E6 E8 E4 EA EE F1 F2 E8 3A") +
-        " 1\t\t" + hex("E3 F0 E0 E4 2E D1 2E 2F 63") + "\r\n";
-    EXPECT_NE(dump().find(body), std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(folder / "1700000000.dmp"));
-}
-
-TEST_F(TestForms, StandingRunWritesNoSpeedLinesAndKeepsTheSpeedFields) {
-    runUp(answer);
-    DynamicTestForm form(session, prompts);
-    ASSERT_EQ(run(form).result, SampleResult::Ok);
-    EXPECT_EQ(text(form, dynamic_test::speedAfter), "0");
-    EXPECT_EQ(text(form, dynamic_test::vehicleAcceleration), "0");
-    const std::string written = dump();
-    EXPECT_EQ(written.find(hex("D1 EA EE F0 EE F1 F2 FC 20 E0 E2 F2 EE EC EE E1 E8 EB FF")),
-              std::string::npos);
-    EXPECT_EQ(written.find(hex("ED E0 20 EF E5 F0 E5 E4 E0 F7 E5 3A")), std::string::npos);
 }
 
 TEST_F(TestForms, UntickedSaveShowsTheResultsAndWritesNothing) {
@@ -345,40 +231,30 @@ INSTANTIATE_TEST_SUITE_P(
                      "Начальные обороты < 5000 об/мин.", "Ошибка оператора."},
         RunErrorCase{"LossHeldAboveTheStart", make<MechanicalLossTestForm>,
                      [](int) { return testDataSet(5600, 0); }, true,
-                     "Таймаут. Начальные обороты не достигнуты.", "Ошибка исполнения"}),
+                     "Таймаут. Начальные обороты не достигнуты.", "Ошибка исполнения"},
+        RunErrorCase{"DynamicNeverAtTheStart", make<DynamicTestForm>,
+                     [](int) { return testDataSet(1200, 0); }, true,
+                     "Таймаут. Начальные обороты не достигнуты.", "Ошибка исполнения"},
+        RunErrorCase{"DynamicNeverAtTheEnd", make<DynamicTestForm>,
+                     [](int) { return testDataSet(2000, 0); }, true,
+                     "Таймаут. Конечные обороты не достигнуты.", "Ошибка исполнения"},
+        RunErrorCase{"AccelerationLostLink", make<AccelerationTestForm>, silent, true,
+                     "Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"},
+        RunErrorCase{"AccelerationNeverAtTheStart", make<AccelerationTestForm>,
+                     [](int) { return testDataSet(2000, 10); }, true,
+                     "Таймаут. Начальная скорость не достигнута.", "Ошибка исполнения"},
+        RunErrorCase{"AccelerationNeverAtTheEnd", make<AccelerationTestForm>,
+                     [](int) { return testDataSet(2000, 20); }, true,
+                     "Таймаут. Конечная скорость не достигнута.", "Ошибка исполнения"},
+        RunErrorCase{"LossLostLink", make<MechanicalLossTestForm>, silent, true,
+                     "Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"},
+        RunErrorCase{"LossNeverAtTheEnd", make<MechanicalLossTestForm>,
+                     [](int n) { return testDataSet(n < 2 ? 5600 : 2400, 0); }, true,
+                     "Таймаут. Конечные обороты не достигнуты.", "Ошибка исполнения"},
+        RunErrorCase{"LossEngineStopped", make<MechanicalLossTestForm>,
+                     [](int) { return testDataSet(0, 0); }, true,
+                     "Двигатель заглушен или работает на стабильно.", "Ошибка исполнения"}),
     [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(TestForms, SlowingDownGivesANegativeRateAndTheGearZeroWhenNoneWasChosen) {
-    answer = [](int n) -> std::optional<Bytes> {
-        return testDataSet(3000 - 200 * n, std::max(0, 90 - 10 * n));
-    };
-    AccelerationTestForm form(session, prompts);
-    form.startSpeed = 80;
-    form.endSpeed = 30;
-    ASSERT_EQ(run(form).result, SampleResult::Ok);
-    EXPECT_EQ(text(form, acceleration_test::vehicleRate).front(), '-');
-    EXPECT_NE(dump().find(hex("ED E0 20 EF E5 F0 E5 E4 E0 F7 E5 3A") + " 0."), std::string::npos);
-}
-
-TEST_F(TestForms, CoastDownReportHasNoAirNoGearNoCoolantRiseLine) {
-    answer = [](int n) -> std::optional<Bytes> {
-        return testDataSet(n < 3 ? 5600 : std::max(800, 5600 - 400 * (n - 2)), 0);
-    };
-    MechanicalLossTestForm form(session, prompts);
-    form.save = true;
-    ASSERT_EQ(run(form).result, SampleResult::Ok);
-    EXPECT_EQ(text(form, loss_test::vehicleDecay), "0");
-    const std::string written = dump();
-    EXPECT_NE(written.find(
-                  "\r\n\r\n " +
-                  hex("C4 EB E8 F2 E5 EB FC ED EE F1 F2 FC 20 F2 EE F0 EC EE E6 E5 ED E8 FF 3A")),
-              std::string::npos);
-    EXPECT_NE(written.find("\t0.0000\t(" + hex("EA EC 2E 2F F7 E0 F1") + ")/cek."),
-              std::string::npos);
-    EXPECT_EQ(written.find(hex("CC E0 F1 F1 EE E2 FB E9")), std::string::npos);
-    EXPECT_EQ(written.find(hex("D0 EE F1 F2 20")), std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(folder / "1700000000.dmm"));
-}
 
 // Without an equipment read on this connection a car with a speed sensor would be
 // told it has none: the test asks for the equipment first.
@@ -405,4 +281,4 @@ TEST(PerSecond, ANoTimeRunShowsZeroInsteadOfDividing) {
 }
 
 }  // namespace
-}  // namespace ecuprobe::console
+}  // namespace ecuprobe::console::testing

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "case_names.h"
 #include "console/acceleration_test_form.h"
 #include "console/dynamic_test_form.h"
 #include "console/loss_test_form.h"
@@ -16,6 +17,8 @@
 
 namespace ecuprobe::console {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 struct ScenarioRun {
     const char* name;

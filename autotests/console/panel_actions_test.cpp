@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include "case_names.h"
 #include "console_ecu.h"
 
 namespace ecuprobe::console::testing {
@@ -11,6 +14,11 @@ struct SwitchCase {
     ControlId control;
     bool markBefore;
     Answer answer;
+    friend void PrintTo(const SwitchCase& c, std::ostream* out) {
+        static constexpr const char* answers[] = {"acknowledged", "refused", "silent"};
+        *out << c.control << ' ' << caption(c.control) << ' '
+             << answers[static_cast<std::size_t>(c.answer)];
+    }
 };
 
 class SwitchClick : public PanelTest, public ::testing::WithParamInterface<SwitchCase> {};
@@ -149,6 +157,7 @@ TEST_F(PanelTest, StartThroughItsButtonReportsThePeriodMessage) {
 struct TestButton {
     ControlId id;
     DialogKind dialog;
+    friend void PrintTo(const TestButton& c, std::ostream* out) { *out << caption(c.id); }
 };
 
 class TestButtons : public PanelTest, public ::testing::WithParamInterface<TestButton> {};

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
+#include "case_names.h"
 #include "console/live_fields.h"
 #include "console/panel_controls.h"
 #include "console/panel_period.h"
@@ -16,6 +18,7 @@ namespace {
 struct FloatCase {
     float value;
     const char* shown;
+    friend void PrintTo(const FloatCase& c, std::ostream* out) { *out << c.shown; }
 };
 
 class FormatFloat : public ::testing::TestWithParam<FloatCase> {};
@@ -36,6 +39,9 @@ struct PeriodCase {
     const char* text;
     std::optional<std::int32_t> value;
     const char* message;
+    friend void PrintTo(const PeriodCase& c, std::ostream* out) {
+        case_names::printText(c.text, out);
+    }
 };
 
 class PeriodEntryText : public ::testing::TestWithParam<PeriodCase> {};

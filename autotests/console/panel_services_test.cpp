@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <set>
 
+#include "case_names.h"
 #include "console_ecu.h"
+#include "report_test_support.h"
+#include "reports/test_report.h"
 
 namespace ecuprobe::console::testing {
 namespace {
@@ -56,6 +60,9 @@ struct ResetCase {
     ControlId control;
     const char* question;
     Bytes frame;
+    friend void PrintTo(const ResetCase& c, std::ostream* out) {
+        *out << (c.control == control::lambdaAdaptationReset ? "lambda" : "knock");
+    }
 };
 
 class ResetButton : public PanelTest, public ::testing::WithParamInterface<ResetCase> {};
@@ -99,6 +106,26 @@ INSTANTIATE_TEST_SUITE_P(
                           control::knockAdaptationReset,
                           "Вы действительно хотите очистить таблицу адоптации датчика детонации?",
                           {0x62, 0x0E, 0x20, 0x70, 0x0D}}));
+
+// "Начать" forgets the dump file: the first Запись after every start asks for one,
+// the next goes to the same file.
+TEST_F(PanelTest, TheFirstRecordAfterEachStartAsksForTheDumpFile) {
+    const reports::testing::ScratchFolder scratch;
+    const std::vector<std::string> files{(scratch.path / "a.tdm").string(),
+                                         (scratch.path / "b.tdm").string()};
+    prompts.savePaths = {files[0], files[1]};
+    for (const std::string& file : files) {
+        panel.reset();
+        panel.emplace(timer, prompts);
+        startConnected();
+        for (int record = 0; record < 2; ++record) {
+            EXPECT_EQ(panel->onClick(control::saveDump).report, reports::ReportOutcome::saved);
+        }
+        EXPECT_EQ(reports::currentDumpPath, file);
+    }
+    EXPECT_EQ(prompts.saveRequests.size(), 2u);
+    reports::currentDumpPath.clear();
+}
 
 // Answers Yes after letting the poll timer fire, as the window's message loop
 // does while a question is open.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include "case_names.h"
 #include "console_ecu.h"
 #include "reports/test_report.h"
 
@@ -103,6 +106,7 @@ struct PeriodStep {
     std::int32_t upDown;
     const char* shownPeriod;
     std::uint32_t periodMs;
+    friend void PrintTo(const PeriodStep& c, std::ostream* out) { *out << "up-down " << c.upDown; }
 };
 
 class PeriodChange : public PanelTest, public ::testing::WithParamInterface<PeriodStep> {};
@@ -138,6 +142,9 @@ TEST_F(PanelTest, PeriodChosenBeforeStartSetsTheFirstTimerPeriod) {
 struct BadEntry {
     const char* text;
     const char* message;
+    friend void PrintTo(const BadEntry& c, std::ostream* out) {
+        case_names::printText(c.text, out);
+    }
 };
 
 class InvalidPeriodEntry : public PanelTest, public ::testing::WithParamInterface<BadEntry> {};
@@ -174,6 +181,9 @@ struct ShownValue {
     std::uint8_t variable;
     std::uint16_t raw;
     const char* text;
+    friend void PrintTo(const ShownValue& c, std::ostream* out) {
+        *out << caption(c.control) << " raw " << c.raw;
+    }
 };
 
 class LiveValueDisplay : public PanelTest, public ::testing::WithParamInterface<ShownValue> {};

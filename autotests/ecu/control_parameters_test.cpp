@@ -7,11 +7,14 @@
 #include <functional>
 #include <string>
 
+#include "case_names.h"
 #include "ecu/live_fields.h"
 #include "scripted_ecu.h"
 
 namespace ecuprobe::ecu::testing {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 class Parameters : public SessionTest {
 protected:
@@ -129,6 +132,24 @@ TEST_F(Parameters, SetPausesReadsBackAndForcesTheSlowGroupUnderTheBusyFlag) {
     EXPECT_EQ(session.liveData.slowCountdown, 0);
 }
 
+// Each read-back follows its set 60 ms after the set's answer, under the busy flag.
+TEST_F(Parameters, ReadBackFollowsTheSetAfterSixtyMilliseconds) {
+    const std::pair<Step, std::uint8_t> sets[] = {{set(&S::setRcod, -0.25f), 0x41},
+                                                  {set(&S::setRcok, -0.25f), 0x42},
+                                                  {set(&S::setEgrDegree, 30u), 0x5F},
+                                                  {set(&S::setPurgeDegree, 30u), 0x5E}};
+    openConnected();
+    acceptWrites();
+    for (const auto& [step, variable] : sets) {
+        ecu.sent.clear();
+        step(session);
+        ASSERT_EQ(ecu.sent.size(), 2u) << +variable;
+        EXPECT_EQ(ecu.sent[1].payload, (Bytes{0x61, variable}));
+        EXPECT_EQ(ecu.sent[1].atMs - ecu.sent[0].atMs, 3u + 60u) << +variable;
+        EXPECT_EQ(ecu.sent[1].busy, 1) << +variable;
+    }
+}
+
 TEST_F(Parameters, StoreAloneWaitsThreeHundredMillisecondsForItsAnswer) {
     openConnected();
     EXPECT_EQ(session.storeParameter(2), 0);
@@ -227,6 +248,8 @@ TEST_P(ParameterStore, UnansweredOrRefusedStoreIsRecordedAndTheReadBackFollows) 
     EXPECT_EQ(ecu.sent[2].payload, (Bytes{0x62, 0x0E, 0x01, 0x7C, c.index}));
     EXPECT_EQ(ecu.sent[3].payload, (Bytes{0x61, c.variable}));
     EXPECT_EQ(ecu.sent[3].atMs - ecu.sent[2].atMs, 3u + c.readBackPauseMs);
+    EXPECT_EQ(ecu.sent[2].busy + ecu.sent[3].busy, 2)
+        << "the store and its read-back hold the line";
 }
 
 TEST_P(ParameterStore, AcknowledgedStoreRecordsNothing) {

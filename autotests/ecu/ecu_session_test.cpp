@@ -7,10 +7,13 @@
 #include <optional>
 #include <string>
 
+#include "case_names.h"
 #include "scripted_ecu.h"
 
 namespace ecuprobe::ecu::testing {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using Session = SessionTest;
 

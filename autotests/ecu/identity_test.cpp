@@ -223,5 +223,60 @@ TEST(EquipmentText, ListsOneTextPerSetBitInTableOrder) {
     }
 }
 
+struct EquipmentBit {
+    std::size_t byte;
+    unsigned bit;
+    const char* text;
+};
+
+// Each bit alone gives its text, all of them their texts in this order; only byte 0
+// bit 6 tells of a speed sensor.
+TEST(EquipmentText, EveryBitHasItsTextInItsPlace) {
+    const EquipmentBit bits[] = {
+        {0, 0, "постоянное питание блока, "},
+        {0, 1, "\r\nL-зонд, "},
+        {0, 2, "\r\nдатчик детонации, "},
+        {0, 3, "\r\nдатчик температуры воздуха, "},
+        {0, 4, "\r\nдатчик фазы, "},
+        {0, 5, "\r\nпозиц.датчика фазы в створе датчика ВМТ, "},
+        {0, 6, "\r\nдатчик скорости, "},
+        {0, 7, "\r\nдатчик RCO, "},
+        {1, 0, "\r\nпротивобуксовочная системой, "},
+        {1, 1, "\r\nдатчик положения клапана EGR, "},
+        {1, 2, "\r\nдатчик положения клапана ADS, "},
+        {1, 3, "\r\nдатчик давления усилителя руля, "},
+        {2, 0, "\r\nэнергонезависимая память IROM, "},
+        {2, 1, "\r\nисп. коррекции АЦП из IROM, "},
+        {2, 2, "\r\nиммобилизатор, "},
+        {2, 3, "\r\nисп. RCO из IROM, "},
+        {2, 4, "\r\nпостоянное включение топлива, "},
+        {2, 5, "\r\nасинхронная подача при повторном пуске, "},
+        {2, 6, "\r\nадапт. нуля дросселя, "},
+        {2, 7, "\r\nадапт. уставки частоты вращения ХХ, "},
+        {3, 0, "\r\nадапт. уставки расхода воздуха, "},
+        {4, 0, "\r\nлампа неисправности, "},
+        {4, 1, "\r\nуправление бензонасосом, "},
+        {4, 2, "\r\nпусковая форсункой, "},
+        {4, 3, "\r\nклапан рециркуляции, "},
+        {4, 4, "\r\nадсорбер, "},
+        {4, 5, "\r\nтахометр, "},
+        {4, 6, "\r\nиндикатор расхода топлива, "},
+        {4, 7, "\r\nкондиционер , "},
+        {5, 0, "\r\nвентилятор, "},
+        {5, 1, "\r\nклапаном ПРЗ, "},
+    };
+    Bytes every(6, 0);
+    std::string all;
+    for (const EquipmentBit& b : bits) {
+        Bytes one(6, 0);
+        one[b.byte] = static_cast<std::uint8_t>(1u << b.bit);
+        EXPECT_EQ(equipmentText(one), b.text) << b.byte << "." << b.bit;
+        EXPECT_EQ(speedSensorFitted(one), b.byte == 0 && b.bit == 6) << b.byte << "." << b.bit;
+        every[b.byte] |= one[b.byte];
+        all += b.text;
+    }
+    EXPECT_EQ(equipmentText(every), all);
+}
+
 }  // namespace
 }  // namespace ecuprobe::ecu::testing

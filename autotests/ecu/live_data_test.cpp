@@ -1,10 +1,12 @@
 #include "ecu/live_data.h"
+#include "case_names.h"
 #include "ecu/live_fields.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <vector>
 
 namespace ecuprobe::ecu {
@@ -100,6 +102,7 @@ struct DecodeCase {
     Bytes raw;  // one byte, or two low byte first
     double expected;
     std::function<double(const LiveData&)> get;
+    friend void PrintTo(const DecodeCase& c, std::ostream* out) { *out << c.field; }
 };
 
 class LiveDecode : public ::testing::TestWithParam<DecodeCase> {};

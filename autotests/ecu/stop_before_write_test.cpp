@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "console/control_parameter_form.h"
 #include "ecu/ecu_session.h"
 #include "process_link.h"
@@ -16,6 +17,8 @@
 
 namespace ecuprobe::ecu::testing {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 // Virtual time whose pauses raise the stop once the ECU has taken a given
 // number of requests: the signal that comes while the tester waits to write.

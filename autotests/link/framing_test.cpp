@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "link/wire_examples.h"
 
 namespace ecuprobe::link {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using testing_support::Bytes;
 using testing_support::WireExample;

@@ -2,15 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "link/link_fixture.h"
 #include "platform/wire_trace.h"
 
 namespace ecuprobe::link {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using platform::InMemorySerialDevice;
 using testing_support::AdapterPeer;
@@ -64,6 +68,7 @@ struct OpenFailureCase {
     Failure step;
     std::uint8_t result;
     const char* text;
+    friend void PrintTo(const OpenFailureCase& c, std::ostream* out) { *out << c.text; }
 };
 
 class SerialPortOpenFailure : public LinkTest,

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <vector>
+
+#include "case_names.h"
 
 namespace ecuprobe::link::testing_support {
 
@@ -12,6 +15,9 @@ using Bytes = std::vector<std::uint8_t>;
 struct WireExample {
     Bytes payload;
     Bytes wire;
+    friend void PrintTo(const WireExample& e, std::ostream* out) {
+        case_names::printBytes(e.payload, out);
+    }
 };
 
 inline const std::vector<WireExample> requestWireExamples = {

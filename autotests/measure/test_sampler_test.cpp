@@ -6,12 +6,16 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <vector>
 
+#include "case_names.h"
 #include "scripted_ecu.h"
 
 namespace ecuprobe::measure {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using ecu::testing::Bytes;
 using ecu::testing::testDataSet;
@@ -65,6 +69,7 @@ TEST_F(Sampler, FirstLookAboveTheStartLevelEndsAtOnceWithNoSamples) {
 struct FirstLookCase {
     int rpm;
     bool stopped;
+    friend void PrintTo(const FirstLookCase& c, std::ostream* out) { *out << c.rpm << " rpm"; }
 };
 
 class FirstLookEngineSpeed : public Sampler, public ::testing::WithParamInterface<FirstLookCase> {};
@@ -271,6 +276,10 @@ struct JqkCase {
     int kmh;
     bool speedSensor;
     float jqk;
+    friend void PrintTo(const JqkCase& c, std::ostream* out) {
+        *out << "JQT raw " << c.jqtRaw << " at " << c.kmh << " km/h"
+             << (c.speedSensor ? "" : " without a speed sensor");
+    }
 };
 
 class FuelPerDistance : public Sampler, public ::testing::WithParamInterface<JqkCase> {};

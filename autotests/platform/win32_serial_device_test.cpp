@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "fake_win32_comm.h"
 #include "link/serial_port.h"
 #include "platform/clock.h"
@@ -128,6 +130,12 @@ struct OpenFailureCase {
     const char* failingCall;
     std::uint8_t result;
     Texts calls;
+    friend void PrintTo(const OpenFailureCase& c, std::ostream* out) {
+        *out << (c.failingCall != nullptr ? c.failingCall : "port number ");
+        if (c.failingCall == nullptr) {
+            *out << c.portNumber;
+        }
+    }
 };
 
 class Win32SerialDeviceOpenFailure : public Win32SerialDeviceTest,
@@ -228,6 +236,9 @@ struct CallErrorCase {
     std::uint32_t error;
     bool portStillAnswers;
     IoStatus status;
+    friend void PrintTo(const CallErrorCase& c, std::ostream* out) {
+        *out << "error " << c.error << (c.portStillAnswers ? "" : " on a gone port");
+    }
 };
 
 class Win32SerialDeviceCallError : public Win32SerialDeviceTest,

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "endless_text.h"
 #include "platform/wire_trace.h"
 
 namespace ecuprobe::platform {
@@ -93,6 +94,36 @@ TEST(WireTraceReader, ReadsBackWhatTheTraceWroteAndNumbersTheBadLines) {
     EXPECT_EQ(read.problems[1].message, "longer than 4096 bytes");
     EXPECT_EQ(read.problems[2].lineNumber, 9u);
     EXPECT_EQ(read.problems[2].message, "not a hex byte: '0'");
+}
+
+TEST(WireTraceReader, EndsEndlessInputThatIsNoTraceAndEndlessInputThatIsOne) {
+    const WireTraceReader::Limits limits{10, 100, 10'000};
+    const struct {
+        std::string repeated;
+        WireTraceReader::Stop stop;
+        std::size_t problems;
+        std::size_t goodLines;
+    } cases[] = {
+        {"garbage\n", WireTraceReader::Stop::badLines, 11, 0},
+        {std::string(1, '\0'), WireTraceReader::Stop::noLineEnd, 0, 0},
+        {"\n", WireTraceReader::Stop::inputBytes, 0, 0},
+        // 18 bytes a line: good lines until 10 000 bytes are read.
+        {"    12 RX   0D 0A\n", WireTraceReader::Stop::inputBytes, 0, 556},
+        {"    12 RX   0D 0A\nbad\n", WireTraceReader::Stop::badLines, 11, 11},
+    };
+    for (const auto& c : cases) {
+        ecuprobe::testing::EndlessText source(c.repeated);
+        std::istream in(&source);
+        WireTraceReader reader(in, limits);
+        std::size_t good = 0;
+        while (reader.next()) {
+            ++good;
+        }
+        EXPECT_EQ(reader.stopped(), c.stop) << c.repeated;
+        EXPECT_EQ(reader.problems().size(), c.problems) << c.repeated;
+        EXPECT_EQ(good, c.goodLines) << c.repeated;
+        EXPECT_FALSE(reader.next().has_value()) << "stopped for good";
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "reports/line_format.h"
+#include "case_names.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,8 @@
 
 namespace ecuprobe::reports {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 struct FormatCase {
     const char* name;

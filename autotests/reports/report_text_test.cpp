@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include "case_names.h"
 #include "report_test_support.h"
 #include "reports/comment_dialog.h"
 #include "scripted_prompts.h"
@@ -13,6 +16,7 @@ struct FixedCase {
     double value;
     int decimals;
     const char* text;
+    friend void PrintTo(const FixedCase& c, std::ostream* out) { *out << c.text; }
 };
 
 class FixedPoint : public ::testing::TestWithParam<FixedCase> {};

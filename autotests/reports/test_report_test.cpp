@@ -6,12 +6,15 @@
 #include <fstream>
 #include <vector>
 
+#include "case_names.h"
 #include "platform/clock.h"
 #include "report_test_support.h"
 #include "scripted_prompts.h"
 
 namespace ecuprobe::reports {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using testing::fileBytes;
 using testing::hex;

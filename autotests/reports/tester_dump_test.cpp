@@ -8,12 +8,16 @@
 #include <string_view>
 #include <vector>
 
+#include "case_names.h"
+#include "platform/code_pages.h"
 #include "report_test_support.h"
 #include "scripted_ecu.h"
 #include "scripted_prompts.h"
 
 namespace ecuprobe::reports {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using ecu::testing::Bytes;
 using testing::fileBytes;
@@ -138,6 +142,100 @@ TEST_F(StateReport, PrintsTheLiveValuesFaultsIdentificationAndEquipmentInCp1251)
     EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
     EXPECT_EQ(session.identity.identityRead, 0) << "the next report reads them again";
     EXPECT_EQ(session.identity.programPassport, "PROG-1  PROG-2  PROG-3  ");
+    EXPECT_EQ(ecu::exchangeBusy, 0);
+}
+
+// Every value differs from its neighbours', so a value under another line's text,
+// a lost or added tab or a line out of its place shows.
+const Bytes distinctLive{130,  20,   85,   0xF6, 0x51, 0x55, 0x01, 0x40, 138, 7,    0x60, 0x20,
+                         0x05, 0,    0,    0,    33,   44,   30,   57,   123, 0x90, 0x01, 0xFA,
+                         0x00, 0x87, 0x00, 40,   0x2C, 97,   0xEE, 45,   210, 0x00, 64};
+
+const std::string wholeReport =
+    "\r\n\r\n\r\n \t ******************************************* \r\n"
+    " \t *** Состояние внутренних переменых ЭБУ. *** \r\n"
+    " \t ******************************************* \r\n\t\tДата:"
+    "Tue Nov 14 22:13:20 2023\r\n"
+    "Коментарий: до ремонта\r\n"
+    "\r\n Температура охлаждающей жидкости(TWAT):\t\t90\tград. С."
+    "\r\n Температура воздуха на впуске(TAIR):\t\t\t-10\tград. С."
+    "\r\n Соотношение воздух/топливо (VALF):\t\t\t0.750"
+    "\r\n Положение дроссельной заслонки(THR):\t\t\t7\t%"
+    "\r\n Скорость вращения двигателя (FREQ):\t\t\t800\tоб./мин."
+    "\r\n Скорость вращения двигателя на холостом ходу (FREQXX):\t850\tоб./мин."
+    "\r\n Текущее положение регулятора холостого хода (FSM):\t44\tшаг."
+    "\r\n Коэффициент коррекции времени впрыска 1 (COEFF1):\t0.5000"
+    "\r\n Коэффициент коррекции времени впрыска 1 (COEFF2):\t0.7500"
+    "\r\n Давление на впуске(PABS):\t\t\t\t97.0000"
+    "\r\n Угол опережения впрыска (FAZ):\t\t\t\t240\tград."
+    "\r\n Угол опережения зажигания (UOZ):\t\t\t-5\tград."
+    "\r\n Скорость автомобиля (SPD):\t\t\t\t57\tкм./час."
+    "\r\n Напряжение бортсети (NUACC):\t\t\t\t13.80\tВольт."
+    "\r\n Напряжение на датчике кислорода 1 (LAM1):\t\t45\tмB."
+    "\r\n Напряжение на датчике кислорода 2 (LAM2):\t\t210\tмB."
+    "\r\n Флаги состояния датчика кислорода (O2FLAGS):\t\t0"
+    "\r\n Длительность импульса впрыска (INJ):\t\t\t3.20\tмс."
+    "\r\n Массовый расход воздуха (JAIR):\t\t\t25.000\tкг./час."
+    "\r\n Часовой расход топлива (JQT):\t\t\t\t13.50\tл./час."
+    "\r\n Путевой расход топлива (JQK):\t\t\t\t0.00\tл./100км."
+    "\r\n Коэффициент коррекции топливоподачи (RCOK):\t\t-0.375"
+    "\r\n Коэффициент коррекции СО на холостом ходу (RCOD):\t-0.125"
+    "\r\n Поправка Угла опережения зажигания (UOZOC):\t\t2.500\tград."
+    "\r\n Уставка РДВ(SSM):\t\t\t\t\t33\tшаг"
+    "\r\n Уставка расхода воздуха (UGB):\t\t\t\t12.30\tкг/час"
+    "\r\nПризнаки:\r\n Остановки(BITSTP):1"
+    "\r\n холостого хода(RXX):0"
+    "\r\n блокировки подачи топлива(BLKINJ):1"
+    "\r\n мощностного обогащения (BITPOW):0"
+    "\r\n работы регулятора сост. смеси(WRKLAM):1"
+    "\r\n работы регулятора УОЗ по детонации(RDET):0"
+    "\r\n продувки адсорбера(ADSORBER):1"
+    "\r\n работы в зоне барокоррекции (BITATM):0"
+    "\r\n записи в таблицу TABKF1 (TKFWR1):1"
+    "\r\n записи в таблицу TABKF2 (TKFWR2):0"
+    "\r\n Сост. 1 L-зонда бог./бедн. смесь(INPLAM1):1"
+    "\r\n Сост. 2 L-зонда бог./бедн. смесь(INPLAM2):0"
+    "\r\n детонации(DET):1"
+    "\r\n детонация по цилиндрам (BDET):2C"
+    "\r\n Лампа (CHECKEIGINE):1"
+    "\r\n\r\nНеисправности :\t"
+    "\r\n 013:20: низкий уровень сигнала датчика расхода воздуха = многократн.. \r\n"
+    "\r\nТип блока управления:Микас 5.4"
+    "\r\n Паспрот программы\t:PROG-1  PROG-2  PROG-3  "
+    "\t\t Паспрот данных:\tDATA-1  DATA-2  DATA-3  DATA-4  DATA-5  "
+    "\r\n Модификация блока:\tMOD"
+    "\t\t Серийный номер блока:\tSN"
+    "\r\n Дата выпуска блока:\t01.02.03"
+    "\t\t Калибровки ADC:\t\tADC"
+    "\r\n Номер двигателя:\t\tENGINE"
+    "\t\t Номер кузова:\t\tBODY"
+    "\r\n Дата выпуска автомобиля:\t\t04.05.06"
+    "\r\n\r\nКомплектация: постоянное питание блока, \r\nлампа неисправности, \r\nклапаном ПРЗ, ";
+
+TEST_F(StateReport, IsWrittenWholeWithEveryLineInItsPlace) {
+    ecu.reply = [reply = ecu.reply](const Bytes& p) {
+        return p.size() > 20 ? std::optional(distinctLive) : reply(p);
+    };
+    answers[{0x02}] = Bytes{1, 13, 0x20};
+    session.readFaults();
+    prompts.comments = {"до ремонта"};
+    ASSERT_EQ(dumper.saveStateReport(), ReportOutcome::saved);
+    EXPECT_EQ(dump(), platform::utf8ToCp1251(wholeReport));
+}
+
+// From the file question to the last read no poll may come between the report's
+// exchanges: the busy flag stays up, also while a question waits for its answer.
+TEST_F(StateReport, HoldsTheLineFromTheFileQuestionToTheLastRead) {
+    currentDumpPath.clear();
+    prompts.savePaths = {(scratch->path / "car.tdm").string()};
+    std::vector<std::int32_t> busyWhileAsked;
+    prompts.whileAsking = [&busyWhileAsked] { busyWhileAsked.push_back(ecu::exchangeBusy); };
+    ASSERT_EQ(dumper.saveStateReport(), ReportOutcome::saved);
+    EXPECT_EQ(busyWhileAsked, (std::vector<std::int32_t>{1, 1}));
+    ASSERT_EQ(ecu.sent.size(), 18u);
+    for (const ecu::testing::SentFrame& frame : ecu.sent) {
+        EXPECT_EQ(frame.busy, 1) << +frame.payload[0];
+    }
     EXPECT_EQ(ecu::exchangeBusy, 0);
 }
 

@@ -1,9 +1,12 @@
 #include "platform/code_pages.h"
+#include "case_names.h"
 
 #include <gtest/gtest.h>
 
 namespace ecuprobe::platform {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 struct CodePageCase {
     const char* name;

@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "platform/clock.h"
 
 namespace ecuprobe::sim {
@@ -34,6 +36,7 @@ struct Reply {
     const char* line;
     const char* reply;
     bool quit;
+    friend void PrintTo(const Reply& c, std::ostream* out) { case_names::printText(c.line, out); }
 };
 
 class CommandReply : public CommandConsole, public ::testing::WithParamInterface<Reply> {};
@@ -44,16 +47,21 @@ TEST_P(CommandReply, AnswersTheLine) {
     EXPECT_EQ(result.quit, GetParam().quit);
 }
 
+constexpr const char* throttleRange = "refused: throttle takes a whole number from 0 to 100";
+constexpr const char* gearRange = "refused: gear takes a whole number from 0 to 5";
+
 INSTANTIATE_TEST_SUITE_P(
     Lines, CommandReply,
     ::testing::Values(
         Reply{"", "", false}, Reply{"quit", "bye", true}, Reply{"exit", "bye", true},
-        Reply{"gear 3", "ok", false}, Reply{"gear 6", "unknown command; type help", false},
-        Reply{"gear -1", "unknown command; type help", false},
-        Reply{"gear x", "unknown command; type help", false},
-        Reply{"throttle", "unknown command; type help", false}, Reply{"brake on", "ok", false},
-        Reply{"brake maybe", "unknown command; type help", false},
-        Reply{"type 256", "unknown command; type help", false}, Reply{"scenario road", "ok", false},
+        Reply{"gear 3", "ok", false}, Reply{"gear 6", gearRange, false},
+        Reply{"gear -1", gearRange, false}, Reply{"gear x", gearRange, false},
+        Reply{"throttle 100", "ok", false}, Reply{"throttle 0", "ok", false},
+        Reply{"throttle 101", throttleRange, false}, Reply{"throttle -5", throttleRange, false},
+        Reply{"throttle", throttleRange, false}, Reply{"throttle 5 5", throttleRange, false},
+        Reply{"brake on", "ok", false}, Reply{"brake maybe", "unknown command; type help", false},
+        Reply{"type 256", "refused: type takes a whole number from 0 to 255", false},
+        Reply{"scenario road", "ok", false},
         Reply{"scenario flying", "unknown command; type help", false},
         Reply{"fault add silence", "ok", false}, Reply{"fault clear", "ok", false},
         Reply{"fault add nonsense", "bad fault command; try: fault add silence:after=5", false},
@@ -72,10 +80,15 @@ TEST_F(CommandConsole, GearAndThrottleReachTheModel) {
     EXPECT_DOUBLE_EQ(ecu.truth().throttlePct, 40.0);
 }
 
-TEST_F(CommandConsole, RefusedGearLeavesTheGearAsItWas) {
+TEST_F(CommandConsole, RefusedValuesLeaveTheModelAsItWas) {
     runCommand(ecu, "gear 2");
+    runCommand(ecu, "throttle 40");
     runCommand(ecu, "gear 9");
+    runCommand(ecu, "throttle 101");
+    clock.advance(100);
+    ecu.advance();
     EXPECT_EQ(ecu.truth().gear, 2);
+    EXPECT_DOUBLE_EQ(ecu.truth().throttlePct, 40.0);
 }
 
 TEST_F(CommandConsole, TypeChangesTheAnswerToTheTypeRequest) {

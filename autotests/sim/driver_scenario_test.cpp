@@ -5,11 +5,14 @@
 
 #include <optional>
 
+#include "case_names.h"
 #include "sim/simulated_ecu.h"
 #include "sim_test_support.h"
 
 namespace ecuprobe::sim {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using testing::ask;
 using testing::Bytes;

@@ -3,12 +3,15 @@
 
 #include <string>
 
+#include "case_names.h"
 #include "platform/code_pages.h"
 #include "sim/simulated_ecu.h"
 #include "sim_test_support.h"
 
 namespace ecuprobe::sim {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using testing::ask;
 using testing::Bytes;

@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
+#include "case_names.h"
 #include "ecu/adapter_watch.h"
 #include "ecu/ecu_session.h"
 #include "ecu_sim_process.h"
@@ -16,12 +19,15 @@
 #include "platform/clock.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_device.h"
+#include "platform/pty_pair.h"
 #include "process_link.h"
 #include "sim/pty_server.h"
 #include "sim/simulated_ecu.h"
 
 namespace ecuprobe::sim {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 // ecu-sim built alongside.
 class EcuSimProcess : public ecuprobe::testing::EcuSimProcess {
@@ -97,6 +103,108 @@ TEST(PtyServer, VanishesAndComesBackUnderTheSameLink) {
     tester.link.close();
     server.stop();
 }
+
+struct LinkPlaceCase {
+    const char* name;
+    // Puts what is at the path before ecu-sim starts; the target of a link it makes.
+    std::string (*prepare)(const std::string& path);
+    bool linked;
+};
+
+std::string regularFile(const std::string& path) {
+    std::ofstream(path) << "kept";
+    return {};
+}
+
+std::string linkToAFile(const std::string& path) {
+    regularFile(path + ".target");
+    std::filesystem::create_symlink(path + ".target", path);
+    return path + ".target";
+}
+
+std::string danglingLink(const std::string& path) {
+    std::filesystem::create_symlink("/nonexistent/pts/9", path);
+    return {};
+}
+
+// A link left by a simulator that was killed, to a number another terminal took since.
+std::string linkToATerminal(const std::string& path) {
+    static const platform::testing_support::PtyPair terminal;
+    std::filesystem::create_symlink(terminal.slavePath, path);
+    return {};
+}
+
+std::string nothing(const std::string&) {
+    return {};
+}
+
+class LinkPlace : public ::testing::TestWithParam<LinkPlaceCase> {};
+
+// A regular file, or a link to anything but a pseudo-terminal, is somebody's:
+// never replaced.
+TEST_P(LinkPlace, MakesTheLinkOnlyWhereNothingOfSomebodysIs) {
+    const std::string path = ::testing::TempDir() + "ecuprobe-link-" + std::to_string(::getpid()) +
+                             "-" + GetParam().name;
+    std::filesystem::remove(path);
+    const std::string target = GetParam().prepare(path);
+    EcuSimProcess sim({"--link", path});
+    const std::string ready = sim.line();
+    if (GetParam().linked) {
+        ASSERT_EQ(ready.rfind("READY /dev/", 0), 0u) << ready;
+        EXPECT_EQ(std::filesystem::read_symlink(path).string(), ready.substr(6));
+        sim.say("quit");
+        EXPECT_EQ(sim.exitCode(), 0);
+        EXPECT_FALSE(std::filesystem::is_symlink(path)) << "its own link goes with it";
+        return;
+    }
+    ASSERT_EQ(ready, "");
+    EXPECT_EQ(sim.exitCode(), 1);
+    EXPECT_NE(sim.errors().find("cannot link " + path), std::string::npos);
+    std::ifstream kept(target.empty() ? path : target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
+    EXPECT_EQ(std::filesystem::is_symlink(path), !target.empty());
+    std::filesystem::remove(path);
+    std::filesystem::remove(path + ".target");
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, LinkPlace,
+                         ::testing::Values(LinkPlaceCase{"file", regularFile, false},
+                                           LinkPlaceCase{"link", linkToAFile, false},
+                                           LinkPlaceCase{"dangling", danglingLink, true},
+                                           LinkPlaceCase{"terminal", linkToATerminal, true},
+                                           LinkPlaceCase{"nothing", nothing, true}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+struct RefusedStartCase {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    const char* told;
+};
+
+class RefusedStart : public ::testing::TestWithParam<RefusedStartCase> {};
+
+// Ends by itself, without READY, saying why: bad options as the tester does, and
+// input to replay that is endless and no trace, read in bounded memory.
+TEST_P(RefusedStart, EndsWithoutServingAndSaysWhy) {
+    EcuSimProcess sim(GetParam().args);
+    ASSERT_EQ(sim.line(), "");
+    EXPECT_EQ(sim.exitCode(), GetParam().status);
+    const std::string errors = sim.errors();
+    EXPECT_NE(errors.find(GetParam().told), std::string::npos) << errors;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, RefusedStart,
+    ::testing::Values(
+        RefusedStartCase{"NegativeSeed", {"--seed", "-1"}, 64, "expected a whole number"},
+        RefusedStartCase{"NegativeDelay", {"--delay", "-5"}, 64, "expected a whole number"},
+        RefusedStartCase{"Scenario", {"--scenario", "flying"}, 64, "got 'flying'"},
+        RefusedStartCase{"FaultRule", {"--fault", "nonsense"}, 64, "expected a fault rule"},
+        RefusedStartCase{"UnknownOption", {"--bogus"}, 64, "--bogus"},
+        RefusedStartCase{"EndlessZeros", {"--replay", "/dev/zero"}, 2, "has no end within"},
+        RefusedStartCase{"EndlessNoise", {"--replay", "/dev/urandom"}, 2, "bad lines"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 std::size_t openDescriptors() {
     const std::filesystem::directory_iterator fds("/proc/self/fd");

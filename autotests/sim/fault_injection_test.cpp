@@ -2,12 +2,15 @@
 // requests it should. Requests and answers are hand-written frames.
 #include <gtest/gtest.h>
 
+#include "case_names.h"
 #include "sim/fault_rule_text.h"
 #include "sim/simulated_ecu.h"
 #include "sim_test_support.h"
 
 namespace ecuprobe::sim {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using testing::Bytes;
 using testing::concat;

@@ -3,11 +3,14 @@
 // framing encoder that the simulator itself uses.
 #include <gtest/gtest.h>
 
+#include "case_names.h"
 #include "sim/simulated_ecu.h"
 #include "sim_test_support.h"
 
 namespace ecuprobe::sim {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 using testing::Bytes;
 using testing::concat;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ecu/ecu_session.h"
+#include "endless_text.h"
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
 #include "platform/wire_trace.h"
@@ -24,6 +25,33 @@ std::vector<RecordedExchange> exchangesOf(const std::string& trace) {
     const platform::ParsedTrace parsed = platform::readWireTrace(in);
     EXPECT_TRUE(parsed.problems.empty());
     return recordedExchanges(parsed.lines);
+}
+
+// Endless input ends in bounded memory: a recording is cut at its traffic limit
+// and replayed, input that is no trace is refused.
+TEST(RecordedExchanges, EndlessInputEndsAtItsLimits) {
+    RecordingLimits limits;
+    limits.reader.badLines = 5;
+    limits.trafficBytes = 600;
+    const struct {
+        const char* repeated;
+        std::size_t exchanges;
+        const char* told;
+        bool notATrace;
+    } cases[] = {
+        // A link check and its answer: 6 bytes of traffic an exchange.
+        {" 1 TX   63 9D 0D\n 2 RX   00 00 0D\n", 100,
+         "more than 600 bytes of traffic: the rest is left unread", false},
+        {"not a trace\n", 0, "more than 5 bad lines: this is no wire trace, reading stopped", true},
+    };
+    for (const auto& c : cases) {
+        ecuprobe::testing::EndlessText source(c.repeated);
+        std::istream in(&source);
+        const TraceRecording recording = recordTrace(in, limits);
+        EXPECT_EQ(recording.exchanges.size(), c.exchanges) << c.repeated;
+        EXPECT_EQ(recording.stopMessage, c.told);
+        EXPECT_EQ(recording.notATrace, c.notATrace);
+    }
 }
 
 TEST(RecordedExchanges, EachRequestKeepsWhatCameBackUntilTheNextWithItsDelays) {

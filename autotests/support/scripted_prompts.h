@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,14 +27,17 @@ public:
 
     std::optional<std::string> askSavePath(const reports::SaveAsRequest& request) override {
         saveRequests.push_back(request);
+        asked();
         return next(savePaths);
     }
     std::optional<std::string> askComment(std::size_t maxLength) override {
         commentLimits.push_back(maxLength);
+        asked();
         return next(comments);
     }
     bool askYesNo(std::string_view caption, std::string_view text, bool yesIsDefault) override {
         questions.push_back({std::string(caption), std::string(text), yesIsDefault});
+        asked();
         return next(answers).value_or(false);
     }
     void showMessage(std::string_view caption, std::string_view text,
@@ -49,8 +53,15 @@ public:
     std::vector<std::size_t> commentLimits;
     std::vector<Question> questions;
     std::vector<Message> messages;
+    // Called as each question is asked: to see what the tester holds meanwhile.
+    std::function<void()> whileAsking;
 
 private:
+    void asked() const {
+        if (whileAsking) {
+            whileAsking();
+        }
+    }
     template <typename T>
     static std::optional<T> next(std::deque<std::optional<T>>& queue) {
         if (queue.empty()) {

@@ -11,6 +11,7 @@
 #include "app/stop_signal_notifier.h"
 #include "cli/exit_codes.h"
 #include "cli/line_setup.h"
+#include "platform/process_files.h"
 #include "project_version.h"
 #include "ui/about_box.h"
 #include "ui/com_port_devices.h"
@@ -18,6 +19,9 @@
 
 int main(int argc, char** argv) {
     using namespace ecuprobe;
+    if (!platform::reserveStandardDescriptors()) {
+        return cli::exitIoError;
+    }
     app::AppOptions options;
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (const std::optional<int> status =

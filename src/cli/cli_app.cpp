@@ -35,8 +35,9 @@ constexpr const char* examples =
     "ident, gave no passport block), 3 the ECU refused a command, a measured test's run\n"
     "failed, or the adapter's echo is faulty (selftest), 4 the ECU did not confirm that it\n"
     "took every output back (named on stderr; this status wins over all others), 64 usage\n"
-    "error or a refused value (nothing sent), 73 a trace, log or report file cannot be\n"
-    "written, 74 output was lost (disk full, closed pipe), 128+N stopped by signal N.\n"
+    "error, a refused value or an output file that is the port itself (nothing sent), 73 a\n"
+    "trace, log or report file cannot be written, 74 output was lost (disk full, closed\n"
+    "pipe), 128+N stopped by signal N.\n"
     "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C,\n"
     "SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM and a closed stdout; after\n"
     "such a stop it sends no other write (no set, store, reset or clearing).";
@@ -83,7 +84,11 @@ std::optional<int> CliApp::parse(std::vector<std::string> args, std::ostream& ou
 
 int CliApp::run(std::ostream& out, std::ostream& err) {
     StopSignals signals;
-    LineSetup line(global);
+    GlobalOptions lineOptions = global;
+    if (!choice.usesLine) {
+        lineOptions.tracePath = std::string();
+    }
+    LineSetup line(lineOptions);
     if (!line.ready()) {
         err << "ecuprobe-cli: " << line.error() << '\n';
         return line.errorExit();

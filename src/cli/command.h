@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
+#include <string_view>
 
 #include "cli/cli_options.h"
 #include "cli/line_setup.h"
@@ -30,6 +32,9 @@ using CommandRun = std::function<int(RunContext&)>;
 // Filled by the callback of the subcommand that was given; run after parsing.
 struct CommandChoice {
     CommandRun run;
+    // Speaks on the line, so the trace asked for is opened; a command that never
+    // does (ports) must not fail on a trace file it would not write.
+    bool usesLine = true;
 };
 
 // Each command lives in its own file and adds its subcommand here.
@@ -51,5 +56,9 @@ void addSelfTestCommand(CLI::App& app, CommandChoice& choice);
 // given and not complete: exitHandBackUnconfirmed, the registers named); a signal
 // cut the command short (128 + the signal); output was lost (exitIoError).
 int commandExitStatus(RunContext& run, int code, const ecu::HandBackOutcome* handBack);
+
+// Refuses an output file of the command that is one of the COM ports (see
+// outputOnPortProblem), saying so on stderr: exitUsage, or exitOk when it is none.
+int refuseOutputOnPort(RunContext& run, std::string_view what, const std::string& path);
 
 }  // namespace ecuprobe::cli

@@ -9,7 +9,8 @@ enum class StandardStream { input, output, error };
 
 // Readies the terminal for the tester's texts. On Windows the console takes
 // UTF-8 (the Russian texts) and, where it can, the escape sequences with which
-// the monitor redraws; on POSIX the terminal already does.
+// the monitor redraws; on POSIX the terminal already does, and stdout and stderr
+// are made to give way to a stop while a terminal or a pipe holds them back.
 void prepareConsole();
 
 // A person's terminal: the console on Windows. For output, also one that

@@ -1,10 +1,24 @@
 #include <unistd.h>
 
+#include <iostream>
+
 #include "cli/console_io.h"
+#include "cli/stop_signals.h"
+#include "platform/descriptor_output.h"
 
 namespace ecuprobe::cli {
 
-void prepareConsole() {}
+// stdout and stderr write through buffers that give way to a stop, so that Ctrl-C
+// ends a command whose terminal or pipe holds its output back. They are never
+// destroyed: the streams flush through them until the program's very end.
+void prepareConsole() {
+    static auto* out = new platform::DescriptorOutput(STDOUT_FILENO, StopSignals::requested,
+                                                      isTerminal(StandardStream::output), false);
+    static auto* err =
+        new platform::DescriptorOutput(STDERR_FILENO, StopSignals::requested, true, false);
+    std::cout.rdbuf(out);
+    std::cerr.rdbuf(err);
+}
 
 bool isTerminal(StandardStream stream) {
     switch (stream) {

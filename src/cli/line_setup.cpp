@@ -1,6 +1,7 @@
 #include "cli/line_setup.h"
 
 #include "cli/exit_codes.h"
+#include "cli/port_outputs.h"
 #include "link/serial_port.h"
 #include "sim/fault_rule_text.h"
 
@@ -27,6 +28,15 @@ LineSetup::LineSetup(const GlobalOptions& options)
       ports(portMapFor(options, platform::PortMap::fromEnvironment())) {
     if (options.simulate && !startSimulator(options)) {
         problemExit = exitPortFailed;
+        return;
+    }
+    // Refused before the file is opened: opening a serial line may already raise its
+    // modem lines, and the trace would then go onto the K-line.
+    const std::string trace =
+        options.tracePath.value_or(platform::WireTrace::pathFromEnvironment());
+    problem = outputOnPortProblem("the trace file", trace, ports);
+    if (!problem.empty()) {
+        problemExit = exitUsage;
         return;
     }
     if (platform::SerialDevice* device = simLine ? simLine->device() : nullptr) {

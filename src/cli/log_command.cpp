@@ -72,6 +72,9 @@ void logUntilStopped(RunContext& run, ecu::EcuSession& session, const LogOptions
 
 int runLog(RunContext& run, const LogOptions& options) {
     const std::filesystem::path path = platform::utf8Path(options.outPath);
+    if (const int refused = refuseOutputOnPort(run, "the log file", options.outPath)) {
+        return refused;
+    }
     bool existed = false;
     int why = 0;
     if (!canWrite(path, existed, why)) {

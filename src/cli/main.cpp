@@ -4,8 +4,13 @@
 
 #include "cli/cli_app.h"
 #include "cli/console_io.h"
+#include "cli/exit_codes.h"
+#include "platform/process_files.h"
 
 int main(int argc, char** argv) {
+    if (!ecuprobe::platform::reserveStandardDescriptors()) {
+        return ecuprobe::cli::exitIoError;
+    }
     ecuprobe::cli::prepareConsole();
     ecuprobe::cli::CliApp cli;
     const std::vector<std::string> args = ecuprobe::cli::commandArguments(argc, argv);

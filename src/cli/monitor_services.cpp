@@ -6,8 +6,10 @@
 #include "cli/monitor.h"
 #include "cli/option_checks.h"
 #include "cli/parameter_inputs.h"
+#include "cli/port_outputs.h"
 #include "cli/stop_signals.h"
 #include "cli/test_options.h"
+#include "link/frame_exchange.h"
 #include "reports/test_report.h"
 
 namespace ecuprobe::cli {
@@ -60,6 +62,12 @@ std::string parseReportWords(std::string_view words, ReportWords& given) {
         return error.what();
     }
     return {};
+}
+
+// The message that refuses a dump file on one of the COM ports; "" for a file.
+std::string dumpOnPortProblem(const std::optional<std::string>& path) {
+    const platform::PortMap* ports = link::processLink().portMap();
+    return path && ports != nullptr ? outputOnPortProblem("the dump file", *path, *ports) : "";
 }
 
 }  // namespace
@@ -140,6 +148,9 @@ std::string Monitor::saveReport(std::string_view words) {
     if (std::string problem = parseReportWords(words, given); !problem.empty()) {
         return problem;
     }
+    if (std::string problem = dumpOnPortProblem(given.dump); !problem.empty()) {
+        return problem;
+    }
     if (!tester.snapshot().isEnabled(control::saveDump)) {
         return disabled(control::saveDump);
     }
@@ -171,6 +182,9 @@ std::string Monitor::runTest(const MonitorCommand& command) {
         return parsed.message;
     }
     const TestOptions& options = *parsed.options;
+    if (std::string problem = dumpOnPortProblem(options.dump); !problem.empty()) {
+        return problem;
+    }
     if (tester.onClick(command.control).outcome == ClickOutcome::ignored) {
         return disabled(command.control);
     }

@@ -74,7 +74,10 @@ void addPortsCommand(CLI::App& app, CommandChoice& choice) {
         "  ecuprobe-cli ports\n"
         "  ecuprobe-cli --com1 /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 "
         "ports");
-    command->callback([&choice] { choice.run = runPorts; });
+    command->callback([&choice] {
+        choice.run = runPorts;
+        choice.usesLine = false;
+    });
 }
 
 }  // namespace ecuprobe::cli

@@ -84,7 +84,10 @@ void addPortsCommand(CLI::App& app, CommandChoice& choice) {
         "Examples:\n"
         "  ecuprobe-cli.exe ports\n"
         "  ecuprobe-cli.exe --com1 COM12 ports");
-    command->callback([&choice] { choice.run = runPorts; });
+    command->callback([&choice] {
+        choice.run = runPorts;
+        choice.usesLine = false;
+    });
 }
 
 }  // namespace ecuprobe::cli

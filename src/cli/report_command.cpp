@@ -20,6 +20,9 @@ struct ReportOptions {
 };
 
 int runReport(RunContext& run, const ReportOptions& options) {
+    if (const int refused = refuseOutputOnPort(run, "the dump file", options.dump)) {
+        return refused;
+    }
     CheckedOutput dumpFile;
     if (const std::string why = dumpFile.check(options.dump); !why.empty()) {
         run.err << "ecuprobe-cli: cannot write the dump file " << options.dump << ": " << why

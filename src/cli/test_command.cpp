@@ -62,6 +62,9 @@ int runTest(RunContext& run, const TestOptions& options) {
             return exitUsage;
         }
     }
+    if (const int refused = refuseOutputOnPort(run, "the dump file", options.dump.value_or(""))) {
+        return refused;
+    }
     CheckedOutput dumpFile;
     if (const std::string problem = outputProblem(options, dumpFile); !problem.empty()) {
         run.err << "ecuprobe-cli: " << problem << '\n';

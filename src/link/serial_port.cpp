@@ -26,13 +26,27 @@ void SerialPort::attach(platform::SerialDevice& newDevice, platform::Clock& newC
 }
 
 void SerialPort::reportError(std::string_view text) {
-    ++errorCount;
     if (trace != nullptr) {
         trace->note(text);
     }
+    countError(text);
+}
+
+void SerialPort::countError(std::string_view text) {
+    ++errorCount;
     if (errorObserver) {
         errorObserver(text);
     }
+}
+
+// Counted as the failure it is, but a pseudo-terminal is no line fault: the trace
+// says once what it is, rather than an error on every connect.
+void SerialPort::noteMissingModemLines(std::string_view text) {
+    if (trace != nullptr && !modemLinesNoted) {
+        trace->note("a pseudo-terminal: it has no modem lines, DTR and RTS are not raised");
+        modemLinesNoted = true;
+    }
+    countError(text);
 }
 
 void SerialPort::detach() {
@@ -111,7 +125,12 @@ void SerialPort::configureLine() {
     lineSettings.dtr = true;
     lineSettings.rts = true;
     if (!handle->applyLineSettings(lineSettings)) {
-        reportError("Ошибка установки параметров СОМ (9600bps).");
+        constexpr std::string_view failed = "Ошибка установки параметров СОМ (9600bps).";
+        if (handle->lacksModemLines()) {
+            noteMissingModemLines(failed);
+        } else {
+            reportError(failed);
+        }
     }
 }
 

@@ -45,7 +45,10 @@ public:
     // use, and null leaves no slot with a path.
     void usePortMap(const platform::PortMap* newPorts) { ports = newPorts; }
     const platform::PortMap* portMap() const { return ports; }
-    void setTrace(platform::WireTrace* newTrace) { trace = newTrace; }
+    void setTrace(platform::WireTrace* newTrace) {
+        trace = newTrace;
+        modemLinesNoted = false;
+    }
     // Sees every text passed to reportError(); for diagnostics and tests.
     void setErrorObserver(std::function<void(std::string_view)> observer) {
         errorObserver = std::move(observer);
@@ -87,6 +90,8 @@ public:
 private:
     bool openDevice(int comIndex);
     void configureLine();
+    void countError(std::string_view text);
+    void noteMissingModemLines(std::string_view text);
     void release();
     void readEcho(const std::uint8_t* sent, std::uint8_t count);
     void noteStatus(platform::IoStatus status);
@@ -96,6 +101,7 @@ private:
     const platform::PortMap* ports = nullptr;
     platform::WireTrace* trace = nullptr;
     std::function<void(std::string_view)> errorObserver;
+    bool modemLinesNoted = false;
     bool gone = false;
     EchoCheck echo = EchoCheck::none;
     std::array<std::uint8_t, 256> echoBytes{};

@@ -174,21 +174,19 @@ bool PosixSerialDevice::applyLineSettings(const LineSettings& settings) {
     t.c_cc[VTIME] = 0;
     applied = tcsetattr(fd, TCSANOW, &t) == 0 && applied;
     requestLowLatency();
-    return setModemLines(settings.dtr, settings.rts) && applied;
+    const bool linesSet = setModemLines(settings.dtr, settings.rts);
+    noModemLines = applied && !linesSet && (errno == ENOTTY || errno == EINVAL);
+    return linesSet && applied;
 }
 
-// A pty has no modem lines: both calls fail there, which the caller counts.
+// A pty has no modem lines: the calls fail there with ENOTTY, which the caller counts.
 bool PosixSerialDevice::setModemLines(bool dtr, bool rts) {
     int raise = (dtr ? TIOCM_DTR : 0) | (rts ? TIOCM_RTS : 0);
     int lower = (TIOCM_DTR | TIOCM_RTS) & ~raise;
-    bool done = true;
-    if (raise != 0) {
-        done = ioctl(fd, TIOCMBIS, &raise) == 0;
+    if (raise != 0 && ioctl(fd, TIOCMBIS, &raise) != 0) {
+        return false;
     }
-    if (lower != 0) {
-        done = ioctl(fd, TIOCMBIC, &lower) == 0 && done;
-    }
-    return done;
+    return lower == 0 || ioctl(fd, TIOCMBIC, &lower) == 0;
 }
 
 // USB serial adapters hold received bytes back for up to 16 ms (the FTDI latency

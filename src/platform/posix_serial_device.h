@@ -27,6 +27,7 @@ public:
     bool exists(const std::string& path) const override;
     bool readLineSettings(LineSettings& settings) override;
     bool applyLineSettings(const LineSettings& settings) override;
+    bool lacksModemLines() const override { return noModemLines; }
     bool readTimeouts(ReadTimeouts& current) override;
     bool setTimeouts(const ReadTimeouts& timeouts) override;
     ReadOutcome read(std::uint8_t* buffer, std::size_t count) override;
@@ -49,6 +50,7 @@ private:
     ReadTimeouts deadlines;
     termios original{};
     bool originalSaved = false;
+    bool noModemLines = false;
 };
 
 }  // namespace ecuprobe::platform

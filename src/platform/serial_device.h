@@ -68,6 +68,9 @@ public:
     // Returns false when any of the settings could not be applied (a pty cannot
     // raise DTR/RTS); the device stays open and usable.
     virtual bool applyLineSettings(const LineSettings& settings) = 0;
+    // The last applyLineSettings() failed only because the device has no modem
+    // lines to raise at all (a pseudo-terminal), not because the line refused.
+    virtual bool lacksModemLines() const { return false; }
     virtual bool readTimeouts(ReadTimeouts& timeouts) = 0;
     virtual bool setTimeouts(const ReadTimeouts& timeouts) = 0;
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/utf8_path.h"
+#include "platform/process_files.h"
 
 namespace ecuprobe::platform {
 
@@ -13,8 +13,8 @@ std::string WireTrace::pathFromEnvironment() {
 }
 
 std::unique_ptr<WireTrace> WireTrace::toFile(const std::string& path, Clock& clock) {
-    auto file = std::make_unique<std::ofstream>(utf8Path(path), std::ios::out | std::ios::app);
-    if (!*file) {
+    std::unique_ptr<std::ostream> file = openAppendFile(path);
+    if (!file) {
         return nullptr;
     }
     auto trace = std::make_unique<WireTrace>(*file, clock);

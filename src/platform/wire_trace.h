@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <span>
@@ -22,7 +21,8 @@ public:
 
     // The file ECUPROBE_TRACE names; empty when it is unset or empty.
     static std::string pathFromEnvironment();
-    // A trace appended to path, or null when the file cannot be opened.
+    // A trace appended to path, or null when the file cannot be opened. A line that
+    // a terminal or a pipe holds back gives way to a stop (see openAppendFile).
     static std::unique_ptr<WireTrace> toFile(const std::string& path, Clock& clock);
 
     void bytes(Direction direction, std::span<const std::uint8_t> data);
@@ -34,7 +34,7 @@ public:
 private:
     void stamp();
 
-    std::unique_ptr<std::ofstream> ownedFile;
+    std::unique_ptr<std::ostream> ownedFile;
     std::ostream& out;
     Clock& clock;
 };

@@ -71,28 +71,6 @@ std::string readBytes(std::string_view rest, std::vector<std::uint8_t>& bytes) {
     return bytes.empty() ? "no bytes after the direction" : "";
 }
 
-// Up to the next '\n'; false at the end of input. Stores at most limit bytes of it.
-bool nextLine(std::istream& in, std::string& line, bool& tooLong, std::size_t limit) {
-    line.clear();
-    tooLong = false;
-    std::istreambuf_iterator<char> it(in);
-    const std::istreambuf_iterator<char> end;
-    if (it == end) {
-        return false;
-    }
-    for (; it != end && *it != '\n'; ++it) {
-        if (line.size() < limit) {
-            line.push_back(*it);
-        } else {
-            tooLong = true;
-        }
-    }
-    if (it != end) {
-        ++it;
-    }
-    return true;
-}
-
 }  // namespace
 
 ParsedTraceLine parseTraceLine(std::string_view text) {
@@ -129,23 +107,88 @@ ParsedTraceLine parseTraceLine(std::string_view text) {
     return {std::move(line), {}};
 }
 
-ParsedTrace readWireTrace(std::istream& in) {
-    ParsedTrace trace;
-    std::string text;
-    bool tooLong = false;
-    for (std::size_t number = 1; nextLine(in, text, tooLong, ParsedTrace::maxLineBytes); ++number) {
-        if (tooLong) {
-            trace.problems.push_back(
-                {number, "longer than " + std::to_string(ParsedTrace::maxLineBytes) + " bytes"});
-            continue;
+WireTraceReader::WireTraceReader(std::istream& from, Limits chosen) : input(from), limits(chosen) {}
+
+// Up to the next '\n', of which at most maxLineBytes are kept.
+WireTraceReader::Read WireTraceReader::readLine() {
+    text.clear();
+    std::istreambuf_iterator<char> it(input);
+    const std::istreambuf_iterator<char> end;
+    if (it == end) {
+        return Read::end;
+    }
+    std::size_t length = 0;
+    for (; it != end && *it != '\n'; ++it, ++length) {
+        if (length == limits.lineEndBytes) {
+            return Read::noEnd;
         }
-        ParsedTraceLine parsed = parseTraceLine(text);
-        if (parsed.line) {
-            trace.lines.push_back(std::move(*parsed.line));
-        } else if (!parsed.error.empty()) {
-            trace.problems.push_back({number, std::move(parsed.error)});
+        if (length < maxLineBytes) {
+            text.push_back(*it);
         }
     }
+    bytesRead += length + 1;
+    if (it != end) {
+        ++it;
+    }
+    return length > maxLineBytes ? Read::tooLong : Read::line;
+}
+
+std::optional<TraceLine> WireTraceReader::next() {
+    while (stop == Stop::none) {
+        if (bytesRead >= limits.inputBytes) {
+            stop = Stop::inputBytes;
+            break;
+        }
+        const Read read = readLine();
+        ++lineNumber;
+        if (read == Read::end) {
+            break;
+        }
+        if (read == Read::noEnd) {
+            stop = Stop::noLineEnd;
+            break;
+        }
+        ParsedTraceLine parsed = read == Read::line ? parseTraceLine(text) : ParsedTraceLine{};
+        if (parsed.line) {
+            return std::move(parsed.line);
+        }
+        if (read == Read::tooLong) {
+            parsed.error = "longer than " + std::to_string(maxLineBytes) + " bytes";
+        }
+        if (!parsed.error.empty()) {
+            bad.push_back({lineNumber, std::move(parsed.error)});
+            stop = bad.size() > limits.badLines ? Stop::badLines : Stop::none;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string WireTraceReader::stopMessage() const {
+    switch (stop) {
+        case Stop::none:
+            break;
+        case Stop::badLines:
+            return "more than " + std::to_string(limits.badLines) +
+                   " bad lines: this is no wire trace, reading stopped";
+        case Stop::noLineEnd:
+            return "line " + std::to_string(lineNumber) + " has no end within " +
+                   std::to_string(limits.lineEndBytes) +
+                   " bytes: this is no wire trace, reading stopped";
+        case Stop::inputBytes:
+            return "longer than " + std::to_string(limits.inputBytes) +
+                   " bytes: the rest is left unread";
+    }
+    return {};
+}
+
+ParsedTrace readWireTrace(std::istream& in) {
+    WireTraceReader reader(in);
+    ParsedTrace trace;
+    while (std::optional<TraceLine> line = reader.next()) {
+        trace.lines.push_back(std::move(*line));
+    }
+    trace.problems = reader.problems();
+    trace.stopped = reader.stopped();
     return trace;
 }
 

@@ -41,13 +41,51 @@ struct TraceProblem {
     std::string message;
 };
 
-// Every good line of a trace, and every bad one with its number; a bad line is
-// skipped, never fatal. A line longer than maxLineBytes counts as bad.
-struct ParsedTrace {
+// Reads a trace one line at a time, so that memory holds a line whatever the input
+// is, and skips the bad lines, keeping each with its number. A line longer than
+// maxLineBytes is bad. Input that is no trace ends the reading early, as an
+// error: more than `badLines` bad lines, or no line end within `lineEndBytes` (a
+// binary file, /dev/zero). After `inputBytes` the rest is left unread, so that
+// endless input ends too.
+class WireTraceReader {
+public:
     static constexpr std::size_t maxLineBytes = 4096;
 
+    struct Limits {
+        std::size_t badLines = 1000;
+        std::size_t lineEndBytes = 64 * 1024;
+        std::uint64_t inputBytes = std::uint64_t{256} * 1024 * 1024;
+    };
+    enum class Stop { none, badLines, noLineEnd, inputBytes };
+
+    explicit WireTraceReader(std::istream& from) : WireTraceReader(from, Limits{}) {}
+    WireTraceReader(std::istream& from, Limits chosen);
+
+    // The next good line; nullopt at the end of the input or once reading stopped.
+    std::optional<TraceLine> next();
+    const std::vector<TraceProblem>& problems() const { return bad; }
+    // Why the reading ended before the end of the input, and that in words.
+    Stop stopped() const { return stop; }
+    std::string stopMessage() const;
+
+private:
+    enum class Read { line, tooLong, noEnd, end };
+    Read readLine();
+
+    std::istream& input;
+    Limits limits;
+    std::string text;
+    std::size_t lineNumber = 0;
+    std::uint64_t bytesRead = 0;
+    std::vector<TraceProblem> bad;
+    Stop stop = Stop::none;
+};
+
+// Every good line of a trace and every bad one, as WireTraceReader reads them.
+struct ParsedTrace {
     std::vector<TraceLine> lines;
     std::vector<TraceProblem> problems;
+    WireTraceReader::Stop stopped = WireTraceReader::Stop::none;
 };
 
 ParsedTrace readWireTrace(std::istream& in);

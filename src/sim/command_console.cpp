@@ -2,7 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
-#include <limits>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -37,11 +37,44 @@ std::vector<std::string> words(std::string_view line) {
     return out;
 }
 
-std::optional<int> integer(const std::string& text) {
-    int value = 0;
+// A whole number and nothing else. An out-parameter rather than an optional: GCC's
+// optimiser takes an optional read behind its own check for a maybe-uninitialised one.
+bool integer(const std::string& text, int& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc{} && end == text.data() + text.size() ? std::optional(value)
-                                                                    : std::nullopt;
+    return error == std::errc{} && end == text.data() + text.size();
+}
+
+// A command that takes one whole number in a range; a number outside it is
+// refused, never cut to the nearest end, so that the person knows what holds.
+struct NumberCommand {
+    std::string_view verb;
+    int min;
+    int max;
+    void (*apply)(SimulatedEcu& ecu, int value);
+};
+
+constexpr NumberCommand numberCommands[] = {
+    {"throttle", 0, 100, [](SimulatedEcu& ecu, int n) { ecu.setThrottle(n); }},
+    {"gear", 0, 5, [](SimulatedEcu& ecu, int n) { ecu.setGear(n); }},
+    {"type", 0, 255,
+     [](SimulatedEcu& ecu, int n) { ecu.setTypeByte(static_cast<std::uint8_t>(n)); }},
+};
+
+// The reply to a number command, or nullopt when the line is none.
+std::optional<std::string> numberCommand(SimulatedEcu& ecu, const std::vector<std::string>& w) {
+    for (const NumberCommand& command : numberCommands) {
+        if (w[0] != command.verb) {
+            continue;
+        }
+        int n = 0;
+        if (w.size() != 2 || !integer(w[1], n) || n < command.min || n > command.max) {
+            return "refused: " + std::string(command.verb) + " takes a whole number from " +
+                   std::to_string(command.min) + " to " + std::to_string(command.max);
+        }
+        command.apply(ecu, n);
+        return "ok";
+    }
+    return std::nullopt;
 }
 
 // 1 for "on", 0 for "off", -1 for anything else.
@@ -88,22 +121,15 @@ CommandResult runCommand(SimulatedEcu& ecu, std::string_view line) {
         return {};
     }
     const std::string& verb = w[0];
-    // A sentinel rather than an optional: GCC's optimiser takes an optional read
-    // behind its own check for a maybe-uninitialised one.
-    constexpr int noNumber = std::numeric_limits<int>::min();
-    const int n = w.size() == 2 ? integer(w[1]).value_or(noNumber) : noNumber;
     const int flag = w.size() == 2 ? onOff(w[1]) : -1;
     if (verb == "quit" || verb == "exit") {
         return {"bye", true};
     }
-    if (verb == "throttle" && n != noNumber) {
-        ecu.setThrottle(n);
-    } else if (verb == "gear" && n >= 0 && n <= 5) {
-        ecu.setGear(n);
-    } else if (verb == "brake" && flag >= 0) {
+    if (std::optional<std::string> reply = numberCommand(ecu, w)) {
+        return {std::move(*reply)};
+    }
+    if (verb == "brake" && flag >= 0) {
         ecu.setBraking(flag == 1);
-    } else if (verb == "type" && n >= 0 && n <= 255) {
-        ecu.setTypeByte(static_cast<std::uint8_t>(n));
     } else if (verb == "silent" && flag >= 0) {
         ecu.setSilent(flag == 1);
     } else if (verb == "go" && w.size() == 1) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace ecuprobe::sim {
 
@@ -57,6 +58,15 @@ std::string settingsProblem(const termios& tio) {
     return problem;
 }
 
+// A link such as a server makes, to a pseudo-terminal: left by one that was killed,
+// it may lead to a number that another terminal has taken since. Nothing is lost
+// when it is made again; a file or a link to anything else is somebody's.
+bool linksToPseudoTerminal(const std::string& path) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(path, error).string();
+    return !error && target.starts_with("/dev/pts/");
+}
+
 }  // namespace
 
 PtyServer::PtyServer(ServedLine& simulated, Options chosen, Notice told)
@@ -65,13 +75,18 @@ PtyServer::PtyServer(ServedLine& simulated, Options chosen, Notice told)
 PtyServer::~PtyServer() {
     stop();
     closePty();
-    if (!options.linkPath.empty()) {
-        ::unlink(options.linkPath.c_str());
-    }
+    removeLink();
 }
 
 bool PtyServer::open() {
-    return createPty();
+    if (!createPty()) {
+        return false;
+    }
+    if (!relink()) {
+        closePty();
+        return false;
+    }
+    return true;
 }
 
 std::string PtyServer::slavePath() const {
@@ -100,23 +115,42 @@ bool PtyServer::createPty() {
         path = name;
     }
     lastSettingsWarning.clear();
-    relink();
     return true;
 }
 
-void PtyServer::relink() {
+// The link this server made, which still leads where it was made to lead.
+bool PtyServer::ownsLink() const {
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::read_symlink(options.linkPath, error);
+    return !error && !linkedTo.empty() && target == linkedTo;
+}
+
+bool PtyServer::relink() {
     if (options.linkPath.empty()) {
-        return;
+        return true;
     }
-    // Made beside the link and renamed over it, so that the link never dangles.
-    const std::string fresh = options.linkPath + ".new";
-    ::unlink(fresh.c_str());
-    if (::symlink(slavePath().c_str(), fresh.c_str()) != 0 ||
-        ::rename(fresh.c_str(), options.linkPath.c_str()) != 0) {
-        lastError = "cannot link " + options.linkPath + ": " + std::strerror(errno);
-        if (notice) {
-            notice(lastError);
-        }
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const bool isLink = fs::is_symlink(fs::symlink_status(options.linkPath, error));
+    const bool dangling = isLink && !fs::exists(fs::status(options.linkPath, error));
+    if (dangling || linksToPseudoTerminal(options.linkPath)) {
+        ::unlink(options.linkPath.c_str());
+    }
+    // symlink() never replaces what is there: a file or a device stays untouched.
+    if (::symlink(slavePath().c_str(), options.linkPath.c_str()) != 0) {
+        const int why = errno;
+        lastError =
+            "cannot link " + options.linkPath + ": " + std::strerror(why) +
+            (why == EEXIST ? " (not a link to a pseudo-terminal: it is left as it is)" : "");
+        return false;
+    }
+    linkedTo = slavePath();
+    return true;
+}
+
+void PtyServer::removeLink() {
+    if (ownsLink()) {
+        ::unlink(options.linkPath.c_str());
     }
 }
 
@@ -218,16 +252,21 @@ void PtyServer::checkLineSettings() {
 void PtyServer::reappear(const std::atomic<bool>& stopFlag) {
     // The device vanishes: the tester's descriptor sees the line hang up.
     closePty();
-    if (!options.linkPath.empty()) {
-        ::unlink(options.linkPath.c_str());
-    }
+    removeLink();
     if (notice) {
         notice("gone");
     }
     while (!stopFlag && !ecu.present()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(idlePollMs));
     }
-    if (!stopFlag && createPty() && notice) {
+    if (stopFlag || !createPty()) {
+        return;
+    }
+    const bool linked = relink();
+    if (notice) {
+        if (!linked) {
+            notice(lastError);
+        }
         notice("back " + slavePath());
     }
 }

@@ -22,7 +22,9 @@ public:
         bool pacing = false;
         // Symlink made to the slave path: removed while the line has vanished, as
         // a pulled adapter's node goes, and made again to the new slave when it is
-        // back; empty for none.
+        // back; empty for none. It is made only where nothing is, or a dangling
+        // link, or a link to a pseudo-terminal such as a server makes; anything
+        // else there is never replaced, and only the server's own link is removed.
         std::string linkPath;
     };
 
@@ -35,7 +37,8 @@ public:
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
-    // Creates the pseudo-terminal; false with error() set when it cannot.
+    // Creates the pseudo-terminal and its link; false with error() set when either
+    // cannot be made.
     bool open();
     std::string slavePath() const;
     const std::string& error() const { return lastError; }
@@ -54,7 +57,9 @@ private:
     void writePaced(const std::uint8_t* bytes, std::size_t count);
     void checkLineSettings();
     void reappear(const std::atomic<bool>& stopFlag);
-    void relink();
+    bool relink();
+    bool ownsLink() const;
+    void removeLink();
 
     ServedLine& ecu;
     Options options;
@@ -63,6 +68,8 @@ private:
     int slave = -1;
     std::string path;
     mutable std::mutex pathMutex;
+    // The slave path that the link was last made to.
+    std::string linkedTo;
     std::string lastError;
     std::string lastSettingsWarning;
     int vanishesSeen = 0;

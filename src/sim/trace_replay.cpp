@@ -52,6 +52,20 @@ public:
         }
     }
 
+    void add(const TraceLine& line) {
+        for (const std::uint8_t byte : line.bytes) {
+            if (line.kind == TraceLine::Kind::written) {
+                written(byte, line.timeMs);
+            } else {
+                cameBack(byte, line.timeMs);
+            }
+        }
+        traffic += line.bytes.size();
+    }
+
+    // Bytes of traffic taken in so far: more than the exchanges keep.
+    std::size_t trafficBytes() const { return traffic; }
+
     std::vector<RecordedExchange> take() {
         finishOpen();
         return std::move(exchanges);
@@ -75,6 +89,7 @@ private:
     bool opened = false;
     std::uint32_t openEndMs = 0;
     std::vector<RecordedExchange> exchanges;
+    std::size_t traffic = 0;
 };
 
 }  // namespace
@@ -82,15 +97,31 @@ private:
 std::vector<RecordedExchange> recordedExchanges(std::span<const TraceLine> lines) {
     ExchangeBuilder builder;
     for (const TraceLine& line : lines) {
-        for (const std::uint8_t byte : line.bytes) {
-            if (line.kind == TraceLine::Kind::written) {
-                builder.written(byte, line.timeMs);
-            } else {
-                builder.cameBack(byte, line.timeMs);
-            }
-        }
+        builder.add(line);
     }
     return builder.take();
+}
+
+TraceRecording recordTrace(std::istream& in, const RecordingLimits& limits) {
+    platform::WireTraceReader reader(in, limits.reader);
+    ExchangeBuilder builder;
+    TraceRecording recording;
+    while (std::optional<TraceLine> line = reader.next()) {
+        if (builder.trafficBytes() >= limits.trafficBytes) {
+            recording.stopMessage = "more than " + std::to_string(limits.trafficBytes) +
+                                    " bytes of traffic: the rest is left unread";
+            break;
+        }
+        builder.add(*line);
+    }
+    recording.exchanges = builder.take();
+    recording.problems = reader.problems();
+    using Stop = platform::WireTraceReader::Stop;
+    if (reader.stopped() != Stop::none) {
+        recording.stopMessage = reader.stopMessage();
+        recording.notATrace = reader.stopped() != Stop::inputBytes;
+    }
+    return recording;
 }
 
 std::string hexBytes(std::span<const std::uint8_t> bytes) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <istream>
 #include <map>
 #include <set>
 #include <span>
@@ -39,6 +40,26 @@ struct RecordedExchange {
 // The exchanges of a trace in the order they happened; lines that are not part
 // of one (bytes before the first request, notes) are left out.
 std::vector<RecordedExchange> recordedExchanges(std::span<const platform::TraceLine> lines);
+
+// How much of a trace a replay takes in: the reader's limits, and the bytes of
+// traffic (written and come back) kept, beyond which the rest is left unread.
+struct RecordingLimits {
+    platform::WireTraceReader::Limits reader;
+    std::size_t trafficBytes = std::size_t{8} * 1024 * 1024;
+};
+
+// The exchanges of a trace read a line at a time, so that memory grows with what
+// is kept and never with the input: an endless or huge file ends all the same.
+struct TraceRecording {
+    std::vector<RecordedExchange> exchanges;
+    std::vector<platform::TraceProblem> problems;
+    // Why the reading ended before the end of the input; "" when it did not.
+    std::string stopMessage;
+    // The input is no trace (too many bad lines, no line end): nothing to replay.
+    bool notATrace = false;
+};
+
+TraceRecording recordTrace(std::istream& in, const RecordingLimits& limits = {});
 
 // Plays a recorded session back at the far end of the line, so that what was seen
 // at the car can be reproduced at the desk. Each request gets the next recorded
