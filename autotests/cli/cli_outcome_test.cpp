@@ -34,9 +34,15 @@ TEST_P(UnconfirmedHandBack, EndsWithStatusFourAndNamesTheRegistersNeverTheSucces
     EXPECT_FALSE(contains(run.out, "Управление возвращено ЭБУ")) << run.out;
 }
 
+// Nothing was switched: nothing is held either.
 const char* everyRegister =
     "выходы (0x09), маска выходов (0x0A), параметры (0x0B), параметры (0x0C), "
-    "форсунки (0x0D), регуляторы (0x0E).";
+    "форсунки (0x0D), регуляторы (0x0E); тестер ничего не удерживает.";
+// Injector 1 stays cut: named, with what to do.
+const char* everyRegisterInjectorHeld =
+    "выходы (0x09), маска выходов (0x0A), параметры (0x0B), параметры (0x0C), "
+    "форсунки (0x0D: форсунка 1), регуляторы (0x0E); включите зажигание и откройте тестер "
+    "снова: управление будет возвращено.";
 
 INSTANTIATE_TEST_SUITE_P(
     EveryCommand, UnconfirmedHandBack,
@@ -66,13 +72,13 @@ INSTANTIATE_TEST_SUITE_P(
         HandBackCase{"MonitorRefusedAfterAnInjectorCut",
                      {"--simulate", "--sim-fault", "refuse:cmd=62,after=1", "monitor", "-p", "0"},
                      {{1500, "inj 1"}, {800, "quit"}},
-                     everyRegister},
+                     everyRegisterInjectorHeld},
         // The cable pulled after the cut: the device is gone for the whole hand-back.
         HandBackCase{
             "MonitorAdapterGoneAfterAnInjectorCut",
             {"--simulate", "--sim-fault", "vanish:cmd=62,after=1,ms=20000", "monitor", "-p", "0"},
             {{1500, "inj 1"}, {800, "quit"}},
-            "форсунки (0x0D)"}),
+            "форсунки (0x0D: форсунка 1)"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(CliOutcome, MonitorSaysWhenTheEcuRefusedOrIgnoredASwitch) {

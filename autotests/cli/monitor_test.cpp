@@ -74,7 +74,7 @@ protected:
              std::function<void(const std::string& line)> beforeLine = nullptr) {
         TypedAt typed(clock, std::move(lines));
         typed.beforeLine = std::move(beforeLine);
-        Monitor monitor(clock, typed, out, false, [] { return false; });
+        Monitor monitor(clock, typed, out, notes, false, [] { return false; });
         monitor.panel().enterPeriod("0");
         monitor.run(monitor.panel().onStart());
         monitor.panel().onDestroy();
@@ -108,6 +108,7 @@ protected:
     platform::InMemorySerialDevice device{clock, simulator};
     platform::PortMap ports;
     std::ostringstream out;
+    std::ostringstream notes;
 };
 
 const Bytes storeIgnitionCorrection{0x62, 0x0E, 0x01, 0x7C, 0x03};

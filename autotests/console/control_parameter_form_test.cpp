@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <ostream>
+#include <string>
+#include <tuple>
 
 #include "case_names.h"
 #include "console_ecu.h"
@@ -99,7 +102,7 @@ TEST_F(ParameterForm, UnchangedOrBarelyChangedFieldsSendNothingAndAskNothing) {
     startConnected();
     for (const auto& [field, text] :
          std::vector<std::pair<Field, const char*>>{{Field::idleStepper, "0"},
-                                                    {Field::rcod, "0.00001"},
+                                                    {Field::rcod, "-0.00001"},
                                                     {Field::ignitionCorrection, "0.01"}}) {
         ControlParameterForm form = panel->controlParameterForm();
         form.text(field) = text;
@@ -122,6 +125,49 @@ TEST_F(ParameterForm, AFieldThatDoesNotReadSendsNothing) {
     EXPECT_FALSE(shown().isEnabled(control::releaseControls));
 }
 
+// The CO corrections the ECU cannot carry are refused like JEGR 150; RCOD
+// below -0.3 is limited, as the stepper and idle speed are.
+TEST_F(ParameterForm, CoCorrectionsTheEcuCannotCarryAreRefusedWithTheirRange) {
+    startConnected();
+    const std::string rcodRange = "Please enter a number between -0.3 and 0.";
+    const std::string rcokRange = "Please enter a number between -0.5 and 0.";
+    const std::tuple<Field, const char*, std::string> cases[] = {{Field::rcod, "0.1", rcodRange},
+                                                                 {Field::rcok, "0.01", rcokRange},
+                                                                 {Field::rcok, "-0.6", rcokRange},
+                                                                 {Field::rcod, "-0.4", ""},
+                                                                 {Field::rcok, "-0.5", ""}};
+    for (const auto& [field, text, message] : cases) {
+        ControlParameterForm form = panel->controlParameterForm();
+        form.text(field) = text;
+        const ParameterCheck check = form.validate();
+        EXPECT_EQ(check.message, message) << text;
+        EXPECT_EQ(check.field, message.empty() ? std::nullopt : std::optional(field)) << text;
+    }
+    ControlParameterForm refused = panel->controlParameterForm();
+    refused.text(Field::rcok) = "0.25";
+    EXPECT_FALSE(panel->applyControlParameters(refused).valid());
+    EXPECT_TRUE(peer.frames.empty());
+}
+
+TEST(ParameterLimits, AValueSentAsItsLimitIsNamed) {
+    ControlParameterValues values;
+    values.idleStepper = 300;
+    values.idleSpeed = 2600;
+    values.ignitionCorrection = -20.0f;
+    values.rcod = -0.4f;
+    values.egrDegree = 100;
+    EXPECT_EQ(limitNote(Field::idleStepper, values),
+              "Рег.ХХ(РДВ): 300 is beyond its limit and is sent as 255");
+    EXPECT_EQ(limitNote(Field::idleSpeed, values),
+              "Обороты ХХ: 2600 is beyond its limit and is sent as 2500");
+    EXPECT_EQ(limitNote(Field::ignitionCorrection, values),
+              "Поправка УОЗ: -20 is beyond its limit and is sent as -15");
+    EXPECT_EQ(limitNote(Field::rcod, values),
+              "Коррекция CO по смещ. (RCOD): -0.4 is beyond its limit and is sent as -0.3");
+    EXPECT_EQ(limitNote(Field::egrDegree, values), "");
+    EXPECT_EQ(limitNote(Field::idleStepper, ControlParameterValues{}), "");
+}
+
 TEST_F(ParameterForm, NoLeavesTheValueSetButNotStoredAndYesStoresIt) {
     startConnected();
     for (const bool store : {false, true}) {
@@ -131,10 +177,10 @@ TEST_F(ParameterForm, NoLeavesTheValueSetButNotStoredAndYesStoresIt) {
         form.text(Field::rcok) = store ? "-0.25" : "-0.125";
         panel->applyControlParameters(form);
         std::vector<Bytes> expected{
-            {0x62, 0x0C, 0x10, 0x42, store ? std::uint8_t{0x40} : std::uint8_t{0x20}},
+            {0x62, 0x0C, 0x10, 0x42, store ? std::uint8_t{0xC0} : std::uint8_t{0xE0}},
             {0x61, 0x42}};
         if (store) {
-            expected[0] = {0x62, 0x42, 0x40};
+            expected[0] = {0x62, 0x42, 0xC0};
             expected.push_back({0x62, 0x0E, 0x01, 0x7C, 0x02});
             expected.push_back({0x61, 0x42});
         }
@@ -161,11 +207,11 @@ TEST_F(ParameterForm, OkRunsTheServicesInItsOwnOrderAndLimitsInPlace) {
     EXPECT_EQ(form.text(Field::idleSpeed), "2500");
     EXPECT_EQ(payloads(), (std::vector<Bytes>{{0x62, 0x0B, 0x20, 0x5B, 0x0A},
                                               {0x62, 0x0B, 0x60, 0x2E, 0xFA},
-                                              {0x62, 0x0C, 0x08, 0x41, 0x20},
+                                              {0x62, 0x0C, 0x08, 0x41, 0xE0},
                                               {0x61, 0x41},
                                               {0x62, 0x0E, 0x01, 0x7C, 0x01},
                                               {0x61, 0x41},
-                                              {0x62, 0x0C, 0x18, 0x42, 0x40},
+                                              {0x62, 0x0C, 0x18, 0x42, 0xC0},
                                               {0x61, 0x42},
                                               {0x62, 0x0E, 0x01, 0x7C, 0x02},
                                               {0x61, 0x42},

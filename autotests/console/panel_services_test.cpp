@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <ostream>
+#include <set>
 
 #include "case_names.h"
 #include "console_ecu.h"
@@ -79,7 +80,10 @@ TEST_P(ResetButton, AsksFirstAndSendsOnlyOnYes) {
     EXPECT_EQ(prompts.questions[0].caption, "Очистка таблицы.");
     EXPECT_EQ(prompts.questions[0].text, GetParam().question);
     EXPECT_TRUE(prompts.questions[0].yesIsDefault);
-    EXPECT_FALSE(shown().isEnabled(control::releaseControls));
+    // The command stays in 0x0E until the hand-back writes 0 there.
+    EXPECT_TRUE(shown().isEnabled(control::releaseControls));
+    EXPECT_EQ(shown().held, std::set<ControlId>{});
+    EXPECT_EQ(shown().heldNote.rfind("Тестер может удерживать: сброс адаптации", 0), 0u);
 }
 
 TEST_P(ResetButton, UnacknowledgedResetShowsItsTextAtOnce) {

@@ -271,7 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Parameters, ReadBackValueIsTakenAtOnce) {
     openConnected();
     acceptWrites();
-    readValue = 0x40;  // -0.25
+    readValue = 0xC0;  // -0.25
     float rcok = -0.25f;
     EXPECT_EQ(session.setRcok(rcok), -0.25f);
     EXPECT_EQ(session.liveData.RCOK, -0.25f);
@@ -288,7 +288,7 @@ TEST_F(Parameters, RefusedOverrideIsSentAgainWithTheNextSet) {
     EXPECT_EQ(session.lastWriteReply(), WriteReply::refused);
     acceptWrites();
     session.setRcod(rcod);
-    EXPECT_EQ(writes()[1], (Bytes{0x62, 0x0C, 0x08, 0x41, 26}));
+    EXPECT_EQ(writes()[1], (Bytes{0x62, 0x0C, 0x08, 0x41, 0xE6}));
 }
 
 struct ResetCase {
@@ -339,20 +339,22 @@ struct ByteCase {
     std::uint8_t byte;
 };
 
-TEST(ParameterBytes, CoCorrectionsGoToTheNearestValueTheLiveDataCanShow) {
-    const ByteCase rcok[] = {{-0.375f, -0.375f, 0x60}, {0.0f, 0.0f, 0x00},
-                             {0.25f, 0.0f, 0x00},      {-0.5f, -0.5f, 0x80},
-                             {-0.9f, -0.5f, 0x80},     {-0.1f, -26 / 256.0f, 26},
-                             {NAN, 0.0f, 0x00}};
+// x = (v + 0.5) * 256 + 128, truncated: the ECU's own form of the byte; 0 as 0x00.
+TEST(ParameterBytes, CoCorrectionsGoInTheEcusOwnForm) {
+    const ByteCase rcok[] = {{-0.25f, -0.25f, 0xC0},       {-0.11f, -29 / 256.0f, 0xE3},
+                             {0.0f, 0.0f, 0x00},           {-0.5f, -0.5f, 0x80},
+                             {-0.375f, -0.375f, 0xA0},     {-1 / 256.0f, -1 / 256.0f, 0xFF},
+                             {-0.001f, -1 / 256.0f, 0xFF}, {-0.9f, -0.5f, 0x80},
+                             {0.25f, 0.0f, 0x00},          {NAN, 0.0f, 0x00}};
     for (const ByteCase& c : rcok) {
         float value = c.value;
         EXPECT_EQ(rcokByte(value), c.byte) << c.value;
         EXPECT_EQ(value, c.limited) << c.value;
     }
-    const ByteCase rcod[] = {{-0.3f, -76 / 256.0f, 76},
-                             {-0.45f, -76 / 256.0f, 76},
-                             {0.3f, 0.0f, 0x00},
-                             {-0.125f, -0.125f, 32}};
+    const ByteCase rcod[] = {{-0.3f, -77 / 256.0f, 0xB3},
+                             {-0.45f, -77 / 256.0f, 0xB3},
+                             {0.0f, 0.0f, 0x00},
+                             {-0.125f, -0.125f, 0xE0}};
     for (const ByteCase& c : rcod) {
         float value = c.value;
         EXPECT_EQ(rcodByte(value), c.byte) << c.value;
@@ -361,8 +363,8 @@ TEST(ParameterBytes, CoCorrectionsGoToTheNearestValueTheLiveDataCanShow) {
 }
 
 // The live decoding of RCOK and RCOD is the outside truth: every byte it reads,
-// set as a value, reads back as that value, and any value reads back within 1/512
-// of where the set limited it.
+// set as a value, reads back as that value, and any value reads back at most
+// 1/256 below where the set limited it, never above.
 TEST(ParameterBytes, CoCorrectionRoundTripsOverTheWholeRange) {
     const LiveField& rcok = *findLiveField("RCOK");
     for (unsigned b = 0; b <= 255; ++b) {
@@ -376,7 +378,8 @@ TEST(ParameterBytes, CoCorrectionRoundTripsOverTheWholeRange) {
         const double readBack = rcok.convert(rcokByte(value));
         EXPECT_EQ(readBack, static_cast<double>(value)) << sent;
         const double wanted = std::clamp(static_cast<double>(sent), -0.5, 0.0);
-        EXPECT_LE(std::abs(readBack - wanted), 1.0 / 512) << sent;
+        EXPECT_LE(readBack, wanted) << sent;
+        EXPECT_LT(wanted - readBack, 1.0 / 256) << sent;
     }
 }
 

@@ -316,7 +316,9 @@ TEST(HandBackOutcome, NeverAttemptedIsNotComplete) {
     HandBackOutcome outcome;
     outcome.attempted = true;
     outcome.acknowledged = {true, true, true, true, false, true};
-    EXPECT_EQ(handBackWarning(outcome), "ЭБУ не подтвердил возврат управления: форсунки (0x0D).");
+    EXPECT_EQ(handBackWarning(outcome),
+              "ЭБУ не подтвердил возврат управления: форсунки (0x0D); тестер ничего не "
+              "удерживает.");
 }
 
 TEST_F(Session, ReleaseWhileDisconnectedIdentifiesTheEcuFirst) {

@@ -112,23 +112,39 @@ private slots:
         QCOMPARE(std::count_if(sent.begin(), sent.end(),
                                [](const Bytes& p) { return startsWith(p, {0x62}); }),
                  1);
-        QVERIFY(std::find(sent.begin(), sent.end(), Bytes{0x62, 0x0C, 0x08, 0x41, 0x40}) !=
+        QVERIFY(std::find(sent.begin(), sent.end(), Bytes{0x62, 0x0C, 0x08, 0x41, 0xC0}) !=
                 sent.end());
         QVERIFY(std::find(sent.begin(), sent.end(), Bytes{0x61, 0x41}) != sent.end());
         QVERIFY(waitFor([this] { return console->form().control(1078)->isEnabled(); }));
     }
 
-    void jegrAbove100IsRefusedWithTheFocusOnItsField() {
+    void aValueOutOfRangeIsRefusedWithTheFocusOnItsField_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("JEGR 150") << QStringLiteral("c1142") << QStringLiteral("150")
+                                  << QStringLiteral("Please enter an integer between 0 and 100.");
+        QTest::newRow("RCOD above 0")
+            << QStringLiteral("c1140") << QStringLiteral("0.1")
+            << QStringLiteral("Please enter a number between -0.3 and 0.");
+        QTest::newRow("RCOK below -0.5")
+            << QStringLiteral("c1141") << QStringLiteral("-0.6")
+            << QStringLiteral("Please enter a number between -0.5 and 0.");
+    }
+    void aValueOutOfRangeIsRefusedWithTheFocusOnItsField() {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
         const std::size_t before = line->payloads().size();
-        ui::ControlParameterDialog* dialog = enterParameter("c1142", QStringLiteral("150"));
+        ui::ControlParameterDialog* dialog = enterParameter(name.toUtf8().constData(), value);
         QVERIFY(dialog != nullptr);
         auto* box = waitForWindow<QMessageBox>();
         QVERIFY(box != nullptr);
-        QCOMPARE(box->text(), QStringLiteral("Please enter an integer between 0 and 100."));
+        QCOMPARE(box->text(), message);
         QCOMPARE(box->icon(), QMessageBox::Warning);
         box->button(QMessageBox::Ok)->click();
         QVERIFY(dialog->isVisible());
-        QCOMPARE(dialog->focusWidget(), field(dialog, "c1142"));
+        QCOMPARE(dialog->focusWidget(), field(dialog, name.toUtf8().constData()));
         const std::vector<Bytes> sent = since(line->payloads(), before);
         QVERIFY(std::none_of(sent.begin(), sent.end(),
                              [](const Bytes& p) { return startsWith(p, {0x62}); }));

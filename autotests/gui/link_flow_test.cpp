@@ -107,20 +107,100 @@ private slots:
         QCOMPARE(line->ecu().controls().injectorCut, std::uint8_t{0});
     }
 
-    void silentEcuAtCloseShowsWhichRegistersWereNotConfirmed() {
+    void silentEcuAtCloseWithNothingHeldSaysSoOnTheStatusLineOnly() {
         startConnected();
         line->ecu().setSilent(true);
         console->close();
-        auto* box = waitForWindow<QMessageBox>();
-        QVERIFY(box != nullptr);
-        QCOMPARE(box->windowTitle(), QStringLiteral("Ошибка исполнения"));
-        QCOMPARE(box->icon(), QMessageBox::Warning);
-        QCOMPARE(box->text(),
+        QVERIFY(waitFor([this] { return console.isNull(); }));
+        QCOMPARE(log->closings, std::vector<QString>{QString()});
+        QVERIFY(shell->findChild<QMessageBox*>() == nullptr);
+        QCOMPARE(shell->statusBar()->currentMessage(),
                  QStringLiteral("ЭБУ не подтвердил возврат управления: выходы (0x09), "
                                 "маска выходов (0x0A), параметры (0x0B), параметры (0x0C), "
-                                "форсунки (0x0D), регуляторы (0x0E)."));
+                                "форсунки (0x0D), регуляторы (0x0E); тестер ничего не "
+                                "удерживает."));
+    }
+
+    // The box shows what the ECU has: cut while it is silent and may still hold
+    // the cut, released once it has answered the hand-back.
+    void aCutHeldThroughASilenceIsShownSoAndHandedBackWhenTheEcuAnswers() {
+        startConnected();
+        press(*console, control::injector1);
+        QVERIFY(waitFor([this] { return line->ecu().controls().injectorCut == 0x01; }));
+        QVERIFY(waitFor([this] { return !box(control::injector1)->isChecked(); }));
+        const std::size_t cutAt = log->reports.size();
+        line->ecu().setSilent(true);
+        QVERIFY(waitFor([this] { return shellLine() == QStringLiteral("ЭБУ не отвечает"); }));
+        QVERIFY(waitFor([this] { return log->ticks() > 0 && !connectedAndAnswering(*log); }));
+        auto* note = console->findChild<QLabel*>(QStringLiteral("heldNote"));
+        QCOMPARE(note->text(), QStringLiteral("Тестер может удерживать: форсунка 1"));
+        QVERIFY(note->isVisible());
+        QVERIFY(box(control::injector1)->property("held").toBool());
+        QVERIFY(box(control::releaseControls)->isEnabled());
+        QCOMPARE(line->ecu().controls().injectorCut, std::uint8_t{0x01});
+
+        line->ecu().setSilent(false);
+        QVERIFY(waitFor([this] { return line->ecu().controls().injectorCut == 0; }));
+        const std::string returned = "Управление возвращено ЭБУ: форсунки (0x0D: форсунка 1).";
+        QVERIFY(waitFor([this, &returned] {
+            return log->last().snapshot.text(control::statusText) == returned;
+        }));
+        for (std::size_t i = cutAt; i < log->reports.size(); ++i) {
+            const console::PanelSnapshot& shown = log->reports[i].snapshot;
+            const bool paid = shown.text(control::statusText) == returned;
+            QVERIFY2(shown.isChecked(control::injector1) == paid, std::to_string(i).c_str());
+            if (paid) {
+                break;
+            }
+        }
+        QVERIFY(waitFor([this] { return box(control::injector1)->isChecked(); }));
+        QVERIFY(!note->isVisible());
+        QVERIFY(!box(control::injector1)->property("held").toBool());
+    }
+
+    void closingWhileACutMayBeHeldWarnsAndTheNextConsolePaysIt_data() {
+        QTest::addColumn<bool>("unplugged");
+        QTest::newRow("ECU silent") << false;
+        QTest::newRow("adapter unplugged") << true;
+    }
+    void closingWhileACutMayBeHeldWarnsAndTheNextConsolePaysIt() {
+        QFETCH(bool, unplugged);
+        startConnected();
+        press(*console, control::injector1);
+        QVERIFY(waitFor([this] { return line->ecu().controls().injectorCut == 0x01; }));
+        if (unplugged) {
+            line->ecu().addFault(
+                {sim::FaultKind::vanish, {sim::FaultTrigger::Mode::once, 1, 1.0, {}}, 60000});
+            QVERIFY(waitFor([this] { return shellLine().startsWith("адаптер отключён"); }));
+        } else {
+            line->ecu().setSilent(true);
+        }
+        console->close();
+        auto* box = waitForWindow<QMessageBox>();
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Управление не возвращено ЭБУ"));
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        QCOMPARE(box->text(), QStringLiteral("ЭБУ не подтвердил возврат управления. Тестер может "
+                                             "удерживать: форсунки (0x0D: форсунка 1);\n"
+                                             "включите зажигание и откройте тестер снова: "
+                                             "управление будет возвращено."));
         box->accept();
-        QVERIFY(shell->isVisible());
+        QCOMPARE(line->ecu().controls().injectorCut, std::uint8_t{0x01});
+        if (unplugged) {
+            return;
+        }
+        line->ecu().setSilent(false);
+        const std::size_t before = line->payloads().size();
+        shell->openConsole();
+        console = shell->console();
+        log = std::make_unique<ReportLog>(console->link());
+        startConnected();
+        QCOMPARE(line->ecu().controls().injectorCut, std::uint8_t{0});
+        const std::vector<Bytes> sent = line->payloads();
+        const auto type =
+            std::find(sent.begin() + static_cast<std::ptrdiff_t>(before), sent.end(), Bytes{0x01});
+        QVERIFY(type != sent.end() && type + 1 != sent.end());
+        QCOMPARE(*(type + 1), (Bytes{0x62, 0x0D, 0x00}));
     }
 
     void portThatCannotBeOpenedIsNamedAndNothingIsSentOnClose() {

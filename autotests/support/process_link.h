@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ecu/ecu_session.h"
+#include "ecu/owed_store.h"
 #include "link/frame_exchange.h"
 #include "platform/clock.h"
 #include "platform/port_map.h"
@@ -8,11 +9,13 @@
 
 namespace ecuprobe::testing {
 
-// The link, exchangeBusy and the chosen port are process-wide: a test puts the
-// link on its own line and leaves all three closed and clear for the next.
+// The link, exchangeBusy, the chosen port and what the tester may still hold
+// per port are process-wide: a test puts the link on its own line and leaves
+// them closed and clear for the next.
 inline void resetProcessWideState() {
     ecu::exchangeBusy = 0;
     ecu::chosenPortNumber = 0;
+    ecu::processOwedMemory().forgetAll();
 }
 
 inline void attachProcessLink(platform::SerialDevice& device, platform::Clock& clock,

@@ -44,6 +44,12 @@ LineSetup::LineSetup(const GlobalOptions& options)
     } else {
         wiring = std::make_unique<link::LinkWiring>(ports, options.tracePath);
     }
+    if (!simLine) {
+        if (std::filesystem::path folder = platform::userStateFolder(); !folder.empty()) {
+            owedFiles = std::make_unique<ecu::FileOwedStore>(std::move(folder));
+            ecu::useOwedStore(owedFiles.get());
+        }
+    }
     if (wiring->traceBroken()) {
         problem = "cannot write the trace file " + wiring->requestedTracePath();
         problemExit = exitCannotCreate;
@@ -51,7 +57,11 @@ LineSetup::LineSetup(const GlobalOptions& options)
 }
 
 // The link closes the tester's side first, then the simulator's line goes.
-LineSetup::~LineSetup() = default;
+LineSetup::~LineSetup() {
+    if (owedFiles) {
+        ecu::useOwedStore(nullptr);
+    }
+}
 
 int LineSetup::portNumber() const {
     return link::SerialPort::firstPortNumber + slot;

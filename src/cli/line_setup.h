@@ -5,6 +5,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/simulator_line.h"
+#include "ecu/owed_store.h"
 #include "link/link_wiring.h"
 #include "platform/clock.h"
 #include "platform/port_map.h"
@@ -14,7 +15,10 @@ namespace ecuprobe::cli {
 
 // Puts the process-wide link on the device the options choose: the port map
 // from the environment, --com1..--com4 and --port, and with --simulate a
-// simulated ECU in the chosen slot.
+// simulated ECU in the chosen slot. On a real line, what the tester may still
+// hold over the ECU is kept per port in the user's state folder, so that the
+// next run hands back what a killed one could not; a simulated ECU ends with
+// the process, and what it is owed with it.
 class LineSetup {
 public:
     explicit LineSetup(const GlobalOptions& options);
@@ -50,6 +54,7 @@ private:
     std::unique_ptr<sim::SimulatedEcu> simulator;
     std::unique_ptr<SimulatorLine> simLine;
     std::unique_ptr<link::LinkWiring> wiring;
+    std::unique_ptr<ecu::FileOwedStore> owedFiles;
 };
 
 }  // namespace ecuprobe::cli

@@ -21,6 +21,9 @@ LiveReads::Outcome LiveReads::next() {
     }
     if (session.connected == 0) {
         session.identifyEcuType();
+        for (const std::string& news : session.takeHandBackNews()) {
+            run.err << "ecuprobe-cli: " << news << '\n';
+        }
     }
     return session.readLiveData() == 0 ? Outcome::read : Outcome::noAnswer;
 }

@@ -16,12 +16,13 @@ constexpr std::size_t maxTypedAhead = 256;
 
 }  // namespace
 
-Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink, bool onTerminal,
-                 std::function<bool()> outputLost)
+Monitor::Monitor(platform::Clock& clock, LineSource& typed, std::ostream& sink,
+                 std::ostream& noteSink, bool onTerminal, std::function<bool()> outputLost)
     : timer(clock),
       view(sink, onTerminal),
       input(typed),
       out(sink),
+      notes(noteSink),
       terminal(onTerminal),
       lostOutput(std::move(outputLost)) {
     tester.ecuSession().stopWhen(StopSignals::requested);
@@ -33,6 +34,7 @@ void Monitor::run(std::string firstMessage) {
     const ecu::EcuSession& session = tester.ecuSession();
     answered = session.connected != 0 || session.ecuTypeAnswered();
     message = std::move(firstMessage);
+    tellNews();
     draw();
     while (const std::optional<InputLine> line = nextLine(false)) {
         told.clear();
@@ -52,6 +54,7 @@ std::optional<InputLine> Monitor::nextLine(bool answer) {
         }
         if (timer.fireIfDue()) {
             answered = answered || tester.ecuSession().connected != 0;
+            tellNews();
             draw();
         }
         if (!answer && !typedAhead.empty()) {
@@ -83,6 +86,13 @@ void Monitor::tell(std::string_view text) {
     told.emplace_back(text);
     message.clear();
     draw();
+}
+
+void Monitor::tellNews() {
+    for (const std::string& news : tester.takeNews()) {
+        notes << "ecuprobe-cli: " << news << '\n';
+    }
+    notes.flush();
 }
 
 // A line typed with or after the refused one was typed before the refusal could

@@ -26,8 +26,10 @@ namespace ecuprobe::cli {
 class Monitor final : public AnswerLine {
 public:
     // outputLost: the output can no longer be written, so the monitor leaves.
-    Monitor(platform::Clock& clock, LineSource& typed, std::ostream& out, bool terminal,
-            std::function<bool()> outputLost);
+    // notes: where what the tester may have held, and how handing it back went,
+    // is told as it happens (stderr).
+    Monitor(platform::Clock& clock, LineSource& typed, std::ostream& out, std::ostream& notes,
+            bool terminal, std::function<bool()> outputLost);
     Monitor(const Monitor&) = delete;
     Monitor& operator=(const Monitor&) = delete;
 
@@ -48,6 +50,7 @@ private:
     // An answer is never a line set aside as typed ahead of a refusal.
     std::optional<InputLine> nextLine(bool answer);
     void draw();
+    void tellNews();
     // Runs one typed line; its message.
     std::string runLine(std::string_view line);
     std::string clickMessage(console::ControlId id);
@@ -66,6 +69,7 @@ private:
     console::TesterPanel tester{timer, prompts};
     LineSource& input;
     std::ostream& out;
+    std::ostream& notes;
     bool terminal;
     std::function<bool()> lostOutput;
     std::deque<InputLine> waiting;

@@ -24,7 +24,7 @@ struct MonitorOptions {
 int runMonitor(RunContext& run, const MonitorOptions& options) {
     platform::RealClock clock;
     InputLines typed(STDIN_FILENO);
-    Monitor monitor(clock, typed, run.out, isTerminal(StandardStream::output),
+    Monitor monitor(clock, typed, run.out, run.err, isTerminal(StandardStream::output),
                     [&run] { return run.outputLost(); });
     console::TesterPanel& panel = monitor.panel();
     panel.onComSelected(run.line.comIndex());

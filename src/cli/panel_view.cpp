@@ -90,6 +90,9 @@ void appendSwitches(std::string& text, const PanelSnapshot& shown) {
     cells.push_back((shown.isEnabled(release) ? "[" + button + "]" : "(" + button + ")") +
                     "  [release]");
     appendInPairs(text, cells);
+    if (!shown.heldNote.empty()) {
+        text += "! " + shown.heldNote + "\n";
+    }
 }
 
 void appendFaultsAndState(std::string& text, const PanelSnapshot& shown) {

@@ -19,11 +19,24 @@ struct ParamsOptions {
     bool store = false;
 };
 
+// Every given value that goes to the ECU as its limit, on stderr.
+void tellLimits(RunContext& run, const console::ControlParameterForm& form,
+                const ParameterInputs& given) {
+    const std::optional<console::ControlParameterValues> typed = form.validate().values;
+    for (const console::ParameterFieldInfo& info : console::parameterFields()) {
+        const std::string note = typed ? console::limitNote(info.field, *typed) : std::string();
+        if (given.texts[static_cast<std::size_t>(info.field)] && !note.empty()) {
+            run.err << "ecuprobe-cli: " << note << '\n';
+        }
+    }
+}
+
 // One OK of the dialog with the given fields; exitServiceFailed with the status
 // text when the ECU refused a set, a store or a read-back.
 int applyGiven(RunContext& run, ecu::EcuSession& session, const ParamsOptions& options) {
     console::ControlParameterForm form(session.liveData);
     typeInto(form, options.given);
+    tellLimits(run, form, options.given);
     CommandPrompts prompts({std::nullopt, {}, options.store}, run.err);
     const std::string before = session.statusText;
     form.apply(session, prompts);
@@ -93,8 +106,9 @@ void addParamsCommand(CLI::App& app, CommandChoice& choice) {
     command->footer(
         "Without options: the seven current values. With options: the given values are sent\n"
         "as one \"Ввод\" of the dialog (a given value counts as changed even when it is the\n"
-        "current one), then the values are read back and shown. A value beyond its limit is\n"
-        "sent as the limit.\n"
+        "current one), then the values are read back and shown. A value beyond its limit\n"
+        "(stepper 255, idle speed 2500, UOZ -15..15, RCOD -0.3) is sent as the limit, which\n"
+        "stderr tells; RCOD and RCOK above 0, or RCOK below -0.5, are refused.\n"
         "When the command ends every parameter is handed back to the ECU: an override does\n"
         "not stay; a value stored with --store stays in the ECU's non-volatile memory.\n"
         "Exit status: 0 done, 2 the ECU does not answer, 3 the ECU refused a value, a store\n"

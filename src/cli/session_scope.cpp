@@ -37,6 +37,7 @@ int SessionScope::connect() {
             return exitPortFailed;
         }
         opened = true;
+        tellNews();
         // The data-set selection can answer for an ECU that ignored its type
         // request; an ECU of unknown kind is no connection a command can use.
         if (ecuSession.connected != 0 && ecuSession.ecuTypeAnswered()) {
@@ -58,9 +59,16 @@ int SessionScope::stoppedWhileConnecting() {
 int SessionScope::finish(int code) {
     const bool handedBack = opened;
     disconnect();
+    tellNews();
     const ecu::HandBackOutcome* handBack =
         handedBack && answered ? &ecuSession.lastHandBack() : nullptr;
     return commandExitStatus(run, code, handBack);
+}
+
+void SessionScope::tellNews() {
+    for (const std::string& news : ecuSession.takeHandBackNews()) {
+        run.err << "ecuprobe-cli: " << news << '\n';
+    }
 }
 
 void reportOpenFailure(RunContext& context) {

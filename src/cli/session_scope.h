@@ -33,6 +33,9 @@ public:
 private:
     void disconnect();
     int stoppedWhileConnecting();
+    // Says on stderr, once, how handing back what an earlier run left held went,
+    // and any trouble keeping that record.
+    void tellNews();
 
     RunContext& run;
     ecu::EcuSession ecuSession;

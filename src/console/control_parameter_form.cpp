@@ -78,6 +78,21 @@ std::string rangeMessage() {
            std::to_string(highestPercent) + ".";
 }
 
+// The CO corrections refuse what the ECU cannot carry: above 0, and RCOK below
+// -0.5. RCOD below -0.3 is limited by its set, as the stepper and idle speed are.
+std::string coRangeProblem(ParameterField field, float value) {
+    if (field != ParameterField::rcod && field != ParameterField::rcok) {
+        return {};
+    }
+    const bool rcok = field == ParameterField::rcok;
+    if (value <= ecu::highestCoCorrection && (!rcok || value >= ecu::lowestRcok)) {
+        return {};
+    }
+    const float lowest = rcok ? ecu::lowestRcok : ecu::lowestRcod;
+    return "Please enter a number between " + ecu::formatFloat(lowest) + " and " +
+           ecu::formatFloat(ecu::highestCoCorrection) + ".";
+}
+
 using V = ControlParameterValues;
 
 // Where each field's value goes, by ParameterField: a whole number, or a float.
@@ -98,14 +113,15 @@ constexpr std::array<FieldSlot, parameterFieldCount> slots{{
 }};
 
 // Reads one field into its value; returns the validation message, empty when it read.
-std::string readField(const FieldSlot& slot, const std::string& text, V& values) {
+std::string readField(ParameterField field, const std::string& text, V& values) {
+    const FieldSlot& slot = slots[static_cast<std::size_t>(field)];
     if (slot.real != nullptr) {
         const std::optional<float> number = readFloat(text);
         if (!number) {
             return "Please enter a number.";
         }
         values.*slot.real = *number;
-        return {};
+        return coRangeProblem(field, *number);
     }
     const std::optional<std::uint32_t> number = readUnsigned(text);
     if (!number) {
@@ -187,8 +203,8 @@ ParameterTexts parameterTexts(const ControlParameterValues& values) {
 ParameterCheck readParameterTexts(const ParameterTexts& texts) {
     ControlParameterValues values;
     for (const ParameterFieldInfo& info : fields) {
-        const auto i = static_cast<std::size_t>(info.field);
-        std::string message = readField(slots[i], texts[i], values);
+        std::string message =
+            readField(info.field, texts[static_cast<std::size_t>(info.field)], values);
         if (!message.empty()) {
             return {std::nullopt, std::move(message), info.field};
         }
@@ -255,6 +271,35 @@ void ControlParameterForm::setAndOfferStore(ParameterField field, V& values,
     }
     (session.*parameter.set)(value);
     askAndStore(parameter, session, prompts);
+}
+
+std::string limitNote(ParameterField field, const ControlParameterValues& values) {
+    V limited = values;
+    switch (field) {
+        case ParameterField::idleStepper:
+            limited.idleStepper = std::min(values.idleStepper, ecu::maxIdleStepper);
+            break;
+        case ParameterField::idleSpeed:
+            limited.idleSpeed = std::min(values.idleSpeed, ecu::maxIdleSpeed);
+            break;
+        case ParameterField::ignitionCorrection:
+            limited.ignitionCorrection = std::clamp(
+                values.ignitionCorrection, -ecu::maxIgnitionCorrection, ecu::maxIgnitionCorrection);
+            break;
+        case ParameterField::rcod:
+            limited.rcod = std::max(values.rcod, ecu::lowestRcod);
+            break;
+        case ParameterField::purgeDegree:
+        case ParameterField::egrDegree:
+        case ParameterField::rcok:
+            break;
+    }
+    if (limited == values) {
+        return {};
+    }
+    const auto i = static_cast<std::size_t>(field);
+    return std::string(fields[i].caption) + " " + parameterTexts(values)[i] +
+           " is beyond its limit and is sent as " + parameterTexts(limited)[i];
 }
 
 bool offerToStore(ParameterField field, ecu::EcuSession& session, reports::UserPrompts& prompts) {

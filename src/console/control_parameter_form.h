@@ -107,6 +107,11 @@ private:
     std::array<bool, parameterFieldCount> touched{};
 };
 
+// "Рег.ХХ(РДВ): 300 is beyond its limit and is sent as 255": a value that its
+// set will send as the limit (stepper 255, idle speed 2500, ignition correction
+// -15..15, RCOD -0.3); empty for one sent as it stands.
+std::string limitNote(ParameterField field, const ControlParameterValues& values);
+
 // Asks whether to store the parameter in the ECU's non-volatile memory and
 // stores it on Yes, as OK does after a new value; true when it was stored (the
 // ECU's answer aside). The fields that cannot be stored are never asked about.

@@ -24,6 +24,12 @@ ClickResult TesterPanel::onClick(ControlId id) {
     if (!shown.isEnabled(id)) {
         return {};
     }
+    ClickResult result = routeClick(id);
+    keepReleaseWhileOwed();
+    return result;
+}
+
+ClickResult TesterPanel::routeClick(ControlId id) {
     if (findSwitch(id) != nullptr) {
         switchClicked(id);
         return done();
@@ -97,6 +103,7 @@ void TesterPanel::onReleaseControls() {
     refreshActuatorBoxes();
     showFields();
     setEnabled(control::releaseControls, false);
+    keepReleaseWhileOwed();
 }
 
 // The release wrote 0 to every control variable, so the ECU injects on every

@@ -59,6 +59,13 @@ struct PanelSnapshot {
     // Beside the status field, which keeps what the poll cycle puts there: the
     // adapter gone ("адаптер отключён: <path>") or the ECU silent ("ЭБУ не отвечает").
     std::string linkNote;
+    // While the tester may still hold controls over the ECU (overrides not yet
+    // handed back, or whose return the ECU has not confirmed): the line beside
+    // the switches that names them, and the switch boxes concerned. Their check
+    // marks show what the ECU may hold: a cut injector unchecked, and while the
+    // ECU is silent an output in the state the tester left it.
+    std::string heldNote;
+    std::set<ControlId> held;
 
     std::string text(ControlId id) const;
     bool isChecked(ControlId id) const;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "ecu/ecu_commands.h"
+#include "ecu/hand_back.h"
+
 namespace ecuprobe::console {
 
 namespace {
@@ -52,27 +55,34 @@ using F = PanelFields;
 
 // After the hand-back the ECU injects on every cylinder and drives every output
 // again: injectors, coils and the fuel pump run, the rest are off.
+constexpr std::uint8_t over = ecu::outputOverrideVariable;
+constexpr std::uint8_t cut = ecu::injectorCutVariable;
+constexpr std::uint8_t regs = ecu::regulatorVariable;
+constexpr std::uint8_t params = ecu::parameterOverrideVariable0C;
+
 constexpr std::array<SwitchControl, 13> table{{
-    {injector1, "1", injector, &F::injector1On, injectorRecord<1>, 1, switchInjector<1>},
-    {injector2, "2", injector, &F::injector2On, injectorRecord<2>, 1, switchInjector<2>},
-    {injector3, "3", injector, &F::injector3On, injectorRecord<3>, 1, switchInjector<3>},
-    {injector4, "4", injector, &F::injector4On, injectorRecord<4>, 1, switchInjector<4>},
+    {injector1, "1", injector, &F::injector1On, injectorRecord<1>, 1, switchInjector<1>, cut, 0x01},
+    {injector2, "2", injector, &F::injector2On, injectorRecord<2>, 1, switchInjector<2>, cut, 0x02},
+    {injector3, "3", injector, &F::injector3On, injectorRecord<3>, 1, switchInjector<3>, cut, 0x04},
+    {injector4, "4", injector, &F::injector4On, injectorRecord<4>, 1, switchInjector<4>, cut, 0x08},
     {coil14, "1:4", coil, &F::coil14On, liveRecord<&LiveData::coil14On>, 1,
-     switchOutput<Output::coil14>},
+     switchOutput<Output::coil14>, over, 0x10},
     {coil23, "2:3", coil, &F::coil23On, liveRecord<&LiveData::coil23On>, 1,
-     switchOutput<Output::coil23>},
+     switchOutput<Output::coil23>, over, 0x20},
     {fuelPump, "Бензонасос", output, &F::fuelPumpOn, liveRecord<&LiveData::fuelPumpOn>, 1,
-     switchOutput<Output::fuelPump>},
+     switchOutput<Output::fuelPump>, over, 0x08},
     {checkEngineLamp, "CheckEgine", output, &F::CHECKEIGINE, liveRecord<&LiveData::CHECKEIGINE>, 0,
-     switchOutput<Output::checkEngineLamp>},
+     switchOutput<Output::checkEngineLamp>, over, 0x01},
     {airConditioner, "Конденцитнер", output, &F::airConditionerOn,
-     liveRecord<&LiveData::airConditionerOn>, 0, switchOutput<Output::airConditioner>},
+     liveRecord<&LiveData::airConditionerOn>, 0, switchOutput<Output::airConditioner>, over, 0x04},
     {canisterPurge, "Адсорбер", output, &F::ADSORBER, liveRecord<&LiveData::ADSORBER>, 0,
-     switchCanisterPurge},
+     switchCanisterPurge, params, 0x04},
     {fan, "Вентилятор", output, &F::fanOn, liveRecord<&LiveData::fanOn>, 0,
-     switchOutput<Output::fan>},
-    {lambdaRegulator, "L-регулятор", regulator, &F::lambdaControl, nullptr, 0, switchLambdaControl},
-    {knockRegulator, "Рег. детонации", regulator, &F::knockControl, nullptr, 0, switchKnockControl},
+     switchOutput<Output::fan>, over, 0x02},
+    {lambdaRegulator, "L-регулятор", regulator, &F::lambdaControl, nullptr, 0, switchLambdaControl,
+     regs, 0x02},
+    {knockRegulator, "Рег. детонации", regulator, &F::knockControl, nullptr, 0, switchKnockControl,
+     regs, 0x04},
 }};
 
 constexpr std::array<ControlId, table.size()> ids = [] {
@@ -96,6 +106,27 @@ const SwitchControl* findSwitch(ControlId id) {
     const auto found = std::find_if(table.begin(), table.end(),
                                     [id](const SwitchControl& row) { return row.id == id; });
     return found == table.end() ? nullptr : &*found;
+}
+
+// While the ECU answers, the marks are the states of record; while it is
+// silent those are the reset copies, and what the tester left written tells more.
+void showHeld(const ecu::OwedControls& owed, bool connected, PanelSnapshot& shown) {
+    shown.heldNote = ecu::heldNote(owed);
+    shown.held.clear();
+    for (const SwitchControl& row : table) {
+        if ((owed.heldIn(row.heldRegister) & row.heldMask) == 0) {
+            continue;
+        }
+        shown.held.insert(row.id);
+        if (connected) {
+            continue;
+        }
+        if (row.kind == injector) {
+            shown.checked[row.id] = false;
+        } else if (row.heldRegister == over) {
+            shown.checked[row.id] = (owed.heldIn(ecu::outputStateVariable) & row.heldMask) != 0;
+        }
+    }
 }
 
 }  // namespace ecuprobe::console

@@ -31,6 +31,9 @@ struct SwitchControl {
     // The recorded state once every control is handed back to the ECU.
     std::int32_t released;
     void (*operate)(ecu::EcuSession& session, std::int32_t& state);
+    // The control register and bit through which the switch takes its output over.
+    std::uint8_t heldRegister;
+    std::uint8_t heldMask;
 };
 
 // Every switch box, in the order of the dialog.
@@ -38,5 +41,9 @@ std::span<const SwitchControl> switchTable();
 
 // The row of a switch box, nullptr for any other control.
 const SwitchControl* findSwitch(ControlId id);
+
+// Puts on a snapshot what the tester may still hold over the ECU: the note, the
+// boxes concerned and their check marks (see PanelSnapshot::held).
+void showHeld(const ecu::OwedControls& owed, bool connected, PanelSnapshot& shown);
 
 }  // namespace ecuprobe::console

@@ -60,6 +60,7 @@ std::string TesterPanel::onStart() {
     timerId = 1;
     periodMs = periodMsFor(fields.period);
     startTimer();
+    keepReleaseWhileOwed();
     return message;
 }
 
@@ -79,6 +80,7 @@ void TesterPanel::onTick() {
         if (session.connected != 0) {
             enableControls();
         }
+        keepReleaseWhileOwed();
         tickCount = ticksPerSlowRefresh;
     }
     session.checkLink();
@@ -234,6 +236,12 @@ void TesterPanel::refreshEnabledControls() {
     }
 }
 
+void TesterPanel::keepReleaseWhileOwed() {
+    if (!session.owedControls().empty()) {
+        setEnabled(control::releaseControls, true);
+    }
+}
+
 void TesterPanel::setEnabled(ControlId id, bool enabled) {
     if (enabled) {
         shown.enabled.insert(id);
@@ -258,6 +266,7 @@ PanelSnapshot TesterPanel::snapshot() const {
     copy.periodMs = periodMs;
     copy.timerRunning = timerHandle != 0;
     copy.linkNote = linkNote();
+    showHeld(session.owedControls(), session.connected != 0, copy);
     return copy;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/adaptation_reset.h"
 #include "console/control_parameter_form.h"
@@ -116,6 +117,10 @@ public:
 
     PanelSnapshot snapshot() const;
     ecu::EcuSession& ecuSession() { return session; }
+    // What the person is to be told once about controls the tester may still
+    // hold: how handing them back on a new connection went, a record of the port
+    // that could not be read or written. Empty when there is nothing new.
+    std::vector<std::string> takeNews() { return session.takeHandBackNews(); }
     // The live reads that came in since the panel was built: a view that logs the
     // drive adds a row of the session's LiveData whenever this grows.
     std::uint32_t liveReadCount() const { return liveReads; }
@@ -129,6 +134,7 @@ public:
     std::uint32_t periodMs = 1000;
 
 private:
+    ClickResult routeClick(ControlId id);
     void setEnabled(ControlId id, bool enabled);
     void setChecked(ControlId id, std::int32_t state);
     void startTimer();
@@ -137,6 +143,9 @@ private:
     void switchClicked(ControlId id);
     void lambdaProbeClicked();
     void markOutputsReleased();
+    // "Вернуть управл." stays enabled while the tester may still hold anything,
+    // also while the ECU is silent: nothing else would hand it back.
+    void keepReleaseWhileOwed();
     ClickResult identifyClicked();
     ClickResult adaptationResetClicked(ControlId id);
     ClickResult saveDumpClicked();

@@ -35,13 +35,28 @@ void EcuSession::sleepMs(std::uint32_t ms) {
     currentLink->clock().sleepMs(ms);
 }
 
+// Every write passes here, so that no control register the tester takes over
+// escapes the account of what it may still hold.
 bool EcuSession::exchange(std::span<const std::uint8_t> payload, std::uint16_t timeoutMs) {
     link::FrameExchange& link = *currentLink;
+    const bool write = !payload.empty() && payload[0] == writeCommand;
+    if (write) {
+        if (!ledger.bound()) {
+            ledger.bind(portPath());
+        }
+        ledger.beforeWrite(payload);
+    }
     std::copy(payload.begin(), payload.end(), link.request.begin());
     link.sendRequest(static_cast<int>(payload.size()));
     link.setResponseTimeout(timeoutMs);
     link.receiveResponse();
-    return link.timedOut == 0;
+    const bool answered = link.timedOut == 0;
+    if (write) {
+        ledger.afterWrite(payload, !answered               ? WriteReply::unanswered
+                                   : link.response[0] == 0 ? WriteReply::acknowledged
+                                                           : WriteReply::refused);
+    }
+    return answered;
 }
 
 bool EcuSession::exchange(std::initializer_list<std::uint8_t> payload, std::uint16_t timeoutMs) {
@@ -90,6 +105,7 @@ std::uint8_t EcuSession::connect() {
     if (currentLink->open(chosenPortNumber) != 0) {
         return 0;
     }
+    ledger.bind(portPath());
     identity.identityRead = 0;
     connected = 0;
     resetState();
@@ -120,10 +136,16 @@ std::uint8_t EcuSession::identifyEcuType() {
         const EcuTypeTexts type = ecuTypeTexts(currentLink->response[0]);
         statusText = type.statusText;
         identity.ecuName = type.name;
+        payOwedControls();
     } else {
         connected = 0;
     }
     selectStandardDataSet();
+    // An ECU that missed the type request but takes the data-set selection is
+    // connected all the same: it is paid as soon as it answers.
+    if (!typeAnswered && connected != 0) {
+        payOwedControls();
+    }
     return connected;
 }
 
@@ -190,7 +212,9 @@ bool EcuSession::releaseRegister(std::uint8_t reg) {
 
 void EcuSession::releaseControls() {
     if (connected == 0) {
+        releasing = true;
         identifyEcuType();
+        releasing = false;
     }
     clearControlCopies();
     liveData.airConditionerOn = 0;
@@ -205,6 +229,7 @@ void EcuSession::releaseControls() {
         }
         handBack.acknowledged[i] = releaseRegister(controlRegisters[i]);
     }
+    handBack.stillOwed = ledger.owed();
 }
 
 void EcuSession::resetState() {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ecu/control_parameters.h"
 #include "ecu/ecu_identity.h"
@@ -15,6 +16,7 @@
 #include "ecu/faults.h"
 #include "ecu/hand_back.h"
 #include "ecu/live_data.h"
+#include "ecu/owed_ledger.h"
 #include "ecu/write_reply.h"
 #include "link/frame_exchange.h"
 
@@ -71,6 +73,14 @@ public:
     void releaseControls();
     // Which registers the last releaseControls() got acknowledged.
     const HandBackOutcome& lastHandBack() const { return handBack; }
+    // What the tester may still hold over the ECU on this port, whatever a lost
+    // link did to the copies of the control variables. connect() takes what
+    // earlier sessions left; the first type request answered after it, and after
+    // every silence, hands it back before anything else.
+    const OwedControls& owedControls() const { return ledger.owed(); }
+    // What the person is to be told of that, each once: how handing back the
+    // owed controls went, a record kept for the port that could not be read or written.
+    std::vector<std::string> takeHandBackNews() { return ledger.takeNews(); }
     void resetState();
     void disconnect();
     void setStatusText(std::string_view text);
@@ -198,6 +208,13 @@ private:
     // true when the first write or its repeat was acknowledged.
     bool releaseRegister(std::uint8_t reg);
     void clearControlCopies();
+    // The device path of the chosen port, which the owed controls are kept by.
+    std::string portPath() const;
+    // Writes 0 to every owed register as releaseControls() does, and records how
+    // it went; nothing when nothing is owed.
+    void payOwedControls();
+    // The copies and injector flags of the registers the ECU took back.
+    void forgetCopiesOf(const OwedControls& returned);
     void switchRegulator(std::uint8_t bit, std::int32_t& state);
     void readPassport(std::uint8_t firstCommand, int blocks, std::string& passport,
                       std::string_view name);
@@ -212,6 +229,9 @@ private:
     bool faultsAnswered = false;
     HandBackOutcome handBack;
     std::function<bool()> stopCheck;
+    OwedLedger ledger;
+    // Within releaseControls(), which hands back everything itself.
+    bool releasing = false;
     WriteReply lastWrite = WriteReply::acknowledged;
     bool typeAnswered = false;
 };

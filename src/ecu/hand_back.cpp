@@ -1,19 +1,14 @@
 #include "ecu/hand_back.h"
 
 #include <algorithm>
-#include <string_view>
 
 namespace ecuprobe::ecu {
 
 namespace {
 
-constexpr std::array<std::string_view, HandBackOutcome::registers.size()> registerRoles{
-    "выходы", "маска выходов", "параметры", "параметры", "форсунки", "регуляторы"};
-
-std::string hexByte(std::uint8_t value) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    return {'0', 'x', digits[value >> 4], digits[value & 0x0F]};
-}
+constexpr std::string_view unconfirmed = "ЭБУ не подтвердил возврат управления: ";
+constexpr std::string_view advice =
+    "включите зажигание и откройте тестер снова: управление будет возвращено";
 
 }  // namespace
 
@@ -28,16 +23,44 @@ std::string unacknowledgedRegisters(const HandBackOutcome& outcome) {
         if (outcome.acknowledged[i]) {
             continue;
         }
-        if (!names.empty()) {
-            names += ", ";
-        }
-        names += std::string(registerRoles[i]) + " (" + hexByte(outcome.registers[i]) + ")";
+        const std::uint8_t reg = outcome.registers[i];
+        const std::uint8_t held = outcome.stillOwed.held[i];
+        names += names.empty() ? "" : ", ";
+        names += std::string(registerRole(reg)) + " (" + hexByte(reg) +
+                 (held != 0 ? ": " + bitNames(reg, held) : std::string()) + ")";
     }
     return names;
 }
 
 std::string handBackWarning(const HandBackOutcome& outcome) {
-    return "ЭБУ не подтвердил возврат управления: " + unacknowledgedRegisters(outcome) + ".";
+    return std::string(unconfirmed) + unacknowledgedRegisters(outcome) + "; " +
+           (outcome.stillOwed.empty() ? std::string("тестер ничего не удерживает")
+                                      : std::string(advice)) +
+           ".";
+}
+
+std::string owedWarning(const OwedControls& owed) {
+    return "ЭБУ не подтвердил возврат управления. Тестер может удерживать: " + owedRegisters(owed) +
+           ";\n" + std::string(advice) + ".";
+}
+
+std::string heldNote(const OwedControls& owed) {
+    return owed.empty() ? std::string() : "Тестер может удерживать: " + heldOutputs(owed);
+}
+
+std::string owedPaymentText(const OwedControls& before, const OwedControls& after) {
+    OwedControls returned;
+    for (std::size_t i = 0; i < before.held.size(); ++i) {
+        returned.held[i] = after.held[i] == 0 ? before.held[i] : std::uint8_t{0};
+    }
+    std::string text;
+    if (!returned.empty()) {
+        text = "Управление возвращено ЭБУ: " + owedRegisters(returned) + ".";
+    }
+    if (!after.empty()) {
+        text += (text.empty() ? "" : " ") + std::string(unconfirmed) + owedRegisters(after) + ".";
+    }
+    return text;
 }
 
 }  // namespace ecuprobe::ecu

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "ecu/owed_controls.h"
 
 namespace ecuprobe::ecu {
 
@@ -12,19 +15,37 @@ namespace ecuprobe::ecu {
 // a mechanic must never be told that an injector cut is undone when it is not.
 struct HandBackOutcome {
     // Control variables 0x09..0x0E, in the order they are handed back.
-    static constexpr std::array<std::uint8_t, 6> registers{0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E};
+    static constexpr auto& registers = OwedControls::registers;
 
     bool attempted = false;
     std::array<bool, registers.size()> acknowledged{};
+    // What the tester may still hold over the ECU afterwards.
+    OwedControls stillOwed;
 
     bool complete() const;
 };
 
-// "выходы (0x09), форсунки (0x0D)": the registers the ECU did not acknowledge.
+// "выходы (0x09), форсунки (0x0D: форсунка 1)": the registers the ECU did not
+// acknowledge, with what the tester may still hold in them.
 std::string unacknowledgedRegisters(const HandBackOutcome& outcome);
 
 // The one-line warning every face of the tester shows when the hand-back was not
-// complete: "ЭБУ не подтвердил возврат управления: форсунки (0x0D)."
+// complete: "ЭБУ не подтвердил возврат управления: форсунки (0x0D: форсунка 1);
+// включите зажигание и откройте тестер снова: управление будет возвращено." When
+// the tester held nothing, it says so instead of the advice.
 std::string handBackWarning(const HandBackOutcome& outcome);
+
+// The window's warning when it closes while the tester may still hold controls.
+inline constexpr std::string_view owedWarningTitle = "Управление не возвращено ЭБУ";
+std::string owedWarning(const OwedControls& owed);
+
+// Beside the console's switches while anything is owed: "Тестер может
+// удерживать: форсунка 1, вентилятор"; empty when nothing is.
+std::string heldNote(const OwedControls& owed);
+
+// What paying the owed controls on a new connection achieved: "Управление
+// возвращено ЭБУ: форсунки (0x0D: форсунка 1)." and, for what stays owed, "ЭБУ
+// не подтвердил возврат управления: ...".
+std::string owedPaymentText(const OwedControls& before, const OwedControls& after);
 
 }  // namespace ecuprobe::ecu

@@ -7,31 +7,29 @@ namespace ecuprobe::ecu {
 
 namespace {
 
-constexpr std::uint32_t maxStepper = 255;
-constexpr std::uint32_t maxIdleSpeed = 2500;
 constexpr std::uint32_t maxPercent = 100;
-constexpr float maxIgnitionCorrection = 15.0f;
-constexpr float maxRcod = 0.3f;
-constexpr float lowestCoCorrection = -0.5f;
 constexpr double coCorrectionSteps = 256.0;
 
 float finiteOrZero(float value) {
     return std::isnan(value) ? 0.0f : value;
 }
 
-// The nearest of the values -k/256 from 0 down to lowest.
 std::uint8_t coCorrectionByte(float& value, float lowest) {
-    const double limited = std::clamp(finiteOrZero(value), lowest, 0.0f);
-    const long deepest = std::lround(std::floor(-static_cast<double>(lowest) * coCorrectionSteps));
-    const long k = std::min(std::lround(-limited * coCorrectionSteps), deepest);
-    value = static_cast<float>(0.0 - static_cast<double>(k) / coCorrectionSteps);
-    return static_cast<std::uint8_t>(k);
+    const float limited = std::clamp(finiteOrZero(value), lowest, highestCoCorrection);
+    if (limited >= highestCoCorrection) {
+        value = 0.0f;
+        return 0x00;
+    }
+    const double x = std::min((static_cast<double>(limited) + 0.5) * coCorrectionSteps, 127.0);
+    const auto byte = static_cast<int>(std::trunc(x + 128.0));
+    value = static_cast<float>(static_cast<double>(byte - 128) / coCorrectionSteps - 0.5);
+    return static_cast<std::uint8_t>(byte & 0xFF);
 }
 
 }  // namespace
 
 std::uint8_t idleStepperByte(std::uint32_t& steps) {
-    steps = std::min(steps, maxStepper);
+    steps = std::min(steps, maxIdleStepper);
     return static_cast<std::uint8_t>(steps);
 }
 
@@ -52,11 +50,11 @@ std::uint8_t percentByte(std::uint32_t& percent) {
 }
 
 std::uint8_t rcodByte(float& value) {
-    return coCorrectionByte(value, -maxRcod);
+    return coCorrectionByte(value, lowestRcod);
 }
 
 std::uint8_t rcokByte(float& value) {
-    return coCorrectionByte(value, lowestCoCorrection);
+    return coCorrectionByte(value, lowestRcok);
 }
 
 }  // namespace ecuprobe::ecu

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -60,6 +61,7 @@ void ConsoleForm::show(const console::PanelSnapshot& snapshot) {
         }
     }
     showEnabled(snapshot);
+    showHeld(snapshot);
     comBox->setCurrentIndex(snapshot.comSelection);
     upDown->setPosition(snapshot.periodUpDown);
 }
@@ -86,6 +88,26 @@ void ConsoleForm::showEnabled(const console::PanelSnapshot& snapshot) {
             widget->setEnabled(snapshot.isEnabled(id));
         }
     }
+}
+
+void ConsoleForm::showHeld(const console::PanelSnapshot& snapshot) {
+    const QString note = QString::fromStdString(snapshot.heldNote);
+    if (heldNote->text() != note) {
+        heldNote->setText(note);
+        heldNote->setVisible(!note.isEmpty());
+    }
+    for (const ControlId id : console::switchControls()) {
+        QWidget* box = control(id);
+        const bool held = snapshot.held.contains(id);
+        if (box != nullptr && box->property("held").toBool() != held) {
+            box->setProperty("held", held);
+            box->setStyleSheet(held ? heldStyle() : QString());
+        }
+    }
+}
+
+QString heldStyle() {
+    return QStringLiteral("color: #b00000; font-weight: bold;");
 }
 
 void ConsoleForm::disableInput() {

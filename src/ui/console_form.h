@@ -8,6 +8,7 @@
 #include "console/panel_snapshot.h"
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QStatusBar;
 class QToolButton;
@@ -42,12 +43,15 @@ public:
     // Beside the COM box: its menu maps the chosen slot to a detected device.
     QToolButton* comMapButton = nullptr;
     QStatusBar* statusBar = nullptr;
+    // Above "Вернуть управл.": what the tester may still hold over the ECU.
+    QLabel* heldNote = nullptr;
 
 private:
     friend class ConsoleLayout;
 
     void showText(console::ControlId id, const std::string& text);
     void showEnabled(const console::PanelSnapshot& snapshot);
+    void showHeld(const console::PanelSnapshot& snapshot);
 
     std::map<console::ControlId, QWidget*> byId;
 };
@@ -56,5 +60,7 @@ private:
 QString controlName(console::ControlId id);
 // The caption on or beside a control, as the console shows it.
 QString controlCaption(console::ControlId id);
+// How the note and the switches of controls the tester may still hold stand out.
+QString heldStyle();
 
 }  // namespace ecuprobe::ui

@@ -240,12 +240,23 @@ private:
         addLabelled(values, 1, 0, control::RCOK);
         layout->addLayout(values);
         layout->addStretch(1);
+        layout->addWidget(heldNote());
         layout->addWidget(button(control::controlParameters));
         layout->addWidget(button(control::releaseControls));
         box(control::lambdaProbe)->hide();
         // "Выход", the dialog's OK button, stays hidden: the console closes from its caption.
         named(new QPushButton(groupTitle("Выход"), &host), 1)->hide();
         return frame;
+    }
+
+    // What the tester may still hold over the ECU, hidden while it holds nothing.
+    QLabel* heldNote() {
+        form.heldNote = new QLabel(&host);
+        form.heldNote->setObjectName(QStringLiteral("heldNote"));
+        form.heldNote->setWordWrap(true);
+        form.heldNote->setStyleSheet(heldStyle());
+        form.heldNote->hide();
+        return form.heldNote;
     }
 
     QGroupBox* boxGroup(const char* title, std::initializer_list<ControlId> ids) {

@@ -80,13 +80,13 @@ void ConsoleLink::close() {
     post([](LinkWorker& link) { link.close(); });
 }
 
-void ConsoleLink::workerClosed(const QString& warning) {
+void ConsoleLink::workerClosed(const QString& warning, const QString& note) {
     finished = true;
     // No answer may reach the worker once its thread is gone.
     presenter.shutDown();
     thread.quit();
     thread.wait();
-    emit closed(warning);
+    emit closed(warning, note);
 }
 
 }  // namespace ecuprobe::ui

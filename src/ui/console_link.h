@@ -45,10 +45,10 @@ signals:
     void reported(const ecuprobe::ui::LinkReport& report);
     void clickAnswered(const ecuprobe::ui::ClickAnswer& answer);
     void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
-    void closed(const QString& warning);
+    void closed(const QString& warning, const QString& note);
 
 private:
-    void workerClosed(const QString& warning);
+    void workerClosed(const QString& warning, const QString& note);
     template <typename Work>
     void post(Work work);
 

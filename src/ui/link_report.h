@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "console/control_parameter_form.h"
 #include "console/identification_content.h"
@@ -45,6 +46,8 @@ struct LinkReport {
     ReportCause cause = ReportCause::opened;
     // The link's clock when the report was made, in ms.
     std::uint32_t atMs = 0;
+    // Told once: what the tester may have held and how handing it back went.
+    std::vector<std::string> news;
 };
 
 // How a click on the console ended, with what the view shows for it.

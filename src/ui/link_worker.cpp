@@ -173,21 +173,27 @@ void LinkWorker::close() {
     }
 }
 
+// A port closed under the console (the adapter unplugged) gets nothing sent;
+// what the tester may still hold there is warned of all the same.
 void LinkWorker::finishClose() {
     closedDone = true;
     QString warning;
+    QString note;
     if (driveLog.running()) {
         driveLog.stop();
     }
     if (panel) {
-        if (panel->started != 0 && link::processLink().isOpen == 0) {
-            // Nothing was taken over on a port that never opened.
+        const bool handsBack = panel->started != 0 && link::processLink().isOpen != 0;
+        if (!handsBack) {
             panel->abandon();
         }
         panel->onDestroy();
-        const ecu::HandBackOutcome& handBack = panel->ecuSession().lastHandBack();
-        if (handBack.attempted && !handBack.complete()) {
-            warning = QString::fromStdString(ecu::handBackWarning(handBack));
+        const ecu::EcuSession& session = panel->ecuSession();
+        const ecu::HandBackOutcome& handBack = session.lastHandBack();
+        if (!session.owedControls().empty()) {
+            warning = QString::fromStdString(ecu::owedWarning(session.owedControls()));
+        } else if (handsBack && !handBack.complete()) {
+            note = QString::fromStdString(ecu::handBackWarning(handBack));
         }
         panel.reset();
     }
@@ -195,7 +201,7 @@ void LinkWorker::finishClose() {
         link::processLink().usePortMap(*linkPorts);
         linkPorts.reset();
     }
-    emit closed(warning);
+    emit closed(warning, note);
 }
 
 void LinkWorker::report(ReportCause cause) {
@@ -203,7 +209,8 @@ void LinkWorker::report(ReportCause cause) {
         return;
     }
     pollDriveLog();
-    LinkReport made{panel->snapshot(), {}, cause, link::processLink().clock().tickMs()};
+    LinkReport made{
+        panel->snapshot(), {}, cause, link::processLink().clock().tickMs(), panel->takeNews()};
     made.status = status(made.snapshot);
     emit reported(made);
 }

@@ -70,8 +70,10 @@ signals:
     void clickAnswered(const ecuprobe::ui::ClickAnswer& answer);
     // A drive log has ended; problem says what went wrong, empty when all was written.
     void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
-    // warning: the hand-back warning when the ECU did not confirm it, else empty.
-    void closed(const QString& warning);
+    // warning: for a box, when the tester may still hold controls over the ECU;
+    // note: for the status line, when the ECU did not confirm a hand-back of
+    // nothing held. Each empty otherwise.
+    void closed(const QString& warning, const QString& note);
 
 private:
     // Runs one piece of work unless the panel is busy with another or closing;

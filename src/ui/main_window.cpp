@@ -14,10 +14,12 @@
 
 #include <iostream>
 
+#include "ecu/hand_back.h"
 #include "ui/about_box.h"
 #include "ui/connection_window.h"
 #include "ui/help_window.h"
 #include "ui/key_indicators.h"
+#include "ui/qt_text.h"
 
 namespace ecuprobe::ui {
 
@@ -217,8 +219,14 @@ void MainWindow::openConsole() {
     tester->show();
 }
 
-void MainWindow::consoleFinished(const QString& warning) {
+void MainWindow::consoleFinished(const QString& warning, const QString& note) {
     linkLine->clear();
+    if (!note.isEmpty()) {
+        statusBar()->showMessage(note);
+        if (unattended) {
+            std::cerr << "ecuprobe: " << note.toStdString() << '\n';
+        }
+    }
     const auto goOn = [this] {
         if (quitting) {
             // After the console's own close has run.
@@ -231,8 +239,8 @@ void MainWindow::consoleFinished(const QString& warning) {
         std::cerr << "ecuprobe: " << warning.toStdString() << '\n';
         goOn();
     } else {
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Ошибка исполнения"),
-                                    warning, QMessageBox::Ok, this);
+        auto* box = new QMessageBox(QMessageBox::Warning, toQString(ecu::owedWarningTitle), warning,
+                                    QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("handBackWarning"));
         connect(box, &QDialog::finished, this, goOn);
         openOwned(box);

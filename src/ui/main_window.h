@@ -56,7 +56,7 @@ private:
     void buildTestAndHelpMenus();
     void buildToolBar();
     void buildStatusBar();
-    void consoleFinished(const QString& warning);
+    void consoleFinished(const QString& warning, const QString& note);
 
     ConsoleOptions options;
     QPointer<TesterWindow> tester;

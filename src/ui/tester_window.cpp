@@ -177,6 +177,9 @@ void TesterWindow::showReport(const LinkReport& report) {
                               .arg(report.status.driveLogRows)
                         : QStringLiteral("Записывать живые значения в файл для просмотра логов"));
     warnOfBrokenTrace(report.status);
+    if (!report.news.empty()) {
+        controls.statusBar->showMessage(QString::fromStdString(report.news.back()));
+    }
     if (report.cause == ReportCause::tick && report.status.ecuAnswering) {
         history.add(report.atMs, report.snapshot);
         if (chartWindow) {
@@ -270,13 +273,13 @@ void TesterWindow::beginClose() {
     consoleLink.close();
 }
 
-void TesterWindow::closeLinkDone(const QString& warning) {
+void TesterWindow::closeLinkDone(const QString& warning, const QString& note) {
     linkClosed = true;
     QSettings().setValue(geometryKey, saveGeometry());
     if (chartWindow) {
         chartWindow->close();
     }
-    emit consoleClosed(warning);
+    emit consoleClosed(warning, note);
     close();
 }
 

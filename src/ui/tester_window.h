@@ -56,8 +56,9 @@ public:
     bool isLinkClosed() const { return linkClosed; }
 
 signals:
-    // The link thread has handed back and closed the port; warning as LinkWorker::closed.
-    void consoleClosed(const QString& warning);
+    // The link thread has handed back and closed the port; warning and note as
+    // LinkWorker::closed.
+    void consoleClosed(const QString& warning, const QString& note);
     void linkStatusChanged(const QString& text);
     // A COM slot was mapped to a detected device; the next console starts so too.
     void portMapped(int slot, const QString& path);
@@ -88,7 +89,7 @@ private:
     void openChart();
     void stopTests();
     void beginClose();
-    void closeLinkDone(const QString& warning);
+    void closeLinkDone(const QString& warning, const QString& note);
 
     ConsoleForm controls;
     ConsoleLink consoleLink;

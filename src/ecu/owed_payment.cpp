@@ -1,0 +1,66 @@
+#include "ecu/ecu_commands.h"
+#include "ecu/ecu_session.h"
+
+namespace ecuprobe::ecu {
+
+namespace {
+
+constexpr int com1PortNumber = 2;
+
+// The copy the session keeps of each control register, in hand-back order.
+constexpr std::array<std::uint8_t EcuSession::*, OwedControls::registers.size()> copies{
+    &EcuSession::outputState,     &EcuSession::outputOverride, &EcuSession::overrideFlags0B,
+    &EcuSession::overrideFlags0C, &EcuSession::injectorCut,    &EcuSession::regulatorControl};
+
+}  // namespace
+
+std::string EcuSession::portPath() const {
+    return currentLink->devicePath(chosenPortNumber != 0 ? chosenPortNumber : com1PortNumber);
+}
+
+// The pauses, order and repeat of releaseControls(), for the owed registers
+// only; nothing within releaseControls(), which hands back every register itself.
+void EcuSession::payOwedControls() {
+    const OwedControls owing = ledger.owed();
+    if (releasing || owing.empty()) {
+        return;
+    }
+    // A poll tick may pay in the middle of a service that holds the line while it
+    // asks a question: the flag is left as that service set it.
+    const std::int32_t busyBefore = exchangeBusy;
+    exchangeBusy = 1;
+    sleepMs(200);
+    bool first = true;
+    for (std::size_t i = 0; i < owing.registers.size(); ++i) {
+        if (owing.held[i] == 0) {
+            continue;
+        }
+        if (!first) {
+            sleepMs(100);
+        }
+        first = false;
+        releaseRegister(owing.registers[i]);
+    }
+    exchangeBusy = busyBefore;
+    OwedControls returned;
+    for (std::size_t i = 0; i < owing.held.size(); ++i) {
+        returned.held[i] = ledger.owed().held[i] == 0 ? owing.held[i] : std::uint8_t{0};
+    }
+    forgetCopiesOf(returned);
+    liveData.slowCountdown = 0;
+    statusText = owedPaymentText(owing, ledger.owed());
+    ledger.tell(statusText);
+}
+
+void EcuSession::forgetCopiesOf(const OwedControls& returned) {
+    for (std::size_t i = 0; i < returned.held.size(); ++i) {
+        if (returned.held[i] != 0) {
+            this->*copies[i] = 0;
+        }
+    }
+    if (returned.heldIn(injectorCutVariable) != 0) {
+        injectorOn.fill(1);
+    }
+}
+
+}  // namespace ecuprobe::ecu
