@@ -65,7 +65,7 @@ protected:
 TEST_F(LinkOverPty, OpenCountsTheMissingModemLinesAndNotesThemOnce) {
     LinkWiring wiring(ports, tracePath);
     for (int open = 0; open < 3; ++open) {
-        EXPECT_EQ(wiring.link().open(2), 0);
+        EXPECT_EQ(wiring.link().open(2), OpenResult::opened);
         EXPECT_EQ(wiring.link().isOpen, 1);
         wiring.link().close();
     }
@@ -83,7 +83,7 @@ TEST_F(LinkOverPty, FrameWithControlBytesCrossesUnchangedBothWays) {
     FrameExchange& link = wiring.link();
     // Room for a loaded machine to schedule the adapter thread before the echo deadline.
     link.byteTimeoutMs = 1000;
-    ASSERT_EQ(link.open(2), 0);
+    ASSERT_EQ(link.open(2), OpenResult::opened);
     Bytes seen;
     std::thread adapter([&] {
         seen = pty.receive(kFrame.size());
@@ -109,24 +109,24 @@ TEST_F(LinkOverPty, FrameWithControlBytesCrossesUnchangedBothWays) {
 
 TEST_F(LinkOverPty, MissingDeviceGivesTwo) {
     LinkWiring wiring(ports, tracePath);
-    EXPECT_EQ(wiring.link().open(3), 2);
+    EXPECT_EQ(wiring.link().open(3), OpenResult::deviceNotOpened);
     EXPECT_EQ(errors, Texts{"Ошибка открытия СОМ."});
 }
 
 TEST_F(LinkOverPty, SecondLinkOnTheOpenDeviceGivesTwo) {
     LinkWiring wiring(ports, tracePath);
-    ASSERT_EQ(wiring.link().open(2), 0);
+    ASSERT_EQ(wiring.link().open(2), OpenResult::opened);
     platform::RealClock clock;
     platform::PosixSerialDevice device;
     FrameExchange second;
     second.attach(device, clock, ports);
-    EXPECT_EQ(second.open(2), 2);
+    EXPECT_EQ(second.open(2), OpenResult::deviceNotOpened);
 }
 
 TEST_F(LinkOverPty, VanishedAdapterIsToldApartFromASilentOne) {
     LinkWiring wiring(ports, tracePath);
     FrameExchange& link = wiring.link();
-    ASSERT_EQ(link.open(2), 0);
+    ASSERT_EQ(link.open(2), OpenResult::opened);
     link.readByte();
     EXPECT_EQ(link.noByte, 1);
     EXPECT_FALSE(link.deviceGone());
@@ -146,11 +146,11 @@ TEST_F(LinkOverPty, TracingIsOffUnlessAskedFor) {
 TEST_F(LinkOverPty, WiringClosesAndDetachesTheLinkWhenItGoes) {
     {
         LinkWiring wiring(ports, tracePath);
-        ASSERT_EQ(wiring.link().open(2), 0);
+        ASSERT_EQ(wiring.link().open(2), OpenResult::opened);
         EXPECT_TRUE(wiring.tracing());
     }
     EXPECT_EQ(processLink().isOpen, 0);
-    EXPECT_EQ(processLink().open(2), 2);  // no device attached any more
+    EXPECT_EQ(processLink().open(2), OpenResult::deviceNotOpened);  // no device attached any more
     platform::PosixSerialDevice device;
     EXPECT_TRUE(device.open(pty.slavePath));
 }

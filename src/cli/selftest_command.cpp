@@ -102,8 +102,8 @@ void printLatencyAdvice(std::ostream& out, const std::string& devicePath) {
 int runSelfTest(RunContext& run, const SelfTestOptions& options) {
     ecu::EcuSession session;
     link::FrameExchange& link = link::processLink();
-    if (link.open(run.line.portNumber()) != 0) {
-        reportOpenFailure(run);
+    if (link.open(run.line.portNumber()) != link::OpenResult::opened) {
+        reportOpenFailure(run, link.openFailure());
         return commandExitStatus(run, exitPortFailed, nullptr);
     }
     run.out << "Adapter self-test on " << run.line.devicePath() << ": " << options.count

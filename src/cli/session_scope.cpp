@@ -1,6 +1,5 @@
 #include "cli/session_scope.h"
 
-#include "cli/device_check.h"
 #include "cli/exit_codes.h"
 #include "cli/stop_signals.h"
 
@@ -33,7 +32,7 @@ int SessionScope::connect() {
     ecu::chosenPortNumber = run.line.portNumber();
     for (int attempt = 0; attempt < connectAttempts && !StopSignals::requested(); ++attempt) {
         if (ecuSession.connect() == 0) {
-            reportOpenFailure(run);
+            reportOpenFailure(run, ecuSession.openFailure());
             return exitPortFailed;
         }
         opened = true;
@@ -71,9 +70,9 @@ void SessionScope::tellNews() {
     }
 }
 
-void reportOpenFailure(RunContext& context) {
+void reportOpenFailure(RunContext& context, const platform::OpenFailure& failure) {
     context.err << "ecuprobe-cli: cannot open " << portLabel(context.line) << ": "
-                << describeOpenFailure(context.line.devicePath()) << '\n';
+                << platform::openFailureText(failure) << '\n';
 }
 
 void reportNoAnswer(RunContext& context, const ecu::EcuSession& session) {

@@ -43,8 +43,8 @@ private:
     bool answered = false;
 };
 
-// "ecuprobe-cli: cannot open PATH (COMn): REASON" on stderr.
-void reportOpenFailure(RunContext& context);
+// "ecuprobe-cli: cannot open PATH (COMn): REASON" on stderr, the reason as the device named it.
+void reportOpenFailure(RunContext& context, const platform::OpenFailure& failure);
 // Why the ECU does not answer on PATH (COMn), on stderr: the ECU is silent, the
 // adapter gives no echo, or the port was hung up.
 void reportNoAnswer(RunContext& context, const ecu::EcuSession& session);

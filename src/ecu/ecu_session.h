@@ -92,6 +92,9 @@ public:
     // Whether the last type request (0x01) was answered.
     bool ecuTypeAnswered() const { return typeAnswered; }
     SilenceCause silenceCause() const;
+    // Why the port did not open when it was last tried (connect(), a replugged
+    // adapter); cause none when it opened.
+    const platform::OpenFailure& openFailure() const;
     // Asked right before every write: once it says stop (a signal, the console
     // closing), nothing the ECU would keep or act on goes out: no parameter set
     // or store, adaptation reset, fault clearing or switch; such a write is

@@ -1,6 +1,5 @@
 #include "ui/link_worker.h"
 
-#include "cli/device_check.h"
 #include "link/frame_exchange.h"
 #include "ui/gui_prompts.h"
 #include "ui/qt_panel_timer.h"
@@ -62,7 +61,7 @@ void LinkWorker::click(console::ControlId id) {
         [this, id, &answer] {
             const console::ClickResult result = panel->onClick(id);
             if (id == console::control::start && result.outcome == console::ClickOutcome::done) {
-                noteStart();
+                noteStart(result.portFailure);
             }
             answer = answerTo(id, result);
         },
@@ -150,10 +149,10 @@ void LinkWorker::endDriveLog(const QString& problem) {
     emit driveLogEnded(QString::fromStdString(driveLog.path()), problem, driveLog.rows());
 }
 
-void LinkWorker::noteStart() {
-    if (link::processLink().isOpen == 0) {
+void LinkWorker::noteStart(const platform::OpenFailure& failure) {
+    if (failure.failed()) {
         portFailed = true;
-        openFailure = cli::describeOpenFailure(devicePath(panel->snapshot()));
+        openFailure = platform::openFailureText(failure);
     }
 }
 

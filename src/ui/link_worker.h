@@ -83,7 +83,7 @@ private:
     ClickAnswer answerTo(console::ControlId id, const console::ClickResult& result);
     LinkStatus status(const console::PanelSnapshot& shown);
     std::string devicePath(const console::PanelSnapshot& shown) const;
-    void noteStart();
+    void noteStart(const platform::OpenFailure& failure);
     void pollDriveLog();
     void endDriveLog(const QString& problem);
     void finishClose();
