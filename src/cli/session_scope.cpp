@@ -1,13 +1,13 @@
 #include "cli/session_scope.h"
 
-#include "cli/exit_codes.h"
 #include "cli/stop_signals.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 
 namespace {
 
-std::string portLabel(const LineSetup& line) {
+std::string portLabel(const line::ChosenLine& line) {
     return line.devicePath() + " (COM" + std::to_string(line.comIndex() + 1) + ")";
 }
 
@@ -33,7 +33,7 @@ int SessionScope::connect() {
     for (int attempt = 0; attempt < connectAttempts && !StopSignals::requested(); ++attempt) {
         if (ecuSession.connect() == 0) {
             reportOpenFailure(run, ecuSession.openFailure());
-            return exitPortFailed;
+            return line::exitPortFailed;
         }
         opened = true;
         tellNews();
@@ -41,18 +41,18 @@ int SessionScope::connect() {
         // request; an ECU of unknown kind is no connection a command can use.
         if (ecuSession.connected != 0 && ecuSession.ecuTypeAnswered()) {
             answered = true;
-            return StopSignals::requested() ? stoppedWhileConnecting() : exitOk;
+            return StopSignals::requested() ? stoppedWhileConnecting() : line::exitOk;
         }
     }
     reportNoAnswer(run, ecuSession);
-    return exitNoAnswer;
+    return line::exitNoAnswer;
 }
 
 int SessionScope::stoppedWhileConnecting() {
     const int signal = StopSignals::signalNumber();
     run.err << "ecuprobe-cli: stopped by signal " << signal
             << " before the command began: nothing sent but the hand-back\n";
-    return exitSignalBase + signal;
+    return line::exitSignalBase + signal;
 }
 
 int SessionScope::finish(int code) {

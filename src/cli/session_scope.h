@@ -21,8 +21,8 @@ public:
     // Hands back and closes, as finish() does, when the command left without it.
     ~SessionScope();
 
-    // exitOk once the ECU answered its type request; otherwise says why on stderr
-    // and returns exitPortFailed, exitNoAnswer or, when a stop signal came while
+    // line::exitOk once the ECU answered its type request; otherwise says why on stderr
+    // and returns line::exitPortFailed, line::exitNoAnswer or, when a stop signal came while
     // connecting, 128 + its number: the command must not begin its work then.
     int connect();
     // Hands every control back, closes the port and returns the command's exit

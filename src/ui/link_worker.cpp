@@ -16,7 +16,7 @@ const reports::SaveAsRequest driveLogRequest{
 
 }  // namespace
 
-LinkWorker::LinkWorker(LinkSetup linkSetup, PromptPresenter& presenter)
+LinkWorker::LinkWorker(LinkThreadConfig linkSetup, PromptPresenter& presenter)
     : setup(std::move(linkSetup)),
       timer(new QtPanelTimer(this, setup.pollSpeedUp)),
       prompts(new GuiPrompts(presenter, closeRequested, this)) {

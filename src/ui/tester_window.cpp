@@ -36,8 +36,8 @@ std::optional<int> keptComSlot() {
     return slot;
 }
 
-LinkSetup linkSetupOf(const ConsoleOptions& options) {
-    return LinkSetup{options.ports, options.pollSpeedUp, options.traceBroken};
+LinkThreadConfig linkSetupOf(const ConsoleOptions& options) {
+    return LinkThreadConfig{options.ports, options.pollSpeedUp, options.traceBroken};
 }
 
 }  // namespace
