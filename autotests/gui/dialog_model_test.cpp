@@ -12,7 +12,7 @@
 #include "gui_support.h"
 #include "platform/clock.h"
 #include "ui/drive_log_recorder.h"
-#include "ui/test_run.h"
+#include "ui/measured_run.h"
 
 namespace ecuprobe::gui_testing {
 

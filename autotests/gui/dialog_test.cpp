@@ -22,7 +22,7 @@
 #include "ui/control_parameter_dialog.h"
 #include "ui/dynamic_test_dialog.h"
 #include "ui/identification_dialog.h"
-#include "ui/test_run_chart.h"
+#include "ui/run_chart.h"
 
 namespace ecuprobe::gui_testing {
 

@@ -7,7 +7,7 @@
 #include "event_loop_probe.h"
 #include "gui_support.h"
 #include "ui/dynamic_test_dialog.h"
-#include "ui/test_run_chart.h"
+#include "ui/run_chart.h"
 
 namespace ecuprobe::gui_testing {
 

@@ -24,7 +24,7 @@
 #include "ui/identification_dialog.h"
 #include "ui/live_chart_window.h"
 #include "ui/main_window.h"
-#include "ui/test_run_chart.h"
+#include "ui/run_chart.h"
 #include "ui/up_down_control.h"
 
 namespace {

@@ -3,14 +3,14 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/identity_text.h"
+#include "cli/measured_options.h"
 #include "cli/monitor.h"
 #include "cli/option_checks.h"
 #include "cli/parameter_inputs.h"
 #include "cli/port_outputs.h"
 #include "cli/stop_signals.h"
-#include "cli/test_options.h"
 #include "link/frame_exchange.h"
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 
 namespace ecuprobe::cli {
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "console/panel_snapshot.h"
-#include "console/test_report_lines.h"
+#include "console/report_lines.h"
 #include "reports/line_format.h"
 
 namespace ecuprobe::console {

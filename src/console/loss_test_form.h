@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "console/measured_test_form.h"
+#include "console/measured_form.h"
 
 namespace ecuprobe::console {
 

@@ -10,7 +10,7 @@
 #include "console/adaptation_reset.h"
 #include "console/control_parameter_form.h"
 #include "console/identification_content.h"
-#include "console/measured_test_form.h"
+#include "console/measured_form.h"
 #include "console/panel_controls.h"
 #include "console/panel_snapshot.h"
 #include "console/panel_timer.h"

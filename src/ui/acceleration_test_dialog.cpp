@@ -10,7 +10,7 @@
 
 #include "console/acceleration_test_form.h"
 #include "ui/dialog_fields.h"
-#include "ui/test_dialog_layout.h"
+#include "ui/measured_dialog_layout.h"
 
 namespace ecuprobe::ui {
 

@@ -12,7 +12,7 @@
 
 #include "console/dynamic_test_form.h"
 #include "ui/dialog_fields.h"
-#include "ui/test_dialog_layout.h"
+#include "ui/measured_dialog_layout.h"
 
 namespace ecuprobe::ui {
 

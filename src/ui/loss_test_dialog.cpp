@@ -10,8 +10,8 @@
 
 #include "console/loss_test_form.h"
 #include "ui/dialog_fields.h"
+#include "ui/measured_dialog_layout.h"
 #include "ui/qt_text.h"
-#include "ui/test_dialog_layout.h"
 
 namespace ecuprobe::ui {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/measured_test_dialog.h"
+#include "ui/measured_dialog.h"
 
 class QCheckBox;
 

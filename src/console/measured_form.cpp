@@ -1,4 +1,4 @@
-#include "console/measured_test_form.h"
+#include "console/measured_form.h"
 
 #include <algorithm>
 #include <vector>

@@ -3,8 +3,8 @@
 #include <ostream>
 #include <string>
 
-#include "console/measured_test_form.h"
-#include "measure/test_sampler.h"
+#include "console/measured_form.h"
+#include "measure/run_sampler.h"
 
 namespace ecuprobe::cli {
 

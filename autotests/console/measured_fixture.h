@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "console/measured_test_form.h"
+#include "console/measured_form.h"
 #include "report_test_support.h"
 #include "scripted_ecu.h"
 #include "scripted_prompts.h"

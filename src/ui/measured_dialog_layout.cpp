@@ -1,4 +1,4 @@
-#include "ui/test_dialog_layout.h"
+#include "ui/measured_dialog_layout.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -9,7 +9,7 @@
 #include "console/acceleration_test_form.h"
 #include "console/dynamic_test_form.h"
 #include "console/loss_test_form.h"
-#include "measured_test_fixture.h"
+#include "measured_fixture.h"
 
 namespace ecuprobe::console::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "ecu/ecu_session.h"
-#include "measure/test_sample.h"
+#include "measure/run_sample.h"
 
 namespace ecuprobe::measure {
 

@@ -10,8 +10,8 @@
 
 #include "console/panel_controls.h"
 #include "ecu/ecu_session.h"
-#include "measure/test_sampler.h"
-#include "reports/test_report.h"
+#include "measure/run_sampler.h"
+#include "reports/measured_report.h"
 #include "reports/user_prompts.h"
 
 namespace ecuprobe::console {

@@ -1,4 +1,4 @@
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/test_printer.h"
-#include "console/measured_test_form.h"
+#include "cli/measured_printer.h"
+#include "console/measured_form.h"
 #include "ecu/ecu_session.h"
 #include "reports/user_prompts.h"
 

@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "console/measured_test_form.h"
+#include "console/measured_form.h"
 #include "console/tester_panel.h"
-#include "measure/test_sampler.h"
+#include "measure/run_sampler.h"
 #include "ui/link_worker.h"
 
 namespace ecuprobe::ui {

@@ -7,11 +7,11 @@
 #include "cli/command_prompts.h"
 #include "cli/console_io.h"
 #include "cli/exit_codes.h"
+#include "cli/measured_options.h"
+#include "cli/measured_printer.h"
 #include "cli/output_check.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
-#include "cli/test_options.h"
-#include "cli/test_printer.h"
 
 namespace ecuprobe::cli {
 

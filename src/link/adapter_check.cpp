@@ -1,4 +1,4 @@
-#include "link/adapter_self_test.h"
+#include "link/adapter_check.h"
 
 #include <algorithm>
 #include <numeric>

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "console/tester_panel.h"
-#include "ui/test_run.h"
+#include "ui/measured_run.h"
 
 class QLabel;
 class QLineEdit;

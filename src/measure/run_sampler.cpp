@@ -1,4 +1,4 @@
-#include "measure/test_sampler.h"
+#include "measure/run_sampler.h"
 
 #include <algorithm>
 

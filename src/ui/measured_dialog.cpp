@@ -1,4 +1,4 @@
-#include "ui/measured_test_dialog.h"
+#include "ui/measured_dialog.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -15,7 +15,7 @@
 #include "ui/console_link.h"
 #include "ui/dialog_fields.h"
 #include "ui/qt_text.h"
-#include "ui/test_run_chart.h"
+#include "ui/run_chart.h"
 
 namespace ecuprobe::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/test_run_chart.h"
+#include "ui/run_chart.h"
 
 #include <QChart>
 #include <QLineSeries>

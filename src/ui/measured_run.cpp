@@ -1,8 +1,8 @@
-#include "ui/test_run.h"
+#include "ui/measured_run.h"
 
 #include <cmath>
 
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 
 namespace ecuprobe::ui {
 

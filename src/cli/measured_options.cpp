@@ -1,4 +1,4 @@
-#include "cli/test_options.h"
+#include "cli/measured_options.h"
 
 #include <CLI/CLI.hpp>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "measure/test_sample.h"
+#include "measure/run_sample.h"
 #include "platform/clock.h"
 #include "reports/user_prompts.h"
 

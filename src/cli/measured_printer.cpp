@@ -1,4 +1,4 @@
-#include "cli/test_printer.h"
+#include "cli/measured_printer.h"
 
 #include <array>
 #include <map>

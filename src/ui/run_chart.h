@@ -2,7 +2,7 @@
 
 #include <QChartView>
 
-#include "ui/test_run.h"
+#include "ui/measured_run.h"
 
 class QLineSeries;
 class QScatterSeries;
