@@ -42,12 +42,12 @@ protected:
         SessionTest::TearDown();
     }
 
-    TestRun run(MeasuredTestForm& form) {
+    TestRun run(MeasuredForm& form) {
         measure::TestSampler sampler(session);
         return form.run(sampler);
     }
     std::string dump() const { return fileBytes(folder / "car.tdm"); }
-    std::string text(const MeasuredTestForm& form, ControlId id) const {
+    std::string text(const MeasuredForm& form, ControlId id) const {
         for (const auto& [control, value] : form.resultTexts()) {
             if (control == id) {
                 return value;

@@ -6,9 +6,6 @@
 #include <ostream>
 
 #include "case_names.h"
-#include "console/acceleration_test_form.h"
-#include "console/dynamic_test_form.h"
-#include "console/loss_test_form.h"
 #include "measured_fixture.h"
 
 namespace ecuprobe::console::testing {
@@ -31,9 +28,8 @@ class DynamicInputs : public TestForms, public ::testing::WithParamInterface<Inp
 
 TEST_P(DynamicInputs, AreCheckedBeforeAnythingIsSent) {
     answer = [](int) { return std::nullopt; };
-    DynamicTestForm form(session, prompts);
-    form.setStartText(GetParam().start);
-    form.setEndText(GetParam().end);
+    MeasuredForm form(dynamicRun, session, prompts);
+    form.setLevels(firstFourDigits(GetParam().start), firstFourDigits(GetParam().end));
     const TestRun outcome = run(form);
     const std::string expected = GetParam().message;
     EXPECT_EQ(outcome.started, expected.empty());
@@ -70,7 +66,7 @@ TEST(FirstFourDigits, CountLeadingDigitsOfTheFirstFourCharacters) {
 }
 
 TEST_F(TestForms, LossAndAccelerationInputsAreCheckedToo) {
-    MechanicalLossTestForm loss(session, prompts);
+    MeasuredForm loss(lossRun, session, prompts);
     const struct {
         std::uint32_t start, end;
         const char* message;
@@ -79,13 +75,12 @@ TEST_F(TestForms, LossAndAccelerationInputsAreCheckedToo) {
         {5000, 3001, "Конечные обороты должны быть менее 3000."},
         {3500, 3000, "Начальные обороты должны быть больше конечных не менее чем на 1000."}};
     for (const auto& c : lossCases) {
-        loss.startSpeed = c.start;
-        loss.endSpeed = c.end;
+        loss.setLevels(c.start, c.end);
         EXPECT_FALSE(run(loss).started) << c.start;
         EXPECT_EQ(prompts.messages.back().text, c.message);
     }
-    AccelerationTestForm acceleration(session, prompts);
-    acceleration.endSpeed = acceleration.startSpeed;
+    MeasuredForm acceleration(accelerationRun, session, prompts);
+    acceleration.setLevels(acceleration.startLevel(), acceleration.startLevel());
     EXPECT_FALSE(run(acceleration).started);
     EXPECT_EQ(prompts.messages.back().text, "Начальные и конечные скорости должны отличаться.");
     EXPECT_TRUE(ecu.sent.empty());
@@ -93,7 +88,7 @@ TEST_F(TestForms, LossAndAccelerationInputsAreCheckedToo) {
 
 TEST_F(TestForms, UntickedSaveShowsTheResultsAndWritesNothing) {
     runUp(answer);
-    DynamicTestForm form(session, prompts);
+    MeasuredForm form(dynamicRun, session, prompts);
     form.save = false;
     const TestRun outcome = run(form);
     EXPECT_EQ(outcome.result, SampleResult::Ok);
@@ -104,7 +99,7 @@ TEST_F(TestForms, UntickedSaveShowsTheResultsAndWritesNothing) {
 
 TEST_F(TestForms, RecordedSamplesAreThoseOfTheLastRunThatEndedOk) {
     runUp(answer);
-    DynamicTestForm form(session, prompts);
+    MeasuredForm form(dynamicRun, session, prompts);
     form.save = false;
     ASSERT_EQ(run(form).result, SampleResult::Ok);
     ASSERT_EQ(form.recorded().size(), 2u);
@@ -138,7 +133,7 @@ TEST_P(UnsavedRun, IsKeptAndSavedAgainToAFileAskedForAfresh) {
         std::filesystem::remove(folder / "gone");
     }
     runUp(answer);
-    DynamicTestForm form(session, prompts);
+    MeasuredForm form(dynamicRun, session, prompts);
     EXPECT_EQ(run(form).report, GetParam().outcome);
     ASSERT_TRUE(form.unsavedRun());
     std::filesystem::create_directory(folder / "again");
@@ -166,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Reports, UnsavedRun,
 TEST_F(TestForms, TheNextRunDropsAnUnsavedOne) {
     reports::currentDumpPath = "/nonexistent/car.tdm";
     runUp(answer);
-    DynamicTestForm form(session, prompts);
+    MeasuredForm form(dynamicRun, session, prompts);
     ASSERT_EQ(run(form).report, reports::ReportOutcome::reportFailed);
     answer = [](int) -> std::optional<Bytes> { return testDataSet(3000, 0); };
     ASSERT_EQ(run(form).result, SampleResult::StartCondition);
@@ -177,7 +172,7 @@ TEST_F(TestForms, TheNextRunDropsAnUnsavedOne) {
 
 struct RunErrorCase {
     const char* name;
-    std::function<std::unique_ptr<MeasuredTestForm>(ecu::EcuSession&, reports::UserPrompts&)> make;
+    std::function<std::unique_ptr<MeasuredForm>(ecu::EcuSession&, reports::UserPrompts&)> make;
     std::function<std::optional<Bytes>(int)> answer;
     bool speedSensor;
     const char* text;
@@ -190,7 +185,7 @@ class RunErrors : public TestForms, public ::testing::WithParamInterface<RunErro
 TEST_P(RunErrors, ShowTheirTestsMessage) {
     answer = GetParam().answer;
     session.identity.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
-    const std::unique_ptr<MeasuredTestForm> form = GetParam().make(session, prompts);
+    const std::unique_ptr<MeasuredForm> form = GetParam().make(session, prompts);
     const std::vector<std::pair<ControlId, std::string>> before = form->resultTexts();
     EXPECT_NE(run(*form).result, SampleResult::Ok);
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -200,9 +195,9 @@ TEST_P(RunErrors, ShowTheirTestsMessage) {
     EXPECT_EQ(ecu::exchangeBusy, 0);
 }
 
-template <typename Form>
-std::unique_ptr<MeasuredTestForm> make(ecu::EcuSession& session, reports::UserPrompts& prompts) {
-    return std::make_unique<Form>(session, prompts);
+template <const RunDescriptor& row>
+std::unique_ptr<MeasuredForm> make(ecu::EcuSession& session, reports::UserPrompts& prompts) {
+    return std::make_unique<MeasuredForm>(row, session, prompts);
 }
 
 std::optional<Bytes> silent(int) {
@@ -212,48 +207,46 @@ std::optional<Bytes> silent(int) {
 INSTANTIATE_TEST_SUITE_P(
     Tests, RunErrors,
     ::testing::Values(
-        RunErrorCase{"DynamicLostLink", make<DynamicTestForm>, silent, true,
+        RunErrorCase{"DynamicLostLink", make<dynamicRun>, silent, true,
                      "Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"},
-        RunErrorCase{"DynamicAlreadyAbove", make<DynamicTestForm>,
+        RunErrorCase{"DynamicAlreadyAbove", make<dynamicRun>,
                      [](int) { return testDataSet(2400, 0); }, true,
                      "Начальные обороты достигнуты до начала теста.", "Ошибка задания параметров"},
-        RunErrorCase{"DynamicEngineStopped", make<DynamicTestForm>,
+        RunErrorCase{"DynamicEngineStopped", make<dynamicRun>,
                      [](int) { return testDataSet(0, 0); }, true,
                      "Двигатель заглушен или работает на стабильно.", "Ошибка исполнения"},
-        RunErrorCase{"AccelerationAlreadyFaster", make<AccelerationTestForm>,
+        RunErrorCase{"AccelerationAlreadyFaster", make<accelerationRun>,
                      [](int) { return testDataSet(2000, 30); }, true,
                      "Начальные уловия не соответствуют тесту.", "Ошибка задания параметров"},
-        RunErrorCase{"AccelerationWithoutSpeedSensor", make<AccelerationTestForm>, silent, false,
+        RunErrorCase{"AccelerationWithoutSpeedSensor", make<accelerationRun>, silent, false,
                      "Ваш автомобиль не оснащен датчиком скорости. Тест не возможен.",
                      "Ошибка исполнения"},
-        RunErrorCase{"LossNeverRevved", make<MechanicalLossTestForm>,
-                     [](int) { return testDataSet(800, 0); }, true,
-                     "Начальные обороты < 5000 об/мин.", "Ошибка оператора."},
-        RunErrorCase{"LossHeldAboveTheStart", make<MechanicalLossTestForm>,
+        RunErrorCase{"LossNeverRevved", make<lossRun>, [](int) { return testDataSet(800, 0); },
+                     true, "Начальные обороты < 5000 об/мин.", "Ошибка оператора."},
+        RunErrorCase{"LossHeldAboveTheStart", make<lossRun>,
                      [](int) { return testDataSet(5600, 0); }, true,
                      "Таймаут. Начальные обороты не достигнуты.", "Ошибка исполнения"},
-        RunErrorCase{"DynamicNeverAtTheStart", make<DynamicTestForm>,
+        RunErrorCase{"DynamicNeverAtTheStart", make<dynamicRun>,
                      [](int) { return testDataSet(1200, 0); }, true,
                      "Таймаут. Начальные обороты не достигнуты.", "Ошибка исполнения"},
-        RunErrorCase{"DynamicNeverAtTheEnd", make<DynamicTestForm>,
+        RunErrorCase{"DynamicNeverAtTheEnd", make<dynamicRun>,
                      [](int) { return testDataSet(2000, 0); }, true,
                      "Таймаут. Конечные обороты не достигнуты.", "Ошибка исполнения"},
-        RunErrorCase{"AccelerationLostLink", make<AccelerationTestForm>, silent, true,
+        RunErrorCase{"AccelerationLostLink", make<accelerationRun>, silent, true,
                      "Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"},
-        RunErrorCase{"AccelerationNeverAtTheStart", make<AccelerationTestForm>,
+        RunErrorCase{"AccelerationNeverAtTheStart", make<accelerationRun>,
                      [](int) { return testDataSet(2000, 10); }, true,
                      "Таймаут. Начальная скорость не достигнута.", "Ошибка исполнения"},
-        RunErrorCase{"AccelerationNeverAtTheEnd", make<AccelerationTestForm>,
+        RunErrorCase{"AccelerationNeverAtTheEnd", make<accelerationRun>,
                      [](int) { return testDataSet(2000, 20); }, true,
                      "Таймаут. Конечная скорость не достигнута.", "Ошибка исполнения"},
-        RunErrorCase{"LossLostLink", make<MechanicalLossTestForm>, silent, true,
-                     "Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"},
-        RunErrorCase{"LossNeverAtTheEnd", make<MechanicalLossTestForm>,
+        RunErrorCase{"LossLostLink", make<lossRun>, silent, true, "Ошибка потеряна связь с ЭБУ",
+                     "Ошибка исполнения теста"},
+        RunErrorCase{"LossNeverAtTheEnd", make<lossRun>,
                      [](int n) { return testDataSet(n < 2 ? 5600 : 2400, 0); }, true,
                      "Таймаут. Конечные обороты не достигнуты.", "Ошибка исполнения"},
-        RunErrorCase{"LossEngineStopped", make<MechanicalLossTestForm>,
-                     [](int) { return testDataSet(0, 0); }, true,
-                     "Двигатель заглушен или работает на стабильно.", "Ошибка исполнения"}),
+        RunErrorCase{"LossEngineStopped", make<lossRun>, [](int) { return testDataSet(0, 0); },
+                     true, "Двигатель заглушен или работает на стабильно.", "Ошибка исполнения"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 // Without an equipment read on this connection a car with a speed sensor would be
@@ -268,7 +261,7 @@ TEST_F(TestForms, ASpeedTestReadsTheEquipmentFirstWhenItIsNotKnown) {
         }
         return payload[0] == 0x63 ? testDataSet(2000, polls++ < 2 ? 10 : 90) : Bytes{0x00};
     };
-    AccelerationTestForm form(session, prompts);
+    MeasuredForm form(accelerationRun, session, prompts);
     form.save = false;
     EXPECT_EQ(run(form).result, SampleResult::Ok);
     EXPECT_EQ(ecu.payloads().front(), (Bytes{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}));

@@ -6,9 +6,6 @@
 #include <string>
 
 #include "case_names.h"
-#include "console/acceleration_test_form.h"
-#include "console/dynamic_test_form.h"
-#include "console/loss_test_form.h"
 #include "measured_fixture.h"
 #include "platform/code_pages.h"
 
@@ -22,7 +19,7 @@ using reports::testing::hex;
 
 TEST_F(TestForms, DynamicRunInThirdGearShowsItsResultsAndWritesItsReportInCp1251) {
     runUp(answer);
-    DynamicTestForm form(session, prompts);
+    MeasuredForm form(dynamicRun, session, prompts);
     form.clickOnTheMove();
     form.chooseGear(3);
     const TestRun outcome = run(form);
@@ -70,7 +67,7 @@ TEST_F(TestForms, DynamicRunInThirdGearShowsItsResultsAndWritesItsReportInCp1251
 
 TEST_F(TestForms, StandingRunWritesNoSpeedLinesAndKeepsTheSpeedFields) {
     runUp(answer);
-    DynamicTestForm form(session, prompts);
+    MeasuredForm form(dynamicRun, session, prompts);
     ASSERT_EQ(run(form).result, SampleResult::Ok);
     EXPECT_EQ(text(form, dynamic_test::speedAfter), "0");
     EXPECT_EQ(text(form, dynamic_test::vehicleAcceleration), "0");
@@ -84,9 +81,8 @@ TEST_F(TestForms, SlowingDownGivesANegativeRateAndTheGearZeroWhenNoneWasChosen) 
     answer = [](int n) -> std::optional<Bytes> {
         return testDataSet(3000 - 200 * n, std::max(0, 90 - 10 * n));
     };
-    AccelerationTestForm form(session, prompts);
-    form.startSpeed = 80;
-    form.endSpeed = 30;
+    MeasuredForm form(accelerationRun, session, prompts);
+    form.setLevels(80, 30);
     ASSERT_EQ(run(form).result, SampleResult::Ok);
     EXPECT_EQ(text(form, acceleration_test::vehicleRate).front(), '-');
     EXPECT_NE(dump().find(hex("ED E0 20 EF E5 F0 E5 E4 E0 F7 E5 3A") + " 0."), std::string::npos);
@@ -96,7 +92,7 @@ TEST_F(TestForms, CoastDownReportHasNoAirNoGearNoCoolantRiseLine) {
     answer = [](int n) -> std::optional<Bytes> {
         return testDataSet(n < 3 ? 5600 : std::max(800, 5600 - 400 * (n - 2)), 0);
     };
-    MechanicalLossTestForm form(session, prompts);
+    MeasuredForm form(lossRun, session, prompts);
     form.save = true;
     ASSERT_EQ(run(form).result, SampleResult::Ok);
     EXPECT_EQ(text(form, loss_test::vehicleDecay), "0");
@@ -114,7 +110,7 @@ TEST_F(TestForms, CoastDownReportHasNoAirNoGearNoCoolantRiseLine) {
 
 struct ReportCase {
     const char* name;
-    std::unique_ptr<MeasuredTestForm> (*make)(ecu::EcuSession&, reports::UserPrompts&);
+    std::unique_ptr<MeasuredForm> (*make)(ecu::EcuSession&, reports::UserPrompts&);
     std::optional<Bytes> (*answer)(int);
     const char* report;  // the whole dump file
     const char* sampleFile;
@@ -126,23 +122,22 @@ class ReportOfARun : public TestForms, public ::testing::WithParamInterface<Repo
 // The whole report of one run and the head of its sample file, byte for byte.
 TEST_P(ReportOfARun, IsWrittenWholeWithItsSampleFile) {
     answer = GetParam().answer;
-    const std::unique_ptr<MeasuredTestForm> form = GetParam().make(session, prompts);
+    const std::unique_ptr<MeasuredForm> form = GetParam().make(session, prompts);
     ASSERT_EQ(run(*form).report, reports::ReportOutcome::saved);
     EXPECT_EQ(dump(), platform::utf8ToCp1251(GetParam().report));
     const std::string head = platform::utf8ToCp1251(GetParam().sampleHead);
     EXPECT_EQ(fileBytes(folder / GetParam().sampleFile).substr(0, head.size()), head);
 }
 
-std::unique_ptr<MeasuredTestForm> accelerationInSecondGear(ecu::EcuSession& session,
-                                                           reports::UserPrompts& prompts) {
-    auto form = std::make_unique<AccelerationTestForm>(session, prompts);
-    form->gear = 2;
+std::unique_ptr<MeasuredForm> accelerationInSecondGear(ecu::EcuSession& session,
+                                                       reports::UserPrompts& prompts) {
+    auto form = std::make_unique<MeasuredForm>(accelerationRun, session, prompts);
+    form->chooseGear(2);
     return form;
 }
 
-std::unique_ptr<MeasuredTestForm> savedLoss(ecu::EcuSession& session,
-                                            reports::UserPrompts& prompts) {
-    auto form = std::make_unique<MechanicalLossTestForm>(session, prompts);
+std::unique_ptr<MeasuredForm> savedLoss(ecu::EcuSession& session, reports::UserPrompts& prompts) {
+    auto form = std::make_unique<MeasuredForm>(lossRun, session, prompts);
     form->save = true;
     return form;
 }

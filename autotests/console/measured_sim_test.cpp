@@ -7,9 +7,7 @@
 #include <memory>
 
 #include "case_names.h"
-#include "console/acceleration_test_form.h"
-#include "console/dynamic_test_form.h"
-#include "console/loss_test_form.h"
+#include "console/measured_form.h"
 #include "platform/in_memory_serial_device.h"
 #include "process_link.h"
 #include "scripted_prompts.h"
@@ -29,7 +27,7 @@ struct ScenarioRun {
     // How close the interpolation can come: half a raw step (40 rpm, 1 km/h) over the
     // rate, at each of the two crossings; 10 ms for a run-up of 4000 rpm/s.
     double interpolatedWithinMs;
-    std::function<std::unique_ptr<MeasuredTestForm>(ecu::EcuSession&, reports::UserPrompts&)> form;
+    std::function<std::unique_ptr<MeasuredForm>(ecu::EcuSession&, reports::UserPrompts&)> form;
 };
 
 double truthAt(const std::vector<sim::Crossing>& seen, double level, bool rising) {
@@ -73,7 +71,7 @@ TEST_P(MeasuredTestsOnTheSimulator, MeasureTheTrueDurationWithinOneSampleAndFine
     const double offset = rising ? 0 : (c.quantity == sim::Quantity::engineSpeed ? 40 : 1);
     simulator.watch(c.quantity, c.startLevel + offset);
     simulator.watch(c.quantity, c.endLevel + offset);
-    const std::unique_ptr<MeasuredTestForm> form = c.form(session, prompts);
+    const std::unique_ptr<MeasuredForm> form = c.form(session, prompts);
     form->save = false;
     measure::TestSampler sampler(session);
     ASSERT_EQ(form->run(sampler).result, measure::SampleResult::Ok);
@@ -89,27 +87,25 @@ TEST_P(MeasuredTestsOnTheSimulator, MeasureTheTrueDurationWithinOneSampleAndFine
     EXPECT_NEAR(form->crossings().durationMs(), truth, c.interpolatedWithinMs) << "truth " << truth;
 }
 
-template <typename Form>
-std::unique_ptr<MeasuredTestForm> make(ecu::EcuSession& session, reports::UserPrompts& prompts) {
-    return std::make_unique<Form>(session, prompts);
+template <const RunDescriptor& row>
+std::unique_ptr<MeasuredForm> make(ecu::EcuSession& session, reports::UserPrompts& prompts) {
+    return std::make_unique<MeasuredForm>(row, session, prompts);
 }
 
-std::unique_ptr<MeasuredTestForm> braking(ecu::EcuSession& session, reports::UserPrompts& prompts) {
-    auto form = std::make_unique<AccelerationTestForm>(session, prompts);
-    form->startSpeed = 80;
-    form->endSpeed = 20;
+std::unique_ptr<MeasuredForm> braking(ecu::EcuSession& session, reports::UserPrompts& prompts) {
+    auto form = std::make_unique<MeasuredForm>(accelerationRun, session, prompts);
+    form->setLevels(80, 20);
     return form;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, MeasuredTestsOnTheSimulator,
     ::testing::Values(ScenarioRun{"RunUp", sim::Scenario::runup, sim::Quantity::engineSpeed, 2000,
-                                  5500, 10, make<DynamicTestForm>},
+                                  5500, 10, make<dynamicRun>},
                       ScenarioRun{"CoastDown", sim::Scenario::coastdown, sim::Quantity::engineSpeed,
-                                  5000, 2000, 40, make<MechanicalLossTestForm>},
+                                  5000, 2000, 40, make<lossRun>},
                       ScenarioRun{"RoadAcceleration", sim::Scenario::road,
-                                  sim::Quantity::vehicleSpeed, 20, 80, 150,
-                                  make<AccelerationTestForm>},
+                                  sim::Quantity::vehicleSpeed, 20, 80, 150, make<accelerationRun>},
                       ScenarioRun{"RoadBraking", sim::Scenario::road, sim::Quantity::vehicleSpeed,
                                   80, 20, 50, braking}),
     [](const auto& param) { return std::string(param.param.name); });

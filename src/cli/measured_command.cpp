@@ -17,7 +17,7 @@ namespace ecuprobe::cli {
 
 namespace {
 
-using console::MeasuredTestForm;
+using console::MeasuredForm;
 using measure::SampleResult;
 
 // How the run ended, as the exit status: the test's own message is on stderr.
@@ -75,7 +75,7 @@ int runTest(RunContext& run, const TestOptions& options) {
         return scope.finish(code);
     }
     reports::currentDumpPath = options.dump.value_or("");
-    const std::unique_ptr<MeasuredTestForm> form = formFor(options, scope.session(), prompts);
+    const std::unique_ptr<MeasuredForm> form = formFor(options, scope.session(), prompts);
     form->save = options.dump.has_value();
     measure::TestSampler sampler(scope.session());
     ProgressLine progress(run.err, isTerminal(StandardStream::error));
@@ -84,7 +84,7 @@ int runTest(RunContext& run, const TestOptions& options) {
     const console::TestRun outcome = form->run(sampler);
     progress.finish();
     if (outcome.result == SampleResult::Ok) {
-        run.out << resultText(options.kind, *form);
+        run.out << resultText(*form);
     }
     return scope.finish(statusOf(outcome));
 }

@@ -6,9 +6,6 @@
 #include <array>
 
 #include "cli/option_checks.h"
-#include "console/acceleration_test_form.h"
-#include "console/dynamic_test_form.h"
-#include "console/loss_test_form.h"
 
 namespace ecuprobe::cli {
 
@@ -28,16 +25,21 @@ std::span<const TestName> testNames() {
     return names;
 }
 
-TestOptions testDefaults(TestKind kind) {
+const console::RunDescriptor& measuredRun(TestKind kind) {
     switch (kind) {
         case TestKind::dynamic:
-            return {kind, 2000, 5500, 0, {}, {}};
+            return console::dynamicRun;
         case TestKind::acceleration:
-            return {kind, 20, 80, 0, {}, {}};
+            return console::accelerationRun;
         case TestKind::loss:
             break;
     }
-    return {kind, 5000, 2000, 0, {}, {}};
+    return console::lossRun;
+}
+
+TestOptions testDefaults(TestKind kind) {
+    const console::RunDescriptor& test = measuredRun(kind);
+    return {kind, static_cast<int>(test.start.first), static_cast<int>(test.end.first), 0, {}, {}};
 }
 
 void addTestOptions(CLI::App& command, TestOptions& options) {
@@ -65,32 +67,21 @@ void addTestOptions(CLI::App& command, TestOptions& options) {
         ->check(commentText());
 }
 
-std::unique_ptr<console::MeasuredTestForm> formFor(const TestOptions& o, ecu::EcuSession& session,
-                                                   reports::UserPrompts& prompts) {
-    switch (o.kind) {
-        case TestKind::dynamic: {
-            auto form = std::make_unique<console::DynamicTestForm>(session, prompts);
-            form->setStartText(std::to_string(o.start));
-            form->setEndText(std::to_string(o.end));
-            if (o.gear != 0) {
-                form->clickOnTheMove();
-                form->chooseGear(o.gear);
-            }
-            return form;
-        }
-        case TestKind::acceleration: {
-            auto form = std::make_unique<console::AccelerationTestForm>(session, prompts);
-            form->startSpeed = o.start;
-            form->endSpeed = o.end;
-            form->gear = o.gear;
-            return form;
-        }
-        case TestKind::loss:
-            break;
+std::unique_ptr<console::MeasuredForm> formFor(const TestOptions& o, ecu::EcuSession& session,
+                                               reports::UserPrompts& prompts) {
+    const console::RunDescriptor& test = measuredRun(o.kind);
+    auto form = std::make_unique<console::MeasuredForm>(test, session, prompts);
+    // Levels typed as the dialog's fields would hold them.
+    if (test.levelText == console::LevelText::firstFourDigits) {
+        form->setLevels(console::firstFourDigits(std::to_string(o.start)),
+                        console::firstFourDigits(std::to_string(o.end)));
+    } else {
+        form->setLevels(o.start, o.end);
     }
-    auto form = std::make_unique<console::MechanicalLossTestForm>(session, prompts);
-    form->startSpeed = static_cast<std::uint32_t>(o.start);
-    form->endSpeed = static_cast<std::uint32_t>(o.end);
+    if (o.gear != 0) {
+        form->clickOnTheMove();
+        form->chooseGear(o.gear);
+    }
     return form;
 }
 

@@ -42,10 +42,12 @@ TestOptions testDefaults(TestKind kind);
 // --start, --end, --gear (not for the loss test), --dump and --comment.
 void addTestOptions(CLI::App& command, TestOptions& options);
 
+// The descriptor row of the test.
+const console::RunDescriptor& measuredRun(TestKind kind);
+
 // The test's form with the options typed into its inputs.
-std::unique_ptr<console::MeasuredTestForm> formFor(const TestOptions& options,
-                                                   ecu::EcuSession& session,
-                                                   reports::UserPrompts& prompts);
+std::unique_ptr<console::MeasuredForm> formFor(const TestOptions& options, ecu::EcuSession& session,
+                                               reports::UserPrompts& prompts);
 
 // What is typed after "test" in the monitor, "dynamic --start 2500 --comment 'до
 // ремонта'": the options, or the message that refuses them (the help text for --help).

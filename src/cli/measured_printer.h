@@ -12,7 +12,7 @@ enum class TestKind { dynamic, acceleration, loss };
 
 // A test's results with the dialog's captions and units, then the interpolated
 // duration, marked as such (the files keep the measured one).
-std::string resultText(TestKind kind, const console::MeasuredTestForm& form);
+std::string resultText(const console::MeasuredForm& form);
 
 // One line on a terminal that follows a run: the phase, the watched value
 // between the two levels and the answers so far. Silent into a pipe or file.

@@ -60,8 +60,7 @@ private:
     std::string resetAdaptation(const MonitorCommand& command);
     std::string saveReport(std::string_view words);
     std::string runTest(const MonitorCommand& command);
-    std::string testOutcome(const console::MeasuredTestForm& form, const console::TestRun& run,
-                            TestKind kind);
+    std::string testOutcome(const console::MeasuredForm& form, const console::TestRun& run);
 
     console::ManualTimer timer;
     PanelView view;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
@@ -9,31 +10,13 @@
 #include <vector>
 
 #include "console/panel_controls.h"
+#include "console/run_descriptor.h"
 #include "ecu/ecu_session.h"
 #include "measure/run_sampler.h"
 #include "reports/measured_report.h"
 #include "reports/user_prompts.h"
 
 namespace ecuprobe::console {
-
-// A message of a test dialog: its text and caption (always with the error icon).
-struct TestMessage {
-    std::string_view text;
-    std::string_view caption;
-};
-
-// The message a test shows for a run that did not end Ok.
-struct RunErrorText {
-    measure::SampleResult code;
-    TestMessage message;
-};
-
-// The captions every test shows its messages under, and the one run error all
-// three tests tell alike.
-inline constexpr std::string_view inputCaption = "Ошибка задания параметров";
-inline constexpr std::string_view runCaption = "Ошибка исполнения";
-inline constexpr RunErrorText linkLostError{
-    measure::SampleResult::LinkLost, {"Ошибка потеряна связь с ЭБУ", "Ошибка исполнения теста"}};
 
 // How a click on a test's start button ended.
 struct TestRun {
@@ -51,19 +34,29 @@ struct TestReportTexts {
     reports::TitleLines detailTitle;
 };
 
-// A change per second; 0 for a run that took no time, rather than a division by zero.
-float perSecond(std::int32_t change, float seconds);
-
-// What the three measured test dialogs share: the run with its sample buffer,
-// the messages for refused inputs and failed runs, and the report. A form lives
-// on the link thread; a view shows its inputs and result texts and calls run().
-class MeasuredTestForm {
+// A measured test's dialog as its descriptor row gives it: the levels and gear,
+// the run with its sample buffer, the messages for refused inputs and failed runs,
+// the result fields and the report. A form lives on the link thread; a view shows
+// its inputs and result texts and calls run().
+class MeasuredForm {
 public:
-    MeasuredTestForm(ecu::EcuSession& ecuSession, reports::UserPrompts& userPrompts, bool saveFirst)
-        : save(saveFirst), session(ecuSession), prompts(userPrompts) {}
-    virtual ~MeasuredTestForm() = default;
-    MeasuredTestForm(const MeasuredTestForm&) = delete;
-    MeasuredTestForm& operator=(const MeasuredTestForm&) = delete;
+    MeasuredForm(const RunDescriptor& descriptor, ecu::EcuSession& ecuSession,
+                 reports::UserPrompts& userPrompts);
+    MeasuredForm(const MeasuredForm&) = delete;
+    MeasuredForm& operator=(const MeasuredForm&) = delete;
+
+    const RunDescriptor& test() const { return row; }
+
+    void setLevels(std::int64_t start, std::int64_t end);
+    std::int64_t startLevel() const { return start; }
+    std::int64_t endLevel() const { return end; }
+    // "На ходу", where the test has it: the gear buttons become usable, gear 2 chosen.
+    void clickOnTheMove();
+    // A gear button, 1..4 (0 for none where there is no "На ходу"); a test with
+    // "На ходу" takes one only while on the move.
+    void chooseGear(int number);
+    bool onTheMove() const { return moving; }
+    int gear() const { return chosenGear; }
 
     // The start button: checks the inputs, runs the sampler (set up by the caller
     // with its progress and stop), shows the results and, when save is ticked,
@@ -72,10 +65,10 @@ public:
     bool running() const { return busy; }
     // The message run() would refuse the inputs with, none when they can be run:
     // for a face that checks them before it connects.
-    std::optional<TestMessage> inputProblem() const { return refusedInput(); }
+    std::optional<TestMessage> inputProblem() const { return refusedLevels(row, start, end); }
 
     // The read-only result fields of the dialog as it shows them, by control.
-    virtual std::vector<std::pair<ControlId, std::string>> resultTexts() const = 0;
+    std::vector<std::pair<ControlId, std::string>> resultTexts() const;
     const measure::TestResult& record() const { return result; }
     // The interpolated crossings of the last run that ended Ok.
     const measure::CrossingTimes& crossings() const { return crossing; }
@@ -90,29 +83,27 @@ public:
 
     bool save;
 
-protected:
-    // The message for inputs that cannot be run, none when they can.
-    virtual std::optional<TestMessage> refusedInput() const = 0;
-    // Sets the run record's levels and runs the sampler's variant of this test.
-    virtual measure::SampleResult sample(measure::TestSampler& sampler,
-                                         std::span<measure::TestSample> samples) = 0;
-    virtual std::span<const RunErrorText> runErrors() const = 0;
-    // Takes the results from the run record into the dialog's fields.
-    virtual void takeResults() = 0;
-    virtual TestReportTexts reportTexts() const = 0;
-
-    // Seconds of the run: durationMs times the single-precision 0.001.
-    float seconds() const;
-
-    measure::TestResult result;
-
 private:
     void show(const TestMessage& message);
+    // Sets the run record's levels and runs the sampler's variant of this test.
+    measure::SampleResult sample(measure::TestSampler& sampler,
+                                 std::span<measure::TestSample> samples);
+    // Takes the results from the run record into the dialog's fields.
+    void takeResults();
+    TestReportTexts reportTexts() const;
     reports::ReportOutcome writeReport(std::span<const measure::TestSample> samples,
                                        const TestReportTexts& texts, bool besideDumpFile);
 
+    const RunDescriptor& row;
     ecu::EcuSession& session;
     reports::UserPrompts& prompts;
+    std::int64_t start;
+    std::int64_t end;
+    bool moving = false;
+    int chosenGear = 0;
+    measure::TestResult result;
+    // What each result field shows, in the order of the descriptor's fields.
+    std::vector<FieldValue> shown;
     measure::CrossingTimes crossing;
     std::vector<measure::TestSample> recordedSamples;
     // The report texts of a run whose report is still to be written.

@@ -1,5 +1,8 @@
 #include "ui/measured_dialog.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,26 +49,45 @@ QString runEndText(const TestRunOutcome& outcome) {
     return text;
 }
 
+QString objectNameOf(console::DialogKind kind) {
+    switch (kind) {
+        case console::DialogKind::accelerationTest:
+            return QStringLiteral("accelerationTest");
+        case console::DialogKind::lossTest:
+            return QStringLiteral("lossTest");
+        default:
+            return QStringLiteral("dynamicTest");
+    }
+}
+
+const console::RunDescriptor& descriptorOf(console::DialogKind kind) {
+    const console::RunDescriptor* test = console::measuredRun(kind);
+    Q_ASSERT(test != nullptr);
+    return *test;
+}
+
 }  // namespace
 
-MeasuredTestDialog::MeasuredTestDialog(const TestDialogLook& dialogLook, ConsoleLink& consoleLink,
-                                       QWidget* parent)
+MeasuredDialog::MeasuredDialog(console::DialogKind kind, ConsoleLink& consoleLink, QWidget* parent)
     : QDialog(parent),
-      look(dialogLook),
+      test(descriptorOf(kind)),
       link(consoleLink),
-      state(std::make_shared<TestRunState>(look.kind)),
+      state(std::make_shared<TestRunState>(kind)),
+      unit(test.watchesSpeed ? QStringLiteral("км/ч") : QStringLiteral("об/мин")),
       fields(new QWidget(this)),
-      startButton(new QPushButton(toQString(look.startCaption), this)),
+      startButton(new QPushButton(toQString(test.startCaption), this)),
       exitButton(new QPushButton(QStringLiteral("Выход"), this)),
       saveButton(new QPushButton(QStringLiteral("Записать отчёт"), this)),
       progressText(new QLabel(QStringLiteral("Тест не начат."), this)),
       progressBar(new QProgressBar(this)),
       stopButton(new QPushButton(QStringLiteral("Стоп"), this)),
-      runChart(new TestRunChart(look.valueName, look.unit, this)) {
-    setWindowTitle(toQString(look.title));
+      runChart(new TestRunChart(
+          test.watchesSpeed ? QStringLiteral("Скорость") : QStringLiteral("Обороты"), unit, this)) {
+    setObjectName(objectNameOf(kind));
+    setWindowTitle(toQString(test.title));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(true);
-    startButton->setObjectName(look.startId != 0 ? controlName(look.startId)
+    startButton->setObjectName(test.startId != 0 ? controlName(test.startId)
                                                  : QStringLiteral("start"));
     startButton->setDefault(true);
     exitButton->setObjectName(QStringLiteral("exit"));
@@ -76,14 +98,18 @@ MeasuredTestDialog::MeasuredTestDialog(const TestDialogLook& dialogLook, Console
     progressBar->setTextVisible(false);
     stopButton->setObjectName(QStringLiteral("stop"));
     stopButton->setEnabled(false);
-    connect(startButton, &QPushButton::clicked, this, &MeasuredTestDialog::startRun);
-    connect(exitButton, &QPushButton::clicked, this, &MeasuredTestDialog::reject);
-    connect(saveButton, &QPushButton::clicked, this, &MeasuredTestDialog::saveLastRun);
-    connect(stopButton, &QPushButton::clicked, this, &MeasuredTestDialog::stop);
+    inputs = layOutTest(*fields, test);
+    connect(startButton, &QPushButton::clicked, this, &MeasuredDialog::startRun);
+    connect(exitButton, &QPushButton::clicked, this, &MeasuredDialog::reject);
+    connect(saveButton, &QPushButton::clicked, this, &MeasuredDialog::saveLastRun);
+    connect(stopButton, &QPushButton::clicked, this, &MeasuredDialog::stop);
+    if (inputs.onTheMove != nullptr) {
+        connect(inputs.onTheMove, &QCheckBox::clicked, this, &MeasuredDialog::goOnTheMove);
+    }
     layOut();
 }
 
-void MeasuredTestDialog::layOut() {
+void MeasuredDialog::layOut() {
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(startButton);
     buttons->addWidget(exitButton);
@@ -102,14 +128,19 @@ void MeasuredTestDialog::layOut() {
     layout->addWidget(runChart, 1);
 }
 
-std::optional<std::pair<long long, long long>> MeasuredTestDialog::levelsIn(QLineEdit* start,
-                                                                            QLineEdit* end,
-                                                                            bool signedNumbers) {
-    std::pair<long long, long long> levels;
-    for (auto [field, value] : {std::pair{start, &levels.first}, std::pair{end, &levels.second}}) {
+std::optional<std::pair<std::int64_t, std::int64_t>> MeasuredDialog::levels() {
+    if (test.levelText == console::LevelText::firstFourDigits) {
+        return std::pair<std::int64_t, std::int64_t>{
+            console::firstFourDigits(inputs.start->text().toStdString()),
+            console::firstFourDigits(inputs.end->text().toStdString())};
+    }
+    const bool signedNumbers = test.levelText == console::LevelText::signedWhole;
+    std::pair<std::int64_t, std::int64_t> both;
+    for (auto [field, value] :
+         {std::pair{inputs.start, &both.first}, std::pair{inputs.end, &both.second}}) {
         bool read = false;
         const QString text = field->text().trimmed();
-        *value = signedNumbers ? text.toInt(&read) : text.toUInt(&read);
+        *value = signedNumbers ? std::int64_t{text.toInt(&read)} : std::int64_t{text.toUInt(&read)};
         if (!read) {
             refuseField(*this, field,
                         signedNumbers ? QStringLiteral("Please enter an integer.")
@@ -117,15 +148,57 @@ std::optional<std::pair<long long, long long>> MeasuredTestDialog::levelsIn(QLin
             return std::nullopt;
         }
     }
-    return levels;
+    return both;
 }
 
-void MeasuredTestDialog::startRun() {
+std::optional<TestRunState::Inputs> MeasuredDialog::readInputs() {
+    const auto typed = levels();
+    if (!typed) {
+        return std::nullopt;
+    }
+    const bool moving = inputs.onTheMove != nullptr && inputs.onTheMove->isChecked();
+    const int gear = inputs.gears != nullptr ? std::max(0, inputs.gears->checkedId()) : 0;
+    const bool saved = inputs.save->isChecked();
+    return [both = *typed, moving, gear, saved](console::MeasuredForm& form) {
+        form.setLevels(both.first, both.second);
+        if (moving && !form.onTheMove()) {
+            form.clickOnTheMove();
+        }
+        form.chooseGear(gear);
+        form.save = saved;
+    };
+}
+
+void MeasuredDialog::enableInputs(bool enabled) {
+    inputs.start->setEnabled(enabled);
+    inputs.end->setEnabled(enabled);
+    const bool moving = inputs.onTheMove == nullptr || inputs.onTheMove->isChecked();
+    if (inputs.onTheMove != nullptr) {
+        inputs.onTheMove->setEnabled(enabled && !moving);
+    }
+    if (inputs.gears != nullptr) {
+        for (QAbstractButton* gear : inputs.gears->buttons()) {
+            gear->setEnabled(enabled && moving);
+        }
+    }
+    inputs.save->setEnabled(enabled);
+}
+
+void MeasuredDialog::goOnTheMove() {
+    inputs.onTheMove->setChecked(true);
+    inputs.onTheMove->setEnabled(false);
+    for (QAbstractButton* gear : inputs.gears->buttons()) {
+        gear->setEnabled(true);
+    }
+    inputs.gears->button(2)->setChecked(true);
+}
+
+void MeasuredDialog::startRun() {
     if (running) {
         return;
     }
-    std::optional<TestRunState::Inputs> inputs = readInputs();
-    if (!inputs) {
+    std::optional<TestRunState::Inputs> typed = readInputs();
+    if (!typed) {
         return;
     }
     setRunning(true);
@@ -136,8 +209,8 @@ void MeasuredTestDialog::startRun() {
         QMetaObject::invokeMethod(
             this, [this] { showProgress(state->takeProgress()); }, Qt::QueuedConnection);
     };
-    QPointer<MeasuredTestDialog> self(this);
-    link.runService(TestRunState::service(state, std::move(*inputs), progressArrived),
+    QPointer<MeasuredDialog> self(this);
+    link.runService(TestRunState::service(state, std::move(*typed), progressArrived),
                     [self](bool ran) {
                         if (self) {
                             self->runEnded(ran);
@@ -145,11 +218,11 @@ void MeasuredTestDialog::startRun() {
                     });
 }
 
-void MeasuredTestDialog::stop() {
+void MeasuredDialog::stop() {
     state->requestStop();
 }
 
-void MeasuredTestDialog::setRunning(bool on) {
+void MeasuredDialog::setRunning(bool on) {
     running = on;
     enableInputs(!on);
     startButton->setEnabled(!on);
@@ -159,14 +232,14 @@ void MeasuredTestDialog::setRunning(bool on) {
 }
 
 // The report of a run whose results were not written, to a file asked for afresh.
-void MeasuredTestDialog::saveLastRun() {
+void MeasuredDialog::saveLastRun() {
     if (running) {
         return;
     }
     setRunning(true);
     stopButton->setEnabled(false);
     progressText->setText(QStringLiteral("Запись отчёта..."));
-    QPointer<MeasuredTestDialog> self(this);
+    QPointer<MeasuredDialog> self(this);
     link.runService(TestRunState::saveService(state), [self](bool ran) {
         if (self) {
             self->saveEnded(ran);
@@ -174,14 +247,14 @@ void MeasuredTestDialog::saveLastRun() {
     });
 }
 
-void MeasuredTestDialog::saveEnded(bool ran) {
+void MeasuredDialog::saveEnded(bool ran) {
     setRunning(false);
     progressText->setText(
         ran ? runEndText(state->outcome())
             : QStringLiteral("Отчёт не записан: консоль занята или закрывается."));
 }
 
-void MeasuredTestDialog::showProgress(const measure::SampleProgress& progress) {
+void MeasuredDialog::showProgress(const measure::SampleProgress& progress) {
     const int low = std::min(progress.startLimit, progress.endLimit);
     const int high = std::max(progress.startLimit, progress.endLimit);
     progressBar->setRange(low, std::max(high, low + 1));
@@ -194,11 +267,11 @@ void MeasuredTestDialog::showProgress(const measure::SampleProgress& progress) {
                                   : QStringLiteral("Запись до конечного уровня %1 %3: сейчас %2 %3")
                                         .arg(progress.endLimit))
                               .arg(progress.value)
-                              .arg(look.unit) +
+                              .arg(unit) +
                           QStringLiteral(", ответов ЭБУ: %1").arg(progress.samples));
 }
 
-void MeasuredTestDialog::runEnded(bool ran) {
+void MeasuredDialog::runEnded(bool ran) {
     setRunning(false);
     if (!ran) {
         progressText->setText(QStringLiteral("Тест не начат: консоль занята или закрывается."));
@@ -208,7 +281,7 @@ void MeasuredTestDialog::runEnded(bool ran) {
 }
 
 // A run that did not end Ok leaves the results and the chart of the one before.
-void MeasuredTestDialog::showOutcome(const TestRunOutcome& outcome) {
+void MeasuredDialog::showOutcome(const TestRunOutcome& outcome) {
     progressText->setText(runEndText(outcome));
     for (const auto& [id, text] : outcome.results) {
         if (auto* field = fields->findChild<QLineEdit*>(controlName(id))) {
@@ -221,13 +294,13 @@ void MeasuredTestDialog::showOutcome(const TestRunOutcome& outcome) {
     }
 }
 
-void MeasuredTestDialog::reject() {
+void MeasuredDialog::reject() {
     if (!running) {
         QDialog::reject();
     }
 }
 
-void MeasuredTestDialog::closeEvent(QCloseEvent* event) {
+void MeasuredDialog::closeEvent(QCloseEvent* event) {
     if (running) {
         event->ignore();
         return;

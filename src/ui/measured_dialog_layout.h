@@ -2,10 +2,11 @@
 
 #include <QString>
 
-#include <initializer_list>
+#include <span>
 #include <string_view>
 
 #include "console/panel_controls.h"
+#include "console/run_descriptor.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -21,7 +22,7 @@ namespace ecuprobe::ui {
 // A row of a grid: caption, then read-only result fields in the next columns,
 // then the unit when there is one.
 void addResultRow(QWidget& host, QGridLayout* grid, int row, std::string_view caption,
-                  std::initializer_list<console::ControlId> ids, std::string_view unit = {});
+                  std::span<const console::ControlId> ids, std::string_view unit = {});
 // "Начало" and "Окочание" over the two columns of result fields.
 void addStartEndHeads(QWidget& host, QGridLayout* grid, int row);
 // A caption with its input field holding a first value.
@@ -33,5 +34,17 @@ QGroupBox* gearButtons(QWidget& host, std::string_view title, console::ControlId
 QCheckBox* checkBox(QWidget& host, console::ControlId id, std::string_view caption, bool checked);
 // A frame around result rows.
 QGroupBox* resultGroup(QWidget& host, std::string_view title, QGridLayout*& grid);
+
+// The inputs of a measured test dialog; onTheMove and gears null where the test has none.
+struct InputFields {
+    QLineEdit* start = nullptr;
+    QLineEdit* end = nullptr;
+    QCheckBox* onTheMove = nullptr;
+    QButtonGroup* gears = nullptr;
+    QCheckBox* save = nullptr;
+};
+
+// Creates the test's inputs and result fields in host and lays them out.
+InputFields layOutTest(QWidget& host, const console::RunDescriptor& test);
 
 }  // namespace ecuprobe::ui

@@ -12,41 +12,18 @@
 #include <vector>
 
 #include "console/measured_form.h"
+#include "console/run_curve.h"
 #include "console/tester_panel.h"
 #include "measure/run_sampler.h"
 #include "ui/link_worker.h"
 
 namespace ecuprobe::ui {
 
-// A run's recorded samples as its chart draws them: the watched value (rpm or
-// km/h) against the seconds since the interpolated start crossing (since the
-// first sample when that crossing is not known), the two levels and the moments
-// the value crossed them.
-struct RunCurve {
-    struct Point {
-        double seconds;
-        double value;
-        bool operator==(const Point&) const = default;
-    };
-
-    std::vector<Point> points;
-    double startLevel = 0;
-    double endLevel = 0;
-    std::optional<double> startSeconds;
-    std::optional<double> endSeconds;
-
-    bool operator==(const RunCurve&) const = default;
-};
-
-RunCurve runCurve(std::span<const measure::TestSample> samples,
-                  const measure::CrossingTimes& crossings, const measure::TestResult& record,
-                  bool watchesSpeed);
-
 // How one click on a test's start button went, as its dialog shows it.
 struct TestRunOutcome {
     console::TestRun run;
     std::vector<std::pair<console::ControlId, std::string>> results;
-    RunCurve curve;
+    console::RunCurve curve;
     // The dump file the report went to, when it was saved.
     std::string reportPath;
     // The report was asked for and not written: the form keeps the run to save again.
@@ -59,7 +36,7 @@ struct TestRunOutcome {
 class TestRunState {
 public:
     // Puts the dialog's inputs into the form, on the link thread before the run.
-    using Inputs = std::function<void(console::MeasuredTestForm&)>;
+    using Inputs = std::function<void(console::MeasuredForm&)>;
 
     explicit TestRunState(console::DialogKind testKind) : kind(testKind) {}
 
@@ -70,7 +47,6 @@ public:
     // The service that writes the report of the last run again, when it was not.
     static LinkWorker::Service saveService(std::shared_ptr<TestRunState> state);
 
-    bool watchesSpeed() const { return kind == console::DialogKind::accelerationTest; }
     // Asked between two samples; clearStop() before each run.
     void requestStop() { stop = true; }
     void clearStop() { stop = false; }
@@ -87,7 +63,7 @@ private:
                const std::function<void()>& progressArrived);
 
     console::DialogKind kind;
-    std::unique_ptr<console::MeasuredTestForm> form;
+    std::unique_ptr<console::MeasuredForm> form;
     std::atomic<bool> stop{false};
     std::mutex progressLock;
     measure::SampleProgress latest;

@@ -61,10 +61,10 @@ TestRunChart::TestRunChart(const QString& valueName, const QString& unit, QWidge
     setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 70);
 }
 
-void TestRunChart::showRun(const RunCurve& run) {
+void TestRunChart::showRun(const console::RunCurve& run) {
     curve = run;
     QList<QPointF> drawn;
-    for (const RunCurve::Point& point : curve.points) {
+    for (const console::RunCurve::Point& point : curve.points) {
         drawn.append(QPointF(point.seconds, point.value));
     }
     values->replace(drawn);
@@ -100,7 +100,7 @@ void TestRunChart::placeAxes() {
     const double border = (last - first) * 0.03;
     first -= border;
     last += border;
-    for (const RunCurve::Point& point : curve.points) {
+    for (const console::RunCurve::Point& point : curve.points) {
         low = std::min(low, point.value);
         high = std::max(high, point.value);
     }

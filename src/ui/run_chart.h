@@ -2,7 +2,7 @@
 
 #include <QChartView>
 
-#include "ui/measured_run.h"
+#include "console/run_curve.h"
 
 class QLineSeries;
 class QScatterSeries;
@@ -20,13 +20,13 @@ public:
     // The watched value's name and unit: "Обороты", "об/мин".
     TestRunChart(const QString& valueName, const QString& unit, QWidget* parent);
 
-    void showRun(const RunCurve& curve);
-    const RunCurve& shownRun() const { return curve; }
+    void showRun(const console::RunCurve& curve);
+    const console::RunCurve& shownRun() const { return curve; }
 
 private:
     void placeAxes();
 
-    RunCurve curve;
+    console::RunCurve curve;
     QLineSeries* values;
     QLineSeries* startLevel;
     QLineSeries* endLevel;

@@ -240,7 +240,7 @@ void TesterWindow::openChart() {
 }
 
 void TesterWindow::stopTests() {
-    for (MeasuredTestDialog* test : findChildren<MeasuredTestDialog*>()) {
+    for (MeasuredDialog* test : findChildren<MeasuredDialog*>()) {
         test->stop();
     }
 }

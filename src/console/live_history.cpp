@@ -1,8 +1,8 @@
-#include "ui/live_history.h"
+#include "console/live_history.h"
 
 #include <charconv>
 
-namespace ecuprobe::ui {
+namespace ecuprobe::console {
 
 namespace {
 
@@ -15,12 +15,12 @@ std::string tenthsOfSeconds(std::uint32_t ms) {
 
 }  // namespace
 
-void LiveHistory::add(std::uint32_t atMs, const console::PanelSnapshot& snapshot) {
+void LiveHistory::add(std::uint32_t atMs, const PanelSnapshot& snapshot) {
     if (samples.empty()) {
         firstMs = atMs;
     }
     Sample sample{atMs - firstMs, {}};
-    for (const console::ControlId id : console::liveValueControls()) {
+    for (const ControlId id : liveValueControls()) {
         sample.texts[id] = snapshot.text(id);
     }
     samples.push_back(std::move(sample));
@@ -41,7 +41,7 @@ std::size_t LiveHistory::firstWithin(std::uint32_t spanMs) const {
     return first;
 }
 
-std::vector<LivePoint> LiveHistory::series(console::ControlId id, std::uint32_t spanMs) const {
+std::vector<LivePoint> LiveHistory::series(ControlId id, std::uint32_t spanMs) const {
     std::vector<LivePoint> points;
     for (std::size_t i = firstWithin(spanMs); i < samples.size(); ++i) {
         const auto found = samples[i].texts.find(id);
@@ -58,16 +58,16 @@ std::vector<LivePoint> LiveHistory::series(console::ControlId id, std::uint32_t 
     return points;
 }
 
-std::string LiveHistory::tsv(std::span<const console::ControlId> ids, std::uint32_t spanMs) const {
+std::string LiveHistory::tsv(std::span<const ControlId> ids, std::uint32_t spanMs) const {
     std::string text = "Время, с";
-    for (const console::ControlId id : ids) {
+    for (const ControlId id : ids) {
         text += '\t';
         text += chartName(id);
     }
     text += "\n";
     for (std::size_t i = firstWithin(spanMs); i < samples.size(); ++i) {
         text += tenthsOfSeconds(samples[i].sinceFirstMs);
-        for (const console::ControlId id : ids) {
+        for (const ControlId id : ids) {
             const auto found = samples[i].texts.find(id);
             text += '\t';
             if (found != samples[i].texts.end()) {
@@ -79,15 +79,15 @@ std::string LiveHistory::tsv(std::span<const console::ControlId> ids, std::uint3
     return text;
 }
 
-std::string chartName(console::ControlId id) {
-    if (id == console::control::LAM2) {
+std::string chartName(ControlId id) {
+    if (id == control::LAM2) {
         return "Напр. на L-зонде: №2";
     }
-    std::string name(console::caption(id));
+    std::string name(caption(id));
     while (!name.empty() && (name.back() == ':' || name.back() == ' ')) {
         name.pop_back();
     }
     return name;
 }
 
-}  // namespace ecuprobe::ui
+}  // namespace ecuprobe::console

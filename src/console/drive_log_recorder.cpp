@@ -1,8 +1,8 @@
-#include "ui/drive_log_recorder.h"
+#include "console/drive_log_recorder.h"
 
 #include "platform/utf8_path.h"
 
-namespace ecuprobe::ui {
+namespace ecuprobe::console {
 
 bool DriveLogRecorder::start(const std::string& path, platform::Clock& clock,
                              std::uint32_t liveReads) {
@@ -13,7 +13,7 @@ bool DriveLogRecorder::start(const std::string& path, platform::Clock& clock,
     }
     where = path;
     readsLogged = liveReads;
-    log = std::make_unique<console::DriveLog>(file, clock);
+    log = std::make_unique<DriveLog>(file, clock);
     log->start();
     if (log->failed()) {
         stop();
@@ -50,4 +50,4 @@ bool DriveLogRecorder::stop() {
     return written && !file.fail();
 }
 
-}  // namespace ecuprobe::ui
+}  // namespace ecuprobe::console

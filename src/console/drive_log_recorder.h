@@ -10,10 +10,10 @@
 #include "ecu/live_data.h"
 #include "platform/clock.h"
 
-namespace ecuprobe::ui {
+namespace ecuprobe::console {
 
 // "Запись лога" of a console: a row of the live values for every poll that read
-// them, in console::DriveLog's layout, in a file of the person's choice. Lives on
+// them, in DriveLog's layout, in a file of the person's choice. Lives on
 // the link thread beside the panel whose reads it counts.
 class DriveLogRecorder {
 public:
@@ -36,10 +36,10 @@ public:
 
 private:
     std::ofstream file;
-    std::unique_ptr<console::DriveLog> log;
+    std::unique_ptr<DriveLog> log;
     std::string where;
     std::uint32_t readsLogged = 0;
     std::size_t rowsWritten = 0;
 };
 
-}  // namespace ecuprobe::ui
+}  // namespace ecuprobe::console

@@ -10,7 +10,7 @@
 #include "console/panel_controls.h"
 #include "console/panel_snapshot.h"
 
-namespace ecuprobe::ui {
+namespace ecuprobe::console {
 
 struct LivePoint {
     double seconds = 0;  // since the first sample
@@ -27,7 +27,7 @@ public:
     explicit LiveHistory(std::uint32_t keepMs = defaultKeepMs) : keep(keepMs) {}
 
     // atMs on the link's clock; samples must come in time order.
-    void add(std::uint32_t atMs, const console::PanelSnapshot& snapshot);
+    void add(std::uint32_t atMs, const PanelSnapshot& snapshot);
     bool empty() const { return samples.empty(); }
     std::size_t size() const { return samples.size(); }
     // Seconds from the first sample to the newest; 0 while empty.
@@ -35,15 +35,15 @@ public:
 
     // One value over the last spanMs before the newest sample; texts that are
     // not numbers are left out.
-    std::vector<LivePoint> series(console::ControlId id, std::uint32_t spanMs) const;
+    std::vector<LivePoint> series(ControlId id, std::uint32_t spanMs) const;
     // Tab-separated, one line per sample of the last spanMs: "Время, с" with
     // tenths, then each value as shown; a head line names the columns.
-    std::string tsv(std::span<const console::ControlId> ids, std::uint32_t spanMs) const;
+    std::string tsv(std::span<const ControlId> ids, std::uint32_t spanMs) const;
 
 private:
     struct Sample {
         std::uint32_t sinceFirstMs;
-        std::map<console::ControlId, std::string> texts;
+        std::map<ControlId, std::string> texts;
     };
 
     // Index of the first sample within spanMs of the newest.
@@ -56,6 +56,6 @@ private:
 
 // A live value's name for the chart and the export: its console caption
 // without the colon; "№2:" names its probe in full.
-std::string chartName(console::ControlId id);
+std::string chartName(ControlId id);
 
-}  // namespace ecuprobe::ui
+}  // namespace ecuprobe::console
