@@ -9,8 +9,8 @@
 
 #include "case_names.h"
 #include "cli/cli_app.h"
+#include "cli/measured_options.h"
 #include "cli/parameter_inputs.h"
-#include "cli/test_options.h"
 #include "line/exit_codes.h"
 
 namespace ecuprobe::cli {

@@ -11,7 +11,7 @@
 #include "ecu/ecu_session.h"
 #include "line/exit_codes.h"
 #include "line/option_checks.h"
-#include "link/adapter_self_test.h"
+#include "link/adapter_check.h"
 #ifndef _WIN32
 #include "platform/serial_device_list.h"
 #endif
