@@ -228,6 +228,20 @@ TEST_F(Session, ReleaseToAcceptingEcuSendsSixWritesWithPauses) {
     EXPECT_EQ(session.liveData.slowCountdown, 0);
 }
 
+// A service nested in another (the identification inside the state report) must
+// leave the outer one holding the line.
+TEST(ExchangeBusyGuard, PutsBackWhatItFound) {
+    {
+        const ExchangeBusyGuard outer;
+        {
+            const ExchangeBusyGuard inner;
+            EXPECT_EQ(exchangeBusy, 1);
+        }
+        EXPECT_EQ(exchangeBusy, 1);
+    }
+    EXPECT_EQ(exchangeBusy, 0);
+}
+
 TEST_F(Session, ReleaseToRefusingEcuRepeatsEachWriteOnceWithoutPauseBeforeTheLast) {
     openConnected();
     answerAll({0x01});

@@ -46,6 +46,8 @@ TestRun MeasuredTestForm::run(measure::TestSampler& sampler) {
     unsaved.reset();
     std::vector<measure::TestSample> samples(measure::TestSampler::bufferSize);
     TestRun outcome{true, sample(sampler, samples), std::nullopt};
+    // Cleared once more whatever way the run ended: a flag left raised would keep
+    // the console's poll off the line for good.
     ecu::exchangeBusy = 0;
     busy = false;
     if (outcome.result != measure::SampleResult::Ok) {

@@ -21,6 +21,7 @@ constexpr std::uint8_t ticksPerSlowRefresh = 3;
 TesterPanel::TesterPanel(PanelTimer& pollTimer, reports::UserPrompts& userPrompts)
     : timer(pollTimer), prompts(userPrompts) {
     ecu::chosenPortNumber = 0;
+    // A new console starts with its poll free, whatever an earlier one left.
     ecu::exchangeBusy = 0;
     shown.enabled = {control::start, control::comPort, control::period, control::periodUpDown,
                      control::lambdaProbe};
@@ -39,6 +40,7 @@ std::string TesterPanel::onStart() {
         shown.comSelection = 0;
     }
     started = 1;
+    // A start begins a new connection: nothing holds the line yet.
     ecu::exchangeBusy = 0;
     reports::currentDumpPath.clear();
     session.connect();

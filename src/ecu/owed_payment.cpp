@@ -25,23 +25,23 @@ void EcuSession::payOwedControls() {
     if (releasing || owing.empty()) {
         return;
     }
-    // A poll tick may pay in the middle of a service that holds the line while it
-    // asks a question: the flag is left as that service set it.
-    const std::int32_t busyBefore = exchangeBusy;
-    exchangeBusy = 1;
-    sleepMs(200);
-    bool first = true;
-    for (std::size_t i = 0; i < owing.registers.size(); ++i) {
-        if (owing.held[i] == 0) {
-            continue;
+    {
+        // A poll tick may pay in the middle of a service that holds the line while
+        // it asks a question: the guard leaves the flag as that service set it.
+        const ExchangeBusyGuard busy;
+        sleepMs(200);
+        bool first = true;
+        for (std::size_t i = 0; i < owing.registers.size(); ++i) {
+            if (owing.held[i] == 0) {
+                continue;
+            }
+            if (!first) {
+                sleepMs(100);
+            }
+            first = false;
+            releaseRegister(owing.registers[i]);
         }
-        if (!first) {
-            sleepMs(100);
-        }
-        first = false;
-        releaseRegister(owing.registers[i]);
     }
-    exchangeBusy = busyBefore;
     OwedControls returned;
     for (std::size_t i = 0; i < owing.held.size(); ++i) {
         returned.held[i] = ledger.owed().held[i] == 0 ? owing.held[i] : std::uint8_t{0};

@@ -56,12 +56,14 @@ std::string_view sampleResultName(SampleResult result) {
 
 void TestSampler::beginSampling() {
     session.samplingActive = 1;
-    ecu::exchangeBusy = 1;
+    if (!busy) {
+        busy.emplace();
+    }
 }
 
 void TestSampler::endSampling() {
     session.samplingActive = 0;
-    ecu::exchangeBusy = 0;
+    busy.reset();
 }
 
 int TestSampler::requestSample() {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "ecu/ecu_session.h"
@@ -60,6 +61,8 @@ public:
     // One paced poll of the test data set: 0 answered, -1 not.
     int requestSample();
     void fillSample(TestSample& sample);
+    // Raise / lower samplingActive and exchangeBusy together: the link check and
+    // the console's poll stay off the line from the first request of a run to its end.
     void beginSampling();
     void endSampling();
 
@@ -101,6 +104,8 @@ private:
                                  TestResult& result);
 
     ecu::EcuSession& session;
+    // Held from the first sample request of a run to its end.
+    std::optional<ecu::ExchangeBusyGuard> busy;
     std::function<void(const SampleProgress&)> progress;
     std::function<bool()> shouldStop;
     int taken = 0;

@@ -132,9 +132,6 @@ void TesterDump::writeFaults(ReportFile& file) {
 
 void TesterDump::writeIdentity(ReportFile& file) {
     session.readIdentity();
-    // Reading the identification clears the busy flag on its way out; the report
-    // still holds the line.
-    ecu::exchangeBusy = 1;
     ecu::EcuIdentity& id = session.identity;
     if (id.identityRead == 0) {
         missing.add(ecu::unanswered::identification);
