@@ -38,7 +38,7 @@ TestRun MeasuredTestForm::run(measure::TestSampler& sampler) {
     }
     // Without an equipment read on this connection the speed sensor would count as
     // missing: a car that has one would be told it has none, and JQK would stay 0.
-    if (!session.identity.equipmentRead) {
+    if (!session.identity().equipmentRead) {
         std::string equipment;
         session.readEquipment(equipment);
     }

@@ -8,9 +8,9 @@ namespace {
 constexpr int com1PortNumber = 2;
 
 // The copy the session keeps of each control register, in hand-back order.
-constexpr std::array<std::uint8_t EcuSession::*, OwedControls::registers.size()> copies{
-    &EcuSession::outputState,     &EcuSession::outputOverride, &EcuSession::overrideFlags0B,
-    &EcuSession::overrideFlags0C, &EcuSession::injectorCut,    &EcuSession::regulatorControl};
+constexpr std::array<std::uint8_t SessionState::*, OwedControls::registers.size()> copies{
+    &SessionState::outputState,     &SessionState::outputOverride, &SessionState::overrideFlags0B,
+    &SessionState::overrideFlags0C, &SessionState::injectorCut,    &SessionState::regulatorControl};
 
 }  // namespace
 
@@ -47,19 +47,19 @@ void EcuSession::payOwedControls() {
         returned.held[i] = ledger.owed().held[i] == 0 ? owing.held[i] : std::uint8_t{0};
     }
     forgetCopiesOf(returned);
-    liveData.slowCountdown = 0;
-    statusText = owedPaymentText(owing, ledger.owed());
-    ledger.tell(statusText);
+    held.liveData.slowCountdown = 0;
+    held.statusText = owedPaymentText(owing, ledger.owed());
+    ledger.tell(held.statusText);
 }
 
 void EcuSession::forgetCopiesOf(const OwedControls& returned) {
     for (std::size_t i = 0; i < returned.held.size(); ++i) {
         if (returned.held[i] != 0) {
-            this->*copies[i] = 0;
+            held.*copies[i] = 0;
         }
     }
     if (returned.heldIn(injectorCutVariable) != 0) {
-        injectorOn.fill(1);
+        held.injectorOn.fill(1);
     }
 }
 

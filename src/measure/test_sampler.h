@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "ecu/ecu_session.h"
 #include "measure/test_sample.h"
@@ -34,6 +35,13 @@ struct CrossingTimes {
     double durationMs() const { return endMs - startMs; }
 };
 
+// What one paced poll of the test data set returns.
+enum class SampleRequest : std::int8_t { answered = 0, unanswered = -1 };
+
+constexpr std::string_view sampleRequestName(SampleRequest request) {
+    return request == SampleRequest::answered ? "answered" : "unanswered";
+}
+
 // The measured tests' sampling loop: switches the ECU to the test data set, polls
 // it as fast as the line allows, arms on the start level and records every answer
 // until the end level, timing the two on the millisecond clock. A run blocks the
@@ -58,8 +66,8 @@ public:
     SampleResult runSpeedRise(TestResult& result, std::span<TestSample> samples);
     SampleResult runSpeedFall(TestResult& result, std::span<TestSample> samples);
 
-    // One paced poll of the test data set: 0 answered, -1 not.
-    int requestSample();
+    // One paced poll of the test data set.
+    SampleRequest requestSample();
     void fillSample(TestSample& sample);
     // Raise / lower samplingActive and exchangeBusy together: the link check and
     // the console's poll stay off the line from the first request of a run to its end.
