@@ -133,6 +133,9 @@ TEST_P(UnsavedRun, IsKeptAndSavedAgainToAFileAskedForAfresh) {
                                : dumpPath[0] == '/' ? std::string(dumpPath)
                                                     : (folder / dumpPath).string();
     if (GetParam().sampleFolderGone) {
+#ifdef _WIN32
+        GTEST_SKIP() << "Windows keeps a process's current folder from being removed";
+#endif
         std::filesystem::create_directory(folder / "gone");
         std::filesystem::current_path(folder / "gone");
         std::filesystem::remove(folder / "gone");

@@ -109,11 +109,18 @@ struct SampleFileCase {
     std::size_t messages;
 };
 
+void folderGone(const std::filesystem::path& here);
+
 class SampleFile : public Report, public ::testing::WithParamInterface<SampleFileCase> {};
 
 // The report names a sample file only once it is written whole, and never one
 // that another run of the same second wrote.
 TEST_P(SampleFile, IsNamedInTheReportOnlyOnceWrittenAndNeverShared) {
+#ifdef _WIN32
+    if (GetParam().prepare == folderGone) {
+        GTEST_SKIP() << "Windows keeps a process's current folder from being removed";
+    }
+#endif
     const std::filesystem::path here = folder / "here";
     std::filesystem::create_directory(here);
     std::filesystem::current_path(here);
