@@ -24,6 +24,7 @@
 #include "ui/identification_dialog.h"
 #include "ui/live_chart_window.h"
 #include "ui/main_window.h"
+#include "ui/qt_russian.h"
 #include "ui/test_run_chart.h"
 #include "ui/up_down_control.h"
 
@@ -190,6 +191,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    ui::loadQtRussian(application);
     // Its own settings, so that the pictures never depend on a user's choices.
     QApplication::setOrganizationName(QStringLiteral("ecuprobe-screenshots"));
     QApplication::setApplicationName(QStringLiteral("ecuprobe-screenshots"));
