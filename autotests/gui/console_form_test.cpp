@@ -171,6 +171,39 @@ private slots:
         }
     }
 
+    void liveValuesShowTheirUnitsAndThePeriodItsName() {
+        const std::pair<ControlId, const char*> units[] = {
+            {control::TWAT, "°C"}, {control::FREQ, "об/мин"}, {control::SPD, "км/ч"},
+            {control::NUACC, "В"}, {control::INJ, "мс"},      {control::JAIR, "кг/ч"},
+            {control::JQT, "л/ч"}, {control::LAM2, "мВ"},     {control::UOZOC, "°"},
+            {control::VALF, ""},
+        };
+        for (const auto& [id, unit] : units) {
+            auto* label = host->findChild<QLabel*>(ui::controlName(id) + QStringLiteral("Unit"));
+            QVERIFY2(label != nullptr, qPrintable(ui::controlName(id)));
+            QCOMPARE(label->text(), QString::fromUtf8(unit));
+        }
+        QCOMPARE(shownCaption(*host, form->control(control::period)),
+                 QStringLiteral("Период опроса:"));
+    }
+
+    void staleValuesAreGreyedAndTheirNoteShownUntilCurrentAgain() {
+        console::PanelSnapshot snapshot;
+        snapshot.texts = {{control::TWAT, "87"}, {control::statusText, "ЭБУ Микас 5.4. "}};
+        form->show(snapshot);
+        host->show();
+        const QColor normal = textColour(control::TWAT);
+        form->showStale(true, QStringLiteral("Нет связи"));
+        QCOMPARE(lineText(control::TWAT), QStringLiteral("87"));
+        QVERIFY(textColour(control::TWAT) != normal);
+        QVERIFY(textColour(control::RCOK) != normal);
+        QCOMPARE(textColour(control::statusText), normal);
+        QVERIFY(form->staleNote->isVisible());
+        form->showStale(false, QString());
+        QCOMPARE(textColour(control::TWAT), normal);
+        QVERIFY(!form->staleNote->isVisible());
+    }
+
     void upDownStepsWithinItsRangeOnly() {
         ui::UpDownControl upDown(0, 4, nullptr);
         QList<int> steps;
@@ -192,6 +225,9 @@ private:
         return host->findChild<QLineEdit*>(ui::controlName(id))->text();
     }
     QCheckBox* box(ControlId id) const { return qobject_cast<QCheckBox*>(form->control(id)); }
+    QColor textColour(ControlId id) const {
+        return form->control(id)->palette().color(QPalette::Text);
+    }
 
     std::unique_ptr<QDialog> host;
     std::unique_ptr<ui::ConsoleForm> form;
