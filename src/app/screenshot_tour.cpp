@@ -21,6 +21,7 @@
 #include "ui/connection_window.h"
 #include "ui/control_parameter_dialog.h"
 #include "ui/dynamic_test_dialog.h"
+#include "ui/fault_decoding_dialog.h"
 #include "ui/identification_dialog.h"
 #include "ui/live_chart_window.h"
 #include "ui/main_window.h"
@@ -127,6 +128,9 @@ bool tour(ui::MainWindow& window, const QDir& into) {
     waitMs(500);
     saved = save(console.chart(), into, "live_chart.png") && saved;
     console.chart()->close();
+    saved = saveDialog<ui::FaultDecodingDialog>(console, control::decodeFaults, into,
+                                                "fault_decoding.png") &&
+            saved;
     saved = saveDialog<ui::IdentificationDialog>(console, control::identify, into,
                                                  "identification.png") &&
             saved;
