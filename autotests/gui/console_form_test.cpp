@@ -187,23 +187,6 @@ private slots:
                  QStringLiteral("Период опроса:"));
     }
 
-    void staleValuesAreGreyedAndTheirNoteShownUntilCurrentAgain() {
-        console::PanelSnapshot snapshot;
-        snapshot.texts = {{control::TWAT, "87"}, {control::statusText, "ЭБУ Микас 5.4. "}};
-        form->show(snapshot);
-        host->show();
-        const QColor normal = textColour(control::TWAT);
-        form->showStale(true, QStringLiteral("Нет связи"));
-        QCOMPARE(lineText(control::TWAT), QStringLiteral("87"));
-        QVERIFY(textColour(control::TWAT) != normal);
-        QVERIFY(textColour(control::RCOK) != normal);
-        QCOMPARE(textColour(control::statusText), normal);
-        QVERIFY(form->staleNote->isVisible());
-        form->showStale(false, QString());
-        QCOMPARE(textColour(control::TWAT), normal);
-        QVERIFY(!form->staleNote->isVisible());
-    }
-
     void upDownStepsWithinItsRangeOnly() {
         ui::UpDownControl upDown(0, 4, nullptr);
         QList<int> steps;
@@ -225,9 +208,6 @@ private:
         return host->findChild<QLineEdit*>(ui::controlName(id))->text();
     }
     QCheckBox* box(ControlId id) const { return qobject_cast<QCheckBox*>(form->control(id)); }
-    QColor textColour(ControlId id) const {
-        return form->control(id)->palette().color(QPalette::Text);
-    }
 
     std::unique_ptr<QDialog> host;
     std::unique_ptr<ui::ConsoleForm> form;

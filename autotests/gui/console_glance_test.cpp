@@ -59,12 +59,6 @@ private slots:
         QVERIFY(waitFor([this] { return console.isNull(); }));
     }
 
-    void escapeBeforeStartClosesAtOnce() {
-        QTest::keyClick(console, Qt::Key_Escape);
-        QVERIFY(endQuestion() == nullptr);
-        QVERIFY(waitFor([this] { return console.isNull(); }));
-    }
-
     void enterAfterStartOpensNoTest() {
         QVERIFY(startConnected(*console, *log));
         QWidget* dynamic = console->form().control(control::dynamicTest);
