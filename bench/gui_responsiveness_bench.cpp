@@ -34,7 +34,7 @@ qint64 longestGapOverSilentTicks(const ReportLog& log) {
 
 // A run-up of the dynamic test, from "Старт" to its results.
 qint64 longestGapOverATestRun(ui::TesterWindow& console) {
-    ui::DynamicTestDialog* dialog = openUnsavedDynamicTest(console);
+    ui::MeasuredDialog* dialog = openUnsavedDynamicTest(console);
     if (dialog == nullptr) {
         return -1;
     }

@@ -6,7 +6,7 @@
 
 #include "ecu/ecu_session.h"
 #include "link/link_wiring.h"
-#include "measure/test_sampler.h"
+#include "measure/run_sampler.h"
 #include "platform/clock.h"
 #include "sim/pty_server.h"
 #include "sim/simulated_ecu.h"

@@ -10,8 +10,8 @@
 #include "case_names.h"
 #include "cli/cli_app.h"
 #include "cli/exit_codes.h"
+#include "cli/measured_options.h"
 #include "cli/parameter_inputs.h"
-#include "cli/test_options.h"
 
 namespace ecuprobe::cli {
 namespace {

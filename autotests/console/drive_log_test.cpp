@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "console/drive_log_recorder.h"
+#include "report_test_support.h"
 
 namespace ecuprobe::console {
 namespace {
@@ -85,6 +91,53 @@ TEST(DriveLog, AFileThatCannotBeWrittenIsToldNotHidden) {
     log.add(idle());
     EXPECT_TRUE(log.failed());
     EXPECT_FALSE(log.finish());
+}
+
+std::vector<std::string> linesOf(const std::filesystem::path& path) {
+    std::istringstream in(reports::testing::fileBytes(path));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+TEST(DriveLogRecorder, WritesARowPerLiveReadAndOutWithinASecond) {
+    const reports::testing::ScratchFolder scratch;
+    const std::string path = (scratch.path / "drive.msl").string();
+    platform::FakeClock clock(5000);
+    DriveLogRecorder recorder;
+    ASSERT_TRUE(recorder.start(path, clock, 7));
+    EXPECT_EQ(linesOf(path).size(), 2u);
+    ecu::LiveData live;
+    live.FREQ = 840;
+    EXPECT_TRUE(recorder.afterPoll(7, live));
+    clock.advance(700);
+    EXPECT_TRUE(recorder.afterPoll(8, live));
+    EXPECT_EQ(recorder.rows(), 1u);
+    EXPECT_EQ(linesOf(path).size(), 2u);
+    clock.advance(300);
+    EXPECT_TRUE(recorder.afterPoll(8, live));
+    const std::vector<std::string> written = linesOf(path);
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_TRUE(written[2].starts_with("0.700\t")) << written[2];
+    EXPECT_EQ(std::count(written[2].begin(), written[2].end(), '\t'),
+              std::count(written[0].begin(), written[0].end(), '\t'));
+    EXPECT_TRUE(recorder.stop());
+    EXPECT_FALSE(recorder.running());
+    EXPECT_EQ(recorder.rows(), 1u);
+    EXPECT_EQ(recorder.path(), path);
+}
+
+TEST(DriveLogRecorder, ThatCannotBeWrittenDoesNotStart) {
+    const reports::testing::ScratchFolder scratch;
+    platform::FakeClock clock;
+    DriveLogRecorder recorder;
+    EXPECT_FALSE(recorder.start((scratch.path / "missing" / "drive.msl").string(), clock, 0));
+    EXPECT_FALSE(recorder.running());
+    EXPECT_TRUE(recorder.afterPoll(1, ecu::LiveData{}));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "case_names.h"
 #include "console_ecu.h"
 #include "report_test_support.h"
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 
 namespace ecuprobe::console::testing {
 namespace {

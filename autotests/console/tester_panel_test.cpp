@@ -4,7 +4,7 @@
 
 #include "case_names.h"
 #include "console_ecu.h"
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 
 namespace ecuprobe::console::testing {
 namespace {

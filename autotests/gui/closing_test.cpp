@@ -49,19 +49,14 @@ bool promptShown() {
 // signal), a question it has asked or is about to ask is answered Cancel, the
 // write it would have led to is never sent, and control is handed back at once,
 // with nobody touching the dialogs.
-class ClosingTest : public QObject {
+class ClosingTest : public ConsoleFixture {
     Q_OBJECT
 
 private slots:
     void initTestCase() { prepareGuiTests(); }
 
     void init() {
-        line = std::make_unique<SimulatedLine>();
-        shell = std::make_unique<ui::MainWindow>(fastConsole(*line));
-        shell->show();
-        shell->openConsole();
-        console = shell->console();
-        log = std::make_unique<ReportLog>(console->link());
+        openInShell();
         QVERIFY(startConnected(*console, *log));
     }
 
@@ -72,10 +67,7 @@ private slots:
                 dialog->reject();
             }
         }
-        QVERIFY(closeConsole(console));
-        log.reset();
-        shell.reset();
-        line.reset();
+        QVERIFY(closeAll());
     }
 
     void closeCancelsTheQuestionAndHandsBackAtOnce_data() {
@@ -152,11 +144,6 @@ private:
                 break;
         }
     }
-
-    std::unique_ptr<SimulatedLine> line;
-    std::unique_ptr<ui::MainWindow> shell;
-    QPointer<ui::TesterWindow> console;
-    std::unique_ptr<ReportLog> log;
 };
 
 }  // namespace ecuprobe::gui_testing

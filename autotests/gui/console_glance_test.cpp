@@ -66,7 +66,7 @@ private slots:
         QTest::keyClick(dynamic, Qt::Key_Return);
         QTest::keyClick(console, Qt::Key_Enter);
         QTest::qWait(100);
-        QVERIFY(console->findChild<ui::DynamicTestDialog*>() == nullptr);
+        QVERIFY(console->findChild<ui::MeasuredDialog*>() == nullptr);
     }
 
     void f1OpensTheManualAtTheConsole() {

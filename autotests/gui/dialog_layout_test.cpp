@@ -7,11 +7,9 @@
 
 #include "ecu/ecu_identity.h"
 #include "gui_support.h"
-#include "ui/acceleration_test_dialog.h"
 #include "ui/control_parameter_dialog.h"
-#include "ui/dynamic_test_dialog.h"
 #include "ui/identification_dialog.h"
-#include "ui/loss_test_dialog.h"
+#include "ui/measured_dialog.h"
 
 namespace ecuprobe::gui_testing {
 
@@ -92,21 +90,15 @@ constexpr ShownControl controls[] = {
 // The console's dialogs as they open: their controls by identifier with their
 // captions, and the gear rule of the dynamic test. Nothing is sent; the console
 // is not started.
-class DialogLayoutTest : public QObject {
+class DialogLayoutTest : public ConsoleFixture {
     Q_OBJECT
 
 private slots:
     void initTestCase() { prepareGuiTests(); }
 
-    void init() {
-        line = std::make_unique<SimulatedLine>();
-        console = showConsole(fastConsole(*line));
-    }
+    void init() { openAlone(); }
 
-    void cleanup() {
-        QVERIFY(closeConsole(console));
-        line.reset();
-    }
+    void cleanup() { QVERIFY(closeAll()); }
 
     void dialogsHoldEveryControlWithItsCaption_data() {
         QTest::addColumn<QString>("dialog");
@@ -153,17 +145,12 @@ private:
             return new ui::ControlParameterDialog(console::ControlParameterForm(ecu::LiveData{}),
                                                   console->link(), console);
         }
-        if (dialog == "dynamic") {
-            return new ui::DynamicTestDialog(console->link(), console);
-        }
-        if (dialog == "acceleration") {
-            return new ui::AccelerationTestDialog(console->link(), console);
-        }
-        return new ui::LossTestDialog(console->link(), console);
+        const console::DialogKind kind = dialog == "dynamic" ? console::DialogKind::dynamicTest
+                                         : dialog == "acceleration"
+                                             ? console::DialogKind::accelerationTest
+                                             : console::DialogKind::lossTest;
+        return new ui::MeasuredDialog(kind, console->link(), console);
     }
-
-    std::unique_ptr<SimulatedLine> line;
-    QPointer<ui::TesterWindow> console;
 };
 
 }  // namespace ecuprobe::gui_testing

@@ -20,9 +20,9 @@
 #include "gui_support.h"
 #include "ui/comment_dialog.h"
 #include "ui/control_parameter_dialog.h"
-#include "ui/dynamic_test_dialog.h"
 #include "ui/identification_dialog.h"
-#include "ui/test_run_chart.h"
+#include "ui/measured_dialog.h"
+#include "ui/run_chart.h"
 
 namespace ecuprobe::gui_testing {
 
@@ -42,7 +42,7 @@ std::vector<Bytes> since(const std::vector<Bytes>& all, std::size_t first) {
 
 // The console's dialogs on the simulated car, connected: the services they run
 // on the link thread, with the questions answered here as a person would.
-class DialogTest : public QObject {
+class DialogTest : public ConsoleFixture {
     Q_OBJECT
 
 private slots:
@@ -54,16 +54,12 @@ private slots:
         QDir::setCurrent(work->path());
         sim::SimulatedEcuOptions car;
         car.scenario = sim::Scenario::runup;
-        line = std::make_unique<SimulatedLine>(SimulatedLine::Time::virtualTime, car);
-        console = showConsole(fastConsole(*line));
-        log = std::make_unique<ReportLog>(console->link());
+        openAlone(SimulatedLine::Time::virtualTime, car);
         QVERIFY(startConnected(*console, *log));
     }
 
     void cleanup() {
-        QVERIFY(closeConsole(console));
-        log.reset();
-        line.reset();
+        QVERIFY(closeAll());
         QDir::setCurrent(QDir::tempPath());
         work.reset();
     }
@@ -152,7 +148,7 @@ private slots:
     }
 
     void runUpIsMeasuredAndShownWhileSaveAsIsCancelled() {
-        ui::DynamicTestDialog* dialog = openDynamicTest();
+        ui::MeasuredDialog* dialog = openDynamicTest();
         QVERIFY(dialog != nullptr);
         dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
         auto* saveAs = waitForWindow<QFileDialog>(30000);
@@ -165,7 +161,7 @@ private slots:
         QVERIFY(field(dialog, "c1091")->text().toDouble() > 0.3);
         QVERIFY(field(dialog, "c1092")->text().toInt() >= 2000);
         QVERIFY(field(dialog, "c1094")->text().toInt() >= 5500);
-        const ui::RunCurve& curve = dialog->chart()->shownRun();
+        const console::RunCurve& curve = dialog->chart()->shownRun();
         QVERIFY(curve.points.size() >= 5);
         QVERIFY(curve.startSeconds && curve.endSeconds && *curve.endSeconds > 0.3);
         QCOMPARE(curve.endLevel, 5500.0);
@@ -175,7 +171,7 @@ private slots:
     void runStoppedWithStopEndsQuietlyAndThePollGoesOn() {
         // An idling engine never reaches the start level: only "Стоп" ends the run.
         line->ecu().setScenario(sim::Scenario::idle);
-        ui::DynamicTestDialog* dialog = openUnsavedDynamicTest(*console);
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
         QVERIFY(dialog != nullptr);
         dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
         QVERIFY(dialog->findChild<QAbstractButton*>(QStringLiteral("exit"))->isEnabled() == false);
@@ -192,7 +188,7 @@ private slots:
     }
 
     void refusedLevelsAreToldOverTheTestDialog() {
-        ui::DynamicTestDialog* dialog = openDynamicTest();
+        ui::MeasuredDialog* dialog = openDynamicTest();
         QVERIFY(dialog != nullptr);
         field(dialog, "c1084")->setText(QStringLiteral("6001"));
         dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
@@ -251,7 +247,7 @@ private slots:
 
     // The results of a run whose report was not written stay, and are saved on request.
     void aRunNotSavedIsSavedAgainWithItsSamples() {
-        ui::DynamicTestDialog* dialog = openDynamicTest();
+        ui::MeasuredDialog* dialog = openDynamicTest();
         QVERIFY(dialog != nullptr);
         auto* saveAgain = dialog->findChild<QAbstractButton*>(QStringLiteral("saveAgain"));
         QVERIFY(!saveAgain->isEnabled());
@@ -294,9 +290,9 @@ private:
         return dialog;
     }
 
-    ui::DynamicTestDialog* openDynamicTest() {
+    ui::MeasuredDialog* openDynamicTest() {
         press(*console, control::dynamicTest);
-        return waitForWindow<ui::DynamicTestDialog>();
+        return waitForWindow<ui::MeasuredDialog>();
     }
 
     static QLineEdit* field(QWidget* dialog, const char* name) {
@@ -308,9 +304,6 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> work;
-    std::unique_ptr<SimulatedLine> line;
-    QPointer<ui::TesterWindow> console;
-    std::unique_ptr<ReportLog> log;
 };
 
 }  // namespace ecuprobe::gui_testing

@@ -6,16 +6,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <csignal>
 #include <sstream>
+#include <string>
 
 #include "app/app_options.h"
 #include "app/stop_signal_notifier.h"
+#include "console/live_history.h"
 #include "console/panel_controls.h"
 #include "gui_support.h"
 #include "ui/link_report.h"
 #include "ui/live_chart_window.h"
-#include "ui/live_history.h"
 #include "ui/save_filter.h"
 
 namespace ecuprobe::gui_testing {
@@ -34,7 +36,8 @@ console::PanelSnapshot liveValues(const char* freq, const char* twat) {
 }  // namespace
 
 // The parts of the desktop tester that decide without a window or a line: the
-// file filter, the status line, the chart's history and export, the command line.
+// file filter, the status line, the chart's history and export, the command line
+// and the COM slots kept between runs.
 class GuiModelTest : public QObject {
     Q_OBJECT
 
@@ -96,35 +99,8 @@ private slots:
         QCOMPARE(QString::fromStdString(ui::linkStatusText(status, shown)), line);
     }
 
-    void historyKeepsOnlyItsSpanAndSkipsNonNumbers() {
-        ui::LiveHistory history(10000);
-        history.add(5000, liveValues("800", "90"));
-        history.add(11000, liveValues("-", "91"));
-        history.add(16000, liveValues("1200.5", "92"));
-        QCOMPARE(history.size(), std::size_t{2});
-        const auto freq = history.series(control::FREQ, 60000);
-        QCOMPARE(freq.size(), std::size_t{1});
-        QCOMPARE(freq[0].seconds, 11.0);
-        QCOMPARE(freq[0].value, 1200.5);
-        QCOMPARE(history.series(control::TWAT, 5000).size(), std::size_t{2});
-        QCOMPARE(history.series(control::TWAT, 4999).size(), std::size_t{1});
-        QCOMPARE(history.newestSeconds(), 11.0);
-    }
-
-    void historyExportsTheShownTextsTabSeparated() {
-        ui::LiveHistory history;
-        history.add(100000, liveValues("840", "90"));
-        history.add(100650, liveValues("860", "-5"));
-        const console::ControlId ids[] = {control::FREQ, control::TWAT, control::LAM2};
-        QCOMPARE(
-            QString::fromStdString(history.tsv(ids, 60000)),
-            QStringLiteral("Время, с\tОбороты (FREQ)\tТемп. Охл. (TWAT)\tНапр. на L-зонде: №2\n"
-                           "0.0\t840\t90\t\n"
-                           "0.6\t860\t-5\t\n"));
-    }
-
     void chartExportsThePictureAndTheTable() {
-        ui::LiveHistory history;
+        console::LiveHistory history;
         history.add(0, liveValues("800", "90"));
         history.add(1000, liveValues("900", "90"));
         ui::LiveChartWindow chart(history, nullptr);
@@ -144,7 +120,7 @@ private slots:
     }
 
     void pausedChartHoldsItsPictureWhileTheHistoryGrows() {
-        ui::LiveHistory history;
+        console::LiveHistory history;
         history.add(0, liveValues("800", "90"));
         ui::LiveChartWindow chart(history, nullptr);
         chart.choose({control::FREQ, control::TWAT});
@@ -162,7 +138,7 @@ private slots:
     }
 
     void chartChoicesAreKeptForTheNextWindow() {
-        ui::LiveHistory history;
+        console::LiveHistory history;
         {
             ui::LiveChartWindow chart(history, nullptr);
             chart.choose({control::INJ, control::NUACC});
@@ -221,6 +197,38 @@ private slots:
         if (!ended) {
             QCOMPARE(app::commandLineComSlot(options).value_or(-1), slot);
         }
+    }
+
+    void keptComSlotsGoOnlyWhereNothingElseNamesOne_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("environment");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("taken");
+        const QString none;
+        const QString kept = QStringLiteral("/dev/serial/by-id/usb-FTDI-if00-port0");
+        QTest::newRow("kept slot") << none << none << kept << kept;
+        QTest::newRow("nothing kept") << none << none << none << none;
+        QTest::newRow("--com2 comes first")
+            << QStringLiteral("/dev/ttyUSB3") << none << kept << QStringLiteral("/dev/ttyUSB3");
+        QTest::newRow("ECUPROBE_COM2 comes first")
+            << none << QStringLiteral("/dev/ttyACM0") << kept << none;
+    }
+    void keptComSlotsGoOnlyWhereNothingElseNamesOne() {
+        QFETCH(QString, option);
+        QFETCH(QString, environment);
+        QFETCH(QString, kept);
+        QFETCH(QString, taken);
+        app::AppOptions options;
+        options.line.comPaths[1] = option.toStdString();
+        platform::PortMap fromEnvironment;
+        if (!environment.isEmpty()) {
+            fromEnvironment.setPath(1, environment.toStdString());
+        }
+        std::array<std::string, 4> keptPaths;
+        keptPaths[1] = kept.toStdString();
+        app::layKeptComPaths(options, keptPaths, fromEnvironment);
+        QCOMPARE(QString::fromStdString(options.line.comPaths[1]), taken);
+        QVERIFY(options.line.comPaths[0].empty());
     }
 };
 

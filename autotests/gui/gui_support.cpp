@@ -111,6 +111,33 @@ bool startConnected(ui::TesterWindow& console, const ReportLog& log) {
     return waitFor([&log] { return !log.empty() && log.last().status.ecuAnswering; });
 }
 
+void ConsoleFixture::openAlone(SimulatedLine::Time time, sim::SimulatedEcuOptions car) {
+    line = std::make_unique<SimulatedLine>(time, car);
+    console = showConsole(fastConsole(*line));
+    log = std::make_unique<ReportLog>(console->link());
+}
+
+void ConsoleFixture::openInShell() {
+    line = std::make_unique<SimulatedLine>();
+    shell = std::make_unique<ui::MainWindow>(fastConsole(*line));
+    shell->show();
+    shell->openConsole();
+    console = shell->console();
+    log = std::make_unique<ReportLog>(console->link());
+}
+
+bool ConsoleFixture::closeAll() {
+    const bool closed = closeConsole(console);
+    drop();
+    return closed;
+}
+
+void ConsoleFixture::drop() {
+    log.reset();
+    shell.reset();
+    line.reset();
+}
+
 QString shownCaption(QWidget& host, QWidget* widget) {
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         return button->text();
@@ -131,9 +158,9 @@ void press(ui::TesterWindow& console, console::ControlId id) {
     button->click();
 }
 
-ui::DynamicTestDialog* openUnsavedDynamicTest(ui::TesterWindow& console) {
+ui::MeasuredDialog* openUnsavedDynamicTest(ui::TesterWindow& console) {
     press(console, console::control::dynamicTest);
-    auto* dialog = waitForWindow<ui::DynamicTestDialog>();
+    auto* dialog = waitForWindow<ui::MeasuredDialog>();
     if (dialog != nullptr) {
         dialog->findChild<QCheckBox*>(QStringLiteral("c1090"))->setChecked(false);
     }

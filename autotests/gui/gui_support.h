@@ -16,8 +16,9 @@
 #include "platform/port_map.h"
 #include "sim/simulated_ecu.h"
 #include "ui/console_link.h"
-#include "ui/dynamic_test_dialog.h"
 #include "ui/link_report.h"
+#include "ui/main_window.h"
+#include "ui/measured_dialog.h"
 #include "ui/tester_window.h"
 
 namespace ecuprobe::gui_testing {
@@ -114,9 +115,31 @@ QString shownCaption(QWidget& host, QWidget* widget);
 // Clicks a control of the console, as the user would, once it is enabled.
 void press(ui::TesterWindow& console, console::ControlId id);
 
+// What the console tests share: a simulated line, a console window on it polled
+// fast (of its own, or in the main window) and the reports its link posts. A test
+// class derives from it, opens in init() and closes in cleanup().
+class ConsoleFixture : public QObject {
+protected:
+    // A console window of its own on a new line.
+    void openAlone(SimulatedLine::Time time = SimulatedLine::Time::virtualTime,
+                   sim::SimulatedEcuOptions car = {});
+    // The console in the main window, as the program opens it.
+    void openInShell();
+    // Closes the console as a person would, waits until its hand-back is done and
+    // drops the rest; false when it did not close.
+    bool closeAll();
+    // Drops the reports, the main window and the line.
+    void drop();
+
+    std::unique_ptr<SimulatedLine> line;
+    std::unique_ptr<ui::MainWindow> shell;
+    QPointer<ui::TesterWindow> console;
+    std::unique_ptr<ReportLog> log;
+};
+
 // Opens the dynamic test from a connected console with "Сохранить" cleared, so
 // that a run writes nothing; null when the dialog did not come.
-ui::DynamicTestDialog* openUnsavedDynamicTest(ui::TesterWindow& console);
+ui::MeasuredDialog* openUnsavedDynamicTest(ui::TesterWindow& console);
 
 // Types a path into a file dialog's name field and accepts it, as a person would.
 void chooseFile(QFileDialog* dialog, const QString& path);

@@ -43,27 +43,18 @@ bool contains(const std::vector<Bytes>& payloads, const Bytes& wanted) {
 
 // The console on its link thread against the simulated ECU, driven through its
 // widgets as a person would, and closed every way there is.
-class LinkFlowTest : public QObject {
+class LinkFlowTest : public ConsoleFixture {
     Q_OBJECT
 
 private slots:
     void initTestCase() { prepareGuiTests(); }
 
     void init() {
-        line = std::make_unique<SimulatedLine>();
-        shell = std::make_unique<ui::MainWindow>(fastConsole(*line));
-        shell->show();
-        shell->openConsole();
-        console = shell->console();
-        log = std::make_unique<ReportLog>(console->link());
+        openInShell();
         QVERIFY(waitFor([this] { return !log->empty(); }));
     }
 
-    void cleanup() {
-        log.reset();
-        shell.reset();
-        line.reset();
-    }
+    void cleanup() { drop(); }
 
     void cutInjectorIsHandedBackLastWhicheverWayTheConsoleCloses_data() {
         QTest::addColumn<CloseWay>("way");
@@ -340,11 +331,6 @@ private:
     QString shellLine() const {
         return shell->findChild<QLabel*>(QStringLiteral("linkLine"))->text();
     }
-
-    std::unique_ptr<SimulatedLine> line;
-    std::unique_ptr<ui::MainWindow> shell;
-    QPointer<ui::TesterWindow> console;
-    std::unique_ptr<ReportLog> log;
 };
 
 }  // namespace ecuprobe::gui_testing

@@ -37,25 +37,19 @@ const reports::SaveAsRequest dumpRequest{
 
 // Each question a service asks on the link thread, answered in its dialog on the
 // GUI thread, while the console's poll goes on ticking under it.
-class PromptTest : public QObject {
+class PromptTest : public ConsoleFixture {
     Q_OBJECT
 
 private slots:
     void initTestCase() { prepareGuiTests(); }
 
     void init() {
-        line = std::make_unique<SimulatedLine>();
-        console = showConsole(fastConsole(*line));
-        log = std::make_unique<ReportLog>(console->link());
+        openAlone();
         QVERIFY(startConnected(*console, *log));
         run = std::make_shared<ServiceRun>();
     }
 
-    void cleanup() {
-        QVERIFY(closeConsole(console));
-        log.reset();
-        line.reset();
-    }
+    void cleanup() { QVERIFY(closeAll()); }
 
     void saveAsOffersTheDumpFilterTheSuffixAndTheProposedName() {
         askSavePath();
@@ -235,9 +229,6 @@ private:
                !run->done.load();
     }
 
-    std::unique_ptr<SimulatedLine> line;
-    QPointer<ui::TesterWindow> console;
-    std::unique_ptr<ReportLog> log;
     std::shared_ptr<ServiceRun> run;
 };
 

@@ -6,8 +6,8 @@
 #include "console/panel_controls.h"
 #include "event_loop_probe.h"
 #include "gui_support.h"
-#include "ui/dynamic_test_dialog.h"
-#include "ui/test_run_chart.h"
+#include "ui/measured_dialog.h"
+#include "ui/run_chart.h"
 
 namespace ecuprobe::gui_testing {
 
@@ -24,28 +24,22 @@ constexpr int silentTicksWatched = 2;
 // silent ECU blocks the link thread for its time-outs, and a measured test for
 // its whole run, while the window's event loop keeps turning, with and without
 // a service's question open.
-class ResponsivenessTest : public QObject {
+class ResponsivenessTest : public ConsoleFixture {
     Q_OBJECT
 
 private slots:
     void initTestCase() { prepareGuiTests(); }
 
     void init() {
-        line = std::make_unique<SimulatedLine>(SimulatedLine::Time::realTime);
-        console = new ui::TesterWindow(fastConsole(*line), nullptr);
-        console->setAttribute(Qt::WA_DeleteOnClose);
-        console->show();
-        log = std::make_unique<ReportLog>(console->link());
-        press(*console, console::control::start);
-        QVERIFY(waitFor([this] { return !log->empty() && log->last().status.ecuAnswering; }));
+        openAlone(SimulatedLine::Time::realTime);
+        QVERIFY(startConnected(*console, *log));
     }
 
     void cleanup() {
         line->ecu().setSilent(false);
         console->close();
         QVERIFY(waitFor([this] { return console.isNull(); }, 30000));
-        log.reset();
-        line.reset();
+        drop();
     }
 
     void windowKeepsTurningWhileTheEcuIsSilent() {
@@ -75,7 +69,7 @@ private slots:
 
     void windowKeepsTurningWhileATestRuns() {
         line->ecu().setScenario(sim::Scenario::runup);
-        ui::DynamicTestDialog* dialog = openUnsavedDynamicTest(*console);
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
         QVERIFY(dialog != nullptr);
         probe.start();
         dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
@@ -93,9 +87,6 @@ private:
         return waitFor([&] { return log->ticks() >= before + silentTicksWatched; }, 20000);
     }
 
-    std::unique_ptr<SimulatedLine> line;
-    QPointer<ui::TesterWindow> console;
-    std::unique_ptr<ReportLog> log;
     EventLoopProbe probe;
 };
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 #include "scripted_prompts.h"
 
 namespace ecuprobe::reports {

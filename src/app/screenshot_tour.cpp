@@ -20,13 +20,13 @@
 #include "console/panel_controls.h"
 #include "ui/connection_window.h"
 #include "ui/control_parameter_dialog.h"
-#include "ui/dynamic_test_dialog.h"
 #include "ui/fault_decoding_dialog.h"
 #include "ui/identification_dialog.h"
 #include "ui/live_chart_window.h"
 #include "ui/main_window.h"
+#include "ui/measured_dialog.h"
 #include "ui/qt_russian.h"
-#include "ui/test_run_chart.h"
+#include "ui/run_chart.h"
 #include "ui/up_down_control.h"
 
 namespace {
@@ -150,7 +150,7 @@ bool tour(ui::MainWindow& window, const QDir& into) {
 bool dynamicTestTour(ui::MainWindow& window, const QDir& into) {
     ui::TesterWindow& console = connectedConsole(window);
     press(console, control::dynamicTest);
-    auto* dialog = shownDialog<ui::DynamicTestDialog>(console);
+    auto* dialog = shownDialog<ui::MeasuredDialog>(console);
     if (dialog == nullptr) {
         return false;
     }

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "cli/input_lines.h"
+#include "cli/measured_printer.h"
 #include "cli/monitor_input.h"
 #include "cli/panel_view.h"
 #include "cli/terminal_prompts.h"
-#include "cli/test_printer.h"
 #include "console/panel_timer.h"
 #include "console/tester_panel.h"
 #include "platform/clock.h"
@@ -60,8 +60,7 @@ private:
     std::string resetAdaptation(const MonitorCommand& command);
     std::string saveReport(std::string_view words);
     std::string runTest(const MonitorCommand& command);
-    std::string testOutcome(const console::MeasuredTestForm& form, const console::TestRun& run,
-                            TestKind kind);
+    std::string testOutcome(const console::MeasuredForm& form, const console::TestRun& run);
 
     console::ManualTimer timer;
     PanelView view;

@@ -3,14 +3,14 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/identity_text.h"
+#include "cli/measured_options.h"
 #include "cli/monitor.h"
 #include "cli/option_checks.h"
 #include "cli/parameter_inputs.h"
 #include "cli/port_outputs.h"
 #include "cli/stop_signals.h"
-#include "cli/test_options.h"
 #include "link/frame_exchange.h"
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 
 namespace ecuprobe::cli {
 
@@ -188,7 +188,7 @@ std::string Monitor::runTest(const MonitorCommand& command) {
     if (tester.onClick(command.control).outcome == ClickOutcome::ignored) {
         return disabled(command.control);
     }
-    const std::unique_ptr<console::MeasuredTestForm> form =
+    const std::unique_ptr<console::MeasuredForm> form =
         formFor(options, tester.ecuSession(), prompts);
     if (options.dump) {
         reports::currentDumpPath = *options.dump;
@@ -203,11 +203,10 @@ std::string Monitor::runTest(const MonitorCommand& command) {
     progress.finish();
     StopSignals::forgetInterrupt();
     prompts.giveComment(std::nullopt);
-    return testOutcome(*form, run, options.kind);
+    return testOutcome(*form, run);
 }
 
-std::string Monitor::testOutcome(const console::MeasuredTestForm& form, const console::TestRun& run,
-                                 TestKind kind) {
+std::string Monitor::testOutcome(const console::MeasuredForm& form, const console::TestRun& run) {
     if (!run.started) {
         return "test not started";
     }
@@ -219,7 +218,7 @@ std::string Monitor::testOutcome(const console::MeasuredTestForm& form, const co
         default:
             return "test failed";
     }
-    std::string text = resultText(kind, form);
+    std::string text = resultText(form);
     if (run.report) {
         text += "Отчёт: " + reportOutcome(*run.report);
     }

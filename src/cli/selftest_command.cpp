@@ -11,7 +11,7 @@
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
 #include "ecu/ecu_session.h"
-#include "link/adapter_self_test.h"
+#include "link/adapter_check.h"
 #ifndef _WIN32
 #include "platform/serial_device_list.h"
 #endif

@@ -1,8 +1,5 @@
 // The console's dialogs and questions: identification, control parameters, the
 // adaptation resets, the measured tests and the state report.
-#include "console/acceleration_test_form.h"
-#include "console/dynamic_test_form.h"
-#include "console/loss_test_form.h"
 #include "console/tester_panel.h"
 #include "reports/tester_dump.h"
 
@@ -44,20 +41,25 @@ ClickResult TesterPanel::adaptationResetClicked(ControlId id) {
     return result;
 }
 
-std::unique_ptr<MeasuredTestForm> TesterPanel::testForm(DialogKind kind) {
+const RunDescriptor* measuredRun(DialogKind kind) {
     switch (kind) {
         case DialogKind::dynamicTest:
-            return std::make_unique<DynamicTestForm>(session, prompts);
+            return &dynamicRun;
         case DialogKind::accelerationTest:
-            return std::make_unique<AccelerationTestForm>(session, prompts);
+            return &accelerationRun;
         case DialogKind::lossTest:
-            return std::make_unique<MechanicalLossTestForm>(session, prompts);
+            return &lossRun;
         default:
             return nullptr;
     }
 }
 
-TestRun TesterPanel::runTest(MeasuredTestForm& form, measure::TestSampler& sampler) {
+std::unique_ptr<MeasuredForm> TesterPanel::testForm(DialogKind kind) {
+    const RunDescriptor* test = measuredRun(kind);
+    return test != nullptr ? std::make_unique<MeasuredForm>(*test, session, prompts) : nullptr;
+}
+
+TestRun TesterPanel::runTest(MeasuredForm& form, measure::TestSampler& sampler) {
     const TestRun run = form.run(sampler);
     showStatus();
     return run;

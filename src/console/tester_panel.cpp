@@ -5,7 +5,7 @@
 
 #include "console/panel_period.h"
 #include "console/panel_switches.h"
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 
 namespace ecuprobe::console {
 

@@ -10,7 +10,7 @@
 #include "console/adaptation_reset.h"
 #include "console/control_parameter_form.h"
 #include "console/identification_content.h"
-#include "console/measured_test_form.h"
+#include "console/measured_form.h"
 #include "console/panel_controls.h"
 #include "console/panel_snapshot.h"
 #include "console/panel_timer.h"
@@ -99,9 +99,9 @@ public:
     ParameterCheck applyControlParameters(ControlParameterForm& form);
     // The form of a measured test dialog (dynamicTest, accelerationTest, lossTest);
     // null for any other kind.
-    std::unique_ptr<MeasuredTestForm> testForm(DialogKind kind);
+    std::unique_ptr<MeasuredForm> testForm(DialogKind kind);
     // A test dialog's start button; the caller sets the sampler's progress and stop.
-    TestRun runTest(MeasuredTestForm& form, measure::TestSampler& sampler);
+    TestRun runTest(MeasuredForm& form, measure::TestSampler& sampler);
 
     void refreshLiveValues();
     void refreshFaults();
@@ -163,5 +163,8 @@ private:
     PanelSnapshot shown;
     std::uint32_t liveReads = 0;
 };
+
+// The descriptor row of a measured test dialog's kind; null for any other kind.
+const RunDescriptor* measuredRun(DialogKind kind);
 
 }  // namespace ecuprobe::console

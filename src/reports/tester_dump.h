@@ -4,7 +4,7 @@
 
 #include "ecu/ecu_session.h"
 #include "ecu/unanswered_reads.h"
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 #include "reports/user_prompts.h"
 
 namespace ecuprobe::reports {

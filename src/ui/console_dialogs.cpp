@@ -1,12 +1,10 @@
 // The dialogs the console's clicks open, and what the window says after a click.
 #include <QStatusBar>
 
-#include "ui/acceleration_test_dialog.h"
 #include "ui/control_parameter_dialog.h"
-#include "ui/dynamic_test_dialog.h"
 #include "ui/fault_decoding_dialog.h"
 #include "ui/identification_dialog.h"
-#include "ui/loss_test_dialog.h"
+#include "ui/measured_dialog.h"
 #include "ui/tester_window.h"
 
 namespace ecuprobe::ui {
@@ -66,13 +64,9 @@ void TesterWindow::openDialog(const ClickAnswer& answer) {
             dialog = new ControlParameterDialog(*answer.parameters, consoleLink, this);
             break;
         case console::DialogKind::dynamicTest:
-            dialog = new DynamicTestDialog(consoleLink, this);
-            break;
         case console::DialogKind::accelerationTest:
-            dialog = new AccelerationTestDialog(consoleLink, this);
-            break;
         case console::DialogKind::lossTest:
-            dialog = new LossTestDialog(consoleLink, this);
+            dialog = new MeasuredDialog(answer.dialog, consoleLink, this);
             break;
         case console::DialogKind::none:
             return;

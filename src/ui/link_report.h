@@ -12,7 +12,7 @@
 #include "console/identification_content.h"
 #include "console/panel_snapshot.h"
 #include "console/tester_panel.h"
-#include "reports/test_report.h"
+#include "reports/measured_report.h"
 
 namespace ecuprobe::ui {
 

@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "console/drive_log_recorder.h"
 #include "console/tester_panel.h"
 #include "platform/port_map.h"
 #include "reports/user_prompts.h"
-#include "ui/drive_log_recorder.h"
 #include "ui/link_report.h"
 
 namespace ecuprobe::ui {
@@ -92,7 +92,7 @@ private:
     QtPanelTimer* timer;
     GuiPrompts* prompts;
     std::optional<console::TesterPanel> panel;
-    DriveLogRecorder driveLog;
+    console::DriveLogRecorder driveLog;
     // The link's own port map while this console has put it on setup.ports.
     std::optional<const platform::PortMap*> linkPorts;
     bool portFailed = false;

@@ -27,12 +27,12 @@ const char* const spanKey = "chart/spanMinutes";
 const char* const geometryKey = "chart/geometry";
 
 QString nameOf(console::ControlId id) {
-    return QString::fromStdString(chartName(id));
+    return QString::fromStdString(console::chartName(id));
 }
 
 }  // namespace
 
-LiveChartWindow::LiveChartWindow(const LiveHistory& shown, QWidget* parent)
+LiveChartWindow::LiveChartWindow(const console::LiveHistory& shown, QWidget* parent)
     : QWidget(parent, Qt::Window),
       history(shown),
       values(new QListWidget(this)),
@@ -182,7 +182,7 @@ void LiveChartWindow::drawSeries() {
         drawn.reserve(static_cast<qsizetype>(points.size()));
         double low = 0;
         double high = 1;
-        for (const LivePoint& point : points) {
+        for (const console::LivePoint& point : points) {
             if (drawn.isEmpty()) {
                 low = high = point.value;
             }

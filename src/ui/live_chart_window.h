@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "console/live_history.h"
 #include "console/panel_controls.h"
-#include "ui/live_history.h"
 
 class QChart;
 class QChartView;
@@ -24,7 +24,7 @@ class LiveChartWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    LiveChartWindow(const LiveHistory& history, QWidget* parent);
+    LiveChartWindow(const console::LiveHistory& history, QWidget* parent);
     ~LiveChartWindow() override;
 
     // Draws the history again, unless paused.
@@ -48,7 +48,7 @@ private:
     void askAndExport(const QString& filter, const QString& suffix,
                       bool (LiveChartWindow::*write)(const QString&) const);
 
-    const LiveHistory& history;
+    const console::LiveHistory& history;
     QListWidget* values;
     QComboBox* span;
     QPushButton* pause;

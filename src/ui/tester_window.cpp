@@ -18,7 +18,7 @@
 #include "ui/com_port_devices.h"
 #include "ui/help_window.h"
 #include "ui/live_chart_window.h"
-#include "ui/measured_test_dialog.h"
+#include "ui/measured_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/up_down_control.h"
 
@@ -248,7 +248,7 @@ void TesterWindow::openHelp() {
 }
 
 void TesterWindow::stopTests() {
-    for (MeasuredTestDialog* test : findChildren<MeasuredTestDialog*>()) {
+    for (MeasuredDialog* test : findChildren<MeasuredDialog*>()) {
         test->stop();
     }
 }

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "console/live_freshness.h"
+#include "console/live_history.h"
 #include "platform/port_map.h"
 #include "platform/serial_device_list.h"
 #include "ui/console_form.h"
 #include "ui/console_link.h"
-#include "ui/live_history.h"
 
 class QLabel;
 
@@ -52,7 +52,7 @@ public:
 
     ConsoleForm& form() { return controls; }
     ConsoleLink& link() { return consoleLink; }
-    const LiveHistory& liveHistory() const { return history; }
+    const console::LiveHistory& liveHistory() const { return history; }
     // The chart window, once "График" has opened it.
     LiveChartWindow* chart() const;
     bool isLinkClosed() const { return linkClosed; }
@@ -98,7 +98,7 @@ private:
 
     ConsoleForm controls;
     ConsoleLink consoleLink;
-    LiveHistory history;
+    console::LiveHistory history;
     QLabel* linkLine;
     QPointer<LiveChartWindow> chartWindow;
     QPointer<HelpWindow> helpWindow;
