@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 
 #include <memory>
