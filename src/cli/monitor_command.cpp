@@ -29,8 +29,8 @@ int runMonitor(RunContext& run, const MonitorOptions& options) {
     panel.onComSelected(run.line.comIndex());
     panel.enterPeriod(std::to_string(options.period));
     std::string message = panel.onStart();
-    if (const platform::OpenFailure& failure = panel.ecuSession().openFailure(); failure.failed()) {
-        reportOpenFailure(run, failure);
+    if (!panel.ecuSession().portOpen()) {
+        reportOpenFailure(run, panel.ecuSession().openFailure());
         // Nothing was taken over on a port that never opened; polling it would only time out.
         panel.abandon();
         return line::exitPortFailed;

@@ -99,7 +99,7 @@ bool LinkWorker::runService(const Service& service) {
 void LinkWorker::mapPort(int slot, const std::string& path) {
     serve(
         [this, slot, &path] {
-            if (panel->started != 0 || slot < 0 || slot >= platform::PortMap::portCount) {
+            if (panel->isStarted() || slot < 0 || slot >= platform::PortMap::portCount) {
                 return;
             }
             setup.ports.setPath(slot, path);
@@ -140,7 +140,8 @@ void LinkWorker::stopDriveLog() {
 }
 
 void LinkWorker::pollDriveLog() {
-    if (driveLog.running() && !driveLog.afterPoll(panel->liveReadCount(), panel->fields.live)) {
+    if (driveLog.running() &&
+        !driveLog.afterPoll(panel->liveReadCount(), panel->panelFields().live)) {
         endDriveLog(QStringLiteral("Запись лога прервана: файл не записан полностью."));
     }
 }
@@ -150,7 +151,7 @@ void LinkWorker::endDriveLog(const QString& problem) {
 }
 
 void LinkWorker::noteStart(const platform::OpenFailure& failure) {
-    if (failure.failed()) {
+    if (!panel->ecuSession().portOpen()) {
         portFailed = true;
         openFailure = platform::openFailureText(failure);
     }
@@ -182,7 +183,7 @@ void LinkWorker::finishClose() {
         driveLog.stop();
     }
     if (panel) {
-        const bool handsBack = panel->started != 0 && link::processLink().isOpen != 0;
+        const bool handsBack = panel->isStarted() && panel->ecuSession().portOpen();
         if (!handsBack) {
             panel->abandon();
         }
@@ -208,8 +209,7 @@ void LinkWorker::report(ReportCause cause) {
         return;
     }
     pollDriveLog();
-    LinkReport made{
-        panel->snapshot(), {}, cause, link::processLink().clock().tickMs(), panel->takeNews()};
+    LinkReport made{panel->snapshot(), {}, cause, panel->ecuSession().tickMs(), panel->takeNews()};
     made.status = status(made.snapshot);
     emit reported(made);
 }
@@ -221,9 +221,9 @@ std::string LinkWorker::devicePath(const console::PanelSnapshot& shown) const {
 LinkStatus LinkWorker::status(const console::PanelSnapshot& shown) {
     const ecu::EcuSession& session = panel->ecuSession();
     LinkStatus status;
-    status.started = panel->started != 0;
+    status.started = panel->isStarted();
     status.portFailed = portFailed;
-    status.ecuAnswering = session.connected != 0 && session.lastRequestAnswered();
+    status.ecuAnswering = session.connected() != 0 && session.lastRequestAnswered();
     status.devicePath = devicePath(shown);
     status.openFailure = openFailure;
     status.traceBroken = setup.traceBroken && setup.traceBroken();
