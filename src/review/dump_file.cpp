@@ -11,24 +11,10 @@ constexpr std::string_view datePrefix = "\t\tДата:";
 constexpr std::string_view commentPrefix = "Коментарий: ";
 constexpr std::string_view sampleFilePrefix = "Файл дампа: ";
 constexpr std::size_t calendarTextSize = 24;
-constexpr std::string_view titleStars = "***";
-
-// The title between its stars, empty when the line is no title line.
-std::string_view titleOf(std::string_view line) {
-    std::string_view title = trimmed(line);
-    if (title.size() <= 2 * titleStars.size() || !title.starts_with(titleStars) ||
-        !title.ends_with(titleStars)) {
-        return {};
-    }
-    title.remove_prefix(titleStars.size());
-    title.remove_suffix(titleStars.size());
-    return trimmed(title);
-}
-
 class DumpReader {
 public:
-    DumpReader(const std::vector<std::string_view>& fileLines, ReadError& problem)
-        : lines(fileLines), error(problem) {}
+    DumpReader(const TextLines& fileLines, ReadError& problem)
+        : lines(fileLines.lines), lastEnded(fileLines.lastEnded), error(problem) {}
 
     std::optional<std::vector<DumpEntry>> read() {
         std::vector<DumpEntry> entries;
@@ -51,8 +37,10 @@ public:
     }
 
 private:
+    // A head line that is missing, or the last one without its line end, was cut off.
     bool fail(std::size_t line, ReadProblem problem) {
-        error = {line < lines.size() ? problem : ReadProblem::cutShort, static_cast<int>(line) + 1};
+        const bool cut = line >= lines.size() || (line + 1 == lines.size() && !lastEnded);
+        error = {cut ? ReadProblem::cutShort : problem, static_cast<int>(line) + 1};
         return false;
     }
 
@@ -118,6 +106,7 @@ private:
     }
 
     const std::vector<std::string_view>& lines;
+    bool lastEnded;
     ReadError& error;
     std::size_t at = 0;
 };
@@ -131,7 +120,7 @@ std::optional<std::vector<DumpEntry>> readTesterDump(std::string_view bytes, Rea
     }
     const std::string text = platform::cp1251ToUtf8(bytes);
     const TextLines split = splitLines(text);
-    DumpReader reader(split.lines, error);
+    DumpReader reader(split, error);
     return reader.read();
 }
 

@@ -98,11 +98,22 @@ int lineWithNul(std::string_view bytes) {
 }
 
 std::string_view trimmed(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(" \t\r");
+    const std::size_t first = line.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos) {
         return {};
     }
-    return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+    return line.substr(first, line.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::string_view titleOf(std::string_view line) {
+    constexpr std::string_view stars = "***";
+    std::string_view title = trimmed(line);
+    if (title.size() <= 2 * stars.size() || !title.starts_with(stars) || !title.ends_with(stars)) {
+        return {};
+    }
+    title.remove_prefix(stars.size());
+    title.remove_suffix(stars.size());
+    return trimmed(title);
 }
 
 bool isStarLine(std::string_view line) {

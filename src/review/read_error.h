@@ -55,7 +55,10 @@ int lineWithNul(std::string_view bytes);
 
 // A line that is only blanks and tabs around a run of at least three '*'.
 bool isStarLine(std::string_view line);
-// The line without blanks, tabs and CR at either end.
+// The title of a report's or sample file's title line (" \t *** Title *** "),
+// empty for another line.
+std::string_view titleOf(std::string_view line);
+// The line without blanks, tabs, CR and LF at either end.
 std::string_view trimmed(std::string_view line);
 
 }  // namespace ecuprobe::review

@@ -66,9 +66,8 @@ bool isColumnLine(std::string_view line) {
 // Reads the lines of one table from at; at is left after it.
 class TableReader {
 public:
-    TableReader(const std::vector<std::string_view>& fileLines, std::size_t& next,
-                ReadError& problem)
-        : lines(fileLines), at(next), error(problem) {}
+    TableReader(const TextLines& fileLines, std::size_t& next, ReadError& problem)
+        : lines(fileLines.lines), lastEnded(fileLines.lastEnded), at(next), error(problem) {}
 
     std::optional<SampleRun> read() {
         SampleRun run;
@@ -81,8 +80,12 @@ public:
 
 private:
     int lineNumber() const { return static_cast<int>(at) + 1; }
+    // A line that is missing, or the last one without its line end, was cut off
+    // (unless it is no line of a sample file at all).
     bool fail(ReadProblem problem) {
-        error = {at < lines.size() ? problem : ReadProblem::cutShort, lineNumber()};
+        const bool cut = at >= lines.size() || (at + 1 == lines.size() && !lastEnded &&
+                                                problem != ReadProblem::unknownKind);
+        error = {cut ? ReadProblem::cutShort : problem, lineNumber()};
         return false;
     }
     bool take(bool (*matches)(std::string_view), ReadProblem problem) {
@@ -134,6 +137,7 @@ private:
     }
 
     const std::vector<std::string_view>& lines;
+    bool lastEnded;
     std::size_t& at;
     ReadError& error;
 };
@@ -143,9 +147,8 @@ private:
 const console::RunDescriptor* testOfSampleTitle(std::string_view utf8Line) {
     for (const console::RunDescriptor* test :
          {&console::dynamicRun, &console::accelerationRun, &console::lossRun}) {
-        // The title line without its CR LF.
-        const std::string_view title = test->detailTitle[1];
-        if (trimmed(utf8Line) == trimmed(title.substr(0, title.size() - 2))) {
+        const std::string_view title = titleOf(utf8Line);
+        if (!title.empty() && title == titleOf(test->detailTitle[1])) {
             return test;
         }
     }
@@ -168,7 +171,7 @@ std::optional<std::vector<SampleRun>> readSampleFile(std::string_view bytes, Rea
         if (at == split.lines.size() && !runs.empty()) {
             break;
         }
-        TableReader table(split.lines, at, error);
+        TableReader table(split, at, error);
         std::optional<SampleRun> run = table.read();
         if (!run) {
             // A second table that is none of the tester's is a damaged file.
