@@ -52,6 +52,7 @@ void printTable(std::ostream& out, const Table& table, bool tsv, bool numbers = 
             line += c == 0 ? "" : (tsv ? "\t" : "  ");
             line += right ? padding + row[c] : row[c] + (c + 1 < row.size() ? padding : "");
         }
+        line.erase(line.find_last_not_of(' ') + 1);
         out << line << '\n';
     }
 }
