@@ -36,10 +36,16 @@ std::string captionOf(std::string_view format, bool pair) {
 }
 
 struct Range {
-    std::int32_t low;
-    std::int32_t high;
+    std::int64_t low;
+    std::int64_t high;
     bool meets(const Range& other) const { return low <= other.high && other.low <= high; }
 };
+
+// The values between a and b, whichever is larger (a damaged file may have them
+// either way), with slack either side.
+Range around(std::int64_t a, std::int64_t b, std::int64_t slack) {
+    return {std::min(a, b) - slack, std::max(a, b) + slack};
+}
 
 // Where the start and end levels of a run can lie, one raw step of slack either
 // side; the step before the first sample, not recorded, is taken as the one after it.
@@ -52,24 +58,24 @@ struct LevelRanges {
 LevelRanges levelRanges(const console::RunDescriptor& test,
                         std::span<const measure::TestSample> samples) {
     const bool speed = test.watchesSpeed;
-    const std::int32_t step = speed ? 1 : 40;
-    auto value = [&](std::size_t i) { return speed ? samples[i].spd : samples[i].freq; };
+    const std::int64_t step = speed ? 1 : 40;
+    auto value = [&](std::size_t i) -> std::int64_t {
+        return speed ? samples[i].spd : samples[i].freq;
+    };
     const std::size_t last = samples.size() - 1;
     const std::size_t beforeLast = last > 0 ? last - 1 : 0;
-    const std::int32_t first = value(0);
-    const std::int32_t firstStep =
+    const std::int64_t first = value(0);
+    const std::int64_t firstStep =
         std::max(step, std::abs(value(std::min<std::size_t>(1, last)) - first));
     const bool rising =
         test.variant == console::RunVariant::rpmRise ||
         (test.variant == console::RunVariant::speedRiseOrFall && value(last) >= first);
     if (rising) {
-        return {true,
-                {first - firstStep - step, first + step},
-                {value(beforeLast) - step, value(last) + step}};
+        return {true, around(first - firstStep, first, step),
+                around(value(beforeLast), value(last), step)};
     }
-    return {false,
-            {first - step, first + firstStep + step},
-            {value(last) - step, value(beforeLast) + step}};
+    return {false, around(first, first + firstStep, step),
+            around(value(last), value(beforeLast), step)};
 }
 
 Refusal fits(const SampleRun& first, const SampleRun& other) {
