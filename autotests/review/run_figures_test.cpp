@@ -122,7 +122,7 @@ void runUpOnTheSimulator(std::uint64_t seed) {
     ecu::chosenPortNumber = 2;
     {
         ecu::EcuSession session;
-        ASSERT_EQ(session.connect(), 1);
+        ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
         ecuprobe::testing::ScriptedPrompts prompts;
         prompts.comments = {std::nullopt};
         console::MeasuredForm form(console::dynamicRun, session, prompts);
