@@ -100,7 +100,7 @@ TEST_P(MissingDevice, EndsWithStatusOneAndNamesThePath) {
     const ChildResult run = runChild(cliPath, {"--port", "/nonexistent/ttyK", GetParam()});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("/nonexistent/ttyK"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("no such device"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("нет такого порта"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
 }
 

@@ -79,8 +79,8 @@ private slots:
         QTest::newRow("silent ECU") << false << none << silent << silent;
         QTest::newRow("adapter unplugged") << false << none << unplugged << unplugged;
         QTest::newRow("port never opened, not a silent ECU")
-            << true << QStringLiteral("no such device") << silent
-            << QStringLiteral("порт не открыт: /dev/ttyUSB0 (no such device)");
+            << true << QStringLiteral("нет такого порта") << silent
+            << QStringLiteral("порт не открыт: /dev/ttyUSB0 (нет такого порта)");
         QTest::newRow("port never opened, no reason known")
             << true << none << silent << QStringLiteral("порт не открыт: /dev/ttyUSB0");
     }

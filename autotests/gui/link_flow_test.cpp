@@ -207,7 +207,7 @@ private slots:
         press(*console, control::start);
         QVERIFY(waitFor([this] { return !log->empty() && log->last().status.started; }));
         QCOMPARE(console->findChild<QLabel*>(QStringLiteral("linkLine"))->text(),
-                 QStringLiteral("порт не открыт: /nonexistent/ttyK (no such device)"));
+                 QStringLiteral("порт не открыт: /nonexistent/ttyK (нет такого порта)"));
         console->close();
         QVERIFY(waitFor([this] { return console.isNull(); }));
         QVERIFY(line->payloads().empty());

@@ -12,7 +12,7 @@ TEST(OpenFailure, TellsTheCauseAndTheSystemsWordsOnlyWhereItHasNoNameForIt) {
         const char* text;
     } cases[] = {
         {{OpenFailureCause::none, {}}, ""},
-        {{OpenFailureCause::notFound, {}}, "no such device"},
+        {{OpenFailureCause::notFound, {}}, "нет такого порта"},
         {{OpenFailureCause::permission, {}},
          "нет доступа: пользователь не входит в группу dialout; выполните "
          "sudo usermod -aG dialout $USER и войдите в систему заново"},

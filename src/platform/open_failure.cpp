@@ -6,9 +6,8 @@ std::string openFailureText(const OpenFailure& failure) {
     switch (failure.cause) {
         case OpenFailureCause::none:
             return {};
-        // Both testers have always said so, and scripts may look for it.
         case OpenFailureCause::notFound:
-            return "no such device";
+            return "нет такого порта";
         // Membership in the group counts from the next login on.
         case OpenFailureCause::permission:
             return "нет доступа: пользователь не входит в группу dialout; выполните "
