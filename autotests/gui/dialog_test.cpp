@@ -187,6 +187,53 @@ private slots:
         QCOMPARE(QDir(work->path()).entryList(QDir::Files), QStringList{});
     }
 
+    // The first run's figures go as the second starts; stopped, it shows none of them.
+    void aNewRunClearsTheLastResultsAndAStoppedOneShowsNone() {
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        auto* start = dialog->findChild<QAbstractButton*>(QStringLiteral("start"));
+        start->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY(field(dialog, "c1092")->text().toInt() >= 2000);
+        QVERIFY(!dialog->chart()->shownRun().points.empty());
+        line->ecu().setScenario(sim::Scenario::idle);
+        start->click();
+        QVERIFY(dialog->isRunning());
+        QCOMPARE(field(dialog, "c1091")->text(), QStringLiteral("0"));
+        QCOMPARE(field(dialog, "c1092")->text(), QStringLiteral("0"));
+        QVERIFY(dialog->chart()->shownRun().points.empty());
+        dialog->findChild<QAbstractButton*>(QStringLiteral("stop"))->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QCOMPARE(progressText(dialog), QStringLiteral("Тест остановлен."));
+        QCOMPARE(field(dialog, "c1094")->text(), QStringLiteral("0"));
+        QCOMPARE(dialog->chart()->chart()->title(), QStringLiteral("Тест ещё не проводился"));
+    }
+
+    void closingDuringARunAsksWhetherToStopIt() {
+        line->ecu().setScenario(sim::Scenario::idle);
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        QVERIFY(dialog->isRunning());
+        dialog->close();
+        auto* question = waitForWindow<QMessageBox>();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->text(), QStringLiteral("Тест ещё идёт. Остановить его и закрыть окно?"));
+        question->button(QMessageBox::No)->click();
+        const int ticks = log->ticks();
+        QVERIFY(waitFor([&] { return log->ticks() >= ticks + 2; }));
+        QVERIFY(dialog->isRunning());
+        QVERIFY(dialog->isVisible());
+        QPointer<ui::MeasuredDialog> kept(dialog);
+        dialog->reject();  // Esc asks the same
+        question = waitForWindow<QMessageBox>();
+        QVERIFY(question != nullptr);
+        question->button(QMessageBox::Yes)->click();
+        QVERIFY(waitFor([&] { return kept.isNull() || !kept->isVisible(); }));
+        QVERIFY(kept.isNull() || !kept->isRunning());
+        QCOMPARE(waitForWindow<QMessageBox>(200), nullptr);
+    }
+
     void refusedLevelsAreToldOverTheTestDialog() {
         ui::MeasuredDialog* dialog = openDynamicTest();
         QVERIFY(dialog != nullptr);

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -181,7 +182,7 @@ void TesterWindow::showReport(const LinkReport& report) {
         controls.statusBar->showMessage(QString::fromStdString(report.news.back()));
     }
     if (report.cause == ReportCause::tick && report.status.ecuAnswering) {
-        history.add(report.atMs, report.snapshot);
+        history.add(report.atMs, report.snapshot, QDateTime::currentMSecsSinceEpoch());
         if (chartWindow) {
             chartWindow->refresh();
         }
