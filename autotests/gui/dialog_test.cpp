@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -207,6 +208,18 @@ private slots:
         QCOMPARE(progressText(dialog), QStringLiteral("Тест остановлен."));
         QCOMPARE(field(dialog, "c1094")->text(), QStringLiteral("0"));
         QCOMPARE(dialog->chart()->chart()->title(), QStringLiteral("Тест ещё не проводился"));
+    }
+
+    // Neither the progress line nor the results move or resize the dialog.
+    void theTestDialogKeepsItsPlaceAndSizeThroughARun() {
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        const QRect before = dialog->geometry();
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY(!dialog->chart()->shownRun().points.empty());
+        QApplication::processEvents();
+        QCOMPARE(dialog->geometry(), before);
     }
 
     void closingDuringARunAsksWhetherToStopIt() {

@@ -154,6 +154,9 @@ void MeasuredDialog::clearResults() {
     runChart->clear();
 }
 
+// The fields and the run's progress on the left, the chart beside them: the
+// dialog stays within a 1366x768 screen. The progress line neither widens nor
+// heightens the dialog as its text changes during a run.
 void MeasuredDialog::layOut() {
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(startButton);
@@ -163,13 +166,20 @@ void MeasuredDialog::layOut() {
     auto* top = new QHBoxLayout;
     top->addWidget(fields, 1);
     top->addLayout(buttons);
+    progressText->setWordWrap(true);
+    progressText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    progressText->setFixedHeight(progressText->fontMetrics().lineSpacing() * 3);
+    progressText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* progressRow = new QHBoxLayout;
     progressRow->addWidget(progressBar, 1);
     progressRow->addWidget(stopButton);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(progressText);
-    layout->addLayout(progressRow);
+    auto* left = new QVBoxLayout;
+    left->addLayout(top);
+    left->addWidget(progressText);
+    left->addLayout(progressRow);
+    left->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
     layout->addWidget(runChart, 1);
 }
 
