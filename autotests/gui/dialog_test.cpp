@@ -222,6 +222,24 @@ private slots:
         QCOMPARE(dialog->geometry(), before);
     }
 
+    void driveLogShowsItselfPausedWhileATestRuns() {
+        console->form().driveLogButton->click();
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        chooseFile(saveAs, work->filePath(QStringLiteral("drive.msl")));
+        QLabel* state = console->form().driveLogState;
+        QVERIFY(waitFor([state] { return state->text().startsWith(QStringLiteral("Лог: ")); }));
+        line->ecu().setScenario(sim::Scenario::idle);
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        QVERIFY2(state->text().startsWith(QStringLiteral("Лог на паузе (идёт тест): drive.msl")),
+                 qPrintable(state->text()));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("stop"))->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY(waitFor([state] { return state->text().startsWith(QStringLiteral("Лог: ")); }));
+    }
+
     void closingDuringARunAsksWhetherToStopIt() {
         line->ecu().setScenario(sim::Scenario::idle);
         ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);

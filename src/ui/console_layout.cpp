@@ -149,7 +149,13 @@ private:
         form.driveLogButton = new QPushButton(groupTitle("Запись лога"), &host);
         form.driveLogButton->setObjectName(QStringLiteral("driveLogButton"));
         form.driveLogButton->setCheckable(true);
-        row->addWidget(form.driveLogButton);
+        form.driveLogState = new QLabel(&host);
+        form.driveLogState->setObjectName(QStringLiteral("driveLogState"));
+        auto* driveLog = new QVBoxLayout;
+        driveLog->setSpacing(0);
+        driveLog->addWidget(form.driveLogButton);
+        driveLog->addWidget(form.driveLogState);
+        row->addLayout(driveLog);
         return row;
     }
 

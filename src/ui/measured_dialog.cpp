@@ -279,12 +279,16 @@ void MeasuredDialog::stop() {
 }
 
 void MeasuredDialog::setRunning(bool on) {
+    const bool changed = running != on;
     running = on;
     enableInputs(!on);
     startButton->setEnabled(!on);
     exitButton->setEnabled(!on);
     stopButton->setEnabled(on);
     saveButton->setEnabled(!on && state->outcome().unsaved);
+    if (changed) {
+        emit runningChanged();
+    }
 }
 
 // The report of a run whose results were not written, to a file asked for afresh.
@@ -387,6 +391,8 @@ void MeasuredDialog::askToStop() {
     stopQuestion->setAttribute(Qt::WA_DeleteOnClose);
     QMessageBox* question = stopQuestion;
     connect(question, &QMessageBox::finished, this, [this, question] {
+        // Answered: the next close asks again, even before this box is deleted.
+        stopQuestion = nullptr;
         if (question->clickedButton() != question->button(QMessageBox::Yes)) {
             return;
         }

@@ -40,6 +40,10 @@ public:
     void stop();
     TestRunChart* chart() const { return runChart; }
 
+signals:
+    // A run or a report's writing holds the line, or no longer does.
+    void runningChanged();
+
 public slots:
     // During a run, asks whether to stop it and close; the dialog closes only
     // once the run has ended.

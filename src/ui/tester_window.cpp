@@ -14,6 +14,7 @@
 
 #include <algorithm>
 
+#include "console/drive_log_recorder.h"
 #include "ui/com_port_devices.h"
 #include "ui/live_chart_window.h"
 #include "ui/measured_dialog.h"
@@ -170,6 +171,8 @@ void TesterWindow::showReport(const LinkReport& report) {
         linkLine->setText(line);
         emit linkStatusChanged(line);
     }
+    lastStatus = report.status;
+    showDriveLogState();
     driveLogRunning = !report.status.driveLogPath.empty();
     controls.driveLogButton->setChecked(driveLogRunning);
     controls.driveLogButton->setToolTip(
@@ -204,6 +207,19 @@ void TesterWindow::warnOfBrokenTrace(const LinkStatus& status) {
             QStringLiteral("Трасса линии записана не полностью: %1\nСтрока трассы потеряна, "
                            "файл не содержит весь сеанс.")
                 .arg(QString::fromStdString(tracePath)));
+}
+
+void TesterWindow::showDriveLogState() {
+    bool testRunning = false;
+    for (const MeasuredDialog* test : findChildren<MeasuredDialog*>()) {
+        testRunning = testRunning || test->isRunning();
+    }
+    const std::string text =
+        console::driveLogStateText(lastStatus.driveLogPath, lastStatus.driveLogRows,
+                                   console::driveLogPause(testRunning, lastStatus.ecuAnswering));
+    controls.driveLogState->setText(QString::fromStdString(text));
+    controls.driveLogState->setToolTip(QString::fromStdString(lastStatus.driveLogPath));
+    controls.driveLogState->setVisible(!text.empty());
 }
 
 // The box follows the reports: a click only asks the link thread to start or stop.
