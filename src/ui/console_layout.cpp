@@ -149,14 +149,16 @@ private:
         form.driveLogButton = new QPushButton(groupTitle("Запись лога"), &host);
         form.driveLogButton->setObjectName(QStringLiteral("driveLogButton"));
         form.driveLogButton->setCheckable(true);
+        row->addWidget(form.driveLogButton);
+        // Under the row, at the right beneath the button; shown while a log runs.
         form.driveLogState = new QLabel(&host);
         form.driveLogState->setObjectName(QStringLiteral("driveLogState"));
-        auto* driveLog = new QVBoxLayout;
-        driveLog->setSpacing(0);
-        driveLog->addWidget(form.driveLogButton);
-        driveLog->addWidget(form.driveLogState);
-        row->addLayout(driveLog);
-        return row;
+        form.driveLogState->hide();
+        auto* column = new QVBoxLayout;
+        column->setSpacing(2);
+        column->addLayout(row);
+        column->addWidget(form.driveLogState, 0, Qt::AlignRight);
+        return column;
     }
 
     QToolButton* comMapButton() {
