@@ -48,7 +48,7 @@ int main() {
     link::LinkWiring wiring(ports, std::string());
     ecu::EcuSession session;
     ecu::chosenPortNumber = 2;
-    if (session.connect() == 0 || session.connected == 0) {
+    if (session.connect() == ecu::ServiceResult::failed || session.connected() == 0) {
         std::fprintf(stderr, "sampling_bench: the simulated ECU does not answer\n");
         return 1;
     }

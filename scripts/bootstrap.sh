@@ -19,6 +19,7 @@ packages=(
   wine64
   qt6-base-dev
   qt6-charts-dev
+  qt6-translations-l10n
   libqt6opengl6-dev
   libx11-dev
   fonts-dejavu-core

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Saves the desktop tester's windows, on its built-in simulator, as the README's
 # pictures in docs/screenshots/: main window, connected console, live chart,
-# identification, control parameters, the PC connection scheme, and the dynamic
+# fault decoding, identification, control parameters, the PC connection scheme, and the dynamic
 # test after a run-up on the runup scenario. Runs under xvfb-run, so no display is needed.
 # Usage: scripts/screenshots.sh [build dir]    (default build/release)
 set -euo pipefail

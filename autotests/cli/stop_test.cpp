@@ -11,6 +11,7 @@
 #include "child_process.h"
 #include "cli_process_support.h"
 #include "ecu_sim_process.h"
+#include "environment.h"
 
 namespace ecuprobe::cli {
 namespace {
@@ -81,7 +82,8 @@ class EveryTerminatingSignal : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override { ASSERT_EQ(sim.line().rfind("READY ", 0), 0u); }
 
-    const std::string link = ::testing::TempDir() + "ecuprobe_stop_signal";
+    const std::string link =
+        (ecuprobe::testing_support::processScratch() / "ecuprobe_stop_signal").string();
     ecuprobe::testing::EcuSimProcess sim{ECU_SIM_PATH, {"--link", link}};
 };
 

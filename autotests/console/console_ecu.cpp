@@ -82,7 +82,7 @@ void PanelTest::TearDown() {
 
 void PanelTest::startConnected() {
     panel->onStart();
-    ASSERT_EQ(session().connected, 1);
+    ASSERT_EQ(session().connected(), 1);
     peer.frames.clear();
 }
 

@@ -16,6 +16,7 @@
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
 #include "scripted_prompts.h"
+#include "session_probe.h"
 
 namespace ecuprobe::console::testing {
 

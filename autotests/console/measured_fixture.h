@@ -27,8 +27,8 @@ protected:
         scratch.emplace();
         folder = scratch->path;
         openConnected();
-        session.identity.hasSpeedSensor = 1;
-        session.identity.equipmentRead = true;
+        stateOf(session).identity.hasSpeedSensor = 1;
+        stateOf(session).identity.equipmentRead = true;
         ecu.reply = [this](const Bytes& payload) -> std::optional<Bytes> {
             return payload[0] == 0x63 ? answer(polls++) : Bytes{0x00};
         };

@@ -187,7 +187,7 @@ class RunErrors : public TestForms, public ::testing::WithParamInterface<RunErro
 // A failed run shows its test's message and leaves the results as they were.
 TEST_P(RunErrors, ShowTheirTestsMessage) {
     answer = GetParam().answer;
-    session.identity.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
+    stateOf(session).identity.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
     const std::unique_ptr<MeasuredForm> form = GetParam().make(session, prompts);
     const std::vector<std::pair<ControlId, std::string>> before = form->resultTexts();
     EXPECT_NE(run(*form).result, SampleResult::Ok);
@@ -255,8 +255,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Without an equipment read on this connection a car with a speed sensor would be
 // told it has none: the test asks for the equipment first.
 TEST_F(TestForms, ASpeedTestReadsTheEquipmentFirstWhenItIsNotKnown) {
-    session.identity.equipmentRead = false;
-    session.identity.hasSpeedSensor = 0;
+    stateOf(session).identity.equipmentRead = false;
+    stateOf(session).identity.hasSpeedSensor = 0;
     const Bytes speedSensor{0x40, 0x00, 0x00, 0x00, 0x00, 0x00};
     ecu.reply = [this, speedSensor](const Bytes& payload) -> std::optional<Bytes> {
         if (payload == Bytes{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}) {
@@ -268,7 +268,7 @@ TEST_F(TestForms, ASpeedTestReadsTheEquipmentFirstWhenItIsNotKnown) {
     form.save = false;
     EXPECT_EQ(run(form).result, SampleResult::Ok);
     EXPECT_EQ(ecu.payloads().front(), (Bytes{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}));
-    EXPECT_EQ(session.identity.hasSpeedSensor, 1);
+    EXPECT_EQ(session.identity().hasSpeedSensor, 1);
 }
 
 TEST(PerSecond, ANoTimeRunShowsZeroInsteadOfDividing) {

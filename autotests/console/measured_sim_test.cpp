@@ -11,6 +11,7 @@
 #include "platform/in_memory_serial_device.h"
 #include "process_link.h"
 #include "scripted_prompts.h"
+#include "session_probe.h"
 #include "sim/simulated_ecu.h"
 
 namespace ecuprobe::console {
@@ -45,9 +46,9 @@ protected:
     void SetUp() override {
         ecuprobe::testing::attachProcessLink(device, clock, ports);
         ecu::chosenPortNumber = 2;
-        ASSERT_EQ(session.connect(), 1);
-        ASSERT_EQ(session.connected, 1);
-        session.identity.hasSpeedSensor = 1;
+        ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
+        ASSERT_EQ(session.connected(), 1);
+        stateOf(session).identity.hasSpeedSensor = 1;
     }
     void TearDown() override { ecuprobe::testing::detachProcessLink(); }
 

@@ -151,7 +151,7 @@ TEST_F(PanelTest, StartThroughItsButtonReportsThePeriodMessage) {
     const ClickResult result = panel->onClick(control::start);
     EXPECT_EQ(result.outcome, ClickOutcome::done);
     EXPECT_EQ(result.text, "");
-    EXPECT_EQ(panel->started, 1);
+    EXPECT_TRUE(panel->isStarted());
 }
 
 struct TestButton {

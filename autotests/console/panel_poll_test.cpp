@@ -25,7 +25,7 @@ TEST_F(PanelTest, EveryTickReadsLiveDataAndEveryThirdFromTheFourthAlsoFaults) {
 TEST_F(PanelTest, OutputBoxesFollowTheSessionOnlyOnTheSlowRefreshTicks) {
     startConnected();
     tick();
-    session().injectorOn[2] = 0;
+    stateOf(session()).injectorOn[2] = 0;
     tick();
     tick();
     EXPECT_TRUE(shown().isChecked(control::injector2));
@@ -53,7 +53,7 @@ TEST_F(PanelTest, AnEcuFallingSilentIsPolledForItsTypeAndWelcomedBackOnTheSameTi
     PanelSnapshot s = shown();
     EXPECT_FALSE(s.isEnabled(control::clearFaults));
     EXPECT_FALSE(s.isEnabled(control::injector1));
-    EXPECT_EQ(panel->controlsEnabled, 0);
+    EXPECT_FALSE(panel->controlsAreEnabled());
     EXPECT_EQ(s.text(control::statusText), "ЭБУ Микас 5.4. ");
 
     for (int n = 0; n < 2; ++n) {
@@ -67,7 +67,7 @@ TEST_F(PanelTest, AnEcuFallingSilentIsPolledForItsTypeAndWelcomedBackOnTheSameTi
 
     peer.silent = false;
     peer.faultList = {1, 13, 0x20};
-    session().injectorOn[3] = 0;
+    stateOf(session()).injectorOn[3] = 0;
     peer.frames.clear();
     tick();
     EXPECT_EQ(peer.commands(), (Commands{0x01, 0x64, 0x63, 0x61, 0x02}));
@@ -87,7 +87,7 @@ TEST_F(PanelTest, ALiveRequestWithoutAnswerShowsNoLinkAndDisablesTheButtonsOnTha
     EXPECT_EQ(s.text(control::statusText), "*** Нет связи");
     EXPECT_FALSE(s.isEnabled(control::clearFaults));
     EXPECT_FALSE(s.isEnabled(control::fan));
-    EXPECT_EQ(panel->controlsEnabled, 0);
+    EXPECT_FALSE(panel->controlsAreEnabled());
 }
 
 TEST_F(PanelTest, ATickWhileAServiceHoldsTheLineSendsOnlyTheLinkCheckAndShowsNothing) {
@@ -120,7 +120,7 @@ TEST_F(PanelTest, ATickWhileAServiceHoldsTheLineAndTheEcuIsLostAsksOnlyForItsTyp
 TEST_F(PanelTest, ATickDuringAMeasuredTestSendsNothingAtAll) {
     startConnected();
     const PanelSnapshot before = shown();
-    session().samplingActive = 1;
+    stateOf(session()).samplingActive = 1;
     ecu::exchangeBusy = 1;
     tick();
     EXPECT_TRUE(peer.frames.empty());
@@ -132,7 +132,7 @@ TEST_F(PanelTest, LambdaProbeOptionDecidesOnInjectorsTwoToFour) {
     const std::vector<ControlId> laterInjectors{control::injector2, control::injector3,
                                                 control::injector4};
     EXPECT_EQ(panel->onClick(control::lambdaProbe).outcome, ClickOutcome::done);
-    EXPECT_EQ(session().lambdaProbe, 0);
+    EXPECT_EQ(session().lambdaProbe(), 0);
     PanelSnapshot s = shown();
     EXPECT_FALSE(s.isChecked(control::lambdaProbe));
     EXPECT_TRUE(s.isEnabled(control::injector1));
@@ -145,7 +145,7 @@ TEST_F(PanelTest, LambdaProbeOptionDecidesOnInjectorsTwoToFour) {
     peer.frames.clear();
     panel->onClick(control::lambdaProbe);
     s = shown();
-    EXPECT_EQ(session().lambdaProbe, 1);
+    EXPECT_EQ(session().lambdaProbe(), 1);
     for (const ControlId id : laterInjectors) {
         EXPECT_TRUE(s.isEnabled(id)) << id;
     }

@@ -82,12 +82,12 @@ TEST_F(PanelTest, StartConnectsReadsEverythingAndStartsTheTimer) {
     EXPECT_TRUE(s.isEnabled(control::injector4));
     EXPECT_FALSE(s.isEnabled(control::releaseControls));
     EXPECT_FALSE(s.isEnabled(control::command));
-    EXPECT_EQ(panel->started, 1);
-    EXPECT_EQ(panel->controlsEnabled, 1);
+    EXPECT_TRUE(panel->isStarted());
+    EXPECT_TRUE(panel->controlsAreEnabled());
     EXPECT_TRUE(timer.isRunning());
     EXPECT_EQ(timer.id(), 1u);
     EXPECT_EQ(timer.periodMs(), 2000u);
-    EXPECT_EQ(panel->timerHandle, 1u);
+    EXPECT_EQ(panel->pollTimerHandle(), 1u);
 }
 
 TEST_F(PanelTest, StartOnAPortThatCannotBeOpenedStillPollsWithButtonsDisabled) {
@@ -136,7 +136,7 @@ TEST_F(PanelTest, PeriodChosenBeforeStartSetsTheFirstTimerPeriod) {
     EXPECT_EQ(timer.startCount, 0);
     panel->onStart();
     EXPECT_EQ(timer.periodMs(), 600u);
-    EXPECT_EQ(panel->periodMs, 600u);
+    EXPECT_EQ(panel->pollPeriodMs(), 600u);
 }
 
 struct BadEntry {
@@ -154,7 +154,7 @@ TEST_P(InvalidPeriodEntry, GivesTheValidationMessageAndKeepsThePeriod) {
     panel->onPeriodChanged(1);
     const int starts = timer.startCount;
     EXPECT_EQ(panel->enterPeriod(GetParam().text), GetParam().message);
-    EXPECT_EQ(panel->fields.period, 1);
+    EXPECT_EQ(panel->panelFields().period, 1);
     EXPECT_EQ(shown().text(control::period), "1");
     EXPECT_EQ(timer.periodMs(), 1000u);
     EXPECT_EQ(timer.startCount, starts);
@@ -239,7 +239,7 @@ TEST_F(PanelTest, ClosingBeforeStartNeitherStopsATimerNorDisconnects) {
     EXPECT_EQ(timer.stopCount, 0);
     EXPECT_EQ(device.openCount, 0);
     EXPECT_TRUE(peer.frames.empty());
-    EXPECT_EQ(panel->started, 0);
+    EXPECT_FALSE(panel->isStarted());
 }
 
 TEST_F(PanelTest, ClosingAfterStartStopsTheTimerReleasesTheControlsAndClosesThePort) {
@@ -247,8 +247,8 @@ TEST_F(PanelTest, ClosingAfterStartStopsTheTimerReleasesTheControlsAndClosesTheP
     panel->onDestroy();
     EXPECT_FALSE(timer.isRunning());
     EXPECT_EQ(timer.stopCount, 1);
-    EXPECT_EQ(panel->timerHandle, 0u);
-    EXPECT_EQ(panel->started, 0);
+    EXPECT_EQ(panel->pollTimerHandle(), 0u);
+    EXPECT_FALSE(panel->isStarted());
     EXPECT_EQ(peer.frames, wire::releaseAll);
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(link.isOpen, 0);

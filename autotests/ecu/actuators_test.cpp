@@ -16,11 +16,11 @@ TEST_F(Actuators, InjectorCutAndRestoreSendTheWholeCutOffByte) {
     std::int32_t state = 1;
     session.switchInjector(1, state);
     EXPECT_EQ(ecu.sent[0].wire, (Bytes{0x62, 0x40, 0xCD, 0x01, 0x90, 0x0D}));
-    EXPECT_EQ(session.injectorOn[1], 0);
+    EXPECT_EQ(session.injectorOn(1), 0);
     EXPECT_EQ(state, 0);
     session.switchInjector(1, state);
     EXPECT_EQ(ecu.sent[1].payload, (Bytes{0x62, 0x0D, 0x00}));
-    EXPECT_EQ(session.injectorOn[1], 1);
+    EXPECT_EQ(session.injectorOn(1), 1);
     EXPECT_EQ(state, 1);
 }
 
@@ -32,7 +32,7 @@ TEST_F(Actuators, SecondInjectorCutRepeatsTheFirst) {
     session.switchInjector(1, first);
     session.switchInjector(3, third);
     EXPECT_EQ(ecu.sent[1].payload, (Bytes{0x62, 0x0D, 0x05}));
-    EXPECT_EQ(session.injectorOn, (std::array<std::int32_t, 5>{1, 0, 1, 0, 1}));
+    EXPECT_EQ(stateOf(session).injectorOn, (std::array<std::int32_t, 5>{1, 0, 1, 0, 1}));
 }
 
 TEST_F(Actuators, SwitchesHoldExchangeBusyAndPauseBeforeTheRequest) {
@@ -63,7 +63,7 @@ TEST_F(Actuators, InjectorNumberOutsideOneToFourSendsNothing) {
         EXPECT_EQ(state, 1);
     }
     EXPECT_TRUE(ecu.sent.empty());
-    EXPECT_EQ(session.injectorCut, 0);
+    EXPECT_EQ(stateOf(session).injectorCut, 0);
 }
 
 TEST_F(Actuators, CoilThenLampKeepTheOverrideMaskAndOwnStateBits) {
@@ -72,12 +72,12 @@ TEST_F(Actuators, CoilThenLampKeepTheOverrideMaskAndOwnStateBits) {
     std::int32_t coil = 1;
     session.switchOutput(Output::coil14, coil);
     EXPECT_EQ(ecu.sent[0].wire, (Bytes{0x62, 0x0A, 0x10, 0x09, 0x00, 0x7B, 0x0D}));
-    EXPECT_EQ(session.liveData.coil14On, 0);
+    EXPECT_EQ(session.liveData().coil14On, 0);
     EXPECT_EQ(coil, 0);
     std::int32_t lamp = 0;
     session.switchOutput(Output::checkEngineLamp, lamp);
     EXPECT_EQ(ecu.sent[1].payload, (Bytes{0x62, 0x0A, 0x11, 0x09, 0x01}));
-    EXPECT_EQ(session.liveData.CHECKEIGINE, 1);
+    EXPECT_EQ(session.liveData().CHECKEIGINE, 1);
     EXPECT_EQ(lamp, 1);
 }
 
@@ -99,13 +99,13 @@ TEST_F(Actuators, EachOutputUsesItsBitAndFlag) {
         {Output::coil23, 0x20, &LiveData::coil23On},
     };
     for (const OutputCase& c : cases) {
-        session.outputOverride = 0;
-        session.outputState = 0;
-        session.liveData.*c.flag = 0;
+        stateOf(session).outputOverride = 0;
+        stateOf(session).outputState = 0;
+        stateOf(session).liveData.*c.flag = 0;
         std::int32_t state = 0;
         session.switchOutput(c.output, state);
         EXPECT_EQ(ecu.sent.back().payload, (Bytes{0x62, 0x0A, c.bit, 0x09, c.bit})) << +c.bit;
-        EXPECT_EQ(session.liveData.*c.flag, 1) << +c.bit;
+        EXPECT_EQ(session.liveData().*c.flag, 1) << +c.bit;
         EXPECT_EQ(state, 1) << +c.bit;
     }
 }
@@ -127,7 +127,7 @@ TEST_P(RefusedSwitch, InjectorKeepsItsStateAndLaterRequestsDropTheRefusedBit) {
     session.switchInjector(1, first);
     EXPECT_EQ(ecu.sent[0].payload, (Bytes{0x62, 0x0D, 0x01}));
     EXPECT_EQ(first, 1);
-    EXPECT_EQ(session.injectorOn[1], 1);
+    EXPECT_EQ(session.injectorOn(1), 1);
     answerAll(accepted);
     std::int32_t second = 1;
     session.switchInjector(2, second);
@@ -138,7 +138,7 @@ TEST_P(RefusedSwitch, OutputKeepsItsFlagAndLaterRequestsDropTheRefusedBit) {
     std::int32_t pump = 1;
     session.switchOutput(Output::fuelPump, pump);
     EXPECT_EQ(pump, 1);
-    EXPECT_EQ(session.liveData.fuelPumpOn, 1);
+    EXPECT_EQ(session.liveData().fuelPumpOn, 1);
     answerAll(accepted);
     std::int32_t fan = 0;
     session.switchOutput(Output::fan, fan);
@@ -164,11 +164,11 @@ TEST_F(Actuators, LambdaRegulatorOffThenOn) {
     openConnected();
     answerAll(accepted);
     std::int32_t state = 1;
-    session.liveData.slowCountdown = 5;
+    stateOf(session).liveData.slowCountdown = 5;
     session.switchLambdaControl(state);
     EXPECT_EQ(ecu.sent[0].payload, (Bytes{0x62, 0x0E, 0x00}));
     EXPECT_EQ(state, 0);
-    EXPECT_EQ(session.liveData.slowCountdown, 0);
+    EXPECT_EQ(session.liveData().slowCountdown, 0);
     session.switchLambdaControl(state);
     EXPECT_EQ(ecu.sent[1].payload, (Bytes{0x62, 0x0E, 0x02}));
     EXPECT_EQ(state, 1);
@@ -177,13 +177,13 @@ TEST_F(Actuators, LambdaRegulatorOffThenOn) {
 TEST_F(Actuators, KnockRegulatorRepeatsTheLambdaBit) {
     openConnected();
     answerAll(accepted);
-    session.regulatorControl = 0x02;
-    session.liveData.slowCountdown = 5;
+    stateOf(session).regulatorControl = 0x02;
+    stateOf(session).liveData.slowCountdown = 5;
     std::int32_t state = 0;
     session.switchKnockControl(state);
     EXPECT_EQ(ecu.sent[0].payload, (Bytes{0x62, 0x0E, 0x06}));
     EXPECT_EQ(state, 1);
-    EXPECT_EQ(session.liveData.slowCountdown, 0);
+    EXPECT_EQ(session.liveData().slowCountdown, 0);
 }
 
 TEST_F(Actuators, CanisterPurgeTakesTheOverrideOnceThenWritesTheDegree) {
@@ -206,7 +206,7 @@ TEST_F(Actuators, CanisterPurgeTakesTheOverrideOnceThenWritesTheDegree) {
 TEST_F(Actuators, CanisterPurgeWithOverrideAlreadyTakenSendsOnlyTheDegree) {
     openConnected();
     answerAll(accepted);
-    session.overrideFlags0C = 0x04;
+    stateOf(session).overrideFlags0C = 0x04;
     std::int32_t state = 0;
     session.switchCanisterPurge(state);
     EXPECT_EQ(ecu.sent[0].payload, (Bytes{0x62, 0x5E, 0x64}));
@@ -215,12 +215,12 @@ TEST_F(Actuators, CanisterPurgeWithOverrideAlreadyTakenSendsOnlyTheDegree) {
 TEST_F(Actuators, RefusedPurgeIsReportedAndStillChangesTheConsoleState) {
     openConnected();
     answerAll({0x01});
-    session.liveData.slowCountdown = 5;
+    stateOf(session).liveData.slowCountdown = 5;
     std::int32_t state = 0;
     session.switchCanisterPurge(state);
     EXPECT_EQ(state, 1);
-    EXPECT_EQ(session.statusText, "Ош. уст. JADS.");
-    EXPECT_EQ(session.liveData.slowCountdown, 0);
+    EXPECT_EQ(session.statusText(), "Ош. уст. JADS.");
+    EXPECT_EQ(session.liveData().slowCountdown, 0);
     answerAll(accepted);
     session.switchCanisterPurge(state);
     EXPECT_EQ(ecu.sent[2].payload, (Bytes{0x62, 0x0C, 0x04, 0x5E, 0x00}));
@@ -232,8 +232,8 @@ TEST_F(Actuators, UnansweredPurgeWriteIsNotTakenForARefusal) {
     std::int32_t state = 0;
     session.switchCanisterPurge(state);
     EXPECT_EQ(state, 1);
-    EXPECT_EQ(session.statusText, "ЭБУ Микас 5.4. ");
-    EXPECT_EQ(session.overrideFlags0C, 0x04);
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 5.4. ");
+    EXPECT_EQ(stateOf(session).overrideFlags0C, 0x04);
 }
 
 TEST_F(Actuators, PurgeDegreeIsLimitedAndReadBack) {
@@ -249,8 +249,8 @@ TEST_F(Actuators, PurgeDegreeIsLimitedAndReadBack) {
 
 TEST_F(Actuators, PurgeDegreeWhileDisconnectedSendsNothing) {
     openConnected();
-    session.connected = 0;
-    session.liveData.JADS = 40;
+    stateOf(session).connected = 0;
+    stateOf(session).liveData.JADS = 40;
     std::uint32_t value = 150;
     EXPECT_EQ(session.setPurgeDegree(value), 0u);
     EXPECT_EQ(value, 150u);
@@ -265,7 +265,7 @@ TEST_F(Actuators, AfterReleaseTheNextSwitchSendsOnlyItsOwnMaskBit) {
     std::int32_t injector = 1;
     session.switchInjector(4, injector);
     session.releaseControls();
-    EXPECT_EQ(session.injectorOn[4], 0);
+    EXPECT_EQ(session.injectorOn(4), 0);
     std::int32_t fan = 0;
     session.switchOutput(Output::fan, fan);
     EXPECT_EQ(ecu.sent.back().payload, (Bytes{0x62, 0x0A, 0x02, 0x09, 0x02}));

@@ -121,7 +121,7 @@ TEST_F(Parameters, SetPausesReadsBackAndForcesTheSlowGroupUnderTheBusyFlag) {
     openConnected();
     acceptWrites();
     readValue = 0xF6;  // -10 half degrees
-    session.liveData.slowCountdown = 4;
+    stateOf(session).liveData.slowCountdown = 4;
     float degrees = -5.0f;
     EXPECT_EQ(session.setIgnitionCorrection(degrees), -5.0f);
     ASSERT_EQ(ecu.payloads(), (std::vector<Bytes>{{0x62, 0x0B, 0x08, 0x28, 0xF6}, {0x61, 0x28}}));
@@ -129,7 +129,7 @@ TEST_F(Parameters, SetPausesReadsBackAndForcesTheSlowGroupUnderTheBusyFlag) {
     EXPECT_EQ(ecu.sent[1].atMs - ecu.sent[0].atMs, 3u + 60u);
     EXPECT_EQ(ecu.sent[0].busy + ecu.sent[1].busy, 2);
     EXPECT_EQ(exchangeBusy, 0);
-    EXPECT_EQ(session.liveData.slowCountdown, 0);
+    EXPECT_EQ(session.liveData().slowCountdown, 0);
 }
 
 // Each read-back follows its set 60 ms after the set's answer, under the busy flag.
@@ -152,7 +152,7 @@ TEST_F(Parameters, ReadBackFollowsTheSetAfterSixtyMilliseconds) {
 
 TEST_F(Parameters, StoreAloneWaitsThreeHundredMillisecondsForItsAnswer) {
     openConnected();
-    EXPECT_EQ(session.storeParameter(2), 0);
+    EXPECT_EQ(session.storeParameter(2), ecu::ServiceResult::failed);
     EXPECT_EQ(link.responseTimeoutMs, 300);
     EXPECT_GE(clock.tickMs() - ecu.sent[0].atMs, 300u);
     EXPECT_EQ(ecu.sent[0].atMs, 100u);
@@ -164,7 +164,7 @@ TEST_F(Parameters, StoreAloneWaitsThreeHundredMillisecondsForItsAnswer) {
 
 TEST_F(Parameters, WhileDisconnectedNothingIsSentNorLimited) {
     openConnected();
-    session.connected = 0;
+    stateOf(session).connected = 0;
     std::uint32_t rpm = 9000;
     float rcod = 0.7f;
     session.setIdleSpeed(rpm);
@@ -190,10 +190,10 @@ TEST_P(ParameterText, RefusalIsRecordedSilenceIsNot) {
     openConnected();
     session.setStatusText("ЭБУ Микас 5.4. ");
     GetParam().set(session);
-    EXPECT_EQ(session.statusText, "ЭБУ Микас 5.4. ");
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 5.4. ");
     acceptWrites(0x01);
     GetParam().set(session);
-    EXPECT_EQ(session.statusText, GetParam().refused);
+    EXPECT_EQ(session.statusText(), GetParam().refused);
 }
 
 TEST_P(ParameterText, ReadBackWithoutAnswerAfterAnAnsweredWriteIsRecorded) {
@@ -205,7 +205,7 @@ TEST_P(ParameterText, ReadBackWithoutAnswerAfterAnAnsweredWriteIsRecorded) {
     GetParam().set(session);
     const std::string expected =
         *GetParam().readBackFailed != '\0' ? GetParam().readBackFailed : "ЭБУ Микас 5.4. ";
-    EXPECT_EQ(session.statusText, expected);
+    EXPECT_EQ(session.statusText(), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -239,11 +239,11 @@ TEST_P(ParameterStore, UnansweredOrRefusedStoreIsRecordedAndTheReadBackFollows) 
         return payload[0] == 0x61 ? std::optional(Bytes{0x00}) : std::nullopt;
     };
     (session.*c.store)();
-    EXPECT_EQ(session.statusText, c.failed);
+    EXPECT_EQ(session.statusText(), c.failed);
     acceptWrites(0x01);
     session.setStatusText("");
     (session.*c.store)();
-    EXPECT_EQ(session.statusText, c.failed);
+    EXPECT_EQ(session.statusText(), c.failed);
     ASSERT_EQ(ecu.sent.size(), 4u);
     EXPECT_EQ(ecu.sent[2].payload, (Bytes{0x62, 0x0E, 0x01, 0x7C, c.index}));
     EXPECT_EQ(ecu.sent[3].payload, (Bytes{0x61, c.variable}));
@@ -257,7 +257,7 @@ TEST_P(ParameterStore, AcknowledgedStoreRecordsNothing) {
     acceptWrites();
     session.setStatusText("ЭБУ Микас 7.1. ");
     (session.*GetParam().store)();
-    EXPECT_EQ(session.statusText, "ЭБУ Микас 7.1. ");
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 7.1. ");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -274,7 +274,7 @@ TEST_F(Parameters, ReadBackValueIsTakenAtOnce) {
     readValue = 0xC0;  // -0.25
     float rcok = -0.25f;
     EXPECT_EQ(session.setRcok(rcok), -0.25f);
-    EXPECT_EQ(session.liveData.RCOK, -0.25f);
+    EXPECT_EQ(session.liveData().RCOK, -0.25f);
     readValue = 77;
     std::uint32_t egr = 77;
     EXPECT_EQ(session.setEgrDegree(egr), 77u);
@@ -293,7 +293,7 @@ TEST_F(Parameters, RefusedOverrideIsSentAgainWithTheNextSet) {
 
 struct ResetCase {
     const char* name;
-    std::int32_t (EcuSession::*reset)();
+    ServiceResult (EcuSession::*reset)();
     const char* failed;
     bool forcesSlowGroup;
 };
@@ -304,11 +304,11 @@ TEST_P(AdaptationReset, AcknowledgedOnlyByAnAnswerStartingWithZero) {
     const ResetCase& c = GetParam();
     openConnected();
     session.setStatusText("ЭБУ Микас 5.4. ");
-    session.liveData.slowCountdown = 5;
+    stateOf(session).liveData.slowCountdown = 5;
     acceptWrites();
-    EXPECT_EQ((session.*c.reset)(), 1);
-    EXPECT_EQ(session.statusText, "ЭБУ Микас 5.4. ");
-    EXPECT_EQ(session.liveData.slowCountdown, c.forcesSlowGroup ? 0 : 5);
+    EXPECT_EQ((session.*c.reset)(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 5.4. ");
+    EXPECT_EQ(session.liveData().slowCountdown, c.forcesSlowGroup ? 0 : 5);
     EXPECT_EQ(ecu.sent[0].busy, 1);
     for (const bool silent : {true, false}) {
         session.setStatusText("");
@@ -317,10 +317,10 @@ TEST_P(AdaptationReset, AcknowledgedOnlyByAnAnswerStartingWithZero) {
         } else {
             acceptWrites(0x01);
         }
-        EXPECT_EQ((session.*c.reset)(), 0);
-        EXPECT_EQ(session.statusText, c.failed);
+        EXPECT_EQ((session.*c.reset)(), ecu::ServiceResult::failed);
+        EXPECT_EQ(session.statusText(), c.failed);
     }
-    EXPECT_EQ(session.regulatorControl, 0);
+    EXPECT_EQ(stateOf(session).regulatorControl, 0);
     EXPECT_EQ(exchangeBusy, 0);
 }
 

@@ -28,30 +28,30 @@ std::vector<Bytes> releaseRequests() {
 
 TEST_F(Session, ConstructorPointsAtTheProcessLinkAndSetsInitialValues) {
     EXPECT_EQ(currentLink, &link::processLink());
-    EXPECT_EQ(session.connected, 0);
-    EXPECT_EQ(session.statusText, "");
-    EXPECT_EQ(session.identity.ecuName, "");
-    EXPECT_EQ(session.lambdaProbe, 1);
-    EXPECT_EQ(session.dataSetState, 0xFF);
-    EXPECT_EQ(session.samplingActive, 0);
-    EXPECT_EQ(session.faultCount, 0);
-    EXPECT_EQ(session.injectorOn, (std::array<std::int32_t, 5>{1, 1, 1, 1, 1}));
-    EXPECT_EQ(session.liveData.fuelPumpOn, 1);
-    EXPECT_EQ(session.liveData.coil14On, 1);
-    EXPECT_EQ(session.liveData.coil23On, 1);
-    EXPECT_EQ(session.liveData.slowCountdown, 0);
+    EXPECT_EQ(session.connected(), 0);
+    EXPECT_EQ(session.statusText(), "");
+    EXPECT_EQ(session.identity().ecuName, "");
+    EXPECT_EQ(session.lambdaProbe(), 1);
+    EXPECT_EQ(session.dataSetState(), 0xFF);
+    EXPECT_EQ(session.samplingActive(), 0);
+    EXPECT_EQ(session.faultCount(), 0);
+    EXPECT_EQ(stateOf(session).injectorOn, (std::array<std::int32_t, 5>{1, 1, 1, 1, 1}));
+    EXPECT_EQ(session.liveData().fuelPumpOn, 1);
+    EXPECT_EQ(session.liveData().coil14On, 1);
+    EXPECT_EQ(session.liveData().coil23On, 1);
+    EXPECT_EQ(session.liveData().slowCountdown, 0);
 }
 
 TEST_F(Session, ConnectToSilentEcuSendsTypeDataSetAndLinkCheckOnceEach) {
     chosenPortNumber = 3;
-    EXPECT_EQ(session.connect(), 1);
+    EXPECT_EQ(session.connect(), ecu::ServiceResult::done);
     ASSERT_EQ(ecu.sent.size(), 3u);
     EXPECT_EQ(ecu.sent[0].wire, (Bytes{0x01, 0xFF, 0x0D}));
     EXPECT_EQ(ecu.sent[1].wire, (Bytes{0x64, 0x20, 0x7C, 0x0D}));
     EXPECT_EQ(ecu.sent[2].wire, (Bytes{0x63, 0x9D, 0x0D}));
     EXPECT_EQ(ecu.sent[0].atMs, 100u);
-    EXPECT_EQ(session.connected, 0);
-    EXPECT_EQ(session.statusText, "Соединияемся...");
+    EXPECT_EQ(session.connected(), 0);
+    EXPECT_EQ(session.statusText(), "Соединияемся...");
     EXPECT_EQ(device.openedPath, ports.path(1));
 }
 
@@ -65,10 +65,10 @@ TEST_F(Session, ConnectThatCannotOpenThePortChangesNothing) {
     device.missingPaths.push_back(ports.path(0));
     session.setStatusText("ЭБУ Микас 5.4. ");
     session.setLambdaProbe(0);
-    EXPECT_EQ(session.connect(), 0);
+    EXPECT_EQ(session.connect(), ecu::ServiceResult::failed);
     EXPECT_TRUE(ecu.sent.empty());
-    EXPECT_EQ(session.statusText, "ЭБУ Микас 5.4. ");
-    EXPECT_EQ(session.lambdaProbe, 0);
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 5.4. ");
+    EXPECT_EQ(session.lambdaProbe(), 0);
 }
 
 TEST_F(Session, ConnectToAnsweringEcuReadsLiveDataAndFaults) {
@@ -84,7 +84,7 @@ TEST_F(Session, ConnectToAnsweringEcuReadsLiveDataAndFaults) {
         }
         return Bytes{0x00};
     };
-    EXPECT_EQ(session.connect(), 1);
+    EXPECT_EQ(session.connect(), ecu::ServiceResult::done);
     const std::vector<Bytes> payloads = ecu.payloads();
     ASSERT_EQ(payloads.size(), 5u);
     EXPECT_EQ(payloads[0], typeRequest);
@@ -92,10 +92,10 @@ TEST_F(Session, ConnectToAnsweringEcuReadsLiveDataAndFaults) {
     EXPECT_EQ(payloads[2], linkCheckRequest);
     EXPECT_EQ(payloads[3].size(), 32u);
     EXPECT_EQ(payloads[4], (Bytes{0x02}));
-    EXPECT_EQ(session.connected, 1);
-    EXPECT_EQ(session.statusText, "ЭБУ Микас 7.1. ");
-    EXPECT_EQ(session.liveData.TWAT, 40);
-    EXPECT_EQ(session.faultCount, 1);
+    EXPECT_EQ(session.connected(), 1);
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 7.1. ");
+    EXPECT_EQ(session.liveData().TWAT, 40);
+    EXPECT_EQ(session.faultCount(), 1);
 }
 
 struct TypeCase {
@@ -110,10 +110,10 @@ TEST_P(EcuType, TypeByteGivesStatusTextAndName) {
     const TypeCase c = GetParam();
     openConnected();
     answerAll({c.type});
-    EXPECT_EQ(session.identifyEcuType(), 1);
-    EXPECT_EQ(session.statusText, c.status);
-    EXPECT_EQ(session.identity.ecuName, c.name);
-    EXPECT_EQ(session.dataSetState, 0);
+    EXPECT_EQ(session.identifyEcuType(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.statusText(), c.status);
+    EXPECT_EQ(session.identity().ecuName, c.name);
+    EXPECT_EQ(session.dataSetState(), 0);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{typeRequest, standardSetRequest}));
 }
 
@@ -124,29 +124,29 @@ INSTANTIATE_TEST_SUITE_P(Session, EcuType,
 
 TEST_F(Session, EcuSilentToTypeButAnsweringDataSetEndsConnected) {
     openConnected();
-    session.statusText = "before";
+    stateOf(session).statusText = "before";
     ecu.reply = [](const Bytes& payload) -> std::optional<Bytes> {
         if (payload[0] == 0x64) {
             return Bytes{0x00};
         }
         return std::nullopt;
     };
-    EXPECT_EQ(session.identifyEcuType(), 1);
-    EXPECT_EQ(session.connected, 1);
-    EXPECT_EQ(session.statusText, "before");
-    EXPECT_EQ(session.identity.ecuName, "");
+    EXPECT_EQ(session.identifyEcuType(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.connected(), 1);
+    EXPECT_EQ(session.statusText(), "before");
+    EXPECT_EQ(session.identity().ecuName, "");
 }
 
 TEST_F(Session, StandardDataSetSelectionFollowsTheAnswerAndPauses) {
     openConnected();
-    session.dataSetState = 1;
-    EXPECT_EQ(session.selectStandardDataSet(), 1);
-    EXPECT_EQ(session.connected, 0);
-    EXPECT_EQ(session.dataSetState, 0);
+    stateOf(session).dataSetState = 1;
+    EXPECT_EQ(session.selectStandardDataSet(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.connected(), 0);
+    EXPECT_EQ(session.dataSetState(), 0);
     answerAll({0x00});
     const std::uint32_t start = clock.tickMs();
     session.selectStandardDataSet();
-    EXPECT_EQ(session.connected, 1);
+    EXPECT_EQ(session.connected(), 1);
     EXPECT_EQ(clock.tickMs() - start, 3u + 50u);
 }
 
@@ -154,66 +154,66 @@ TEST_F(Session, CheckLinkAfterResetSelectsTheStandardSetFirst) {
     openConnected();
     answerAll({0x00});
     session.resetState();
-    EXPECT_EQ(session.checkLink(), 1);
+    EXPECT_EQ(session.checkLink(), ecu::ServiceResult::done);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{standardSetRequest, linkCheckRequest}));
-    EXPECT_EQ(session.checkLink(), 1);
+    EXPECT_EQ(session.checkLink(), ecu::ServiceResult::done);
     EXPECT_EQ(ecu.payloads().back(), linkCheckRequest);
     EXPECT_EQ(ecu.sent.size(), 3u);
 }
 
 TEST_F(Session, CheckLinkWhileSamplingSendsNothing) {
     openConnected();
-    session.samplingActive = 1;
-    EXPECT_EQ(session.checkLink(), 1);
+    stateOf(session).samplingActive = 1;
+    EXPECT_EQ(session.checkLink(), ecu::ServiceResult::done);
     EXPECT_TRUE(ecu.sent.empty());
 }
 
 TEST_F(Session, CheckLinkWithoutAnswerMarksTheSessionDisconnected) {
     openConnected();
-    session.dataSetState = 0;
-    EXPECT_EQ(session.checkLink(), 0);
-    EXPECT_EQ(session.connected, 0);
+    stateOf(session).dataSetState = 0;
+    EXPECT_EQ(session.checkLink(), ecu::ServiceResult::failed);
+    EXPECT_EQ(session.connected(), 0);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{linkCheckRequest}));
 }
 
 TEST_F(Session, TestDataSetWhileDisconnectedSendsNothing) {
     openConnected();
-    session.connected = 0;
-    EXPECT_EQ(session.selectTestDataSet(), 0xFF);
+    stateOf(session).connected = 0;
+    EXPECT_EQ(session.selectTestDataSet(), ecu::ReadResult::failed);
     EXPECT_TRUE(ecu.sent.empty());
-    EXPECT_EQ(session.samplingActive, 0);
+    EXPECT_EQ(session.samplingActive(), 0);
 }
 
 TEST_F(Session, TestDataSetIsSelectedWithItsPositions) {
     openConnected();
     answerAll({0x00});
-    session.liveData.slowCountdown = 5;
-    EXPECT_EQ(session.selectTestDataSet(), 0);
+    stateOf(session).liveData.slowCountdown = 5;
+    EXPECT_EQ(session.selectTestDataSet(), ecu::ReadResult::read);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{{0x64, 0x1A, 0x29, 0x21, 0x40, 0x60}}));
     EXPECT_EQ(ecu.sent[0].atMs, 50u);
-    EXPECT_EQ(session.samplingActive, 1);
-    EXPECT_EQ(session.dataSetState, 1);
-    const TestDataSetPositions p = session.testPositions;
+    EXPECT_EQ(session.samplingActive(), 1);
+    EXPECT_EQ(session.dataSetState(), 1);
+    const TestDataSetPositions p = session.testPositions();
     EXPECT_EQ((std::array<int, 5>{p.twat, p.freq, p.jair, p.jqt, p.spd}),
               (std::array<int, 5>{0, 1, 2, 4, 6}));
-    EXPECT_EQ(session.liveData.slowCountdown, 5);
+    EXPECT_EQ(session.liveData().slowCountdown, 5);
 }
 
 TEST_F(Session, UnansweredTestDataSetForcesTheSlowGroup) {
     openConnected();
-    session.liveData.slowCountdown = 5;
-    EXPECT_EQ(session.selectTestDataSet(), 0xFF);
-    EXPECT_EQ(session.dataSetState, 1);
-    EXPECT_EQ(session.liveData.slowCountdown, 0);
+    stateOf(session).liveData.slowCountdown = 5;
+    EXPECT_EQ(session.selectTestDataSet(), ecu::ReadResult::failed);
+    EXPECT_EQ(session.dataSetState(), 1);
+    EXPECT_EQ(session.liveData().slowCountdown, 0);
 }
 
 TEST_F(Session, ReleaseToAcceptingEcuSendsSixWritesWithPauses) {
     openConnected();
     answerAll({0x00});
-    session.outputOverride = 0x10;
-    session.overrideFlags0C = 0x04;
-    session.liveData.airConditionerOn = 1;
-    session.liveData.slowCountdown = 7;
+    stateOf(session).outputOverride = 0x10;
+    stateOf(session).overrideFlags0C = 0x04;
+    stateOf(session).liveData.airConditionerOn = 1;
+    stateOf(session).liveData.slowCountdown = 7;
     session.releaseControls();
     EXPECT_EQ(ecu.payloads(), releaseRequests());
     EXPECT_EQ(ecu.sent[0].atMs, 200u);
@@ -222,10 +222,24 @@ TEST_F(Session, ReleaseToAcceptingEcuSendsSixWritesWithPauses) {
         EXPECT_EQ(ecu.sent[i].busy, 1);
     }
     EXPECT_EQ(exchangeBusy, 0);
-    EXPECT_EQ(session.outputOverride, 0);
-    EXPECT_EQ(session.overrideFlags0C, 0);
-    EXPECT_EQ(session.liveData.airConditionerOn, 0);
-    EXPECT_EQ(session.liveData.slowCountdown, 0);
+    EXPECT_EQ(stateOf(session).outputOverride, 0);
+    EXPECT_EQ(stateOf(session).overrideFlags0C, 0);
+    EXPECT_EQ(session.liveData().airConditionerOn, 0);
+    EXPECT_EQ(session.liveData().slowCountdown, 0);
+}
+
+// A service nested in another (the identification inside the state report) must
+// leave the outer one holding the line.
+TEST(ExchangeBusyGuard, PutsBackWhatItFound) {
+    {
+        const ExchangeBusyGuard outer;
+        {
+            const ExchangeBusyGuard inner;
+            EXPECT_EQ(exchangeBusy, 1);
+        }
+        EXPECT_EQ(exchangeBusy, 1);
+    }
+    EXPECT_EQ(exchangeBusy, 0);
 }
 
 TEST_F(Session, ReleaseToRefusingEcuRepeatsEachWriteOnceWithoutPauseBeforeTheLast) {
@@ -323,7 +337,7 @@ TEST(HandBackOutcome, NeverAttemptedIsNotComplete) {
 
 TEST_F(Session, ReleaseWhileDisconnectedIdentifiesTheEcuFirst) {
     openConnected();
-    session.connected = 0;
+    stateOf(session).connected = 0;
     answerAll({0x00});
     session.releaseControls();
     const std::vector<Bytes> payloads = ecu.payloads();
@@ -334,21 +348,21 @@ TEST_F(Session, ReleaseWhileDisconnectedIdentifiesTheEcuFirst) {
 }
 
 TEST_F(Session, ResetStateClearsTheSessionButKeepsTheLastSlowReadings) {
-    session.connected = 1;
-    session.identity.identityRead = 0xFF;
-    session.identity.hasSpeedSensor = 1;
-    session.lambdaProbe = 0;
-    session.dataSetState = 0;
-    session.samplingActive = 1;
-    session.faultCount = 3;
-    session.injectorCut = 1;
-    session.outputState = 2;
-    session.outputOverride = 3;
-    session.regulatorControl = 4;
-    session.overrideFlags0B = 5;
-    session.overrideFlags0C = 6;
-    session.injectorOn = {0, 0, 0, 0, 0};
-    LiveData& live = session.liveData;
+    stateOf(session).connected = 1;
+    stateOf(session).identity.identityRead = 0xFF;
+    stateOf(session).identity.hasSpeedSensor = 1;
+    stateOf(session).lambdaProbe = 0;
+    stateOf(session).dataSetState = 0;
+    stateOf(session).samplingActive = 1;
+    stateOf(session).faultCount = 3;
+    stateOf(session).injectorCut = 1;
+    stateOf(session).outputState = 2;
+    stateOf(session).outputOverride = 3;
+    stateOf(session).regulatorControl = 4;
+    stateOf(session).overrideFlags0B = 5;
+    stateOf(session).overrideFlags0C = 6;
+    stateOf(session).injectorOn = {0, 0, 0, 0, 0};
+    LiveData& live = stateOf(session).liveData;
     live.TWAT = 90;
     live.coil14On = 0;
     live.slowCountdown = 4;
@@ -361,19 +375,20 @@ TEST_F(Session, ResetStateClearsTheSessionButKeepsTheLastSlowReadings) {
 
     session.resetState();
 
-    EXPECT_EQ(session.connected, 0);
-    EXPECT_EQ(session.identity.identityRead, 0);
-    EXPECT_EQ(session.identity.hasSpeedSensor, 0);
-    EXPECT_EQ(session.lambdaProbe, 1);
-    EXPECT_EQ(session.dataSetState, 0xFF);
-    EXPECT_EQ(session.samplingActive, 0);
-    EXPECT_EQ(session.statusText, "*** Нет связи");
-    EXPECT_EQ(session.faultCount, 0);
-    EXPECT_EQ((std::array<int, 6>{session.injectorCut, session.outputState, session.outputOverride,
-                                  session.regulatorControl, session.overrideFlags0B,
-                                  session.overrideFlags0C}),
-              (std::array<int, 6>{}));
-    EXPECT_EQ(session.injectorOn, (std::array<std::int32_t, 5>{1, 1, 1, 1, 1}));
+    EXPECT_EQ(session.connected(), 0);
+    EXPECT_EQ(session.identity().identityRead, 0);
+    EXPECT_EQ(session.identity().hasSpeedSensor, 0);
+    EXPECT_EQ(session.lambdaProbe(), 1);
+    EXPECT_EQ(session.dataSetState(), 0xFF);
+    EXPECT_EQ(session.samplingActive(), 0);
+    EXPECT_EQ(session.statusText(), "*** Нет связи");
+    EXPECT_EQ(session.faultCount(), 0);
+    EXPECT_EQ(
+        (std::array<int, 6>{stateOf(session).injectorCut, stateOf(session).outputState,
+                            stateOf(session).outputOverride, stateOf(session).regulatorControl,
+                            stateOf(session).overrideFlags0B, stateOf(session).overrideFlags0C}),
+        (std::array<int, 6>{}));
+    EXPECT_EQ(stateOf(session).injectorOn, (std::array<std::int32_t, 5>{1, 1, 1, 1, 1}));
     EXPECT_EQ(live.TWAT, 0);
     EXPECT_EQ(live.coil14On, 1);
     EXPECT_EQ(live.slowCountdown, 0);
@@ -392,8 +407,8 @@ TEST_F(Session, DisconnectReleasesControlsResetsAndClosesThePort) {
     session.disconnect();
     EXPECT_EQ(ecu.payloads(), releaseRequests());
     EXPECT_EQ(link.isOpen, 0);
-    EXPECT_EQ(session.connected, 0);
-    EXPECT_EQ(session.statusText, "*** Нет связи");
+    EXPECT_EQ(session.connected(), 0);
+    EXPECT_EQ(session.statusText(), "*** Нет связи");
     EXPECT_EQ(clock.tickMs() - ecu.sent.back().atMs, 3u + 100u + 200u);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
 #include "process_link.h"
+#include "session_probe.h"
 #include "sim/simulated_ecu.h"
 
 namespace ecuprobe::ecu {
@@ -35,20 +36,20 @@ protected:
 };
 
 TEST_F(SessionOnSimulator, ConnectIdentifiesTheEcuAndReadsItsFaults) {
-    ASSERT_EQ(session.connect(), 1);
-    EXPECT_EQ(session.connected, 1);
-    EXPECT_EQ(session.statusText, "ЭБУ Микас 7.1. ");
-    EXPECT_EQ(session.identity.ecuName, "Микас 7.1");
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.connected(), 1);
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 7.1. ");
+    EXPECT_EQ(session.identity().ecuName, "Микас 7.1");
     std::string text;
     session.faultListShort(text);
     EXPECT_EQ(text, " 013:20, 131:60,");
 }
 
 TEST_F(SessionOnSimulator, LiveDataFollowsTheEngine) {
-    ASSERT_EQ(session.connect(), 1);
-    ASSERT_EQ(session.readLiveData(), 0);
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
+    ASSERT_EQ(session.readLiveData(), ecu::ReadResult::read);
     const sim::EngineTruth truth = ecu.truth();
-    const LiveData& live = session.liveData;
+    const LiveData& live = session.liveData();
     EXPECT_NEAR(live.FREQ, truth.rpm, 40.0);
     EXPECT_NEAR(live.TWAT, truth.coolantC, 1.0);
     EXPECT_NEAR(live.TAIR, truth.intakeAirC, 1.0);
@@ -59,7 +60,7 @@ TEST_F(SessionOnSimulator, LiveDataFollowsTheEngine) {
 }
 
 TEST_F(SessionOnSimulator, ClearedFaultsReadBackAsNone) {
-    ASSERT_EQ(session.connect(), 1);
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
     session.clearFaults();
     EXPECT_TRUE(ecu.storedFaults().empty());
     EXPECT_EQ(ecu.controls().faultClears, 1);
@@ -70,7 +71,7 @@ TEST_F(SessionOnSimulator, ClearedFaultsReadBackAsNone) {
 }
 
 TEST_F(SessionOnSimulator, InjectorCutReachesTheEcuAndReleaseHandsItBack) {
-    ASSERT_EQ(session.connect(), 1);
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
     std::int32_t state = 1;
     session.switchInjector(2, state);
     EXPECT_EQ(state, 0);
@@ -80,60 +81,60 @@ TEST_F(SessionOnSimulator, InjectorCutReachesTheEcuAndReleaseHandsItBack) {
 }
 
 TEST_F(SessionOnSimulator, RefusedWriteLeavesTheSwitchAsItWas) {
-    ASSERT_EQ(session.connect(), 1);
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
     ecu.addFault({sim::FaultKind::refusedWrite, {}, 0});
     std::int32_t state = 1;
     session.switchOutput(Output::coil14, state);
     EXPECT_EQ(state, 1);
-    EXPECT_EQ(session.liveData.coil14On, 1);
+    EXPECT_EQ(session.liveData().coil14On, 1);
 }
 
 TEST_F(SessionOnSimulator, LostEcuResetsTheSessionAndIsFoundAgain) {
-    ASSERT_EQ(session.connect(), 1);
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
     ecu.setSilent(true);
-    EXPECT_EQ(session.readLiveData(), 0xFF);
-    EXPECT_EQ(session.statusText, "*** Нет связи");
-    EXPECT_EQ(session.identifyEcuType(), 0);
+    EXPECT_EQ(session.readLiveData(), ecu::ReadResult::failed);
+    EXPECT_EQ(session.statusText(), "*** Нет связи");
+    EXPECT_EQ(session.identifyEcuType(), ecu::ServiceResult::failed);
     ecu.setSilent(false);
-    EXPECT_EQ(session.identifyEcuType(), 1);
-    EXPECT_EQ(session.checkLink(), 1);
+    EXPECT_EQ(session.identifyEcuType(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.checkLink(), ecu::ServiceResult::done);
 }
 
 TEST_F(SessionOnSimulator, IdleSpeedSetPointShowsInALaterRead) {
-    ASSERT_EQ(session.connect(), 1);
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
     std::uint32_t rpm = 900;
     session.setIdleSpeed(rpm);
     clock.advance(1000);
-    ASSERT_EQ(session.readLiveData(), 0);
-    EXPECT_EQ(session.liveData.FREQXX, 900u);
+    ASSERT_EQ(session.readLiveData(), ecu::ReadResult::read);
+    EXPECT_EQ(session.liveData().FREQXX, 900u);
 }
 
 TEST_F(SessionOnSimulator, StoredRcokOutlivesARestartAnUnstoredRcodDoesNot) {
-    ASSERT_EQ(session.connect(), 1);
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
     float rcok = -0.25f;
     float rcod = -0.125f;
     EXPECT_EQ(session.setRcok(rcok), -0.25f);
     EXPECT_EQ(session.storeRcok(), -0.25f);
     EXPECT_EQ(session.setRcod(rcod), -0.125f);
     ecu.restart();
-    session.liveData.slowCountdown = 0;
-    ASSERT_EQ(session.readLiveData(), 0);
-    EXPECT_EQ(session.liveData.RCOK, -0.25f);
-    EXPECT_EQ(session.liveData.RCOD, 0.0f);
+    stateOf(session).liveData.slowCountdown = 0;
+    ASSERT_EQ(session.readLiveData(), ecu::ReadResult::read);
+    EXPECT_EQ(session.liveData().RCOK, -0.25f);
+    EXPECT_EQ(session.liveData().RCOD, 0.0f);
     EXPECT_EQ(ecu.controls().overrideFlags0C, 0);
 }
 
 TEST_F(SessionOnSimulator, IdentificationReadsThePassportsAndTheEquipmentOfThisRun) {
     ecu.setEquipment({0x41, 0x00, 0x00, 0x00, 0x00, 0x02});
-    ASSERT_EQ(session.connect(), 1);
-    ASSERT_EQ(session.readIdentity(), 1);
-    EXPECT_EQ(session.identity.programPassport,
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
+    ASSERT_EQ(session.readIdentity(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.identity().programPassport,
               "МИКАС 7.1 ЗМЗ406\r\nПрогр. М71-2.03\r\nЕвро-2, 4 цил.\r\n");
-    EXPECT_EQ(session.identity.engineNumber, "ЗМЗ4062 №1034917");
+    EXPECT_EQ(session.identity().engineNumber, "ЗМЗ4062 №1034917");
     std::string equipment;
-    EXPECT_NE(session.readEquipment(equipment), 0);
+    EXPECT_EQ(session.readEquipment(equipment), ecu::ServiceResult::done);
     EXPECT_EQ(equipment, "постоянное питание блока, \r\nдатчик скорости, \r\nклапаном ПРЗ, ");
-    EXPECT_EQ(session.identity.hasSpeedSensor, 1);
+    EXPECT_EQ(session.identity().hasSpeedSensor, 1);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST_F(Faults, EmptyListAndNegativeCountAndNoConnection) {
 
     answerAll({0x81, 13, 0x20});
     session.readFaults();
-    EXPECT_EQ(session.faultCount, -127);
+    EXPECT_EQ(session.faultCount(), -127);
     session.faultListShort(shortText);
     session.faultListDecoded(decoded);
     EXPECT_EQ(shortText, "");
@@ -93,7 +93,7 @@ TEST_F(Faults, EmptyListAndNegativeCountAndNoConnection) {
 
     answerAll({0x01, 13, 0x20});
     session.readFaults();
-    session.connected = 0;
+    stateOf(session).connected = 0;
     session.faultListShort(shortText);
     session.faultListDecoded(decoded);
     EXPECT_EQ(shortText, "");
@@ -109,16 +109,16 @@ TEST_F(Faults, CountAboveTheArrayStoresOnlyWhatFits) {
     }
     answerAll(answer);
     // The fields after the array must survive the surplus entries.
-    session.injectorCut = 0xA5;
-    session.outputState = 0x5A;
-    session.injectorOn = {7, 7, 7, 7, 7};
+    stateOf(session).injectorCut = 0xA5;
+    stateOf(session).outputState = 0x5A;
+    stateOf(session).injectorOn = {7, 7, 7, 7, 7};
     session.readFaults();
-    EXPECT_EQ(session.faultCount, 127);
+    EXPECT_EQ(session.faultCount(), 127);
     ASSERT_EQ(session.storedFaults().size(), 54u);
-    EXPECT_EQ(session.faults[53].code, 54);
-    EXPECT_EQ(session.injectorCut, 0xA5);
-    EXPECT_EQ(session.outputState, 0x5A);
-    EXPECT_EQ(session.injectorOn, (std::array<std::int32_t, 5>{7, 7, 7, 7, 7}));
+    EXPECT_EQ(stateOf(session).faults[53].code, 54);
+    EXPECT_EQ(stateOf(session).injectorCut, 0xA5);
+    EXPECT_EQ(stateOf(session).outputState, 0x5A);
+    EXPECT_EQ(stateOf(session).injectorOn, (std::array<std::int32_t, 5>{7, 7, 7, 7, 7}));
     std::string text;
     session.faultListShort(text);
     EXPECT_EQ(text.size(), 54u * 8u);
@@ -140,7 +140,7 @@ TEST_F(Faults, UnansweredReadKeepsThePreviousList) {
     session.readFaults();
     staySilent();
     session.readFaults();
-    EXPECT_EQ(session.faultCount, 1);
+    EXPECT_EQ(session.faultCount(), 1);
     EXPECT_EQ(session.storedFaults().size(), 1u);
 }
 
@@ -166,7 +166,7 @@ TEST_F(Faults, TheListCountsAsReadOnlyOnceTheEcuAnsweredIt) {
 
 TEST_F(Faults, ReadWhileDisconnectedSendsNothing) {
     openConnected();
-    session.connected = 0;
+    stateOf(session).connected = 0;
     session.readFaults();
     EXPECT_TRUE(ecu.sent.empty());
 }
@@ -182,7 +182,7 @@ TEST_F(Faults, ClearWritesCommandThenZeroAndEmptiesTheList) {
     EXPECT_EQ(ecu.sent[1].payload, (Bytes{0x62, 0x0E, 0x08}));
     EXPECT_EQ(ecu.sent[2].payload, (Bytes{0x62, 0x0E, 0x00}));
     EXPECT_EQ(ecu.sent[1].atMs - start, 100u);
-    EXPECT_EQ(session.faultCount, 0);
+    EXPECT_EQ(session.faultCount(), 0);
     EXPECT_TRUE(session.storedFaults().empty());
 }
 

@@ -43,7 +43,7 @@ protected:
 TEST_F(Identity, SixteenRequestsInOrderEachAfterItsPause) {
     openConnected();
     answerFrom(fullAnswers());
-    EXPECT_EQ(session.readIdentity(), 1);
+    EXPECT_EQ(session.readIdentity(), ecu::ServiceResult::done);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{{0x01},
                                                   {0x51},
                                                   {0x52},
@@ -66,7 +66,7 @@ TEST_F(Identity, SixteenRequestsInOrderEachAfterItsPause) {
         EXPECT_EQ(ecu.sent[i].busy, 1) << i;
     }
     EXPECT_EQ(exchangeBusy, 0);
-    const EcuIdentity& id = session.identity;
+    const EcuIdentity& id = session.identity();
     EXPECT_EQ(id.identityRead, 0xFF);
     EXPECT_EQ(id.ecuName, "Микас 5.4");
     EXPECT_EQ(id.modification, "T4");
@@ -88,12 +88,12 @@ TEST_F(Identity, PassportsHoldEveryBlockWholeWithItsLineEnd) {
                        '0', '1', '2', '3', '4', '5', '6', 'X', 'Z'};
     answerFrom(answers);
     session.readIdentity();
-    EXPECT_EQ(session.identity.programPassport, programText + "\r\nAB\r\n1234567890123456\r\n");
+    EXPECT_EQ(session.identity().programPassport, programText + "\r\nAB\r\n1234567890123456\r\n");
     std::string fiveBlocks;
     for (int n = 0; n < 5; ++n) {
         fiveBlocks += programText + "\r\n";
     }
-    EXPECT_EQ(session.identity.dataPassport, fiveBlocks);
+    EXPECT_EQ(session.identity().dataPassport, fiveBlocks);
 }
 
 TEST_F(Identity, UnansweredRequestsLeaveTheirFieldsEmpty) {
@@ -103,10 +103,10 @@ TEST_F(Identity, UnansweredRequestsLeaveTheirFieldsEmpty) {
         answers.erase(request);
     }
     answerFrom(answers);
-    session.identity.ecuName = "Микас 7.1";
-    EXPECT_EQ(session.readIdentity(), 1);
-    const EcuIdentity& id = session.identity;
-    EXPECT_EQ(session.statusText, "Ош. типа ЭБУ.");
+    stateOf(session).identity.ecuName = "Микас 7.1";
+    EXPECT_EQ(session.readIdentity(), ecu::ServiceResult::done);
+    const EcuIdentity& id = session.identity();
+    EXPECT_EQ(session.statusText(), "Ош. типа ЭБУ.");
     EXPECT_EQ(id.ecuName, "");
     EXPECT_EQ(id.programPassport, programText + "\r\n" + programText + "\r\n");
     EXPECT_EQ(id.serialNumber, "");
@@ -123,13 +123,13 @@ TEST_F(Identity, TextsWithAFieldLeftUnansweredAreReadAgainWhole) {
     std::map<Bytes, Bytes> answers = fullAnswers();
     answers.erase({0x61, 0x7A});
     answerFrom(answers);
-    EXPECT_EQ(session.readIdentity(), 1);
+    EXPECT_EQ(session.readIdentity(), ecu::ServiceResult::done);
     answerFrom(fullAnswers());
     ecu.sent.clear();
-    EXPECT_EQ(session.readIdentity(), 1);
+    EXPECT_EQ(session.readIdentity(), ecu::ServiceResult::done);
     EXPECT_EQ(ecu.sent.size(), 16u);
-    EXPECT_EQ(session.identity.bodyNumber, "T:");
-    EXPECT_TRUE(session.identity.unansweredTexts.empty());
+    EXPECT_EQ(session.identity().bodyNumber, "T:");
+    EXPECT_TRUE(session.identity().unansweredTexts.empty());
     ecu.sent.clear();
     session.readIdentity();
     EXPECT_TRUE(ecu.sent.empty()) << "a whole read is kept";
@@ -143,9 +143,9 @@ TEST_F(Identity, TypeByteNamesTheEcu) {
         std::map<Bytes, Bytes> answers = fullAnswers();
         answers[{0x01}] = {type};
         answerFrom(answers);
-        session.identity.identityRead = 0;
+        stateOf(session).identity.identityRead = 0;
         session.readIdentity();
-        EXPECT_EQ(session.identity.ecuName, name) << +type;
+        EXPECT_EQ(session.identity().ecuName, name) << +type;
     }
 }
 
@@ -156,8 +156,8 @@ TEST_F(Identity, NoPassportBlockAtAllGivesZero) {
         answers.erase({command});
     }
     answerFrom(answers);
-    EXPECT_EQ(session.readIdentity(), 0);
-    EXPECT_EQ(session.identity.identityRead, 0);
+    EXPECT_EQ(session.readIdentity(), ecu::ServiceResult::failed);
+    EXPECT_EQ(session.identity().identityRead, 0);
     EXPECT_EQ(ecu.sent.size(), 16u);
 }
 
@@ -166,21 +166,21 @@ TEST_F(Identity, TextsAreReadOncePerConnection) {
     answerFrom(fullAnswers());
     session.readIdentity();
     ecu.sent.clear();
-    EXPECT_EQ(session.readIdentity(), 1);
+    EXPECT_EQ(session.readIdentity(), ecu::ServiceResult::done);
     EXPECT_TRUE(ecu.sent.empty());
     session.resetState();
-    EXPECT_EQ(session.identity.programPassport, "");
-    session.connected = 1;
+    EXPECT_EQ(session.identity().programPassport, "");
+    stateOf(session).connected = 1;
     session.readIdentity();
     EXPECT_EQ(ecu.sent.size(), 16u);
 }
 
 TEST_F(Identity, NothingIsReadWhileDisconnected) {
     openConnected();
-    session.connected = 0;
+    stateOf(session).connected = 0;
     std::string equipment = "old";
-    EXPECT_EQ(session.readIdentity(), 0);
-    EXPECT_EQ(session.readEquipment(equipment), 0);
+    EXPECT_EQ(session.readIdentity(), ecu::ServiceResult::failed);
+    EXPECT_EQ(session.readEquipment(equipment), ecu::ServiceResult::failed);
     EXPECT_EQ(equipment, "");
     EXPECT_TRUE(ecu.sent.empty());
 }
@@ -189,16 +189,16 @@ TEST_F(Identity, EquipmentReadSetsTheSpeedSensorFlagWithoutAPauseOrTheBusyFlag) 
     openConnected();
     answerAll({0x41, 0x00, 0x00, 0x00, 0x00, 0x00});
     std::string text;
-    EXPECT_NE(session.readEquipment(text), 0);
+    EXPECT_EQ(session.readEquipment(text), ecu::ServiceResult::done);
     EXPECT_EQ(text, "постоянное питание блока, \r\nдатчик скорости, ");
-    EXPECT_EQ(session.identity.hasSpeedSensor, 1);
+    EXPECT_EQ(session.identity().hasSpeedSensor, 1);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{{0x61, 0x01, 0x02, 0x03, 0x04, 0x05}}));
     EXPECT_EQ(ecu.sent[0].atMs, 0u);
     EXPECT_EQ(ecu.sent[0].busy, 0);
     staySilent();
-    EXPECT_EQ(session.readEquipment(text), 0);
+    EXPECT_EQ(session.readEquipment(text), ecu::ServiceResult::failed);
     EXPECT_EQ(text, "");
-    EXPECT_EQ(session.identity.hasSpeedSensor, 0);
+    EXPECT_EQ(session.identity().hasSpeedSensor, 0);
 }
 
 struct EquipmentCase {

@@ -18,8 +18,8 @@ TEST_F(LiveRead, SlowGroupComesOnTheFirstReadAndThenEveryTenth) {
     ecu.reply = liveAnswer;
     std::vector<std::uint8_t> countdowns;
     for (int i = 0; i < 11; ++i) {
-        EXPECT_EQ(session.readLiveData(), 0);
-        countdowns.push_back(session.liveData.slowCountdown);
+        EXPECT_EQ(session.readLiveData(), ecu::ReadResult::read);
+        countdowns.push_back(session.liveData().slowCountdown);
     }
     const std::vector<Bytes> payloads = ecu.payloads();
     ASSERT_EQ(payloads.size(), 11u);
@@ -55,45 +55,45 @@ TEST_F(LiveRead, DecodesTheAnswerIntoTheRecord) {
         return answer;
     };
     session.readLiveData();
-    EXPECT_EQ(session.liveData.TWAT, 40);
-    EXPECT_EQ(session.liveData.RCOK, -0.375f);
-    EXPECT_EQ(session.liveData.INJ, 5.0f);
-    EXPECT_EQ(session.liveData.COEFF1, 1.0f);
+    EXPECT_EQ(session.liveData().TWAT, 40);
+    EXPECT_EQ(session.liveData().RCOK, -0.375f);
+    EXPECT_EQ(session.liveData().INJ, 5.0f);
+    EXPECT_EQ(session.liveData().COEFF1, 1.0f);
 }
 
 TEST_F(LiveRead, NotConnectedSendsNothingAndStillAdvancesTheCountdown) {
     openConnected();
-    session.connected = 0;
-    EXPECT_EQ(session.readLiveData(), 0xFF);
-    EXPECT_EQ(session.liveData.slowCountdown, 10);
-    EXPECT_EQ(session.readLiveData(), 0xFF);
-    EXPECT_EQ(session.liveData.slowCountdown, 9);
+    stateOf(session).connected = 0;
+    EXPECT_EQ(session.readLiveData(), ecu::ReadResult::failed);
+    EXPECT_EQ(session.liveData().slowCountdown, 10);
+    EXPECT_EQ(session.readLiveData(), ecu::ReadResult::failed);
+    EXPECT_EQ(session.liveData().slowCountdown, 9);
     EXPECT_TRUE(ecu.sent.empty());
 }
 
 TEST_F(LiveRead, UnansweredReadResetsTheSession) {
     openConnected();
-    session.statusText = "ЭБУ Микас 5.4. ";
-    session.injectorOn[2] = 0;
-    session.liveData.slowCountdown = 4;
-    EXPECT_EQ(session.readLiveData(), 0xFF);
+    stateOf(session).statusText = "ЭБУ Микас 5.4. ";
+    stateOf(session).injectorOn[2] = 0;
+    stateOf(session).liveData.slowCountdown = 4;
+    EXPECT_EQ(session.readLiveData(), ecu::ReadResult::failed);
     EXPECT_EQ(ecu.sent.size(), 1u);
-    EXPECT_EQ(session.connected, 0);
-    EXPECT_EQ(session.statusText, "*** Нет связи");
-    EXPECT_EQ(session.injectorOn[2], 1);
+    EXPECT_EQ(session.connected(), 0);
+    EXPECT_EQ(session.statusText(), "*** Нет связи");
+    EXPECT_EQ(session.injectorOn(2), 1);
     // The reset forces the slow group, and the failure then restarts the countdown.
-    EXPECT_EQ(session.liveData.slowCountdown, 10);
+    EXPECT_EQ(session.liveData().slowCountdown, 10);
 }
 
 TEST_F(LiveRead, ShortAnswerIsDroppedWithoutLosingTheLink) {
     openConnected();
-    session.liveData.slowCountdown = 3;
-    session.liveData.TWAT = 90;
+    stateOf(session).liveData.slowCountdown = 3;
+    stateOf(session).liveData.TWAT = 90;
     answerAll(Bytes(28, 0x51));
-    EXPECT_EQ(session.readLiveData(), 0xFF);
-    EXPECT_EQ(session.connected, 1);
-    EXPECT_EQ(session.liveData.TWAT, 90);
-    EXPECT_EQ(session.liveData.slowCountdown, 2);
+    EXPECT_EQ(session.readLiveData(), ecu::ReadResult::failed);
+    EXPECT_EQ(session.connected(), 1);
+    EXPECT_EQ(session.liveData().TWAT, 90);
+    EXPECT_EQ(session.liveData().slowCountdown, 2);
 }
 
 }  // namespace

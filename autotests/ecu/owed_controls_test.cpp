@@ -52,9 +52,9 @@ protected:
         std::int32_t state = 1;
         session.switchInjector(1, state);
         staySilent();
-        EXPECT_NE(session.readLiveData(), 0);
-        ASSERT_EQ(session.injectorCut, 0);
-        ASSERT_EQ(session.injectorOn[1], 1);
+        EXPECT_NE(session.readLiveData(), ecu::ReadResult::read);
+        ASSERT_EQ(stateOf(session).injectorCut, 0);
+        ASSERT_EQ(session.injectorOn(1), 1);
         ASSERT_EQ(session.owedControls(), owing(0x0D, 0x01));
         ecu.sent.clear();
     }
@@ -63,13 +63,13 @@ protected:
 TEST_F(OwedAfterALostRead, TheHandBackIsTheFirstRequestAfterTheTypeReadOnceTheEcuAnswers) {
     cutThenLoseTheEcu();
     ecu.reply = ecuAnswering(Bytes{0x00});
-    EXPECT_EQ(session.identifyEcuType(), 1);
+    EXPECT_EQ(session.identifyEcuType(), ecu::ServiceResult::done);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{typeRequest, releaseInjectors, {0x64, 0x20}}));
     EXPECT_EQ(ecu.sent[1].busy, 1);
     EXPECT_EQ(ecu.sent[1].atMs - ecu.sent[0].atMs, 3u + 200u);
     EXPECT_TRUE(session.owedControls().empty());
     const std::string told = "Управление возвращено ЭБУ: форсунки (0x0D: форсунка 1).";
-    EXPECT_EQ(session.statusText, told);
+    EXPECT_EQ(session.statusText(), told);
     EXPECT_EQ(session.takeHandBackNews(), std::vector<std::string>{told});
     EXPECT_EQ(exchangeBusy, 0);
 }
@@ -81,7 +81,7 @@ TEST_F(OwedAfterALostRead, ARefusedHandBackIsRepeatedOnceAndStaysOwedUntilConfir
     EXPECT_EQ(afterTypeRequest(ecu.payloads()),
               (std::vector<Bytes>{releaseInjectors, releaseInjectors, {0x64, 0x20}}));
     EXPECT_EQ(session.owedControls(), owing(0x0D, 0x01));
-    EXPECT_EQ(session.statusText,
+    EXPECT_EQ(session.statusText(),
               "ЭБУ не подтвердил возврат управления: форсунки (0x0D: форсунка 1).");
 
     // Paid by a poll tick under a service that holds the line: it keeps holding it.
@@ -100,7 +100,7 @@ TEST_F(OwedAfterALostRead, AnEcuThatMissesTheTypeRequestIsPaidOnceItTakesTheData
     ecu.reply = [answering](const Bytes& payload) {
         return payload[0] == 0x01 ? std::nullopt : answering(payload);
     };
-    EXPECT_EQ(session.identifyEcuType(), 1);
+    EXPECT_EQ(session.identifyEcuType(), ecu::ServiceResult::done);
     EXPECT_EQ(ecu.payloads(), (std::vector<Bytes>{typeRequest, {0x64, 0x20}, releaseInjectors}));
     EXPECT_TRUE(session.owedControls().empty());
 }
@@ -113,7 +113,7 @@ TEST_F(OwedAfterALostRead, ANewSessionOnTheSamePortPaysWhatAClosedOneLeft) {
     EcuSession next;
     ecu.reply = ecuAnswering(Bytes{0x00});
     ecu.sent.clear();
-    ASSERT_EQ(next.connect(), 1);
+    ASSERT_EQ(next.connect(), ecu::ServiceResult::done);
     const std::vector<Bytes> sent = ecu.payloads();
     ASSERT_GE(sent.size(), 2u);
     EXPECT_EQ(sent[0], typeRequest);

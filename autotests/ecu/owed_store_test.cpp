@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string>
 
+#include "environment.h"
+
 namespace ecuprobe::ecu {
 namespace {
 
@@ -19,7 +21,7 @@ protected:
         return folder / FileOwedStore::fileName(port);
     }
 
-    const fs::path folder = fs::path(::testing::TempDir()) / "ecuprobe_owed_store";
+    const fs::path folder = testing_support::processScratch() / "ecuprobe_owed_store";
     FileOwedStore store{folder};
     OwedControls cutInjector1 = [] {
         OwedControls owed;

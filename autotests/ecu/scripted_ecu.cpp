@@ -32,7 +32,7 @@ void SessionTest::TearDown() {
 void SessionTest::openConnected() {
     chosenPortNumber = 2;
     ASSERT_EQ(link.open(2), 0);
-    session.connected = 1;
+    stateOf(session).connected = 1;
 }
 
 void SessionTest::answerAll(const Bytes& data) {

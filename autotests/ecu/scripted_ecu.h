@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
+#include "session_probe.h"
 
 namespace ecuprobe::ecu::testing {
 

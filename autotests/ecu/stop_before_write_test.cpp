@@ -66,11 +66,11 @@ std::function<void(Work)> set(Result (EcuSession::*operation)(Value&), Value val
 
 std::function<void(Work)> switchFan() {
     return [](Work work) {
-        const std::int32_t before = work.session.liveData.fanOn;
+        const std::int32_t before = work.session.liveData().fanOn;
         std::int32_t state = before;
         work.session.switchOutput(Output::fan, state);
         EXPECT_EQ(state, before);
-        EXPECT_EQ(work.session.outputOverride, 0);
+        EXPECT_EQ(stateOf(work.session).outputOverride, 0);
     };
 }
 
@@ -83,9 +83,9 @@ protected:
         };
         chosenPortNumber = 2;
         ASSERT_EQ(link::processLink().open(2), 0);
-        session.connected = 1;
-        session.statusText = "ЭБУ Микас 5.4. ";
-        session.faultCount = 2;
+        stateOf(session).connected = 1;
+        stateOf(session).statusText = "ЭБУ Микас 5.4. ";
+        stateOf(session).faultCount = 2;
         session.stopWhen([this] { return clock.stopped; });
     }
     void TearDown() override { ecuprobe::testing::detachProcessLink(); }
@@ -113,7 +113,7 @@ TEST_P(StopBeforeWrite, SendsNothingButWhatCameBeforeTheStop) {
     }
     EXPECT_EQ(session.lastWriteReply(), GetParam().lastWrite);
     // No failure text: the ECU refused nothing.
-    EXPECT_EQ(session.statusText, "ЭБУ Микас 5.4. ");
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 5.4. ");
     EXPECT_TRUE(prompts.questions.empty());
 }
 
@@ -135,17 +135,20 @@ INSTANTIATE_TEST_SUITE_P(
         StopCase{"StoreRcok", 0, [](Work w) { w.session.storeRcok(); }, {}},
         StopCase{"LambdaAdaptationReset",
                  0,
-                 [](Work w) { EXPECT_EQ(w.session.clearLambdaAdaptation(), 0); },
+                 [](Work w) {
+                     EXPECT_EQ(w.session.clearLambdaAdaptation(), ecu::ServiceResult::failed);
+                 },
                  {}},
-        StopCase{"KnockAdaptationReset",
-                 0,
-                 [](Work w) { EXPECT_EQ(w.session.clearKnockAdaptation(), 0); },
-                 {}},
+        StopCase{
+            "KnockAdaptationReset",
+            0,
+            [](Work w) { EXPECT_EQ(w.session.clearKnockAdaptation(), ecu::ServiceResult::failed); },
+            {}},
         StopCase{"FaultClearing",
                  0,
                  [](Work w) {
                      w.session.clearFaults();
-                     EXPECT_EQ(w.session.faultCount, 2);
+                     EXPECT_EQ(w.session.faultCount(), 2);
                  },
                  {}},
         StopCase{"InjectorCut",
@@ -154,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                      std::int32_t state = 1;
                      w.session.switchInjector(1, state);
                      EXPECT_EQ(state, 1);
-                     EXPECT_EQ(w.session.injectorCut, 0);
+                     EXPECT_EQ(stateOf(w.session).injectorCut, 0);
                  },
                  {}},
         StopCase{"Fan", 0, switchFan(), {}},
@@ -170,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
         StopCase{"StoreAfterItsSet",
                  2,
                  [](Work w) {
-                     console::ControlParameterForm form(w.session.liveData);
+                     console::ControlParameterForm form(w.session.liveData());
                      form.text(console::ParameterField::rcok) = "-0.25";
                      w.prompts.answers = {true};
                      form.apply(w.session, w.prompts);

@@ -171,6 +171,22 @@ private slots:
         }
     }
 
+    void liveValuesShowTheirUnitsAndThePeriodItsName() {
+        const std::pair<ControlId, const char*> units[] = {
+            {control::TWAT, "°C"}, {control::FREQ, "об/мин"}, {control::SPD, "км/ч"},
+            {control::NUACC, "В"}, {control::INJ, "мс"},      {control::JAIR, "кг/ч"},
+            {control::JQT, "л/ч"}, {control::LAM2, "мВ"},     {control::UOZOC, "°"},
+            {control::VALF, ""},
+        };
+        for (const auto& [id, unit] : units) {
+            auto* label = host->findChild<QLabel*>(ui::controlName(id) + QStringLiteral("Unit"));
+            QVERIFY2(label != nullptr, qPrintable(ui::controlName(id)));
+            QCOMPARE(label->text(), QString::fromUtf8(unit));
+        }
+        QCOMPARE(shownCaption(*host, form->control(control::period)),
+                 QStringLiteral("Период опроса:"));
+    }
+
     void upDownStepsWithinItsRangeOnly() {
         ui::UpDownControl upDown(0, 4, nullptr);
         QList<int> steps;

@@ -307,9 +307,14 @@ private:
                 QVERIFY(!event.isAccepted());
                 break;
             }
-            case CloseWay::escapeKey:
+            case CloseWay::escapeKey: {
                 QTest::keyClick(console, Qt::Key_Escape);
+                auto* question =
+                    console->findChild<QMessageBox*>(QStringLiteral("endSessionQuestion"));
+                QVERIFY(question != nullptr);
+                question->button(QMessageBox::Yes)->click();
                 break;
+            }
             case CloseWay::exitItem:
                 shell->findChild<QAction*>(QStringLiteral("fileExit"))->trigger();
                 break;

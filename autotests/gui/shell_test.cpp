@@ -1,10 +1,17 @@
 #include <QAction>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolBar>
 
@@ -12,8 +19,10 @@
 #include "gui_support.h"
 #include "ui/about_box.h"
 #include "ui/connection_window.h"
+#include "ui/fault_decoding_dialog.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
+#include "ui/qt_russian.h"
 #include "ui/wiring_diagram.h"
 
 namespace ecuprobe::gui_testing {
@@ -187,11 +196,74 @@ private slots:
         QCOMPARE(idle.comSelection, -1);
     }
 
+    void startPanelAndCtrlTOpenTheConsoleOnTheSlotItNames() {
+        auto* port = shell->findChild<QLabel*>(QStringLiteral("startPort"));
+        QCOMPARE(port->text(),
+                 QStringLiteral("Порт: COM1 (по умолчанию): %1 — устройство не найдено")
+                     .arg(QString::fromStdString(line->ports.path(0))));
+        shell->findChild<QPushButton*>(QStringLiteral("startButton"))->click();
+        QPointer<ui::TesterWindow> console = shell->console();
+        QVERIFY(console != nullptr);
+        console->form().comBox->setCurrentIndex(2);
+        emit console->form().comBox->activated(2);
+        QVERIFY(closeConsole(console));
+        QVERIFY2(port->text().startsWith(QStringLiteral("Порт: COM3: ")), qPrintable(port->text()));
+        shell->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.get()));
+        QTest::keySequence(shell.get(), QKeySequence(Qt::CTRL | Qt::Key_T));
+        console = shell->console();
+        QVERIFY(console != nullptr);
+        QVERIFY(waitFor([&console] { return console->form().comBox->currentIndex() == 2; }));
+        QVERIFY(closeConsole(console));
+    }
+
+    void schemeWindowLeadsToTheSocketsInTheManual() {
+        shell->showConnection();
+        auto* scheme = waitForWindow<ui::ConnectionWindow>();
+        QVERIFY(scheme != nullptr);
+        scheme->findChild<QPushButton*>(QStringLiteral("socketsHelp"))->click();
+        auto* help = waitForWindow<ui::HelpWindow>();
+        QVERIFY(help != nullptr);
+        auto* manual = help->findChild<QTextBrowser*>();
+        QVERIFY(waitFor([manual] { return manual->verticalScrollBar()->value() > 0; }));
+        const QString top = manual->cursorForPosition(QPoint(4, 4)).block().text();
+        QCOMPARE(top, QStringLiteral("Разъёмы и схемы"));
+        QVERIFY(manual->toPlainText().contains(QStringLiteral("7 — линия K")));
+        QVERIFY(manual->toPlainText().contains(QStringLiteral("ЭБУ не отвечает — что проверить")));
+        scheme->accept();
+    }
+
+    void faultDecodingShowsWholeLinesAndCloses() {
+        const std::string decoded =
+            "\r\n 013:20: низкий уровень сигнала датчика расхода воздуха = многократн..\r\n"
+            " 131:60: неисправность форсунки 1 (короткое замыкание) = многократн. = "
+            "однократн..\r\n";
+        ui::FaultDecodingDialog dialog(decoded, shell.get());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* text = dialog.findChild<QPlainTextEdit*>();
+        for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next()) {
+            QCOMPARE(block.layout()->lineCount(), 1);
+        }
+        QVERIFY(dialog.frameGeometry().width() <= dialog.screen()->availableGeometry().width());
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close)->click();
+        QVERIFY(!dialog.isVisible());
+    }
+
     void geometryIsKeptForTheNextStart() {
         shell->resize(701, 433);
         shell->close();
         ui::MainWindow again(fastConsole(*line));
         QCOMPARE(again.size(), QSize(701, 433));
+    }
+
+    // Last: Qt's texts stay Russian for the rest of the program.
+    void qtOwnButtonsSpeakRussian() {
+        QVERIFY(ui::loadQtRussian(*QCoreApplication::instance()));
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Тестер"), QStringLiteral("?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Да"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(u'&'), QStringLiteral("Отмена"));
     }
 
 private:

@@ -62,7 +62,7 @@ TEST_F(Sampler, FirstLookAboveTheStartLevelEndsAtOnceWithNoSamples) {
     EXPECT_EQ(sampler.runRpmRise(result, samples), SampleResult::StartCondition);
     EXPECT_EQ(polls, 1);
     EXPECT_EQ(filled(), 0u);
-    EXPECT_EQ(session.samplingActive, 0);
+    EXPECT_EQ(session.samplingActive(), 0);
     EXPECT_EQ(ecu::exchangeBusy, 0);
 }
 
@@ -124,7 +124,7 @@ TEST_F(Sampler, EndLevelNeverMetTimesOutAt1998AnswersWithTheLastOneUnrecorded) {
     // The largest recording: armed on the first answer, capacity - 3 samples.
     EXPECT_EQ(filled(), TestSampler::bufferSize - 3);
     EXPECT_EQ(samples[TestSampler::bufferSize - 3].filled, 0);
-    EXPECT_EQ(session.samplingActive, 0);
+    EXPECT_EQ(session.samplingActive(), 0);
     EXPECT_EQ(ecu::exchangeBusy, 0);
 }
 
@@ -150,7 +150,7 @@ TEST_P(FallingStart, EndsAsTheCountersSay) {
     result.startLimit = 5000;
     result.endLimit = 2000;
     EXPECT_EQ(sampler.runRpmFall(result, samples), GetParam().expected);
-    EXPECT_EQ(session.samplingActive, 0);
+    EXPECT_EQ(session.samplingActive(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(Sampler, SpeedRunsWithoutASpeedSensorSendNothing) {
-    session.identity.hasSpeedSensor = 0;
+    stateOf(session).identity.hasSpeedSensor = 0;
     answer = [](int) { return testDataSet(2000, 30); };
     EXPECT_EQ(sampler.runSpeedRise(result, samples), SampleResult::NoSpeedSensor);
     EXPECT_EQ(sampler.runSpeedFall(result, samples), SampleResult::NoSpeedSensor);
@@ -177,7 +177,7 @@ TEST_F(Sampler, SpeedRunsWithoutASpeedSensorSendNothing) {
 }
 
 TEST_F(Sampler, NotConnectedIsALostLinkBeforeAnythingIsSent) {
-    session.connected = 0;
+    stateOf(session).connected = 0;
     EXPECT_EQ(sampler.runRpmRise(result, samples), SampleResult::LinkLost);
     EXPECT_TRUE(ecu.sent.empty());
 }
@@ -189,25 +189,25 @@ TEST_F(Sampler, AnUnansweredSampleLosesTheLinkClearsTheFlagsAndForcesTheSlowGrou
         }
         return testDataSet(n < 2 ? 1000 : 2400);
     };
-    session.liveData.slowCountdown = 7;
+    stateOf(session).liveData.slowCountdown = 7;
     result.startLimit = 2000;
     result.endLimit = 5000;
     EXPECT_EQ(sampler.runRpmRise(result, samples), SampleResult::LinkLost);
-    EXPECT_EQ(session.samplingActive, 0);
+    EXPECT_EQ(session.samplingActive(), 0);
     EXPECT_EQ(ecu::exchangeBusy, 0);
-    EXPECT_EQ(session.liveData.slowCountdown, 0);
-    EXPECT_EQ(session.connected, 1);
+    EXPECT_EQ(session.liveData().slowCountdown, 0);
+    EXPECT_EQ(session.connected(), 1);
 }
 
 TEST_F(Sampler, EveryAnswerIsPacedAndTheTestDataSetSelectedFirst) {
-    session.dataSetState = 0;
+    stateOf(session).dataSetState = 0;
     answer = [](int n) { return testDataSet(n < 2 ? 1000 : 5000); };
     result.startLimit = 2000;
     result.endLimit = 5000;
     ASSERT_EQ(sampler.runRpmRise(result, samples), SampleResult::Ok);
     const std::vector<Bytes> sent = ecu.payloads();
     EXPECT_EQ(sent[0], (Bytes{0x64, 0x1A, 0x29, 0x21, 0x40, 0x60}));
-    EXPECT_EQ(session.dataSetState, 1);
+    EXPECT_EQ(session.dataSetState(), 1);
     for (std::size_t i = 1; i < ecu.sent.size(); ++i) {
         EXPECT_TRUE(ecu.sent[i].busy);
         if (i > 1) {
@@ -231,7 +231,7 @@ TEST_F(Sampler, AStopBetweenSamplesEndsTheRunWithNothingMoreSent) {
     result.endLimit = 5000;
     EXPECT_EQ(sampler.runRpmRise(result, samples), SampleResult::Stopped);
     EXPECT_EQ(polls, 5);
-    EXPECT_EQ(session.samplingActive, 0);
+    EXPECT_EQ(session.samplingActive(), 0);
     EXPECT_EQ(ecu::exchangeBusy, 0);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back().phase, SampleProgress::Phase::arming);
@@ -257,7 +257,7 @@ TEST_F(Sampler, CrossingsAreInterpolatedBetweenTheAnswersAroundEachLevel) {
 // On its way up the speed sits on the start level for two answers; a slowing-down
 // run must not take that for the fall back to it.
 TEST_F(Sampler, SlowingDownArmsOnlyOnceTheValueFellFromItsPeak) {
-    session.identity.hasSpeedSensor = 1;
+    stateOf(session).identity.hasSpeedSensor = 1;
     answer = [](int n) {
         static constexpr int kmh[] = {70, 79, 80, 80, 81, 85, 82, 80, 60, 20};
         return testDataSet(2000, kmh[std::min(n, 9)]);
@@ -285,9 +285,9 @@ struct JqkCase {
 class FuelPerDistance : public Sampler, public ::testing::WithParamInterface<JqkCase> {};
 
 TEST_P(FuelPerDistance, ComesFromTheHourlyFlowAndTheSpeedInStepsOf1Over128) {
-    session.identity.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
+    stateOf(session).identity.hasSpeedSensor = GetParam().speedSensor ? 1 : 0;
     answer = [](int) { return testDataSet(800, GetParam().kmh, 130, GetParam().jqtRaw); };
-    ASSERT_EQ(sampler.requestSample(), 0);
+    ASSERT_EQ(sampler.requestSample(), SampleRequest::answered);
     TestSample sample;
     sampler.fillSample(sample);
     EXPECT_FLOAT_EQ(sample.jqk, GetParam().jqk);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "environment.h"
 #include "platform/descriptor_output.h"
 
 namespace ecuprobe::platform {
@@ -33,7 +34,7 @@ protected:
 
     std::string at(const char* name) const { return (folder / name).string(); }
 
-    const fs::path folder = fs::path(::testing::TempDir()) / "ecuprobe_process_files";
+    const fs::path folder = testing_support::processScratch() / "ecuprobe_process_files";
 };
 
 TEST_F(ProcessFiles, SameFileFollowsLinksAndComparesMissingPathsByName) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "environment.h"
+
 namespace ecuprobe::platform {
 namespace {
 
@@ -24,7 +26,7 @@ protected:
         return found;
     }
 
-    const fs::path folder = fs::path(::testing::TempDir()) / "ecuprobe_state_files" / "deeper";
+    const fs::path folder = testing_support::processScratch() / "ecuprobe_state_files" / "deeper";
     StateFiles files{folder};
 };
 

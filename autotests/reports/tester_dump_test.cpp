@@ -140,8 +140,8 @@ TEST_F(StateReport, PrintsTheLiveValuesFaultsIdentificationAndEquipmentInCp1251)
         "0\r\n\r\n" + hex("CD E5 E8 F1 EF F0 E0 E2 ED EE F1 F2 E8 20 3A") + "\t" + "*** " +
         hex("CD E5 F2 20 CE F8 E8 E1 EE EA") + " *** \r\n" + identityLines + equipmentLine;
     EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
-    EXPECT_EQ(session.identity.identityRead, 0) << "the next report reads them again";
-    EXPECT_EQ(session.identity.programPassport, "PROG-1  PROG-2  PROG-3  ");
+    EXPECT_EQ(session.identity().identityRead, 0) << "the next report reads them again";
+    EXPECT_EQ(session.identity().programPassport, "PROG-1  PROG-2  PROG-3  ");
     EXPECT_EQ(ecu::exchangeBusy, 0);
 }
 
@@ -272,7 +272,7 @@ TEST_P(StateReportGaps, NamesWhatTheEcuLeftUnansweredAndLeavesItsFieldEmpty) {
     }
     // A connection on which the fault list was read (or went unanswered) afresh.
     session.resetState();
-    session.connected = 1;
+    stateOf(session).connected = 1;
     session.readFaults();
     ASSERT_EQ(dumper.saveStateReport(), ReportOutcome::saved);
     EXPECT_EQ(dumper.unanswered().names(), GetParam().unanswered);
@@ -323,7 +323,7 @@ TEST_F(StateReport, TwoSavesAppendTwoReportsAndAskForTheFileOnce) {
 }
 
 TEST_F(StateReport, NothingHappensWithoutAConnection) {
-    session.connected = 0;
+    stateOf(session).connected = 0;
     EXPECT_EQ(dumper.saveStateReport(), std::nullopt);
     EXPECT_TRUE(ecu.sent.empty());
     EXPECT_TRUE(prompts.saveRequests.empty());

@@ -245,7 +245,7 @@ TEST(AdapterWatchOverPty, FiftyPullsAndReplugsLeaveNoDescriptorBehind) {
     ecuprobe::testing::attachProcessLink(device, clock, ports);
     {
         ecu::EcuSession session;
-        ASSERT_EQ(session.connect(), 1);
+        ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
         ecu::AdapterWatch watch(session);
         const std::size_t descriptors = openDescriptors();
         for (int cycle = 0; cycle < 50; ++cycle) {
@@ -253,7 +253,7 @@ TEST(AdapterWatchOverPty, FiftyPullsAndReplugsLeaveNoDescriptorBehind) {
             ecu.addFault({FaultKind::vanish, {FaultTrigger::Mode::once, 1, 1, 0x63}, 20});
             pollUntilBack(session, watch, clock);
             session.identifyEcuType();
-            ASSERT_EQ(session.connected, 1) << "cycle " << cycle;
+            ASSERT_EQ(session.connected(), 1) << "cycle " << cycle;
         }
         EXPECT_EQ(openDescriptors(), descriptors);
         session.disconnect();

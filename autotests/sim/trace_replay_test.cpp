@@ -174,7 +174,7 @@ SessionView runSession(platform::FakeClock& clock, platform::WirePeer& line,
         ecu::EcuSession session;
         session.connect();
         session.readLiveData();
-        view = {session.statusText, session.liveData.FREQ, session.liveData.TWAT, {}, false};
+        view = {session.statusText(), session.liveData().FREQ, session.liveData().TWAT, {}, false};
         session.faultListShort(view.faults);
         session.disconnect();
         view.handedBack = session.lastHandBack().complete();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace ecuprobe::testing_support {
@@ -21,6 +22,14 @@ inline void clearEnvironment(const std::string& name) {
 #else
     unsetenv(name.c_str());
 #endif
+}
+
+// The fresh folder this test process was given (state_home.cpp): tests of the same
+// fixture run side by side, so a fixed name under the temp folder would be shared.
+inline std::filesystem::path processScratch() {
+    const char* folder = std::getenv("XDG_STATE_HOME");
+    return folder != nullptr ? std::filesystem::path(folder)
+                             : std::filesystem::temp_directory_path();
 }
 
 }  // namespace ecuprobe::testing_support

@@ -16,6 +16,7 @@
 #include "ui/about_box.h"
 #include "ui/com_port_devices.h"
 #include "ui/main_window.h"
+#include "ui/qt_russian.h"
 
 int main(int argc, char** argv) {
     using namespace ecuprobe;
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     // Qt sets the C library's locale from the environment, which would make the
     // console's "%g" numbers print with a decimal comma.
     std::setlocale(LC_NUMERIC, "C");
+    ui::loadQtRussian(application);
     QApplication::setOrganizationName(QStringLiteral("ecuprobe"));
     QApplication::setApplicationName(QStringLiteral("ecuprobe"));
     QApplication::setApplicationVersion(QLatin1String(projectVersion));

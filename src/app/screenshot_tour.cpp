@@ -20,11 +20,13 @@
 #include "console/panel_controls.h"
 #include "ui/connection_window.h"
 #include "ui/control_parameter_dialog.h"
+#include "ui/fault_decoding_dialog.h"
 #include "ui/identification_dialog.h"
 #include "ui/live_chart_window.h"
 #include "ui/live_lanes.h"
 #include "ui/main_window.h"
 #include "ui/measured_dialog.h"
+#include "ui/qt_russian.h"
 #include "ui/run_chart.h"
 #include "ui/up_down_control.h"
 
@@ -128,6 +130,9 @@ bool tour(ui::MainWindow& window, const QDir& into) {
     waitMs(500);
     saved = save(console.chart(), into, "live_chart.png") && saved;
     console.chart()->close();
+    saved = saveDialog<ui::FaultDecodingDialog>(console, control::decodeFaults, into,
+                                                "fault_decoding.png") &&
+            saved;
     saved = saveDialog<ui::IdentificationDialog>(console, control::identify, into,
                                                  "identification.png") &&
             saved;
@@ -191,6 +196,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    ui::loadQtRussian(application);
     // Its own settings, so that the pictures never depend on a user's choices.
     QApplication::setOrganizationName(QStringLiteral("ecuprobe-screenshots"));
     QApplication::setApplicationName(QStringLiteral("ecuprobe-screenshots"));

@@ -14,8 +14,8 @@ int runConnect(RunContext& run) {
         return scope.finish(code);
     }
     const ecu::EcuSession& session = scope.session();
-    run.out << "Статус: " << session.statusText << '\n';
-    run.out << "Тип ЭБУ: " << session.identity.ecuName << '\n';
+    run.out << "Статус: " << session.statusText() << '\n';
+    run.out << "Тип ЭБУ: " << session.identity().ecuName << '\n';
     return scope.finish(exitOk);
 }
 

@@ -23,7 +23,7 @@ bool faultsAnswered(ecu::EcuSession& session, bool alreadyRead) {
         return true;
     }
     session.readFaults();
-    return session.connected != 0 && session.lastRequestAnswered();
+    return session.connected() != 0 && session.lastRequestAnswered();
 }
 
 int printFaults(RunContext& run, ecu::EcuSession& session, bool alreadyRead,

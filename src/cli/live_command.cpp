@@ -26,10 +26,10 @@ struct LiveOptions {
 void printRead(RunContext& run, const LiveOptions& options, const ecu::EcuSession& session,
                int number) {
     if (options.tsv) {
-        run.out << tsvLine(session.liveData) << '\n';
+        run.out << tsvLine(session.liveData()) << '\n';
     } else {
-        run.out << "=== Чтение " << number << ": " << session.statusText << "===\n"
-                << captionLines(session.liveData) << '\n';
+        run.out << "=== Чтение " << number << ": " << session.statusText() << "===\n"
+                << captionLines(session.liveData()) << '\n';
     }
     run.out.flush();
 }
@@ -60,7 +60,7 @@ ReadCount readUntilDone(RunContext& run, const LiveOptions& options, ecu::EcuSes
         }
         ++count.lost;
         if (outcome == LiveReads::Outcome::noAnswer) {
-            run.err << "ecuprobe-cli: read " << count.reads << ": " << session.statusText << '\n';
+            run.err << "ecuprobe-cli: read " << count.reads << ": " << session.statusText() << '\n';
         }
     }
     return count;

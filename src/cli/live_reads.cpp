@@ -19,13 +19,13 @@ LiveReads::Outcome LiveReads::next() {
         case ecu::AdapterWatch::Check::poll:
             break;
     }
-    if (session.connected == 0) {
+    if (session.connected() == 0) {
         session.identifyEcuType();
         for (const std::string& news : session.takeHandBackNews()) {
             run.err << "ecuprobe-cli: " << news << '\n';
         }
     }
-    return session.readLiveData() == 0 ? Outcome::read : Outcome::noAnswer;
+    return session.readLiveData() == ecu::ReadResult::read ? Outcome::read : Outcome::noAnswer;
 }
 
 std::uint32_t LiveReads::pauseAfter(Outcome outcome, std::uint32_t periodMs) {

@@ -61,7 +61,7 @@ void logUntilStopped(RunContext& run, ecu::EcuSession& session, const LogOptions
             clock.tickMs() +
             LiveReads::pauseAfter(outcome, static_cast<std::uint32_t>(options.periodMs));
         if (outcome == LiveReads::Outcome::read) {
-            log.add(session.liveData);
+            log.add(session.liveData());
         }
         log.flushIfDue();
         if (!waitWritingOut(clock, nextMs, log)) {

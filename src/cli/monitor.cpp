@@ -32,7 +32,7 @@ void Monitor::run(std::string firstMessage) {
     // An ECU that answered its type and fell silent on the first reads may still
     // hold what it was told: its hand-back is told like any other.
     const ecu::EcuSession& session = tester.ecuSession();
-    answered = session.connected != 0 || session.ecuTypeAnswered();
+    answered = session.connected() != 0 || session.ecuTypeAnswered();
     message = std::move(firstMessage);
     tellNews();
     draw();
@@ -53,7 +53,7 @@ std::optional<InputLine> Monitor::nextLine(bool answer) {
             return std::nullopt;
         }
         if (timer.fireIfDue()) {
-            answered = answered || tester.ecuSession().connected != 0;
+            answered = answered || tester.ecuSession().connected() != 0;
             tellNews();
             draw();
         }

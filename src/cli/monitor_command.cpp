@@ -11,7 +11,6 @@
 #include "cli/monitor.h"
 #include "cli/option_checks.h"
 #include "cli/session_scope.h"
-#include "link/frame_exchange.h"
 
 namespace ecuprobe::cli {
 
@@ -30,7 +29,7 @@ int runMonitor(RunContext& run, const MonitorOptions& options) {
     panel.onComSelected(run.line.comIndex());
     panel.enterPeriod(std::to_string(options.period));
     std::string message = panel.onStart();
-    if (link::processLink().isOpen == 0) {
+    if (!panel.ecuSession().portOpen()) {
         reportOpenFailure(run);
         // Nothing was taken over on a port that never opened; polling it would only time out.
         panel.abandon();

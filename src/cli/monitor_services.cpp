@@ -26,7 +26,7 @@ std::string disabled(console::ControlId id) {
 
 // The status text a service left, when it is not the one it found.
 std::string statusAfter(const std::string& before, const ecu::EcuSession& session) {
-    return session.statusText != before ? " - " + session.statusText : std::string();
+    return session.statusText() != before ? " - " + session.statusText() : std::string();
 }
 
 std::string reportOutcome(reports::ReportOutcome outcome) {
@@ -97,7 +97,7 @@ std::string Monitor::setParameter(const MonitorCommand& command) {
     given[field] = command.argument;
     console::ControlParameterForm form = tester.controlParameterForm();
     typeInto(form, given);
-    const std::string before = tester.ecuSession().statusText;
+    const std::string before = tester.ecuSession().statusText();
     const console::ParameterCheck check = tester.applyControlParameters(form);
     if (!check.valid()) {
         return parameterProblem(given);
@@ -113,17 +113,17 @@ std::string Monitor::storeParameter(console::ParameterField field) {
         return disabled(control::controlParameters);
     }
     ecu::EcuSession& session = tester.ecuSession();
-    const std::string before = session.statusText;
+    const std::string before = session.statusText();
     if (!console::offerToStore(field, session, prompts)) {
         return "store " + std::string(parameterWord(field)) + ": not stored";
     }
     const console::ParameterTexts texts =
-        console::parameterTexts(console::ControlParameterValues::from(session.liveData));
+        console::parameterTexts(console::ControlParameterValues::from(session.liveData()));
     return "stored: " + parameterLine(field, texts) + statusAfter(before, session);
 }
 
 std::string Monitor::resetAdaptation(const MonitorCommand& command) {
-    const std::string before = tester.ecuSession().statusText;
+    const std::string before = tester.ecuSession().statusText();
     const console::ClickResult result = tester.onClick(command.control);
     const std::string name =
         command.control == control::lambdaAdaptationReset ? "reset lambda" : "reset knock";
@@ -165,7 +165,7 @@ std::string Monitor::saveReport(std::string_view words) {
     std::string text = "Запись: " + reportOutcome(outcome);
     // The live read is written whatever came of it: unanswered, it leaves the
     // reset values (0 °C, 0 rpm), which are no state of the engine.
-    if (outcome == reports::ReportOutcome::saved && tester.ecuSession().connected == 0) {
+    if (outcome == reports::ReportOutcome::saved && tester.ecuSession().connected() == 0) {
         text += ", but the ECU stopped answering: it holds reset values, not readings";
     }
     if (outcome == reports::ReportOutcome::saved && !result.unanswered.empty()) {

@@ -34,14 +34,14 @@ void tellLimits(RunContext& run, const console::ControlParameterForm& form,
 // One OK of the dialog with the given fields; exitServiceFailed with the status
 // text when the ECU refused a set, a store or a read-back.
 int applyGiven(RunContext& run, ecu::EcuSession& session, const ParamsOptions& options) {
-    console::ControlParameterForm form(session.liveData);
+    console::ControlParameterForm form(session.liveData());
     typeInto(form, options.given);
     tellLimits(run, form, options.given);
     CommandPrompts prompts({std::nullopt, {}, options.store}, run.err);
-    const std::string before = session.statusText;
+    const std::string before = session.statusText();
     form.apply(session, prompts);
-    if (session.statusText != before) {
-        run.err << "ecuprobe-cli: " << session.statusText << '\n';
+    if (session.statusText() != before) {
+        run.err << "ecuprobe-cli: " << session.statusText() << '\n';
         return exitServiceFailed;
     }
     return exitOk;
@@ -66,12 +66,12 @@ int runParams(RunContext& run, const ParamsOptions& options) {
             return scope.finish(code);
         }
         // The sets leave the slow group due, so this read brings every parameter.
-        if (session.readLiveData() != 0) {
-            run.err << "ecuprobe-cli: " << session.statusText << '\n';
+        if (session.readLiveData() != ecu::ReadResult::read) {
+            run.err << "ecuprobe-cli: " << session.statusText() << '\n';
             return scope.finish(exitNoAnswer);
         }
     }
-    run.out << parameterLines(console::ControlParameterValues::from(session.liveData));
+    run.out << parameterLines(console::ControlParameterValues::from(session.liveData()));
     return scope.finish(code);
 }
 

@@ -46,7 +46,7 @@ int runReport(RunContext& run, const ReportOptions& options) {
     }
     // The live read is written whatever came of it: unanswered, it leaves the
     // reset values (0 °C, 0 rpm), which are no state of the engine.
-    if (scope.session().connected == 0) {
+    if (scope.session().connected() == 0) {
         run.err << "ecuprobe-cli: the ECU stopped answering during the report: the one appended to "
                 << options.dump << " holds reset values, not readings\n";
     }

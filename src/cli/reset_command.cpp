@@ -77,7 +77,7 @@ int runReset(RunContext& run, const ResetOptions& options) {
         case console::ResetOutcome::failed:
             break;
     }
-    run.err << "ecuprobe-cli: " << scope.session().statusText << '\n';
+    run.err << "ecuprobe-cli: " << scope.session().statusText() << '\n';
     return scope.finish(exitServiceFailed);
 }
 

@@ -71,7 +71,7 @@ void printEcho(std::ostream& out, const link::SelfTestResult& result) {
 
 void printEcu(std::ostream& out, const ecu::EcuSession& session) {
     if (session.ecuTypeAnswered()) {
-        out << "ECU: answered the type request (" << session.identity.ecuName << ")\n";
+        out << "ECU: answered the type request (" << session.identity().ecuName << ")\n";
     } else {
         out << "ECU: no answer to the type request (none on the line, or the ignition is off)\n";
     }

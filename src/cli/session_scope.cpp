@@ -32,7 +32,7 @@ void SessionScope::disconnect() {
 int SessionScope::connect() {
     ecu::chosenPortNumber = run.line.portNumber();
     for (int attempt = 0; attempt < connectAttempts && !StopSignals::requested(); ++attempt) {
-        if (ecuSession.connect() == 0) {
+        if (ecuSession.connect() == ecu::ServiceResult::failed) {
             reportOpenFailure(run);
             return exitPortFailed;
         }
@@ -40,7 +40,7 @@ int SessionScope::connect() {
         tellNews();
         // The data-set selection can answer for an ECU that ignored its type
         // request; an ECU of unknown kind is no connection a command can use.
-        if (ecuSession.connected != 0 && ecuSession.ecuTypeAnswered()) {
+        if (ecuSession.connected() != 0 && ecuSession.ecuTypeAnswered()) {
             answered = true;
             return StopSignals::requested() ? stoppedWhileConnecting() : exitOk;
         }

@@ -22,9 +22,9 @@ ResetOutcome resetAdaptation(AdaptationTable table, ecu::EcuSession& session,
         // A stop ends the question as No would.
         return session.stopRequested() ? ResetOutcome::stopped : ResetOutcome::declined;
     }
-    const std::int32_t acknowledged =
+    const ecu::ServiceResult acknowledged =
         lambda ? session.clearLambdaAdaptation() : session.clearKnockAdaptation();
-    if (acknowledged != 0) {
+    if (acknowledged == ecu::ServiceResult::done) {
         return ResetOutcome::cleared;
     }
     return session.lastWriteReply() == ecu::WriteReply::withheld ? ResetOutcome::stopped

@@ -22,16 +22,16 @@ IdentificationContent identificationContent(const ecu::EcuIdentity& identity,
 
 IdentificationRead readIdentification(ecu::EcuSession& session) {
     IdentificationRead read;
-    if (session.readIdentity() == 0) {
+    if (session.readIdentity() == ecu::ServiceResult::failed) {
         read.unanswered.add(ecu::unanswered::identification);
         return read;
     }
-    read.unanswered = session.identity.unansweredTexts;
+    read.unanswered = session.identity().unansweredTexts;
     std::string equipment;
-    if (session.readEquipment(equipment) == 0) {
+    if (session.readEquipment(equipment) == ecu::ServiceResult::failed) {
         read.unanswered.add(ecu::unanswered::equipment);
     }
-    read.content = identificationContent(session.identity, std::move(equipment));
+    read.content = identificationContent(session.identity(), std::move(equipment));
     return read;
 }
 

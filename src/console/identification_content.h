@@ -31,7 +31,7 @@ struct IdentificationContent {
     bool operator==(const IdentificationContent&) const = default;
 };
 
-inline constexpr std::string_view identificationTitle = "Dialog";
+inline constexpr std::string_view identificationTitle = "Идентификация ЭБУ";
 inline constexpr std::string_view equipmentCaption = "Комплектация";  // above the list
 inline constexpr ControlId equipmentControl = 1138;
 inline constexpr std::string_view identificationCloseCaption = "Выход";

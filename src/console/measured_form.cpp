@@ -89,7 +89,7 @@ TestRun MeasuredForm::run(measure::TestSampler& sampler) {
     }
     // Without an equipment read on this connection the speed sensor would count as
     // missing: a car that has one would be told it has none, and JQK would stay 0.
-    if (!session.identity.equipmentRead) {
+    if (!session.identity().equipmentRead) {
         std::string equipment;
         session.readEquipment(equipment);
     }
@@ -97,6 +97,8 @@ TestRun MeasuredForm::run(measure::TestSampler& sampler) {
     unsaved.reset();
     std::vector<measure::TestSample> samples(measure::TestSampler::bufferSize);
     TestRun outcome{true, sample(sampler, samples), std::nullopt};
+    // Cleared once more whatever way the run ended: a flag left raised would keep
+    // the console's poll off the line for good.
     ecu::exchangeBusy = 0;
     busy = false;
     if (outcome.result != measure::SampleResult::Ok) {

@@ -99,23 +99,11 @@ void TesterPanel::onReleaseControls() {
         const ecu::ExchangeBusyGuard busy;
         session.releaseControls();
     }
-    markOutputsReleased();
+    session.markOutputsReleased();
     refreshActuatorBoxes();
     showFields();
     setEnabled(control::releaseControls, false);
     keepReleaseWhileOwed();
-}
-
-// The release wrote 0 to every control variable, so the ECU injects on every
-// cylinder and drives every output again. The session's copies are set to
-// that before the boxes are refreshed from them: otherwise a cut injector
-// would stay unchecked and its next click would only switch it on again.
-void TesterPanel::markOutputsReleased() {
-    for (const SwitchControl& row : switchTable()) {
-        if (row.recorded != nullptr) {
-            row.recorded(session) = row.released;
-        }
-    }
 }
 
 }  // namespace ecuprobe::console

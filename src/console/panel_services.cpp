@@ -19,7 +19,7 @@ ClickResult TesterPanel::identifyClicked() {
 }
 
 ControlParameterForm TesterPanel::controlParameterForm() const {
-    return ControlParameterForm(session.liveData);
+    return ControlParameterForm(session.liveData());
 }
 
 ParameterCheck TesterPanel::applyControlParameters(ControlParameterForm& form) {
@@ -76,7 +76,7 @@ ClickResult TesterPanel::saveDumpClicked() {
 }
 
 void TesterPanel::showStatus() {
-    fields.statusText = session.statusText;
+    fields.statusText = session.statusText();
     shown.texts[control::statusText] = fields.statusText;
 }
 

@@ -16,13 +16,13 @@ using ecu::Output;
 using namespace control;
 
 template <std::size_t n>
-std::int32_t& injectorRecord(EcuSession& session) {
-    return session.injectorOn[n];
+std::int32_t injectorRecord(const EcuSession& session) {
+    return session.injectorOn(n);
 }
 
 template <std::int32_t LiveData::*flag>
-std::int32_t& liveRecord(EcuSession& session) {
-    return session.liveData.*flag;
+std::int32_t liveRecord(const EcuSession& session) {
+    return session.liveData().*flag;
 }
 
 template <int n>
@@ -61,27 +61,27 @@ constexpr std::uint8_t regs = ecu::regulatorVariable;
 constexpr std::uint8_t params = ecu::parameterOverrideVariable0C;
 
 constexpr std::array<SwitchControl, 13> table{{
-    {injector1, "1", injector, &F::injector1On, injectorRecord<1>, 1, switchInjector<1>, cut, 0x01},
-    {injector2, "2", injector, &F::injector2On, injectorRecord<2>, 1, switchInjector<2>, cut, 0x02},
-    {injector3, "3", injector, &F::injector3On, injectorRecord<3>, 1, switchInjector<3>, cut, 0x04},
-    {injector4, "4", injector, &F::injector4On, injectorRecord<4>, 1, switchInjector<4>, cut, 0x08},
-    {coil14, "1:4", coil, &F::coil14On, liveRecord<&LiveData::coil14On>, 1,
+    {injector1, "1", injector, &F::injector1On, injectorRecord<1>, switchInjector<1>, cut, 0x01},
+    {injector2, "2", injector, &F::injector2On, injectorRecord<2>, switchInjector<2>, cut, 0x02},
+    {injector3, "3", injector, &F::injector3On, injectorRecord<3>, switchInjector<3>, cut, 0x04},
+    {injector4, "4", injector, &F::injector4On, injectorRecord<4>, switchInjector<4>, cut, 0x08},
+    {coil14, "1:4", coil, &F::coil14On, liveRecord<&LiveData::coil14On>,
      switchOutput<Output::coil14>, over, 0x10},
-    {coil23, "2:3", coil, &F::coil23On, liveRecord<&LiveData::coil23On>, 1,
+    {coil23, "2:3", coil, &F::coil23On, liveRecord<&LiveData::coil23On>,
      switchOutput<Output::coil23>, over, 0x20},
-    {fuelPump, "Бензонасос", output, &F::fuelPumpOn, liveRecord<&LiveData::fuelPumpOn>, 1,
+    {fuelPump, "Бензонасос", output, &F::fuelPumpOn, liveRecord<&LiveData::fuelPumpOn>,
      switchOutput<Output::fuelPump>, over, 0x08},
-    {checkEngineLamp, "CheckEgine", output, &F::CHECKEIGINE, liveRecord<&LiveData::CHECKEIGINE>, 0,
+    {checkEngineLamp, "CheckEgine", output, &F::CHECKEIGINE, liveRecord<&LiveData::CHECKEIGINE>,
      switchOutput<Output::checkEngineLamp>, over, 0x01},
     {airConditioner, "Конденцитнер", output, &F::airConditionerOn,
-     liveRecord<&LiveData::airConditionerOn>, 0, switchOutput<Output::airConditioner>, over, 0x04},
-    {canisterPurge, "Адсорбер", output, &F::ADSORBER, liveRecord<&LiveData::ADSORBER>, 0,
+     liveRecord<&LiveData::airConditionerOn>, switchOutput<Output::airConditioner>, over, 0x04},
+    {canisterPurge, "Адсорбер", output, &F::ADSORBER, liveRecord<&LiveData::ADSORBER>,
      switchCanisterPurge, params, 0x04},
-    {fan, "Вентилятор", output, &F::fanOn, liveRecord<&LiveData::fanOn>, 0,
-     switchOutput<Output::fan>, over, 0x02},
-    {lambdaRegulator, "L-регулятор", regulator, &F::lambdaControl, nullptr, 0, switchLambdaControl,
+    {fan, "Вентилятор", output, &F::fanOn, liveRecord<&LiveData::fanOn>, switchOutput<Output::fan>,
+     over, 0x02},
+    {lambdaRegulator, "L-регулятор", regulator, &F::lambdaControl, nullptr, switchLambdaControl,
      regs, 0x02},
-    {knockRegulator, "Рег. детонации", regulator, &F::knockControl, nullptr, 0, switchKnockControl,
+    {knockRegulator, "Рег. детонации", regulator, &F::knockControl, nullptr, switchKnockControl,
      regs, 0x04},
 }};
 

@@ -26,10 +26,8 @@ struct SwitchControl {
     SwitchKind kind;
     // The console's state of the switch, which the operation takes by reference.
     std::int32_t PanelFields::*state;
-    // Where the session records the state; null for the regulators.
-    std::int32_t& (*recorded)(ecu::EcuSession& session);
-    // The recorded state once every control is handed back to the ECU.
-    std::int32_t released;
+    // The state the session records; null for the regulators.
+    std::int32_t (*recorded)(const ecu::EcuSession& session);
     void (*operate)(ecu::EcuSession& session, std::int32_t& state);
     // The control register and bit through which the switch takes its output over.
     std::uint8_t heldRegister;

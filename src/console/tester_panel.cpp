@@ -21,6 +21,7 @@ constexpr std::uint8_t ticksPerSlowRefresh = 3;
 TesterPanel::TesterPanel(PanelTimer& pollTimer, reports::UserPrompts& userPrompts)
     : timer(pollTimer), prompts(userPrompts) {
     ecu::chosenPortNumber = 0;
+    // A new console starts with its poll free, whatever an earlier one left.
     ecu::exchangeBusy = 0;
     shown.enabled = {control::start, control::comPort, control::period, control::periodUpDown,
                      control::lambdaProbe};
@@ -39,14 +40,15 @@ std::string TesterPanel::onStart() {
         shown.comSelection = 0;
     }
     started = 1;
+    // A start begins a new connection: nothing holds the line yet.
     ecu::exchangeBusy = 0;
     reports::currentDumpPath.clear();
     session.connect();
-    fields.lambdaProbe = session.lambdaProbe;
+    fields.lambdaProbe = session.lambdaProbe();
     setEnabled(control::start, false);
-    fields.statusText = session.statusText;
+    fields.statusText = session.statusText();
     showFields();
-    if (session.connected != 0) {
+    if (session.connected() != 0) {
         enableControls();
     }
     std::string message = readFields();
@@ -75,9 +77,9 @@ void TesterPanel::onTick() {
         }
         return;
     }
-    if (session.connected == 0) {
+    if (session.connected() == 0) {
         session.identifyEcuType();
-        if (session.connected != 0) {
+        if (session.connected() != 0) {
             enableControls();
         }
         keepReleaseWhileOwed();
@@ -89,7 +91,7 @@ void TesterPanel::onTick() {
     }
     refreshLiveValues();
     if (tickCount >= ticksPerSlowRefresh) {
-        fields.statusText = session.statusText;
+        fields.statusText = session.statusText();
         showFields();
         tickCount = 0;
         refreshFaults();
@@ -97,9 +99,9 @@ void TesterPanel::onTick() {
     }
     ++tickCount;
     showFields();
-    if (session.connected != 0 && controlsEnabled == 0) {
+    if (session.connected() != 0 && controlsEnabled == 0) {
         enableControls();
-    } else if (session.connected == 0 && controlsEnabled != 0) {
+    } else if (session.connected() == 0 && controlsEnabled != 0) {
         disableControls();
     }
 }
@@ -173,24 +175,24 @@ void TesterPanel::abandon() {
 }
 
 void TesterPanel::refreshLiveValues() {
-    if (session.readLiveData() != 0) {
+    if (session.readLiveData() != ecu::ReadResult::read) {
         // When the live request itself found the ECU gone, the session has just
         // set "*** Нет связи"; shown only on a later third tick it would come
         // late, or never when the ECU answers the next type request at once.
-        fields.statusText = session.statusText;
+        fields.statusText = session.statusText();
         return;
     }
     copyLiveValues();
-    if (session.lambdaProbe != fields.lambdaProbe) {
-        fields.lambdaProbe = session.lambdaProbe;
+    if (session.lambdaProbe() != fields.lambdaProbe) {
+        fields.lambdaProbe = session.lambdaProbe();
         refreshEnabledControls();
     }
 }
 
 void TesterPanel::copyLiveValues() {
     ++liveReads;
-    fields.statusText = session.statusText;
-    fields.live = session.liveData;
+    fields.statusText = session.statusText();
+    fields.live = session.liveData();
     for (const SwitchControl& row : switchTable()) {
         if (row.kind == SwitchKind::output) {
             fields.*row.state = row.recorded(session);
@@ -202,7 +204,7 @@ void TesterPanel::refreshFaults() {
     session.readFaults();
     // The count byte as it came; a count with bit 7 set lists no entries, and
     // showing it sign-extended as an unsigned number would be meaningless.
-    fields.faultCount = static_cast<std::uint8_t>(session.faultCount);
+    fields.faultCount = static_cast<std::uint8_t>(session.faultCount());
     session.faultListShort(fields.faultText);
 }
 
@@ -231,7 +233,7 @@ void TesterPanel::enableControls() {
 
 void TesterPanel::refreshEnabledControls() {
     disableControls();
-    if (session.connected == 1) {
+    if (session.connected() == 1) {
         enableControls();
     }
 }
@@ -258,7 +260,7 @@ std::string TesterPanel::linkNote() const {
     if (adapter.deviceGone()) {
         return "адаптер отключён: " + adapter.gonePath();
     }
-    return started != 0 && session.connected == 0 ? "ЭБУ не отвечает" : "";
+    return started != 0 && session.connected() == 0 ? "ЭБУ не отвечает" : "";
 }
 
 PanelSnapshot TesterPanel::snapshot() const {
@@ -266,7 +268,7 @@ PanelSnapshot TesterPanel::snapshot() const {
     copy.periodMs = periodMs;
     copy.timerRunning = timerHandle != 0;
     copy.linkNote = linkNote();
-    showHeld(session.owedControls(), session.connected != 0, copy);
+    showHeld(session.owedControls(), session.connected() != 0, copy);
     return copy;
 }
 

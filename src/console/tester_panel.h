@@ -125,13 +125,13 @@ public:
     // drive adds a row of the session's LiveData whenever this grows.
     std::uint32_t liveReadCount() const { return liveReads; }
 
-    PanelFields fields;
-    std::int32_t started = 0;
-    std::int32_t controlsEnabled = 0;
-    std::uint8_t tickCount = 0;
-    std::uint32_t timerId = 1;
-    std::uint32_t timerHandle = 0;
-    std::uint32_t periodMs = 1000;
+    // "Начать" was clicked and the poll runs (until the console closes).
+    bool isStarted() const { return started != 0; }
+    bool controlsAreEnabled() const { return controlsEnabled != 0; }
+    const PanelFields& panelFields() const { return fields; }
+    // The poll timer's handle (0 while it is stopped) and period.
+    std::uint32_t pollTimerHandle() const { return timerHandle; }
+    std::uint32_t pollPeriodMs() const { return periodMs; }
 
 private:
     ClickResult routeClick(ControlId id);
@@ -142,7 +142,6 @@ private:
     void clearFaultsClicked();
     void switchClicked(ControlId id);
     void lambdaProbeClicked();
-    void markOutputsReleased();
     // "Вернуть управл." stays enabled while the tester may still hold anything,
     // also while the ECU is silent: nothing else would hand it back.
     void keepReleaseWhileOwed();
@@ -162,6 +161,13 @@ private:
     ecu::AdapterWatch adapter{session};
     PanelSnapshot shown;
     std::uint32_t liveReads = 0;
+    PanelFields fields;
+    std::int32_t started = 0;
+    std::int32_t controlsEnabled = 0;
+    std::uint8_t tickCount = 0;
+    std::uint32_t timerId = 1;
+    std::uint32_t timerHandle = 0;
+    std::uint32_t periodMs = 1000;
 };
 
 // The descriptor row of a measured test dialog's kind; null for any other kind.

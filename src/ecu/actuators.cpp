@@ -11,21 +11,22 @@ constexpr std::uint8_t lambdaRegulatorBit = 1u << 1;
 constexpr std::uint8_t knockRegulatorBit = 1u << 2;
 constexpr std::uint32_t fullPurgeDegree = 100;
 
-// Each output's bit in variables 0x09 and 0x0A, and the LiveData flag that
-// holds the state the ECU reports for it.
+// Each output's bit in variables 0x09 and 0x0A, the LiveData flag that holds
+// the state the ECU reports for it, and that state once the ECU drives it again.
 struct OutputBit {
     Output output;
     std::uint8_t mask;
     std::int32_t LiveData::*flag;
+    std::int32_t released;
 };
 
 constexpr std::array<OutputBit, 6> outputBits{{
-    {Output::checkEngineLamp, 1u << 0, &LiveData::CHECKEIGINE},
-    {Output::fan, 1u << 1, &LiveData::fanOn},
-    {Output::airConditioner, 1u << 2, &LiveData::airConditionerOn},
-    {Output::fuelPump, 1u << 3, &LiveData::fuelPumpOn},
-    {Output::coil14, 1u << 4, &LiveData::coil14On},
-    {Output::coil23, 1u << 5, &LiveData::coil23On},
+    {Output::checkEngineLamp, 1u << 0, &LiveData::CHECKEIGINE, 0},
+    {Output::fan, 1u << 1, &LiveData::fanOn, 0},
+    {Output::airConditioner, 1u << 2, &LiveData::airConditionerOn, 0},
+    {Output::fuelPump, 1u << 3, &LiveData::fuelPumpOn, 1},
+    {Output::coil14, 1u << 4, &LiveData::coil14On, 1},
+    {Output::coil23, 1u << 5, &LiveData::coil23On, 1},
 }};
 
 const OutputBit& outputBit(Output output) {
@@ -47,19 +48,19 @@ void EcuSession::switchInjector(int n, std::int32_t& state) {
     }
     const ExchangeBusyGuard busy;
     sleepMs(100);
-    std::int32_t& on = injectorOn[static_cast<std::size_t>(n)];
+    std::int32_t& on = held.injectorOn[static_cast<std::size_t>(n)];
     if (withholdAfterStop()) {
         state = on;
         return;
     }
-    const std::uint8_t before = injectorCut;
+    const std::uint8_t before = held.injectorCut;
     const auto mask = static_cast<std::uint8_t>(1u << (n - 1));
-    injectorCut = withBit(injectorCut, mask, on == 1);
-    const std::array<std::uint8_t, 3> payload{writeCommand, injectorCutVariable, injectorCut};
+    held.injectorCut = withBit(held.injectorCut, mask, on == 1);
+    const std::array<std::uint8_t, 3> payload{writeCommand, injectorCutVariable, held.injectorCut};
     if (writeAcknowledged(payload)) {
         on = on != 0 ? 0 : 1;
     } else {
-        injectorCut = before;
+        held.injectorCut = before;
     }
     state = on;
 }
@@ -68,23 +69,24 @@ void EcuSession::switchOutput(Output output, std::int32_t& state) {
     const ExchangeBusyGuard busy;
     sleepMs(100);
     const OutputBit& row = outputBit(output);
-    std::int32_t& flag = liveData.*row.flag;
+    std::int32_t& flag = held.liveData.*row.flag;
     if (withholdAfterStop()) {
         state = flag;
         return;
     }
-    const std::uint8_t overrideBefore = outputOverride;
-    const std::uint8_t stateBefore = outputState;
+    const std::uint8_t overrideBefore = held.outputOverride;
+    const std::uint8_t stateBefore = held.outputState;
     const std::uint8_t mask = row.mask;
-    outputOverride = static_cast<std::uint8_t>(outputOverride | mask);
-    outputState = withBit(outputState, mask, flag == 0);
-    const std::array<std::uint8_t, 5> payload{writeCommand, outputOverrideVariable, outputOverride,
-                                              outputStateVariable, outputState};
+    held.outputOverride = static_cast<std::uint8_t>(held.outputOverride | mask);
+    held.outputState = withBit(held.outputState, mask, flag == 0);
+    const std::array<std::uint8_t, 5> payload{writeCommand, outputOverrideVariable,
+                                              held.outputOverride, outputStateVariable,
+                                              held.outputState};
     if (writeAcknowledged(payload)) {
         flag = flag != 0 ? 0 : 1;
     } else {
-        outputOverride = overrideBefore;
-        outputState = stateBefore;
+        held.outputOverride = overrideBefore;
+        held.outputState = stateBefore;
     }
     state = flag;
 }
@@ -93,7 +95,7 @@ void EcuSession::switchCanisterPurge(std::int32_t& state) {
     state = state != 0 ? 0 : 1;
     std::uint32_t degree = state != 0 ? fullPurgeDegree : 0;
     setPurgeDegree(degree);
-    liveData.slowCountdown = 0;
+    held.liveData.slowCountdown = 0;
 }
 
 void EcuSession::switchRegulator(std::uint8_t bit, std::int32_t& state) {
@@ -101,26 +103,39 @@ void EcuSession::switchRegulator(std::uint8_t bit, std::int32_t& state) {
     if (withholdAfterStop()) {
         return;
     }
-    const std::uint8_t before = regulatorControl;
-    regulatorControl = withBit(regulatorControl, bit, state == 0);
-    const std::array<std::uint8_t, 3> payload{writeCommand, regulatorVariable, regulatorControl};
+    const std::uint8_t before = held.regulatorControl;
+    held.regulatorControl = withBit(held.regulatorControl, bit, state == 0);
+    const std::array<std::uint8_t, 3> payload{writeCommand, regulatorVariable,
+                                              held.regulatorControl};
     if (writeAcknowledged(payload)) {
         state = state != 0 ? 0 : 1;
     } else {
-        regulatorControl = before;
+        held.regulatorControl = before;
     }
 }
 
 void EcuSession::switchLambdaControl(std::int32_t& state) {
     const ExchangeBusyGuard busy;
-    liveData.slowCountdown = 0;
+    held.liveData.slowCountdown = 0;
     switchRegulator(lambdaRegulatorBit, state);
 }
 
 void EcuSession::switchKnockControl(std::int32_t& state) {
     const ExchangeBusyGuard busy;
     switchRegulator(knockRegulatorBit, state);
-    liveData.slowCountdown = 0;
+    held.liveData.slowCountdown = 0;
+}
+
+// The hand-back wrote 0 to every control variable, so the ECU injects on every
+// cylinder and drives every output again: the copies say so before the console
+// refreshes its boxes from them, or a cut injector would stay unchecked and its
+// next click would only switch it on again.
+void EcuSession::markOutputsReleased() {
+    std::fill(held.injectorOn.begin() + 1, held.injectorOn.end(), 1);
+    for (const OutputBit& row : outputBits) {
+        held.liveData.*row.flag = row.released;
+    }
+    held.liveData.ADSORBER = 0;
 }
 
 }  // namespace ecuprobe::ecu

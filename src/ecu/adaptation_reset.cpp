@@ -6,30 +6,30 @@ namespace ecuprobe::ecu {
 // One whole-byte command to 0x0E; unlike a parameter write, only an answer with
 // first byte 0 counts as done, and a missing one is a failure. One withheld
 // after a stop is no failure of the ECU: its text is not recorded.
-std::int32_t EcuSession::clearAdaptation(std::uint8_t command, std::string_view failureText) {
+ServiceResult EcuSession::clearAdaptation(std::uint8_t command, std::string_view failureText) {
     bool acknowledged = false;
     {
         const ExchangeBusyGuard busy;
         sleepMs(100);
         if (withholdAfterStop()) {
-            return 0;
+            return ServiceResult::failed;
         }
         acknowledged = writeAcknowledged(std::array{writeCommand, regulatorVariable, command});
     }
     if (acknowledged) {
-        return 1;
+        return ServiceResult::done;
     }
     setStatusText(failureText);
-    return 0;
+    return ServiceResult::failed;
 }
 
-std::int32_t EcuSession::clearLambdaAdaptation() {
-    const std::int32_t result = clearAdaptation(clearLambdaAdaptationValue, "Ош.очист.L-зонда.");
-    liveData.slowCountdown = 0;
+ServiceResult EcuSession::clearLambdaAdaptation() {
+    const ServiceResult result = clearAdaptation(clearLambdaAdaptationValue, "Ош.очист.L-зонда.");
+    held.liveData.slowCountdown = 0;
     return result;
 }
 
-std::int32_t EcuSession::clearKnockAdaptation() {
+ServiceResult EcuSession::clearKnockAdaptation() {
     return clearAdaptation(clearKnockAdaptationValue, "Ош.очист.датч.детон.");
 }
 

@@ -27,7 +27,7 @@ AdapterWatch::Check AdapterWatch::beforeTick() {
         }
         letGo();
     }
-    session.connected = 0;
+    session.markDisconnected();
     if (!link.deviceExists(portNumber) || link.open(portNumber) != 0) {
         return Check::gone;
     }

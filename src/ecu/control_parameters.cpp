@@ -56,7 +56,8 @@ void EcuSession::writeParameter(Parameter parameter, std::uint8_t valueByte) {
     if (withholdAfterStop()) {
         return;
     }
-    std::uint8_t& flags = row.overrideVariable == over0B ? overrideFlags0B : overrideFlags0C;
+    std::uint8_t& flags =
+        row.overrideVariable == over0B ? held.overrideFlags0B : held.overrideFlags0C;
     const std::uint8_t flagsBefore = flags;
     std::array<std::uint8_t, 5> payload{writeCommand};
     std::size_t length = 1;
@@ -79,7 +80,7 @@ void EcuSession::writeParameter(Parameter parameter, std::uint8_t valueByte) {
         sleepMs(pauseBeforeReadBackMs);
         readBackParameter(parameter, reply != WriteReply::unanswered);
     }
-    liveData.slowCountdown = 0;
+    held.liveData.slowCountdown = 0;
 }
 
 // A value that comes goes into liveData at once. The read-back fails when the
@@ -90,115 +91,116 @@ void EcuSession::readBackParameter(Parameter parameter, bool writeAnswered) {
     const ParameterRow& row = rowOf(parameter);
     const bool answered = exchange({readVariablesCommand, row.variable});
     if (answered && !answerData().empty()) {
-        decodeLiveVariable(row.variable, answerData(), liveData);
+        decodeLiveVariable(row.variable, answerData(), held.liveData);
     } else if (writeAnswered) {
         setStatusText(row.readBackFailed);
     }
 }
 
 void EcuSession::setIdleStepper(std::uint32_t& value) {
-    if (connected != 0) {
+    if (held.connected != 0) {
         writeParameter(Parameter::idleStepper, idleStepperByte(value));
     }
 }
 
 void EcuSession::setIdleSpeed(std::uint32_t& value) {
-    if (connected != 0) {
+    if (held.connected != 0) {
         writeParameter(Parameter::idleSpeed, idleSpeedByte(value));
     }
 }
 
 float EcuSession::setIgnitionCorrection(float& value) {
-    if (connected == 0) {
+    if (held.connected == 0) {
         return 0.0f;
     }
     writeParameter(Parameter::ignitionCorrection, ignitionCorrectionByte(value));
-    return liveData.UOZOC;
+    return held.liveData.UOZOC;
 }
 
 float EcuSession::setRcod(float& value) {
-    if (connected == 0) {
+    if (held.connected == 0) {
         return 0.0f;
     }
     writeParameter(Parameter::rcod, rcodByte(value));
-    return liveData.RCOD;
+    return held.liveData.RCOD;
 }
 
 float EcuSession::setRcok(float& value) {
-    if (connected == 0) {
+    if (held.connected == 0) {
         return 0.0f;
     }
     writeParameter(Parameter::rcok, rcokByte(value));
-    return liveData.RCOK;
+    return held.liveData.RCOK;
 }
 
 std::uint32_t EcuSession::setEgrDegree(std::uint32_t& value) {
-    if (connected == 0) {
+    if (held.connected == 0) {
         return 0;
     }
     writeParameter(Parameter::egrDegree, percentByte(value));
-    return liveData.JEGR;
+    return held.liveData.JEGR;
 }
 
 std::uint32_t EcuSession::setPurgeDegree(std::uint32_t& value) {
-    if (connected == 0) {
+    if (held.connected == 0) {
         return 0;
     }
     writeParameter(Parameter::purgeDegree, percentByte(value));
-    return liveData.JADS;
+    return held.liveData.JADS;
 }
 
 // A store that no answer confirms may not have happened: only an answer whose
 // first byte is 0 counts as done.
-std::uint8_t EcuSession::storeParameter(std::uint8_t n) {
+ServiceResult EcuSession::storeParameter(std::uint8_t n) {
     const ExchangeBusyGuard busy;
     sleepMs(pauseBeforeSetMs);
     if (withholdAfterStop()) {
-        return 0;
+        return ServiceResult::failed;
     }
     const std::array<std::uint8_t, 5> payload{writeCommand, regulatorVariable, storeCommandValue,
                                               storeIndexVariable, n};
-    return sendWrite(payload, storeTimeoutMs) == WriteReply::acknowledged ? 1 : 0;
+    return sendWrite(payload, storeTimeoutMs) == WriteReply::acknowledged ? ServiceResult::done
+                                                                          : ServiceResult::failed;
 }
 
 void EcuSession::storeAndReadBack(Parameter parameter) {
     const ParameterRow& row = rowOf(parameter);
-    const std::uint8_t stored = storeParameter(row.storeIndex);
+    const ServiceResult stored = storeParameter(row.storeIndex);
     if (lastWrite == WriteReply::withheld) {
         return;
     }
-    if (stored == 0) {
+    if (stored == ServiceResult::failed) {
         setStatusText(row.storeFailed);
     }
     const bool storeAnswered = lastWriteReply() != WriteReply::unanswered;
     const ExchangeBusyGuard busy;
     sleepMs(row.pauseAfterStoreMs);
     readBackParameter(parameter, storeAnswered);
-    liveData.slowCountdown = 0;
+    held.liveData.slowCountdown = 0;
 }
 
 float EcuSession::storeRcod() {
-    if (connected == 0) {
+    if (held.connected == 0) {
         return 0.0f;
     }
     storeAndReadBack(Parameter::rcod);
-    return liveData.RCOD;
+    return held.liveData.RCOD;
 }
 
 float EcuSession::storeRcok() {
-    if (connected == 0) {
+    if (held.connected == 0) {
         return 0.0f;
     }
     storeAndReadBack(Parameter::rcok);
-    return liveData.RCOK;
+    return held.liveData.RCOK;
 }
 
 float EcuSession::storeIgnitionCorrection() {
-    if (connected == 0) {
+    if (held.connected == 0) {
         return 0.0f;
     }
     storeAndReadBack(Parameter::ignitionCorrection);
-    return liveData.UOZOC;
+    return held.liveData.UOZOC;
 }
 
 }  // namespace ecuprobe::ecu

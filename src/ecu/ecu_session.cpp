@@ -98,16 +98,16 @@ bool EcuSession::writeAcknowledged(std::span<const std::uint8_t> payload) {
     return sendWrite(payload) == WriteReply::acknowledged;
 }
 
-std::uint8_t EcuSession::connect() {
+ServiceResult EcuSession::connect() {
     if (chosenPortNumber == 0) {
         chosenPortNumber = com1PortNumber;
     }
     if (currentLink->open(chosenPortNumber) != 0) {
-        return 0;
+        return ServiceResult::failed;
     }
     ledger.bind(portPath());
-    identity.identityRead = 0;
-    connected = 0;
+    held.identity.identityRead = 0;
+    held.connected = 0;
     resetState();
     setStatusText("Соединияемся...");
     sleepMs(100);
@@ -115,7 +115,7 @@ std::uint8_t EcuSession::connect() {
     checkLink();
     readLiveData();
     readFaults();
-    return 1;
+    return ServiceResult::done;
 }
 
 EcuTypeTexts ecuTypeTexts(std::uint8_t typeByte) {
@@ -129,74 +129,74 @@ EcuTypeTexts ecuTypeTexts(std::uint8_t typeByte) {
     }
 }
 
-std::uint8_t EcuSession::identifyEcuType() {
+ServiceResult EcuSession::identifyEcuType() {
     typeAnswered = exchange({identifyCommand});
     if (typeAnswered) {
-        connected = 1;
+        held.connected = 1;
         const EcuTypeTexts type = ecuTypeTexts(currentLink->response[0]);
-        statusText = type.statusText;
-        identity.ecuName = type.name;
+        held.statusText = type.statusText;
+        held.identity.ecuName = type.name;
         payOwedControls();
     } else {
-        connected = 0;
+        held.connected = 0;
     }
     selectStandardDataSet();
     // An ECU that missed the type request but takes the data-set selection is
     // connected all the same: it is paid as soon as it answers.
-    if (!typeAnswered && connected != 0) {
+    if (!typeAnswered && held.connected != 0) {
         payOwedControls();
     }
-    return connected;
+    return held.connected != 0 ? ServiceResult::done : ServiceResult::failed;
 }
 
-std::uint8_t EcuSession::selectStandardDataSet() {
+ServiceResult EcuSession::selectStandardDataSet() {
     // The standard data set is THR (0x20) alone.
     const bool answered = exchange({selectDataSetCommand, 0x20});
-    dataSetState = dataSetStandard;
-    connected = answered ? 1 : 0;
+    held.dataSetState = dataSetStandard;
+    held.connected = answered ? 1 : 0;
     sleepMs(50);
-    return 1;
+    return ServiceResult::done;
 }
 
-std::uint8_t EcuSession::checkLink() {
-    if (samplingActive != 0) {
-        return 1;
+ServiceResult EcuSession::checkLink() {
+    if (held.samplingActive != 0) {
+        return ServiceResult::done;
     }
-    if (dataSetState != dataSetStandard) {
+    if (held.dataSetState != dataSetStandard) {
         selectStandardDataSet();
     }
     if (readSelectedDataSet()) {
-        return 1;
+        return ServiceResult::done;
     }
-    connected = 0;
-    return 0;
+    held.connected = 0;
+    return ServiceResult::failed;
 }
 
-std::uint8_t EcuSession::selectTestDataSet() {
-    if (connected == 0) {
-        return 0xFF;
+ReadResult EcuSession::selectTestDataSet() {
+    if (held.connected == 0) {
+        return ReadResult::failed;
     }
-    samplingActive = 1;
+    held.samplingActive = 1;
     sleepMs(50);
     // Answer to 0x63 afterwards: TWAT, FREQ, JAIR (2 bytes), JQT (2 bytes), SPD.
-    testPositions = {0, 1, 2, 4, 6};
+    held.testPositions = {0, 1, 2, 4, 6};
     const bool answered = exchange({selectDataSetCommand, 0x1A, 0x29, 0x21, 0x40, 0x60});
     sleepMs(50);
-    dataSetState = dataSetTest;
+    held.dataSetState = dataSetTest;
     if (!answered) {
-        liveData.slowCountdown = 0;
-        return 0xFF;
+        held.liveData.slowCountdown = 0;
+        return ReadResult::failed;
     }
-    return 0;
+    return ReadResult::read;
 }
 
 void EcuSession::clearControlCopies() {
-    injectorCut = 0;
-    outputState = 0;
-    outputOverride = 0;
-    regulatorControl = 0;
-    overrideFlags0B = 0;
-    overrideFlags0C = 0;
+    held.injectorCut = 0;
+    held.outputState = 0;
+    held.outputOverride = 0;
+    held.regulatorControl = 0;
+    held.overrideFlags0B = 0;
+    held.overrideFlags0C = 0;
 }
 
 bool EcuSession::releaseRegister(std::uint8_t reg) {
@@ -211,14 +211,14 @@ bool EcuSession::releaseRegister(std::uint8_t reg) {
 }
 
 void EcuSession::releaseControls() {
-    if (connected == 0) {
+    if (held.connected == 0) {
         releasing = true;
         identifyEcuType();
         releasing = false;
     }
     clearControlCopies();
-    liveData.airConditionerOn = 0;
-    liveData.slowCountdown = 0;
+    held.liveData.airConditionerOn = 0;
+    held.liveData.slowCountdown = 0;
     const ExchangeBusyGuard busy;
     sleepMs(200);
     handBack = HandBackOutcome{};
@@ -233,42 +233,54 @@ void EcuSession::releaseControls() {
 }
 
 void EcuSession::resetState() {
-    connected = 0;
-    identity.identityRead = 0;
-    identity.clearTexts();
-    identity.hasSpeedSensor = 0;
-    identity.equipmentRead = false;
-    lambdaProbe = 1;
-    dataSetState = dataSetUnknown;
-    samplingActive = 0;
-    statusText = "*** Нет связи";
-    liveData.resetKeepingLastReadings();
-    faultCount = 0;
+    held.connected = 0;
+    held.identity.identityRead = 0;
+    held.identity.clearTexts();
+    held.identity.hasSpeedSensor = 0;
+    held.identity.equipmentRead = false;
+    held.lambdaProbe = 1;
+    held.dataSetState = dataSetUnknown;
+    held.samplingActive = 0;
+    held.statusText = "*** Нет связи";
+    held.liveData.resetKeepingLastReadings();
+    held.faultCount = 0;
     storedFaultCount = 0;
     faultsAnswered = false;
-    faults.fill(FaultCode{});
+    held.faults.fill(FaultCode{});
     clearControlCopies();
-    injectorOn.fill(1);
+    held.injectorOn.fill(1);
 }
 
 void EcuSession::disconnect() {
     releaseControls();
     sleepMs(100);
-    connected = 0;
+    held.connected = 0;
     resetState();
     sleepMs(200);
     currentLink->close();
-    identity.identityRead = 0;
-    faultCount = 0;
+    held.identity.identityRead = 0;
+    held.faultCount = 0;
     storedFaultCount = 0;
 }
 
 void EcuSession::setStatusText(std::string_view text) {
-    statusText = text;
+    held.statusText = text;
 }
 
 void EcuSession::setLambdaProbe(std::int32_t flag) {
-    lambdaProbe = flag;
+    held.lambdaProbe = flag;
+}
+
+void EcuSession::markDisconnected() {
+    held.connected = 0;
+}
+
+void EcuSession::setSamplingActive(bool active) {
+    held.samplingActive = active ? 1 : 0;
+}
+
+void EcuSession::readSlowGroupNext() {
+    held.liveData.slowCountdown = 0;
 }
 
 platform::Clock& EcuSession::clock() const {
@@ -277,6 +289,10 @@ platform::Clock& EcuSession::clock() const {
 
 std::uint32_t EcuSession::tickMs() const {
     return clock().tickMs();
+}
+
+bool EcuSession::portOpen() const {
+    return currentLink->isOpen != 0;
 }
 
 bool EcuSession::readSelectedDataSet() {

@@ -17,6 +17,7 @@
 #include "ecu/hand_back.h"
 #include "ecu/live_data.h"
 #include "ecu/owed_ledger.h"
+#include "ecu/session_results.h"
 #include "ecu/write_reply.h"
 #include "link/frame_exchange.h"
 
@@ -53,115 +54,8 @@ enum class SilenceCause : std::uint8_t { ecuSilent, noEcho, deviceGone };
 // The six outputs the tester can switch through control variable 0x09.
 enum class Output { coil14, coil23, fuelPump, checkEngineLamp, airConditioner, fan };
 
-// The one object that talks to the ECU. Every call blocks for its pauses and
-// time-outs; all of them run on the link thread.
-class EcuSession {
-public:
-    EcuSession();
-
-    // 1 when the port was opened (whatever the ECU answered), 0 when it could not be.
-    std::uint8_t connect();
-    // connected after the type request and the standard data-set selection.
-    std::uint8_t identifyEcuType();
-    // 1 when the ECU answered 0x63 or the check was skipped, 0 otherwise.
-    std::uint8_t checkLink();
-    // Always 1; the outcome is in connected.
-    std::uint8_t selectStandardDataSet();
-    // 0 selected, 0xFF not connected or no answer.
-    std::uint8_t selectTestDataSet();
-    // Hands every output and parameter back to the ECU.
-    void releaseControls();
-    // Which registers the last releaseControls() got acknowledged.
-    const HandBackOutcome& lastHandBack() const { return handBack; }
-    // What the tester may still hold over the ECU on this port, whatever a lost
-    // link did to the copies of the control variables. connect() takes what
-    // earlier sessions left; the first type request answered after it, and after
-    // every silence, hands it back before anything else.
-    const OwedControls& owedControls() const { return ledger.owed(); }
-    // What the person is to be told of that, each once: how handing back the
-    // owed controls went, a record kept for the port that could not be read or written.
-    std::vector<std::string> takeHandBackNews() { return ledger.takeNews(); }
-    void resetState();
-    void disconnect();
-    void setStatusText(std::string_view text);
-    void setLambdaProbe(std::int32_t flag);
-    // Whether the ECU answered the last request of any service.
-    bool lastRequestAnswered() const;
-    // How the ECU took the last write of a switch, parameter or hand-back.
-    WriteReply lastWriteReply() const { return lastWrite; }
-    // Whether the last type request (0x01) was answered.
-    bool ecuTypeAnswered() const { return typeAnswered; }
-    SilenceCause silenceCause() const;
-    // Asked right before every write: once it says stop (a signal, the console
-    // closing), nothing the ECU would keep or act on goes out: no parameter set
-    // or store, adaptation reset, fault clearing or switch; such a write is
-    // withheld. Only the hand-back of releaseControls() is still sent.
-    void stopWhen(std::function<bool()> stopped);
-    bool stopRequested() const;
-    // A pause on the link's clock, so that callers keep virtual time in the tests.
-    void sleepMs(std::uint32_t ms);
-    // The link's clock: its tick count and calendar.
-    platform::Clock& clock() const;
-    std::uint32_t tickMs() const;
-    // One request of the data set the ECU delivers for 0x63, waiting up to 200 ms
-    // of silence; true when it was answered.
-    bool readSelectedDataSet();
-    // The data of the last answer (then its checksum, terminator and zeros), valid
-    // until the next request.
-    std::span<const std::uint8_t> lastAnswer() const;
-
-    // 0 when liveData was refreshed, 0xFF otherwise.
-    std::uint8_t readLiveData();
-
-    void readFaults();
-    void clearFaults();
-    // The fault list held is the ECU's answer on this connection: not merely the
-    // empty list of a reset, a clear or a connection whose read went unanswered.
-    bool faultListAnswered() const { return faultsAnswered; }
-    void faultListShort(std::string& text) const;
-    void faultListDecoded(std::string& text) const;
-    // The entries actually held: at most maxStoredFaults, none for a count <= 0.
-    std::span<const FaultCode> storedFaults() const;
-
-    // Each switch takes the caller's state (0 or 1) and leaves the resulting state in it.
-    // n = 1..4; other numbers send nothing and leave state as it is.
-    void switchInjector(int n, std::int32_t& state);
-    void switchOutput(Output output, std::int32_t& state);
-    void switchCanisterPurge(std::int32_t& state);
-    void switchLambdaControl(std::int32_t& state);
-    void switchKnockControl(std::int32_t& state);
-
-    // Identification: 1 when a passport block has been read (now or before on this
-    // connection), 0 otherwise. Reads only while the texts are not yet held.
-    std::uint8_t readIdentity();
-    // Fills text with the equipment list; non-zero when the ECU answered, 0 (and
-    // an empty text) otherwise.
-    std::uint8_t readEquipment(std::string& text);
-
-    // The control parameters. Each set limits the caller's value in place, takes
-    // the parameter over from the ECU and returns the parameter's LiveData value
-    // (0 when not connected, when nothing is sent). Stepper in steps, idle speed
-    // in rpm, ignition correction in degrees, EGR and purge degrees in %.
-    void setIdleStepper(std::uint32_t& value);
-    void setIdleSpeed(std::uint32_t& value);
-    float setIgnitionCorrection(float& value);
-    float setRcod(float& value);
-    float setRcok(float& value);
-    std::uint32_t setEgrDegree(std::uint32_t& value);
-    std::uint32_t setPurgeDegree(std::uint32_t& value);
-    // Stores the parameter of index n (1 RCOD, 2 RCOK, 3 ignition correction) in the
-    // ECU's non-volatile memory; 1 when the ECU acknowledged, 0 otherwise.
-    std::uint8_t storeParameter(std::uint8_t n);
-    // Store, then read back; return the LiveData value, 0 when not connected.
-    float storeRcod();
-    float storeRcok();
-    float storeIgnitionCorrection();
-
-    // Adaptation resets: 1 when the ECU acknowledged, 0 otherwise.
-    std::int32_t clearLambdaAdaptation();
-    std::int32_t clearKnockAdaptation();
-
-    // Session core.
+// Everything an EcuSession holds between its services.
+struct SessionState {
     std::uint8_t connected = 0;
     std::string statusText;  // UTF-8
     std::int32_t lambdaProbe = 1;
@@ -187,8 +81,152 @@ public:
     std::uint8_t overrideFlags0C = 0;   // 0x0C, parameter overrides, bit 2 JADS
     // Indexed by the injector number 1..4 as on the console; slot 0 is not used.
     std::array<std::int32_t, 5> injectorOn{1, 1, 1, 1, 1};
+};
+
+namespace testing {
+// The unit tests' way to put a session into a state no service reaches quickly.
+struct SessionProbe;
+}  // namespace testing
+
+// The one object that talks to the ECU. Every call blocks for its pauses and
+// time-outs; all of them run on the link thread.
+class EcuSession {
+public:
+    EcuSession();
+
+    // done when the port was opened (whatever the ECU answered).
+    ServiceResult connect();
+    // done when connected after the type request and the standard data-set selection.
+    ServiceResult identifyEcuType();
+    // done when the ECU answered 0x63 or the check was skipped.
+    ServiceResult checkLink();
+    // Always done; the outcome is in connected().
+    ServiceResult selectStandardDataSet();
+    // failed while not connected or without an answer.
+    ReadResult selectTestDataSet();
+    // Hands every output and parameter back to the ECU.
+    void releaseControls();
+    // Which registers the last releaseControls() got acknowledged.
+    const HandBackOutcome& lastHandBack() const { return handBack; }
+    // What the tester may still hold over the ECU on this port, whatever a lost
+    // link did to the copies of the control variables. connect() takes what
+    // earlier sessions left; the first type request answered after it, and after
+    // every silence, hands it back before anything else.
+    const OwedControls& owedControls() const { return ledger.owed(); }
+    // What the person is to be told of that, each once: how handing back the
+    // owed controls went, a record kept for the port that could not be read or written.
+    std::vector<std::string> takeHandBackNews() { return ledger.takeNews(); }
+    void resetState();
+    void disconnect();
+    void setStatusText(std::string_view text);
+    void setLambdaProbe(std::int32_t flag);
+    // The adapter went away under the session: nothing answers until it is back.
+    void markDisconnected();
+    // Whether the ECU answered the last request of any service.
+    bool lastRequestAnswered() const;
+    // How the ECU took the last write of a switch, parameter or hand-back.
+    WriteReply lastWriteReply() const { return lastWrite; }
+    // Whether the last type request (0x01) was answered.
+    bool ecuTypeAnswered() const { return typeAnswered; }
+    SilenceCause silenceCause() const;
+    // Asked right before every write: once it says stop (a signal, the console
+    // closing), nothing the ECU would keep or act on goes out: no parameter set
+    // or store, adaptation reset, fault clearing or switch; such a write is
+    // withheld. Only the hand-back of releaseControls() is still sent.
+    void stopWhen(std::function<bool()> stopped);
+    bool stopRequested() const;
+    // A pause on the link's clock, so that callers keep virtual time in the tests.
+    void sleepMs(std::uint32_t ms);
+    // The link's clock: its tick count and calendar.
+    platform::Clock& clock() const;
+    std::uint32_t tickMs() const;
+    // Whether the link's port is held open.
+    bool portOpen() const;
+    // One request of the data set the ECU delivers for 0x63, waiting up to 200 ms
+    // of silence; true when it was answered.
+    bool readSelectedDataSet();
+    // The data of the last answer (then its checksum, terminator and zeros), valid
+    // until the next request.
+    std::span<const std::uint8_t> lastAnswer() const;
+
+    // read when liveData was refreshed.
+    ReadResult readLiveData();
+
+    void readFaults();
+    void clearFaults();
+    // The fault list held is the ECU's answer on this connection: not merely the
+    // empty list of a reset, a clear or a connection whose read went unanswered.
+    bool faultListAnswered() const { return faultsAnswered; }
+    void faultListShort(std::string& text) const;
+    void faultListDecoded(std::string& text) const;
+    // The entries actually held: at most maxStoredFaults, none for a count <= 0.
+    std::span<const FaultCode> storedFaults() const;
+
+    // Each switch takes the caller's state (0 or 1) and leaves the resulting state in it.
+    // n = 1..4; other numbers send nothing and leave state as it is.
+    void switchInjector(int n, std::int32_t& state);
+    void switchOutput(Output output, std::int32_t& state);
+    void switchCanisterPurge(std::int32_t& state);
+    void switchLambdaControl(std::int32_t& state);
+    void switchKnockControl(std::int32_t& state);
+    // After a hand-back: every injector and output as the ECU drives it again.
+    void markOutputsReleased();
+
+    // Identification: done when a passport block has been read (now or before on
+    // this connection). Reads only while the texts are not yet held.
+    ServiceResult readIdentity();
+    // Fills text with the equipment list; failed (and an empty text) when the ECU
+    // did not answer.
+    ServiceResult readEquipment(std::string& text);
+
+    // The control parameters. Each set limits the caller's value in place, takes
+    // the parameter over from the ECU and returns the parameter's LiveData value
+    // (0 when not connected, when nothing is sent). Stepper in steps, idle speed
+    // in rpm, ignition correction in degrees, EGR and purge degrees in %.
+    void setIdleStepper(std::uint32_t& value);
+    void setIdleSpeed(std::uint32_t& value);
+    float setIgnitionCorrection(float& value);
+    float setRcod(float& value);
+    float setRcok(float& value);
+    std::uint32_t setEgrDegree(std::uint32_t& value);
+    std::uint32_t setPurgeDegree(std::uint32_t& value);
+    // Stores the parameter of index n (1 RCOD, 2 RCOK, 3 ignition correction) in the
+    // ECU's non-volatile memory; done when the ECU acknowledged.
+    ServiceResult storeParameter(std::uint8_t n);
+    // Store, then read back; return the LiveData value, 0 when not connected.
+    float storeRcod();
+    float storeRcok();
+    float storeIgnitionCorrection();
+
+    // Adaptation resets: done when the ECU acknowledged.
+    ServiceResult clearLambdaAdaptation();
+    ServiceResult clearKnockAdaptation();
+
+    // What the session holds; callers change it only through the services above.
+    std::uint8_t connected() const { return held.connected; }
+    const std::string& statusText() const { return held.statusText; }
+    std::int32_t lambdaProbe() const { return held.lambdaProbe; }
+    std::uint8_t dataSetState() const { return held.dataSetState; }
+    std::int32_t samplingActive() const { return held.samplingActive; }
+    const TestDataSetPositions& testPositions() const { return held.testPositions; }
+    const EcuIdentity& identity() const { return held.identity; }
+    const LiveData& liveData() const { return held.liveData; }
+    std::int8_t faultCount() const { return held.faultCount; }
+    // Injector n (1..4) as the console shows it: 1 on, 0 cut.
+    std::int32_t injectorOn(int n) const { return held.injectorOn[static_cast<std::size_t>(n)]; }
+
+    // A measured run holds the link check off the line from its first request to its end.
+    void setSamplingActive(bool active);
+    // The next live read asks for the slow group too.
+    void readSlowGroupNext();
+    // The state report's marks on the identification held: the passports' CR and
+    // LF become blanks, and forgetIdentityRead() makes the next report read it again.
+    void blankPassportLineBreaks();
+    void forgetIdentityRead();
 
 private:
+    friend struct testing::SessionProbe;
+
     static constexpr std::uint16_t responseTimeoutMs = 200;
 
     // Sends payload, waits up to timeoutMs; true when an answer frame came.
@@ -224,7 +262,7 @@ private:
     void writeParameter(Parameter parameter, std::uint8_t valueByte);
     void readBackParameter(Parameter parameter, bool writeAnswered);
     void storeAndReadBack(Parameter parameter);
-    std::int32_t clearAdaptation(std::uint8_t command, std::string_view failureText);
+    ServiceResult clearAdaptation(std::uint8_t command, std::string_view failureText);
     std::size_t storedFaultCount = 0;
     bool faultsAnswered = false;
     HandBackOutcome handBack;
@@ -234,6 +272,7 @@ private:
     bool releasing = false;
     WriteReply lastWrite = WriteReply::acknowledged;
     bool typeAnswered = false;
+    SessionState held;
 };
 
 }  // namespace ecuprobe::ecu

@@ -8,15 +8,19 @@ namespace ecuprobe::ecu {
 // skips everything after its link check.
 extern std::int32_t exchangeBusy;
 
-// Holds exchangeBusy for one service and clears it on every way out. It is a
-// plain flag, not a count: a guard inside another clears it on leaving, as the
-// services that set and clear it by hand always did.
+// Raises exchangeBusy for one stretch of a service and, on every way out, puts
+// back what it found: a guard inside another (the identification inside the
+// state report, a hand-back inside a service waiting on a question) leaves the
+// outer service holding the line.
 class ExchangeBusyGuard {
 public:
-    ExchangeBusyGuard() { exchangeBusy = 1; }
-    ~ExchangeBusyGuard() { exchangeBusy = 0; }
+    ExchangeBusyGuard() : found(exchangeBusy) { exchangeBusy = 1; }
+    ~ExchangeBusyGuard() { exchangeBusy = found; }
     ExchangeBusyGuard(const ExchangeBusyGuard&) = delete;
     ExchangeBusyGuard& operator=(const ExchangeBusyGuard&) = delete;
+
+private:
+    std::int32_t found;
 };
 
 }  // namespace ecuprobe::ecu

@@ -50,23 +50,23 @@ std::string faultStatusText(std::uint8_t status) {
 }
 
 void EcuSession::readFaults() {
-    if (connected == 0 || !exchange({readFaultsCommand})) {
+    if (held.connected == 0 || !exchange({readFaultsCommand})) {
         return;
     }
     const link::FrameExchange& link = *currentLink;
     faultsAnswered = true;
-    faultCount = static_cast<std::int8_t>(link.response[0]);
+    held.faultCount = static_cast<std::int8_t>(link.response[0]);
     storedFaultCount = 0;
-    if (faultCount <= 0) {
+    if (held.faultCount <= 0) {
         return;
     }
     // Only whole pairs that arrived are taken, and never more than the array holds.
     const std::size_t dataLength = answerData().size();
     const std::size_t pairsReceived = dataLength > 0 ? (dataLength - 1) / 2 : 0;
     storedFaultCount =
-        std::min({static_cast<std::size_t>(faultCount), pairsReceived, faults.size()});
+        std::min({static_cast<std::size_t>(held.faultCount), pairsReceived, held.faults.size()});
     for (std::size_t i = 0; i < storedFaultCount; ++i) {
-        faults[i] = {link.response[1 + 2 * i], link.response[2 + 2 * i]};
+        held.faults[i] = {link.response[1 + 2 * i], link.response[2 + 2 * i]};
     }
 }
 
@@ -80,18 +80,18 @@ void EcuSession::clearFaults() {
     sendWrite(std::array{writeCommand, regulatorVariable, clearFaultsCommandValue});
     sleepMs(100);
     exchange({writeCommand, regulatorVariable, 0x00});
-    faultCount = 0;
+    held.faultCount = 0;
     storedFaultCount = 0;
     // Neither answer is examined: only the next read tells whether the list is empty.
     faultsAnswered = false;
 }
 
 std::span<const FaultCode> EcuSession::storedFaults() const {
-    if (faultCount <= 0) {
+    if (held.faultCount <= 0) {
         return {};
     }
-    return std::span(faults).first(
-        std::min(storedFaultCount, static_cast<std::size_t>(faultCount)));
+    return std::span(held.faults)
+        .first(std::min(storedFaultCount, static_cast<std::size_t>(held.faultCount)));
 }
 
 namespace {
@@ -99,10 +99,10 @@ namespace {
 // Both fault texts: empty while disconnected or for a negative count, the
 // no-faults line for an empty list, otherwise one item per stored entry.
 std::string faultList(const EcuSession& session, std::string (*item)(const FaultCode&)) {
-    if (session.connected == 0) {
+    if (session.connected() == 0) {
         return {};
     }
-    if (session.faultCount == 0) {
+    if (session.faultCount() == 0) {
         return std::string(noFaultsText);
     }
     std::string text;

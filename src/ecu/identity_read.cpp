@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 
 #include "ecu/ecu_commands.h"
@@ -33,32 +34,32 @@ constexpr std::array<std::uint8_t, 6> equipmentRequest{readVariablesCommand, 1, 
 
 }  // namespace
 
-std::uint8_t EcuSession::readIdentity() {
-    if (connected == 0) {
-        return 0;
+ServiceResult EcuSession::readIdentity() {
+    if (held.connected == 0) {
+        return ServiceResult::failed;
     }
     // Texts with a field the ECU left unanswered are read again, whole: only an
     // answer counts as read.
-    if (identity.identityRead != 0 && identity.unansweredTexts.empty()) {
-        return 1;
+    if (held.identity.identityRead != 0 && held.identity.unansweredTexts.empty()) {
+        return ServiceResult::done;
     }
     const ExchangeBusyGuard busy;
-    identity.identityRead = 0;
-    identity.ecuName.clear();
-    identity.clearTexts();
+    held.identity.identityRead = 0;
+    held.identity.ecuName.clear();
+    held.identity.clearTexts();
     sleepMs(pauseBeforeRequestMs);
     if (exchange({identifyCommand})) {
-        identity.ecuName = std::string(ecuTypeTexts(currentLink->response[0]).name);
+        held.identity.ecuName = std::string(ecuTypeTexts(currentLink->response[0]).name);
     } else {
         setStatusText("Ош. типа ЭБУ.");
-        identity.unansweredTexts.add("тип ЭБУ");
+        held.identity.unansweredTexts.add("тип ЭБУ");
     }
-    readPassport(firstProgramPassportCommand, programPassportBlocks, identity.programPassport,
+    readPassport(firstProgramPassportCommand, programPassportBlocks, held.identity.programPassport,
                  "паспорт программы");
-    readPassport(firstDataPassportCommand, dataPassportBlocks, identity.dataPassport,
+    readPassport(firstDataPassportCommand, dataPassportBlocks, held.identity.dataPassport,
                  "паспорт данных");
     readIdentityTexts();
-    return identity.identityRead != 0 ? 1 : 0;
+    return held.identity.identityRead != 0 ? ServiceResult::done : ServiceResult::failed;
 }
 
 // Every block is kept whole, however many come: nothing is cut.
@@ -68,9 +69,9 @@ void EcuSession::readPassport(std::uint8_t firstCommand, int blocks, std::string
         sleepMs(pauseBeforeRequestMs);
         if (exchange({static_cast<std::uint8_t>(firstCommand + n)})) {
             passport += identityBlock(answerData()) + "\r\n";
-            identity.identityRead = 0xFF;
+            held.identity.identityRead = 0xFF;
         } else {
-            identity.unansweredTexts.add(name);
+            held.identity.unansweredTexts.add(name);
         }
     }
 }
@@ -79,26 +80,37 @@ void EcuSession::readIdentityTexts() {
     for (const TextVariable& text : textVariables) {
         sleepMs(pauseBeforeRequestMs);
         if (exchange({readVariablesCommand, text.number})) {
-            identity.*text.field += identityBlock(answerData());
+            held.identity.*text.field += identityBlock(answerData());
         } else {
-            identity.unansweredTexts.add(text.name);
+            held.identity.unansweredTexts.add(text.name);
         }
     }
 }
 
-std::uint8_t EcuSession::readEquipment(std::string& text) {
+ServiceResult EcuSession::readEquipment(std::string& text) {
     text.clear();
-    if (connected == 0) {
-        return 0;
+    if (held.connected == 0) {
+        return ServiceResult::failed;
     }
-    identity.hasSpeedSensor = 0;
+    held.identity.hasSpeedSensor = 0;
     if (!exchange(equipmentRequest)) {
-        return 0;
+        return ServiceResult::failed;
     }
     text = equipmentText(answerData());
-    identity.hasSpeedSensor = speedSensorFitted(answerData()) ? 1 : 0;
-    identity.equipmentRead = true;
-    return 1;
+    held.identity.hasSpeedSensor = speedSensorFitted(answerData()) ? 1 : 0;
+    held.identity.equipmentRead = true;
+    return ServiceResult::done;
+}
+
+void EcuSession::blankPassportLineBreaks() {
+    for (std::string* passport : {&held.identity.programPassport, &held.identity.dataPassport}) {
+        std::replace(passport->begin(), passport->end(), '\r', ' ');
+        std::replace(passport->begin(), passport->end(), '\n', ' ');
+    }
+}
+
+void EcuSession::forgetIdentityRead() {
+    held.identity.identityRead = 0;
 }
 
 }  // namespace ecuprobe::ecu

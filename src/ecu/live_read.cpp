@@ -5,14 +5,13 @@ namespace ecuprobe::ecu {
 namespace {
 
 constexpr std::uint8_t slowGroupInterval = 10;
-constexpr std::uint8_t readFailed = 0xFF;
 
 }  // namespace
 
-std::uint8_t EcuSession::readLiveData() {
-    LiveData& data = liveData;
+ReadResult EcuSession::readLiveData() {
+    LiveData& data = held.liveData;
     bool refreshed = false;
-    if (connected != 0) {
+    if (held.connected != 0) {
         sleepMs(100);
         const bool withSlowGroup = data.slowCountdown == 0;
         std::array<std::uint8_t, liveRequestLengthWithSlow> request{};
@@ -34,11 +33,11 @@ std::uint8_t EcuSession::readLiveData() {
         if (data.slowCountdown != 0) {
             --data.slowCountdown;
         }
-        return 0;
+        return ReadResult::read;
     }
     data.slowCountdown = data.slowCountdown != 0 ? static_cast<std::uint8_t>(data.slowCountdown - 1)
                                                  : slowGroupInterval;
-    return readFailed;
+    return ReadResult::failed;
 }
 
 }  // namespace ecuprobe::ecu

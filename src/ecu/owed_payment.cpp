@@ -8,9 +8,9 @@ namespace {
 constexpr int com1PortNumber = 2;
 
 // The copy the session keeps of each control register, in hand-back order.
-constexpr std::array<std::uint8_t EcuSession::*, OwedControls::registers.size()> copies{
-    &EcuSession::outputState,     &EcuSession::outputOverride, &EcuSession::overrideFlags0B,
-    &EcuSession::overrideFlags0C, &EcuSession::injectorCut,    &EcuSession::regulatorControl};
+constexpr std::array<std::uint8_t SessionState::*, OwedControls::registers.size()> copies{
+    &SessionState::outputState,     &SessionState::outputOverride, &SessionState::overrideFlags0B,
+    &SessionState::overrideFlags0C, &SessionState::injectorCut,    &SessionState::regulatorControl};
 
 }  // namespace
 
@@ -25,41 +25,41 @@ void EcuSession::payOwedControls() {
     if (releasing || owing.empty()) {
         return;
     }
-    // A poll tick may pay in the middle of a service that holds the line while it
-    // asks a question: the flag is left as that service set it.
-    const std::int32_t busyBefore = exchangeBusy;
-    exchangeBusy = 1;
-    sleepMs(200);
-    bool first = true;
-    for (std::size_t i = 0; i < owing.registers.size(); ++i) {
-        if (owing.held[i] == 0) {
-            continue;
+    {
+        // A poll tick may pay in the middle of a service that holds the line while
+        // it asks a question: the guard leaves the flag as that service set it.
+        const ExchangeBusyGuard busy;
+        sleepMs(200);
+        bool first = true;
+        for (std::size_t i = 0; i < owing.registers.size(); ++i) {
+            if (owing.held[i] == 0) {
+                continue;
+            }
+            if (!first) {
+                sleepMs(100);
+            }
+            first = false;
+            releaseRegister(owing.registers[i]);
         }
-        if (!first) {
-            sleepMs(100);
-        }
-        first = false;
-        releaseRegister(owing.registers[i]);
     }
-    exchangeBusy = busyBefore;
     OwedControls returned;
     for (std::size_t i = 0; i < owing.held.size(); ++i) {
         returned.held[i] = ledger.owed().held[i] == 0 ? owing.held[i] : std::uint8_t{0};
     }
     forgetCopiesOf(returned);
-    liveData.slowCountdown = 0;
-    statusText = owedPaymentText(owing, ledger.owed());
-    ledger.tell(statusText);
+    held.liveData.slowCountdown = 0;
+    held.statusText = owedPaymentText(owing, ledger.owed());
+    ledger.tell(held.statusText);
 }
 
 void EcuSession::forgetCopiesOf(const OwedControls& returned) {
     for (std::size_t i = 0; i < returned.held.size(); ++i) {
         if (returned.held[i] != 0) {
-            this->*copies[i] = 0;
+            held.*copies[i] = 0;
         }
     }
     if (returned.heldIn(injectorCutVariable) != 0) {
-        injectorOn.fill(1);
+        held.injectorOn.fill(1);
     }
 }
 

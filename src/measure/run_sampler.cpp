@@ -55,34 +55,36 @@ std::string_view sampleResultName(SampleResult result) {
 }
 
 void TestSampler::beginSampling() {
-    session.samplingActive = 1;
-    ecu::exchangeBusy = 1;
+    session.setSamplingActive(true);
+    if (!busy) {
+        busy.emplace();
+    }
 }
 
 void TestSampler::endSampling() {
-    session.samplingActive = 0;
-    ecu::exchangeBusy = 0;
+    session.setSamplingActive(false);
+    busy.reset();
 }
 
-int TestSampler::requestSample() {
-    if (session.connected == 0) {
-        return -1;
+SampleRequest TestSampler::requestSample() {
+    if (session.connected() == 0) {
+        return SampleRequest::unanswered;
     }
     beginSampling();
     session.sleepMs(pacingMs);
-    if (session.dataSetState != testDataSetSelected) {
+    if (session.dataSetState() != testDataSetSelected) {
         session.selectTestDataSet();
     }
     if (session.readSelectedDataSet()) {
-        return 0;
+        return SampleRequest::answered;
     }
-    session.liveData.slowCountdown = 0;
-    return -1;
+    session.readSlowGroupNext();
+    return SampleRequest::unanswered;
 }
 
 void TestSampler::fillSample(TestSample& sample) {
     const std::span<const std::uint8_t> answer = session.lastAnswer();
-    const ecu::TestDataSetPositions& at = session.testPositions;
+    const ecu::TestDataSetPositions& at = session.testPositions();
     sample.filled = 1;
     sample.freq = answer[at.freq] * 40;
     sample.twat = answer[at.twat] - 40;
@@ -90,7 +92,8 @@ void TestSampler::fillSample(TestSample& sample) {
     sample.jair = static_cast<float>(word(answer, at.jair)) * tenth;
     sample.tick = session.tickMs();
     sample.spd = answer[at.spd];
-    sample.jqk = session.identity.hasSpeedSensor != 0 ? fuelPerDistance(sample.jqt, sample.spd) : 0;
+    sample.jqk =
+        session.identity().hasSpeedSensor != 0 ? fuelPerDistance(sample.jqt, sample.spd) : 0;
 }
 
 SampleResult TestSampler::endWith(SampleResult outcome) {
@@ -103,13 +106,13 @@ bool TestSampler::nextSample(SampleResult& outcome) {
         outcome = endWith(SampleResult::Stopped);
         return false;
     }
-    if (requestSample() != 0) {
+    if (requestSample() != SampleRequest::answered) {
         outcome = endWith(SampleResult::LinkLost);
         return false;
     }
     const std::span<const std::uint8_t> answer = session.lastAnswer();
     previous = latest;
-    latest = {answer[session.testPositions.freq] * 40, answer[session.testPositions.spd],
+    latest = {answer[session.testPositions().freq] * 40, answer[session.testPositions().spd],
               session.tickMs()};
     ++taken;
     return true;
@@ -204,10 +207,10 @@ SampleResult TestSampler::runRising(Watched watched, TestResult& result,
                                     std::span<TestSample> samples) {
     taken = 0;
     crossing = {};
-    if (session.connected == 0) {
+    if (session.connected() == 0) {
         return SampleResult::LinkLost;
     }
-    if (watched == Watched::speed && session.identity.hasSpeedSensor == 0) {
+    if (watched == Watched::speed && session.identity().hasSpeedSensor == 0) {
         return endWith(SampleResult::NoSpeedSensor);
     }
     SampleResult outcome = SampleResult::Ok;
@@ -234,10 +237,10 @@ SampleResult TestSampler::runFalling(Watched watched, TestResult& result,
                                      std::span<TestSample> samples) {
     taken = 0;
     crossing = {};
-    if (session.connected == 0) {
+    if (session.connected() == 0) {
         return SampleResult::LinkLost;
     }
-    if (watched == Watched::speed && session.identity.hasSpeedSensor == 0) {
+    if (watched == Watched::speed && session.identity().hasSpeedSensor == 0) {
         return endWith(SampleResult::NoSpeedSensor);
     }
     clearSamples(samples);

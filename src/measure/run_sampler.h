@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
+#include <string_view>
 
 #include "ecu/ecu_session.h"
 #include "measure/run_sample.h"
@@ -33,6 +35,13 @@ struct CrossingTimes {
     double durationMs() const { return endMs - startMs; }
 };
 
+// What one paced poll of the test data set returns.
+enum class SampleRequest : std::int8_t { answered = 0, unanswered = -1 };
+
+constexpr std::string_view sampleRequestName(SampleRequest request) {
+    return request == SampleRequest::answered ? "answered" : "unanswered";
+}
+
 // The measured tests' sampling loop: switches the ECU to the test data set, polls
 // it as fast as the line allows, arms on the start level and records every answer
 // until the end level, timing the two on the millisecond clock. A run blocks the
@@ -57,9 +66,11 @@ public:
     SampleResult runSpeedRise(TestResult& result, std::span<TestSample> samples);
     SampleResult runSpeedFall(TestResult& result, std::span<TestSample> samples);
 
-    // One paced poll of the test data set: 0 answered, -1 not.
-    int requestSample();
+    // One paced poll of the test data set.
+    SampleRequest requestSample();
     void fillSample(TestSample& sample);
+    // Raise / lower samplingActive and exchangeBusy together: the link check and
+    // the console's poll stay off the line from the first request of a run to its end.
     void beginSampling();
     void endSampling();
 
@@ -101,6 +112,8 @@ private:
                                  TestResult& result);
 
     ecu::EcuSession& session;
+    // Held from the first sample request of a run to its end.
+    std::optional<ecu::ExchangeBusyGuard> busy;
     std::function<void(const SampleProgress&)> progress;
     std::function<bool()> shouldStop;
     int taken = 0;

@@ -1,6 +1,5 @@
 #include "reports/tester_dump.h"
 
-#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -78,17 +77,11 @@ constexpr std::array<LiveLine, 41> liveLines{{
     {"\r\n Лампа (CHECKEIGINE):%u", integer<&LiveData::CHECKEIGINE>},
 }};
 
-// A passport's blocks on one line: its CR and LF become blanks.
-void blankLineBreaks(std::string& text) {
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-}
-
 }  // namespace
 
 std::optional<ReportOutcome> TesterDump::saveStateReport() {
     missing.clear();
-    if (session.connected == 0) {
+    if (session.connected() == 0) {
         return std::nullopt;
     }
     const ecu::ExchangeBusyGuard busy;
@@ -100,7 +93,7 @@ std::optional<ReportOutcome> TesterDump::saveStateReport() {
     }
     report.writeReportHeader(*file, title);
     // Whatever the read leaves: after a failed one, the values of the reset.
-    if (session.readLiveData() != 0) {
+    if (session.readLiveData() != ecu::ReadResult::read) {
         missing.add(ecu::unanswered::liveValues);
     }
     writeLiveValues(*file);
@@ -111,7 +104,7 @@ std::optional<ReportOutcome> TesterDump::saveStateReport() {
 }
 
 void TesterDump::writeLiveValues(ReportFile& file) const {
-    const LiveData& data = session.liveData;
+    const LiveData& data = session.liveData();
     for (const LiveLine& line : liveLines) {
         file.write(formatLine(line.format, {line.value(data)}));
     }
@@ -124,7 +117,7 @@ void TesterDump::writeFaults(ReportFile& file) {
     if (session.faultListAnswered()) {
         session.faultListDecoded(faults);
     }
-    if (!session.faultListAnswered() || session.connected == 0) {
+    if (!session.faultListAnswered() || session.connected() == 0) {
         missing.add(ecu::unanswered::faultList);
     }
     file.write(formatLine("\r\n\r\nНеисправности :\t%s \r\n", {faults}));
@@ -132,17 +125,14 @@ void TesterDump::writeFaults(ReportFile& file) {
 
 void TesterDump::writeIdentity(ReportFile& file) {
     session.readIdentity();
-    // Reading the identification clears the busy flag on its way out; the report
-    // still holds the line.
-    ecu::exchangeBusy = 1;
-    ecu::EcuIdentity& id = session.identity;
+    const ecu::EcuIdentity& id = session.identity();
     if (id.identityRead == 0) {
         missing.add(ecu::unanswered::identification);
         return;
     }
     missing.add(id.unansweredTexts);
-    blankLineBreaks(id.programPassport);
-    blankLineBreaks(id.dataPassport);
+    // On one line each, in the texts the session holds too.
+    session.blankPassportLineBreaks();
     file.write("\r\nТип блока управления:" + id.ecuName);
     file.write(formatLine("\r\n Паспрот программы\t:%s", {id.programPassport}));
     file.write(formatLine("\t\t Паспрот данных:\t%s", {id.dataPassport}));
@@ -153,12 +143,13 @@ void TesterDump::writeIdentity(ReportFile& file) {
     file.write(formatLine("\r\n Номер двигателя:\t\t%s", {id.engineNumber}));
     file.write(formatLine("\t\t Номер кузова:\t\t%s", {id.bodyNumber}));
     file.write(formatLine("\r\n Дата выпуска автомобиля:\t\t%s", {id.carDate}));
-    id.identityRead = 0;
+    // The next report reads the identification again.
+    session.forgetIdentityRead();
 }
 
 void TesterDump::writeEquipment(ReportFile& file) {
     std::string equipment;
-    if (session.readEquipment(equipment) == 0) {
+    if (session.readEquipment(equipment) == ecu::ServiceResult::failed) {
         missing.add(ecu::unanswered::equipment);
     }
     file.write(formatLine("\r\n\r\nКомплектация: %s", {equipment}));

@@ -9,6 +9,8 @@ namespace ecuprobe::ui {
 
 namespace {
 
+const char* const comSlotKey = "console/comSlot";
+
 QString settingsKey(int slot) {
     return QStringLiteral("ports/com%1").arg(slot + 1);
 }
@@ -66,6 +68,20 @@ void keepComPath(int slot, const std::string& path) {
 
 void forgetComPath(int slot) {
     QSettings().remove(settingsKey(slot));
+}
+
+std::optional<int> keptComSlot() {
+    const QVariant kept = QSettings().value(comSlotKey);
+    bool valid = false;
+    const int slot = kept.toInt(&valid);
+    if (!valid || slot < 0 || slot >= platform::PortMap::portCount) {
+        return std::nullopt;
+    }
+    return slot;
+}
+
+void keepComSlot(int slot) {
+    QSettings().setValue(comSlotKey, slot);
 }
 
 }  // namespace ecuprobe::ui

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,10 @@ std::string mappedPath(const platform::SerialDeviceInfo& device);
 std::array<std::string, platform::PortMap::portCount> keptComPaths();
 void keepComPath(int slot, const std::string& path);
 void forgetComPath(int slot);
+
+// The COM slot (0..3) last chosen on a console, kept for the next one; none
+// before the first choice.
+std::optional<int> keptComSlot();
+void keepComSlot(int slot);
 
 }  // namespace ecuprobe::ui

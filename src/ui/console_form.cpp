@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "console/live_fields.h"
 #include "ui/up_down_control.h"
 
 namespace ecuprobe::ui {
@@ -102,6 +103,27 @@ void ConsoleForm::showHeld(const console::PanelSnapshot& snapshot) {
         if (box != nullptr && box->property("held").toBool() != held) {
             box->setProperty("held", held);
             box->setStyleSheet(held ? heldStyle() : QString());
+        }
+    }
+}
+
+void ConsoleForm::showStale(bool stale, const QString& note) {
+    if (staleNote->text() != note) {
+        staleNote->setText(note);
+        staleNote->setVisible(!note.isEmpty());
+    }
+    for (const auto& [id, widget] : byId) {
+        const bool showsValue =
+            console::liveFieldFor(id) != nullptr && qobject_cast<QLineEdit*>(widget) != nullptr;
+        if ((showsValue || id == control::faultText) &&
+            widget->property("stale").toBool() != stale) {
+            widget->setProperty("stale", stale);
+            QPalette greyed;
+            if (stale) {
+                greyed = widget->palette();
+                greyed.setColor(QPalette::Text, greyed.color(QPalette::Disabled, QPalette::Text));
+            }
+            widget->setPalette(greyed);
         }
     }
 }

@@ -33,6 +33,9 @@ public:
     void show(const console::PanelSnapshot& snapshot);
     // Every control the user could act on, off: while the console closes.
     void disableInput();
+    // Greys the live values and the fault list while they are not current,
+    // with the note of since when over them.
+    void showStale(bool stale, const QString& note);
 
     QComboBox* comBox = nullptr;
     UpDownControl* upDown = nullptr;
@@ -47,6 +50,8 @@ public:
     QStatusBar* statusBar = nullptr;
     // Above "Вернуть управл.": what the tester may still hold over the ECU.
     QLabel* heldNote = nullptr;
+    // Over the live values: since when they are old, hidden while they are current.
+    QLabel* staleNote = nullptr;
 
 private:
     friend class ConsoleLayout;

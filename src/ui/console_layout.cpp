@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "console/live_fields.h"
 #include "console/panel_period.h"
 #include "ui/console_form.h"
 #include "ui/qt_text.h"
@@ -66,6 +67,10 @@ public:
         form.statusBar->setObjectName(QStringLiteral("linkStatus"));
         form.statusBar->setSizeGripEnabled(false);
         layout->addWidget(form.statusBar);
+        // Enter must never start what has the focus: after "Начать" that was "Динам.".
+        for (QPushButton* button : host.findChildren<QPushButton*>()) {
+            button->setAutoDefault(false);
+        }
     }
 
 private:
@@ -94,10 +99,22 @@ private:
         return label;
     }
 
+    // The value's unit beside its box; an empty label where it has none keeps
+    // the column aligned.
+    QLabel* unitOf(ControlId id) {
+        const console::LiveField* shown = console::liveFieldFor(id);
+        auto* unit =
+            new QLabel(shown != nullptr ? toQString(console::fieldUnit(*shown)) : QString(), &host);
+        unit->setObjectName(controlName(id) + QStringLiteral("Unit"));
+        return unit;
+    }
+
+    // Caption, box and unit in three columns from column on.
     void addLabelled(QGridLayout* grid, int row, int column, ControlId id) {
         QLineEdit* edit = field(id);
         grid->addWidget(labelFor(edit, id), row, column);
         grid->addWidget(edit, row, column + 1);
+        grid->addWidget(unitOf(id), row, column + 2);
     }
 
     QLayout* topRow() {
@@ -173,6 +190,9 @@ private:
 
     QLayout* periodBox() {
         QLineEdit* period = field(control::period, 2);
+        auto* caption = new QLabel(groupTitle("Период опроса:"), &host);
+        caption->setObjectName(QStringLiteral("periodLabel"));
+        caption->setBuddy(period);
         period->setMaximumWidth(period->minimumWidth());
         period->setToolTip(groupTitle("Период опроса: 0 (0,6 с), 1 (1 с) или 2 (2 с)"));
         form.upDown =
@@ -181,6 +201,8 @@ private:
         form.upDown->setFixedHeight(period->sizeHint().height());
         auto* box = new QHBoxLayout;
         box->setSpacing(0);
+        box->addWidget(caption, 0, Qt::AlignVCenter);
+        box->addSpacing(4);
         box->addWidget(period, 0, Qt::AlignVCenter);
         box->addWidget(form.upDown, 0, Qt::AlignVCenter);
         return box;
@@ -189,40 +211,52 @@ private:
     QGroupBox* engineFrame() {
         auto* frame = new QGroupBox(groupTitle("Параметры двигателя"), &host);
         auto* grid = new QGridLayout(frame);
-        int row = 0;
+        grid->addWidget(staleNote(), 0, 0, 1, 6);
+        int row = 1;
         for (const auto& [left, right] : engineRows) {
             addLabelled(grid, row, 0, left);
-            addLabelled(grid, row, 2, right);
+            addLabelled(grid, row, 3, right);
             ++row;
         }
         addLabelled(grid, row, 0, control::VALF);
-        grid->addLayout(lambdaVoltages(grid, row), row, 3);
+        grid->addLayout(lambdaVoltages(grid, row), row, 4, 1, 2);
         ++row;
         addFlagColumn(grid, row, 0, stateFlagsLeft);
-        addFlagColumn(grid, row, 2, stateFlagsRight);
+        addFlagColumn(grid, row, 3, stateFlagsRight);
         grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(3, 1);
+        grid->setColumnStretch(4, 1);
         grid->setRowStretch(row + 5, 1);
         return frame;
     }
 
-    // "Напр. на L-зонде: №1:" [LAM1] "№2:" [LAM2] on one row.
+    // "Напр. на L-зонде: №1:" [LAM1] мВ "№2:" [LAM2] мВ on one row.
     QLayout* lambdaVoltages(QGridLayout* grid, int row) {
         QLineEdit* first = field(control::LAM1, 4);
-        grid->addWidget(labelFor(first, control::LAM1), row, 2);
+        grid->addWidget(labelFor(first, control::LAM1), row, 3);
         QLineEdit* second = field(control::LAM2, 4);
         auto* pair = new QHBoxLayout;
         pair->addWidget(first, 1);
+        pair->addWidget(unitOf(control::LAM1));
         pair->addWidget(labelFor(second, control::LAM2));
         pair->addWidget(second, 1);
+        pair->addWidget(unitOf(control::LAM2));
         return pair;
+    }
+
+    // Over the live values while they are not the ECU's current ones.
+    QLabel* staleNote() {
+        form.staleNote = new QLabel(&host);
+        form.staleNote->setObjectName(QStringLiteral("staleNote"));
+        form.staleNote->setStyleSheet(QStringLiteral("color: #8a5a00; font-weight: bold;"));
+        form.staleNote->hide();
+        return form.staleNote;
     }
 
     template <std::size_t N>
     void addFlagColumn(QGridLayout* grid, int firstRow, int column, const ControlId (&ids)[N]) {
         int row = firstRow;
         for (const ControlId id : ids) {
-            grid->addWidget(box(id), row++, column, 1, 2);
+            grid->addWidget(box(id), row++, column, 1, 3);
         }
     }
 

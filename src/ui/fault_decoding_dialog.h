@@ -7,7 +7,8 @@
 namespace ecuprobe::ui {
 
 // "Расшифровка кодов неисправностей": the decoded fault list, read-only, in one
-// multi-line box with both scroll bars. It only shows the text it is given.
+// multi-line box, its lines whole (wrapped where the screen is too narrow), and
+// a close button. It only shows the text it is given.
 class FaultDecodingDialog final : public QDialog {
     Q_OBJECT
 

@@ -2,11 +2,12 @@
 
 #include <QDialogButtonBox>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ecuprobe::ui {
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
+HelpWindow::HelpWindow(QWidget* parent, const QString& section) : QDialog(parent) {
     setObjectName(QStringLiteral("help"));
     setWindowTitle(QStringLiteral("ECUPROBE — справка"));
     auto* browser = new QTextBrowser(this);
@@ -20,6 +21,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
     const QFontMetrics metrics(font());
     resize(metrics.horizontalAdvance(QLatin1Char('x')) * 90, metrics.lineSpacing() * 36);
+    if (!section.isEmpty()) {
+        // Once shown: the heading's place depends on the width the text is laid out to.
+        QTimer::singleShot(0, browser, [browser, section] { browser->scrollToAnchor(section); });
+    }
 }
 
 }  // namespace ecuprobe::ui

@@ -9,7 +9,8 @@ class HelpWindow final : public QDialog {
     Q_OBJECT
 
 public:
-    explicit HelpWindow(QWidget* parent);
+    // section: the id of the heading to open at; empty for the top.
+    explicit HelpWindow(QWidget* parent, const QString& section = {});
 };
 
 }  // namespace ecuprobe::ui

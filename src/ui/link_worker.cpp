@@ -100,7 +100,7 @@ bool LinkWorker::runService(const Service& service) {
 void LinkWorker::mapPort(int slot, const std::string& path) {
     serve(
         [this, slot, &path] {
-            if (panel->started != 0 || slot < 0 || slot >= platform::PortMap::portCount) {
+            if (panel->isStarted() || slot < 0 || slot >= platform::PortMap::portCount) {
                 return;
             }
             setup.ports.setPath(slot, path);
@@ -141,7 +141,8 @@ void LinkWorker::stopDriveLog() {
 }
 
 void LinkWorker::pollDriveLog() {
-    if (driveLog.running() && !driveLog.afterPoll(panel->liveReadCount(), panel->fields.live)) {
+    if (driveLog.running() &&
+        !driveLog.afterPoll(panel->liveReadCount(), panel->panelFields().live)) {
         endDriveLog(QStringLiteral("Запись лога прервана: файл не записан полностью."));
     }
 }
@@ -151,7 +152,7 @@ void LinkWorker::endDriveLog(const QString& problem) {
 }
 
 void LinkWorker::noteStart() {
-    if (link::processLink().isOpen == 0) {
+    if (!panel->ecuSession().portOpen()) {
         portFailed = true;
         openFailure = cli::describeOpenFailure(devicePath(panel->snapshot()));
     }
@@ -183,7 +184,7 @@ void LinkWorker::finishClose() {
         driveLog.stop();
     }
     if (panel) {
-        const bool handsBack = panel->started != 0 && link::processLink().isOpen != 0;
+        const bool handsBack = panel->isStarted() && panel->ecuSession().portOpen();
         if (!handsBack) {
             panel->abandon();
         }
@@ -209,8 +210,7 @@ void LinkWorker::report(ReportCause cause) {
         return;
     }
     pollDriveLog();
-    LinkReport made{
-        panel->snapshot(), {}, cause, link::processLink().clock().tickMs(), panel->takeNews()};
+    LinkReport made{panel->snapshot(), {}, cause, panel->ecuSession().tickMs(), panel->takeNews()};
     made.status = status(made.snapshot);
     emit reported(made);
 }
@@ -222,9 +222,9 @@ std::string LinkWorker::devicePath(const console::PanelSnapshot& shown) const {
 LinkStatus LinkWorker::status(const console::PanelSnapshot& shown) {
     const ecu::EcuSession& session = panel->ecuSession();
     LinkStatus status;
-    status.started = panel->started != 0;
+    status.started = panel->isStarted();
     status.portFailed = portFailed;
-    status.ecuAnswering = session.connected != 0 && session.lastRequestAnswered();
+    status.ecuAnswering = session.connected() != 0 && session.lastRequestAnswered();
     status.devicePath = devicePath(shown);
     status.openFailure = openFailure;
     status.traceBroken = setup.traceBroken && setup.traceBroken();

@@ -10,16 +10,19 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <QWhatsThis>
 
 #include <iostream>
 
 #include "ecu/hand_back.h"
 #include "ui/about_box.h"
+#include "ui/com_port_devices.h"
 #include "ui/connection_window.h"
 #include "ui/help_window.h"
 #include "ui/key_indicators.h"
 #include "ui/qt_text.h"
+#include "ui/start_panel.h"
 
 namespace ecuprobe::ui {
 
@@ -43,7 +46,11 @@ MainWindow::MainWindow(ConsoleOptions consoleOptions) : options(std::move(consol
     view->setObjectName(QStringLiteral("view"));
     view->setAutoFillBackground(true);
     view->setBackgroundRole(QPalette::Base);
+    startPanel = new StartPanel(view);
+    connect(startPanel, &StartPanel::startRequested, this, &MainWindow::openConsole);
+    (new QVBoxLayout(view))->addWidget(startPanel);
     setCentralWidget(view);
+    showStartPort();
     buildFileMenu();
     buildEditAndViewMenus();
     buildTestAndHelpMenus();
@@ -136,6 +143,8 @@ void MainWindow::buildTestAndHelpMenus() {
     QAction* startAgain =
         addAction(test, "startTesting", QStringLiteral("&Начать Тестирование"), startTip);
     startAction->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    // Beside the menu's Cyrillic mnemonic, which needs the Russian keyboard layout.
+    startAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     for (QAction* start : {startAction, startAgain}) {
         connect(start, &QAction::triggered, this, &MainWindow::openConsole);
     }
@@ -215,12 +224,21 @@ void MainWindow::openConsole() {
     connect(tester, &TesterWindow::linkStatusChanged, linkLine, &QLabel::setText);
     connect(tester, &TesterWindow::portMapped, this, [this](int slot, const QString& path) {
         options.ports.setPath(slot, path.toStdString());
+        showStartPort();
     });
     tester->show();
 }
 
+// The console may have taken another slot, and the adapter may have come or gone.
+void MainWindow::showStartPort() {
+    const std::vector<platform::SerialDeviceInfo> devices =
+        options.findDevices ? options.findDevices() : std::vector<platform::SerialDeviceInfo>{};
+    startPanel->showPort(options.comSlot ? options.comSlot : keptComSlot(), options.ports, devices);
+}
+
 void MainWindow::consoleFinished(const QString& warning, const QString& note) {
     linkLine->clear();
+    showStartPort();
     if (!note.isEmpty()) {
         statusBar()->showMessage(note);
         if (unattended) {

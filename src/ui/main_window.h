@@ -15,7 +15,9 @@ class QToolBar;
 
 namespace ecuprobe::ui {
 
-// The main window: an almost empty frame whose menu and toolbar open the tester
+class StartPanel;
+
+// The main window: a frame with a start panel, whose menu and toolbar open the tester
 // console, the connection scheme, the help and the About box. The items of a
 // document framework that have nothing to act on here are shown disabled.
 class MainWindow final : public QMainWindow {
@@ -57,9 +59,11 @@ private:
     void buildToolBar();
     void buildStatusBar();
     void consoleFinished(const QString& warning, const QString& note);
+    void showStartPort();
 
     ConsoleOptions options;
     QPointer<TesterWindow> tester;
+    StartPanel* startPanel = nullptr;
     QToolBar* tools = nullptr;
     QLabel* linkLine = nullptr;
     QAction* startAction = nullptr;

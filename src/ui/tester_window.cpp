@@ -9,13 +9,16 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolButton>
 
 #include <algorithm>
+#include <ctime>
 
 #include "console/drive_log_recorder.h"
 #include "ui/com_port_devices.h"
+#include "ui/help_window.h"
 #include "ui/live_chart_window.h"
 #include "ui/measured_dialog.h"
 #include "ui/qt_text.h"
@@ -26,18 +29,6 @@ namespace ecuprobe::ui {
 namespace {
 
 const char* const geometryKey = "console/geometry";
-const char* const comSlotKey = "console/comSlot";
-
-std::optional<int> keptComSlot() {
-    const QVariant kept = QSettings().value(comSlotKey);
-    bool valid = false;
-    const int slot = kept.toInt(&valid);
-    if (!valid || slot < 0 || slot >= platform::PortMap::portCount) {
-        return std::nullopt;
-    }
-    return slot;
-}
-
 LinkSetup linkSetupOf(const ConsoleOptions& options) {
     return LinkSetup{options.ports, options.pollSpeedUp, options.traceBroken};
 }
@@ -95,6 +86,8 @@ void TesterWindow::connectControls() {
     connect(&consoleLink, &ConsoleLink::clickAnswered, this, &TesterWindow::showClickAnswer);
     connect(&consoleLink, &ConsoleLink::driveLogEnded, this, &TesterWindow::driveLogEnded);
     connect(&consoleLink, &ConsoleLink::closed, this, &TesterWindow::closeLinkDone);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &TesterWindow::openHelp);
 }
 
 void TesterWindow::clicked(console::ControlId id) {
@@ -107,7 +100,7 @@ void TesterWindow::clicked(console::ControlId id) {
 }
 
 void TesterWindow::comChosen(int index) {
-    QSettings().setValue(comSlotKey, index);
+    keepComSlot(index);
     consoleLink.selectCom(index);
 }
 
@@ -164,7 +157,12 @@ void TesterWindow::showReport(const LinkReport& report) {
     if (closing) {
         return;
     }
-    controls.show(report.snapshot);
+    sessionStarted = report.status.started;
+    freshness.update(report.status.started, report.status.ecuAnswering, std::time(nullptr));
+    console::PanelSnapshot shown = report.snapshot;
+    freshness.blankUnread(shown);
+    controls.show(shown);
+    controls.showStale(freshness.stale(), QString::fromStdString(freshness.note()));
     controls.comMapButton->setEnabled(controls.comBox->isEnabled());
     const QString line = QString::fromStdString(linkStatusText(report.status, report.snapshot));
     if (linkLine->text() != line) {
@@ -256,18 +254,50 @@ void TesterWindow::openChart() {
     chartWindow->activateWindow();
 }
 
+void TesterWindow::openHelp() {
+    if (!helpWindow) {
+        helpWindow = new HelpWindow(this, QStringLiteral("console"));
+        helpWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    helpWindow->show();
+    helpWindow->raise();
+    helpWindow->activateWindow();
+}
+
 void TesterWindow::stopTests() {
     for (MeasuredDialog* test : findChildren<MeasuredDialog*>()) {
         test->stop();
     }
 }
 
+// Escape comes here; the close box goes through closeEvent() and asks nothing.
 void TesterWindow::reject() {
     if (linkClosed) {
         QDialog::reject();
+    } else if (sessionStarted && !closing) {
+        askEndSession();
     } else {
         beginClose();
     }
+}
+
+void TesterWindow::askEndSession() {
+    if (endQuestion) {
+        endQuestion->raise();
+        return;
+    }
+    endQuestion = new QMessageBox(QMessageBox::Question, windowTitle(),
+                                  QStringLiteral("Завершить сеанс связи с ЭБУ и закрыть консоль?"),
+                                  QMessageBox::Yes | QMessageBox::No, this);
+    endQuestion->setObjectName(QStringLiteral("endSessionQuestion"));
+    endQuestion->setDefaultButton(QMessageBox::No);
+    endQuestion->setAttribute(Qt::WA_DeleteOnClose);
+    connect(endQuestion, &QMessageBox::finished, this, [this](int answer) {
+        if (answer == QMessageBox::Yes) {
+            beginClose();
+        }
+    });
+    endQuestion->open();
 }
 
 void TesterWindow::closeEvent(QCloseEvent* event) {

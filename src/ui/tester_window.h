@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "console/live_freshness.h"
 #include "console/live_history.h"
 #include "platform/port_map.h"
 #include "platform/serial_device_list.h"
@@ -20,6 +21,7 @@ class QLabel;
 
 namespace ecuprobe::ui {
 
+class HelpWindow;
 class LiveChartWindow;
 
 struct ConsoleOptions {
@@ -64,7 +66,8 @@ signals:
     void portMapped(int slot, const QString& path);
 
 public slots:
-    // Escape and the close box; starts the close like every other way.
+    // Escape: asks first while a session runs, then starts the close like every
+    // other way.
     void reject() override;
 
 protected:
@@ -89,6 +92,8 @@ private:
     void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
     void warnOfBrokenTrace(const LinkStatus& status);
     void openChart();
+    void openHelp();
+    void askEndSession();
     void stopTests();
     void beginClose();
     void closeLinkDone(const QString& warning, const QString& note);
@@ -98,6 +103,9 @@ private:
     console::LiveHistory history;
     QLabel* linkLine;
     QPointer<LiveChartWindow> chartWindow;
+    QPointer<HelpWindow> helpWindow;
+    QPointer<QMessageBox> endQuestion;
+    console::LiveFreshness freshness;
     // What the COM box's tooltips and mapping menu tell of.
     platform::PortMap ports;
     std::function<std::vector<platform::SerialDeviceInfo>()> findDevices;
@@ -106,6 +114,7 @@ private:
     bool traceWarned = false;
     bool driveLogRunning = false;
     LinkStatus lastStatus;
+    bool sessionStarted = false;
     bool closing = false;
     bool linkClosed = false;
 };
