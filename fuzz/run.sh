@@ -17,7 +17,8 @@ artifacts="$build/fuzz-artifacts"
 mkdir -p "$artifacts"
 
 fuzzers=(receive_fuzzer feed_byte_fuzzer trace_reader_fuzzer fault_rule_fuzzer
-         monitor_command_fuzzer sim_request_fuzzer)
+         monitor_command_fuzzer sim_request_fuzzer sample_file_fuzzer drive_log_fuzzer
+         tester_dump_fuzzer)
 
 status=0
 for fuzzer in "${fuzzers[@]}"; do

@@ -151,7 +151,8 @@ TEST(CommandLine, HelpAtEveryLevelEndsWithZeroAndShowsExamples) {
     for (const Args& args :
          {Args{"--help"}, Args{"connect", "--help"}, Args{"live", "--help"},
           Args{"faults", "--help"}, Args{"clear-faults", "--help"}, Args{"monitor", "--help"},
-          Args{"ident", "--help"}, Args{"params", "--help"}, Args{"reset-adaptation", "--help"}}) {
+          Args{"ident", "--help"}, Args{"params", "--help"}, Args{"reset-adaptation", "--help"},
+          Args{"show", "--help"}}) {
         CliApp app;
         const ParseResult result = parse(app, args);
         EXPECT_EQ(result.status, exitOk) << args[0];

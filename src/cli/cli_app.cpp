@@ -31,11 +31,13 @@ constexpr const char* examples =
     "  ecuprobe-cli ports\n"
     "  ecuprobe-cli --port /dev/ttyUSB0 selftest\n"
     "  ecuprobe-cli --port /dev/ttyUSB0 log --out drive.msl\n"
+    "  ecuprobe-cli show 1700000000.dmp 1700003600.dmp\n"
     "Exit status: 0 done, 1 the port cannot be opened, 2 the ECU does not answer (or, for\n"
     "ident, gave no passport block), 3 the ECU refused a command, a measured test's run\n"
     "failed, or the adapter's echo is faulty (selftest), 4 the ECU did not confirm that it\n"
     "took every output back (named on stderr; this status wins over all others), 64 usage\n"
-    "error, a refused value or an output file that is the port itself (nothing sent), 73 a\n"
+    "error, a refused value, an output file that is the port itself (nothing sent) or, for\n"
+    "show, a file that cannot be read back (its line named), 73 a\n"
     "trace, log or report file cannot be written, 74 output was lost (disk full, closed\n"
     "pipe), 128+N stopped by signal N.\n"
     "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C,\n"
@@ -61,6 +63,7 @@ CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     addLogCommand(*app, choice);
     addPortsCommand(*app, choice);
     addSelfTestCommand(*app, choice);
+    addShowCommand(*app, choice);
 }
 
 CliApp::~CliApp() = default;

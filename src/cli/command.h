@@ -50,6 +50,7 @@ void addResetCommand(CLI::App& app, CommandChoice& choice);
 void addLogCommand(CLI::App& app, CommandChoice& choice);
 void addPortsCommand(CLI::App& app, CommandChoice& choice);
 void addSelfTestCommand(CLI::App& app, CommandChoice& choice);
+void addShowCommand(CLI::App& app, CommandChoice& choice);
 
 // The exit status of a command that ended with `code`, saying on stderr what
 // overrides it, strongest first: the ECU did not confirm the hand-back (handBack

@@ -51,4 +51,8 @@ enum class SampleResult : std::int8_t {
 
 std::string_view sampleResultName(SampleResult result);
 
+// The "first" and "last" values of a record from the first and last sample of a
+// run; the levels and the duration are left as they are.
+void copyFirstAndLast(const TestSample& first, const TestSample& last, TestResult& result);
+
 }  // namespace ecuprobe::measure

@@ -297,8 +297,7 @@ SampleResult TestSampler::record(Watched watched, bool rising, int& counter, Tes
     return SampleResult::Ok;
 }
 
-void TestSampler::copyFirstAndLast(const TestSample& first, const TestSample& last,
-                                   TestResult& result) {
+void copyFirstAndLast(const TestSample& first, const TestSample& last, TestResult& result) {
     result.freqFirst = first.freq;
     result.freqLast = last.freq;
     result.spdFirst = first.spd;

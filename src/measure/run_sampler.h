@@ -108,8 +108,6 @@ private:
     bool interpolate(Watched watched, bool rising, std::int32_t level, double& atMs) const;
     static int limitFor(std::size_t capacity);
     static void clearSamples(std::span<TestSample> samples);
-    static void copyFirstAndLast(const TestSample& first, const TestSample& last,
-                                 TestResult& result);
 
     ecu::EcuSession& session;
     // Held from the first sample request of a run to its end.

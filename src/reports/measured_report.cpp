@@ -24,11 +24,6 @@ constexpr std::int64_t maxSampleNameTries = 1000;
 const SaveAsRequest dumpFileQuestion{
     "tdm", "ZORAFIL", "Файлы дампов тестера ISO14230 (*.tdm)|*.tdm|Все файлы (*.*)|*.*||"};
 
-constexpr std::string_view detailColumns =
-    "\r\n Температура охлаждающей жидкости\tСкорость вращения двигателя\tСкорость "
-    "автомобиля\tПутевой расход топлива\tМассовый расход воздуха\tЧасовой расход "
-    "топлива\tМетка времени ms.\r\n";
-
 std::string detailLine(const measure::TestSample& s) {
     return formatLine("%i\t%u\t%u\t%0.4f\t%0.4f\t%0.3f\t%lu\r\n",
                       {s.twat, s.freq, s.spd, double{s.jqk}, double{s.jair}, double{s.jqt},

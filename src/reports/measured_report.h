@@ -21,6 +21,12 @@ extern std::string currentDumpPath;
 // The three lines that open a report; the third ends in "Дата:" for the date.
 using TitleLines = std::array<std::string_view, 3>;
 
+// The column header of a sample file, before its rows of samples.
+inline constexpr std::string_view detailColumns =
+    "\r\n Температура охлаждающей жидкости\tСкорость вращения двигателя\tСкорость "
+    "автомобиля\tПутевой расход топлива\tМассовый расход воздуха\tЧасовой расход "
+    "топлива\tМетка времени ms.\r\n";
+
 // How writing a report ended.
 enum class ReportOutcome : std::uint8_t {
     saved,
