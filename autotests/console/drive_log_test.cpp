@@ -140,5 +140,27 @@ TEST(DriveLogRecorder, ThatCannotBeWrittenDoesNotStart) {
     EXPECT_TRUE(recorder.afterPoll(1, ecu::LiveData{}));
 }
 
+TEST(DriveLogRecorder, StateLineNamesTheFileTheRowsAndWhyItPauses) {
+    struct Case {
+        bool testRunning;
+        bool answering;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {false, true, "Лог: drive.msl, строк: 42"},
+        {false, false, "Лог на паузе (нет связи с ЭБУ): drive.msl, строк: 42"},
+        {true, true, "Лог на паузе (идёт тест): drive.msl, строк: 42"},
+        {true, false, "Лог на паузе (идёт тест): drive.msl, строк: 42"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(driveLogStateText("/home/gaz/logs/drive.msl", 42,
+                                    driveLogPause(c.testRunning, c.answering)),
+                  c.expected);
+    }
+    EXPECT_EQ(driveLogStateText("C:\\logs\\drive.msl", 0, DriveLogPause::none),
+              "Лог: drive.msl, строк: 0");
+    EXPECT_EQ(driveLogStateText("", 7, DriveLogPause::linkDown), "");
+}
+
 }  // namespace
 }  // namespace ecuprobe::console

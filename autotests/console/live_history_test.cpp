@@ -27,6 +27,27 @@ TEST(LiveHistory, KeepsOnlyItsSpanAndSkipsNonNumbers) {
     EXPECT_EQ(history.newestSeconds(), 11.0);
 }
 
+TEST(LiveHistory, HandsAChartOnlyTheSamplesItHasNotTaken) {
+    LiveHistory history(1000);
+    PanelSnapshot first = liveValues("800", "90");
+    first.texts[control::statusText] = "ЭБУ Микас 5.4";
+    history.add(5000, first, 1700000000000);
+    history.add(5600, liveValues("810", "90"), 1700000000600);
+    const std::uint64_t taken = history.addedCount();
+    history.add(6200, liveValues("x", "91"), 1700000001200);
+    history.add(6800, liveValues("830", "91"), 1700000001800);
+    const std::vector<LivePoint> fresh = history.seriesAfter(control::FREQ, taken);
+    ASSERT_EQ(fresh.size(), 1u);
+    EXPECT_EQ(fresh[0], (LivePoint{1.8, 830}));
+    EXPECT_EQ(history.seriesAfter(control::TWAT, taken).size(), 2u);
+    EXPECT_TRUE(history.seriesAfter(control::FREQ, history.addedCount()).empty());
+    // The history let its oldest go: a chart far behind gets what is left.
+    EXPECT_EQ(history.size(), 2u);
+    EXPECT_EQ(history.seriesAfter(control::TWAT, 0).size(), 2u);
+    EXPECT_EQ(history.clockMsAt(1.8), 1700000001800);
+    EXPECT_EQ(history.ecuType(), "");
+}
+
 TEST(LiveHistory, ExportsTheShownTextsTabSeparated) {
     LiveHistory history;
     history.add(100000, liveValues("840", "90"));

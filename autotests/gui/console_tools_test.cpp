@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -52,8 +53,19 @@ private slots:
         QVERIFY(waitFor([this] { return log->last().status.driveLogRows >= 3; }));
         QVERIFY(toggle->isChecked());
         QCOMPARE(log->last().status.driveLogPath, path.toStdString());
+        QLabel* state = console->form().driveLogState;
+        QVERIFY2(state->text().startsWith(QStringLiteral("Лог: drive.msl, строк: ")),
+                 qPrintable(state->text()));
+        QCOMPARE(state->toolTip(), path);
+        line->ecu().setSilent(true);
+        QVERIFY(waitFor([state] {
+            return state->text().startsWith(QStringLiteral("Лог на паузе (нет связи с ЭБУ): "));
+        }));
+        line->ecu().setSilent(false);
+        QVERIFY(waitFor([state] { return state->text().startsWith(QStringLiteral("Лог: ")); }));
         toggle->click();
         QVERIFY(waitFor([toggle] { return !toggle->isChecked(); }));
+        QVERIFY(waitFor([state] { return state->isHidden(); }));
         QVERIFY(waitFor([this] {
             return console->form().statusBar->currentMessage().startsWith(
                 QStringLiteral("Лог записан: "));

@@ -135,6 +135,29 @@ private slots:
         }
     }
 
+    // A 1366x768 laptop screen, less a title bar and a taskbar.
+    void everyDialogFitsALaptopScreen_data() {
+        QTest::addColumn<QString>("dialog");
+        for (const char* dialog :
+             {"identification", "parameters", "dynamic", "acceleration", "loss", "console"}) {
+            QTest::newRow(dialog) << QString::fromLatin1(dialog);
+        }
+    }
+    void everyDialogFitsALaptopScreen() {
+        QFETCH(QString, dialog);
+        std::unique_ptr<QDialog> made;
+        QDialog* shown = console;
+        if (dialog != "console") {
+            made.reset(make(dialog));
+            shown = made.get();
+        }
+        shown->show();
+        shown->adjustSize();
+        const QSize size = shown->size();
+        QVERIFY2(size.width() <= 1300 && size.height() <= 700,
+                 qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+    }
+
 private:
     QDialog* make(const QString& dialog) {
         if (dialog == "identification") {

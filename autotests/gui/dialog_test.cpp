@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -185,6 +186,83 @@ private slots:
         QVERIFY(
             waitFor([&] { return log->ticks() >= ticks + 2 && log->last().status.ecuAnswering; }));
         QCOMPARE(QDir(work->path()).entryList(QDir::Files), QStringList{});
+    }
+
+    // The first run's figures go as the second starts; stopped, it shows none of them.
+    void aNewRunClearsTheLastResultsAndAStoppedOneShowsNone() {
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        auto* start = dialog->findChild<QAbstractButton*>(QStringLiteral("start"));
+        start->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY(field(dialog, "c1092")->text().toInt() >= 2000);
+        QVERIFY(!dialog->chart()->shownRun().points.empty());
+        line->ecu().setScenario(sim::Scenario::idle);
+        start->click();
+        QVERIFY(dialog->isRunning());
+        QCOMPARE(field(dialog, "c1091")->text(), QStringLiteral("0"));
+        QCOMPARE(field(dialog, "c1092")->text(), QStringLiteral("0"));
+        QVERIFY(dialog->chart()->shownRun().points.empty());
+        dialog->findChild<QAbstractButton*>(QStringLiteral("stop"))->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QCOMPARE(progressText(dialog), QStringLiteral("Тест остановлен."));
+        QCOMPARE(field(dialog, "c1094")->text(), QStringLiteral("0"));
+        QCOMPARE(dialog->chart()->chart()->title(), QStringLiteral("Тест ещё не проводился"));
+    }
+
+    // Neither the progress line nor the results move or resize the dialog.
+    void theTestDialogKeepsItsPlaceAndSizeThroughARun() {
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        const QRect before = dialog->geometry();
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY(!dialog->chart()->shownRun().points.empty());
+        QApplication::processEvents();
+        QCOMPARE(dialog->geometry(), before);
+    }
+
+    void driveLogShowsItselfPausedWhileATestRuns() {
+        console->form().driveLogButton->click();
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        chooseFile(saveAs, work->filePath(QStringLiteral("drive.msl")));
+        QLabel* state = console->form().driveLogState;
+        QVERIFY(waitFor([state] { return state->text().startsWith(QStringLiteral("Лог: ")); }));
+        line->ecu().setScenario(sim::Scenario::idle);
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        QVERIFY2(state->text().startsWith(QStringLiteral("Лог на паузе (идёт тест): drive.msl")),
+                 qPrintable(state->text()));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("stop"))->click();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY(waitFor([state] { return state->text().startsWith(QStringLiteral("Лог: ")); }));
+    }
+
+    void closingDuringARunAsksWhetherToStopIt() {
+        line->ecu().setScenario(sim::Scenario::idle);
+        ui::MeasuredDialog* dialog = openUnsavedDynamicTest(*console);
+        QVERIFY(dialog != nullptr);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
+        QVERIFY(dialog->isRunning());
+        dialog->close();
+        auto* question = waitForWindow<QMessageBox>();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->text(), QStringLiteral("Тест ещё идёт. Остановить его и закрыть окно?"));
+        question->button(QMessageBox::No)->click();
+        // Not waited on: the idling engine would let the run time out on the fake clock.
+        QApplication::processEvents();
+        QVERIFY(dialog->isRunning());
+        QVERIFY(dialog->isVisible());
+        QPointer<ui::MeasuredDialog> kept(dialog);
+        dialog->reject();  // Esc asks the same
+        question = waitForWindow<QMessageBox>();
+        QVERIFY(question != nullptr);
+        question->button(QMessageBox::Yes)->click();
+        QVERIFY(waitFor([&] { return kept.isNull() || !kept->isVisible(); }));
+        QVERIFY(kept.isNull() || !kept->isRunning());
+        QCOMPARE(waitForWindow<QMessageBox>(200), nullptr);
     }
 
     void refusedLevelsAreToldOverTheTestDialog() {

@@ -1,12 +1,16 @@
-#include <QChartView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
 #include <QFile>
+#include <QGraphicsTextItem>
 #include <QImage>
-#include <QLineSeries>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
 
 #include <array>
+#include <cmath>
 #include <csignal>
 #include <sstream>
 #include <string>
@@ -18,6 +22,8 @@
 #include "gui_support.h"
 #include "ui/link_report.h"
 #include "ui/live_chart_window.h"
+#include "ui/live_lanes.h"
+#include "ui/run_chart.h"
 #include "ui/save_filter.h"
 
 namespace ecuprobe::gui_testing {
@@ -31,6 +37,29 @@ console::PanelSnapshot liveValues(const char* freq, const char* twat) {
     snapshot.texts[control::FREQ] = freq;
     snapshot.texts[control::TWAT] = twat;
     return snapshot;
+}
+
+void verifyRoundAxesAndWholeTitles(ui::TestRunChart& chart) {
+    QStringList texts;
+    for (QGraphicsItem* item : chart.scene()->items()) {
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) {
+            texts.append(text->toPlainText());
+        }
+    }
+    for (QAbstractAxis* any : chart.chart()->axes()) {
+        auto* axis = static_cast<QValueAxis*>(any);
+        QVERIFY2(texts.contains(axis->titleText()), qPrintable(texts.join(u'|')));
+        QCOMPARE(axis->tickType(), QValueAxis::TicksDynamic);
+        const double step = axis->tickInterval();
+        for (const double end : {axis->min(), axis->max()}) {
+            QVERIFY2(std::abs(end / step - std::round(end / step)) < 1e-6,
+                     qPrintable(QString::number(end) + u'/' + QString::number(step)));
+        }
+        const double firstDigit = step / std::pow(10.0, std::floor(std::log10(step)));
+        QVERIFY2(std::abs(firstDigit - 1) < 1e-9 || std::abs(firstDigit - 2) < 1e-9 ||
+                     std::abs(firstDigit - 5) < 1e-9,
+                 qPrintable(QString::number(step)));
+    }
 }
 
 }  // namespace
@@ -124,17 +153,117 @@ private slots:
         history.add(0, liveValues("800", "90"));
         ui::LiveChartWindow chart(history, nullptr);
         chart.choose({control::FREQ, control::TWAT});
-        const auto drawn = [&chart] {
-            const auto series = chart.findChild<QChartView*>()->chart()->series();
-            return static_cast<QLineSeries*>(series.front())->count();
-        };
-        QCOMPARE(chart.findChild<QChartView*>()->chart()->series().size(), 2);
+        const auto drawn = [&chart] { return chart.lanes()->lanes().front().points.size(); };
+        QCOMPARE(chart.lanes()->lanes().size(), std::size_t{2});
         chart.setPaused(true);
         history.add(1000, liveValues("900", "90"));
         chart.refresh();
-        QCOMPARE(drawn(), 1);
+        QCOMPARE(drawn(), std::size_t{1});
         chart.setPaused(false);
-        QCOMPARE(drawn(), 2);
+        QCOMPARE(drawn(), std::size_t{2});
+    }
+
+    // Each poll adds its sample to every lane and drops what left the shown span.
+    void chartTakesEachNewSampleAndDropsTheOld() {
+        console::LiveHistory history;
+        for (std::uint32_t ms = 0; ms <= 60000; ms += 600) {
+            history.add(ms, liveValues(ms == 30000 ? "-" : "800", "90"), 1700000000000 + ms);
+        }
+        ui::LiveChartWindow chart(history, nullptr);
+        chart.choose({control::FREQ, control::TWAT});
+        chart.findChild<QComboBox*>(QStringLiteral("span"))->setCurrentIndex(0);  // 1 minute
+        // In the console's order: TWAT, then FREQ.
+        const std::vector<ui::LiveLanes::Lane>& lanes = chart.lanes()->lanes();
+        QCOMPARE(lanes[1].points.size(), std::size_t{100});  // the "-" is no number
+        QCOMPARE(lanes[0].points.size(), std::size_t{101});
+        history.add(60600, liveValues("1500", "91"), 1700000060600);
+        chart.refresh();
+        QCOMPARE(lanes[1].points.size(), std::size_t{100});
+        QCOMPARE(lanes[1].points.back().value, 1500.0);
+        QCOMPARE(lanes[0].points.front().seconds, 0.6);
+        QCOMPARE(lanes[1].unit, QStringLiteral("об/мин"));
+    }
+
+    void chartCursorReadsEveryLaneAtOneMoment() {
+        console::LiveHistory history;
+        const qint64 start = QDateTime(QDate(2024, 5, 6), QTime(12, 30, 0)).toMSecsSinceEpoch();
+        history.add(0, liveValues("800", "90"), start);
+        history.add(600, liveValues("900", "91"), start + 600);
+        ui::LiveChartWindow chart(history, nullptr);
+        chart.choose({control::FREQ, control::TWAT});
+        chart.lanes()->setCursorSeconds(0.5);
+        const QString reading = chart.lanes()->cursorReading();
+        QVERIFY2(reading.startsWith(QStringLiteral("12:30:00")), qPrintable(reading));
+        QVERIFY2(reading.contains(QStringLiteral("Обороты (FREQ): 900 об/мин")),
+                 qPrintable(reading));
+        QVERIFY2(reading.contains(QStringLiteral("Темп. Охл. (TWAT): 91")), qPrintable(reading));
+        chart.lanes()->setCursorSeconds(std::nullopt);
+        QVERIFY(chart.lanes()->cursorReading().isEmpty());
+    }
+
+    void savedChartNamesTheDateTheEcuAndTheValues() {
+        console::LiveHistory history;
+        console::PanelSnapshot shown = liveValues("800", "90");
+        shown.texts[control::statusText] = "ЭБУ Микас 7.1";
+        history.add(0, shown, 1700000000000);
+        ui::LiveChartWindow chart(history, nullptr);
+        chart.choose({control::FREQ, control::TWAT});
+        const QString caption = chart.exportCaption();
+        QVERIFY2(caption.contains(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))),
+                 qPrintable(caption));
+        QVERIFY2(caption.contains(QStringLiteral("ЭБУ Микас 7.1")), qPrintable(caption));
+        QVERIFY2(caption.contains(QStringLiteral("Темп. Охл. (TWAT), Обороты (FREQ)")) ||
+                     caption.contains(QStringLiteral("Обороты (FREQ), Темп. Охл. (TWAT)")),
+                 qPrintable(caption));
+    }
+
+    void chartOpensLargeYetWithinTheScreen_data() {
+        QTest::addColumn<QSize>("available");
+        QTest::addColumn<QSize>("opened");
+        QTest::newRow("1366x768 laptop") << QSize(1366, 728) << QSize(1100, 720);
+        QTest::newRow("1920x1080") << QSize(1920, 1040) << QSize(1100, 720);
+        QTest::newRow("1024x600 netbook") << QSize(1024, 570) << QSize(1024, 570);
+        QTest::newRow("800x600") << QSize(800, 570) << QSize(800, 570);
+    }
+    void chartOpensLargeYetWithinTheScreen() {
+        QFETCH(QSize, available);
+        QFETCH(QSize, opened);
+        QCOMPARE(ui::liveChartOpeningSize(available), opened);
+    }
+
+    // Axis titles drawn whole, round ends and ticks, before a run and after one,
+    // and the title names both durations of the run.
+    void runChartReadsBeforeAndAfterARun() {
+        ui::TestRunChart chart(QStringLiteral("Обороты"), QStringLiteral("об/мин"),
+                               QStringLiteral("Время разгона(сек.):"), nullptr);
+        chart.resize(chart.minimumSize());
+        chart.show();
+        chart.showLevels(2000, 5500);
+        QApplication::processEvents();
+        verifyRoundAxesAndWholeTitles(chart);
+        const auto axes = chart.chart()->axes(Qt::Vertical);
+        QVERIFY(static_cast<QValueAxis*>(axes.front())->min() <= 2000);
+        QVERIFY(static_cast<QValueAxis*>(axes.front())->max() >= 5500);
+        console::RunCurve curve;
+        curve.startLevel = 2000;
+        curve.endLevel = 5500;
+        curve.points = {{-0.04, 1950}, {0.56, 3120}, {1.16, 4480}, {5.36, 5560}};
+        curve.startSeconds = 0;
+        curve.endSeconds = 5.312;
+        curve.detectedSeconds = 5.4;
+        chart.showRun(curve);
+        QApplication::processEvents();
+        verifyRoundAxesAndWholeTitles(chart);
+        const QString title = chart.chart()->title();
+        QVERIFY2(
+            title.contains(QStringLiteral("Время разгона(сек.): 5.4 с (по отсчётам на уровнях)")),
+            qPrintable(title));
+        QVERIFY2(title.contains(
+                     QStringLiteral("Между интерполированными пересечениями уровней: 5.312 с")),
+                 qPrintable(title));
+        chart.clear();
+        QCOMPARE(chart.chart()->title(), QStringLiteral("Тест ещё не проводился"));
+        QVERIFY(chart.shownRun().points.empty());
     }
 
     void chartChoicesAreKeptForTheNextWindow() {

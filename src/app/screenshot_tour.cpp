@@ -23,6 +23,7 @@
 #include "ui/fault_decoding_dialog.h"
 #include "ui/identification_dialog.h"
 #include "ui/live_chart_window.h"
+#include "ui/live_lanes.h"
 #include "ui/main_window.h"
 #include "ui/measured_dialog.h"
 #include "ui/qt_russian.h"
@@ -124,7 +125,8 @@ bool tour(ui::MainWindow& window, const QDir& into) {
     saved = save(&console, into, "console.png") && saved;
     console.form().chartButton->click();
     console.chart()->choose({control::FREQ, control::TWAT, control::INJ});
-    console.chart()->resize(900, 480);
+    console.chart()->resize(ui::liveChartOpeningSize(QSize(1366, 728)));
+    console.chart()->lanes()->setCursorSeconds(console.liveHistory().newestSeconds() - 5);
     waitMs(500);
     saved = save(console.chart(), into, "live_chart.png") && saved;
     console.chart()->close();
@@ -154,7 +156,6 @@ bool dynamicTestTour(ui::MainWindow& window, const QDir& into) {
     if (dialog == nullptr) {
         return false;
     }
-    dialog->resize(dialog->sizeHint().width(), dialog->sizeHint().height() + 120);
     dialog->findChild<QCheckBox*>(QStringLiteral("c1090"))->setChecked(false);
     dialog->findChild<QAbstractButton*>(QStringLiteral("start"))->click();
     const bool ran = waitUntil([&] { return !dialog->chart()->shownRun().points.empty(); }, 60000);

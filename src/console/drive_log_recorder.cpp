@@ -50,4 +50,34 @@ bool DriveLogRecorder::stop() {
     return written && !file.fail();
 }
 
+DriveLogPause driveLogPause(bool testRunning, bool ecuAnswering) {
+    if (testRunning) {
+        return DriveLogPause::testRunning;
+    }
+    return ecuAnswering ? DriveLogPause::none : DriveLogPause::linkDown;
+}
+
+std::string driveLogStateText(std::string_view path, std::size_t rows, DriveLogPause pause) {
+    if (path.empty()) {
+        return {};
+    }
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    std::string text = "Лог";
+    switch (pause) {
+        case DriveLogPause::none:
+            break;
+        case DriveLogPause::testRunning:
+            text += " на паузе (идёт тест)";
+            break;
+        case DriveLogPause::linkDown:
+            text += " на паузе (нет связи с ЭБУ)";
+            break;
+    }
+    text += ": ";
+    text += name;
+    text += ", строк: " + std::to_string(rows);
+    return text;
+}
+
 }  // namespace ecuprobe::console

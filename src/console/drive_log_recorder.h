@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "console/drive_log.h"
 #include "ecu/live_data.h"
@@ -41,5 +42,15 @@ private:
     std::uint32_t readsLogged = 0;
     std::size_t rowsWritten = 0;
 };
+
+// Why a running log takes no rows just now: a test holds the line, or the ECU
+// does not answer (a row is written only for a poll that read the live values).
+enum class DriveLogPause { none, testRunning, linkDown };
+
+DriveLogPause driveLogPause(bool testRunning, bool ecuAnswering);
+
+// The console's line beside "Запись лога": the file's name, the rows written
+// and a pause with its cause; empty while no log runs (an empty path).
+std::string driveLogStateText(std::string_view path, std::size_t rows, DriveLogPause pause);
 
 }  // namespace ecuprobe::console

@@ -28,6 +28,7 @@ RunCurve runCurve(std::span<const measure::TestSample> samples,
     RunCurve curve;
     curve.startLevel = record.startLimit;
     curve.endLevel = record.endLimit;
+    curve.detectedSeconds = static_cast<double>(record.durationMs) / 1000.0;
     if (samples.empty()) {
         return curve;
     }

@@ -24,6 +24,9 @@ struct RunCurve {
     double endLevel = 0;
     std::optional<double> startSeconds;
     std::optional<double> endSeconds;
+    // The run's duration as its result field shows it: from the sample that met
+    // the start level to the one that met the end level.
+    double detectedSeconds = 0;
 
     bool operator==(const RunCurve&) const = default;
 };

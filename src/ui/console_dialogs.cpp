@@ -65,9 +65,12 @@ void TesterWindow::openDialog(const ClickAnswer& answer) {
             break;
         case console::DialogKind::dynamicTest:
         case console::DialogKind::accelerationTest:
-        case console::DialogKind::lossTest:
-            dialog = new MeasuredDialog(answer.dialog, consoleLink, this);
+        case console::DialogKind::lossTest: {
+            auto* test = new MeasuredDialog(answer.dialog, consoleLink, this);
+            connect(test, &MeasuredDialog::runningChanged, this, &TesterWindow::showDriveLogState);
+            dialog = test;
             break;
+        }
         case console::DialogKind::none:
             return;
     }

@@ -43,6 +43,8 @@ public:
     QPushButton* chartButton = nullptr;
     // "Запись лога": checked while the drive log is being written.
     QPushButton* driveLogButton = nullptr;
+    // Under "Запись лога": the log's file, its rows and whether it is paused.
+    QLabel* driveLogState = nullptr;
     // Beside the COM box: its menu maps the chosen slot to a detected device.
     QToolButton* comMapButton = nullptr;
     QStatusBar* statusBar = nullptr;

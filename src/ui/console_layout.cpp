@@ -167,7 +167,15 @@ private:
         form.driveLogButton->setObjectName(QStringLiteral("driveLogButton"));
         form.driveLogButton->setCheckable(true);
         row->addWidget(form.driveLogButton);
-        return row;
+        // Under the row, at the right beneath the button; shown while a log runs.
+        form.driveLogState = new QLabel(&host);
+        form.driveLogState->setObjectName(QStringLiteral("driveLogState"));
+        form.driveLogState->hide();
+        auto* column = new QVBoxLayout;
+        column->setSpacing(2);
+        column->addLayout(row);
+        column->addWidget(form.driveLogState, 0, Qt::AlignRight);
+        return column;
     }
 
     QToolButton* comMapButton() {

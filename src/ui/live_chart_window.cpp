@@ -1,20 +1,22 @@
 #include "ui/live_chart_window.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QLineSeries>
+#include <QImage>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
-#include <QValueAxis>
 
 #include <algorithm>
+
+#include "ui/live_lanes.h"
 
 namespace ecuprobe::ui {
 
@@ -30,6 +32,12 @@ QString nameOf(console::ControlId id) {
     return QString::fromStdString(console::chartName(id));
 }
 
+// Told apart on a grey laptop screen and in print.
+const QColor laneColours[] = {QColor(0x1f, 0x5f, 0xbf), QColor(0xc0, 0x39, 0x2b),
+                              QColor(0x1e, 0x8c, 0x3a), QColor(0x8e, 0x44, 0xad),
+                              QColor(0xd3, 0x7a, 0x00), QColor(0x00, 0x8b, 0x8b),
+                              QColor(0x6d, 0x4c, 0x41), QColor(0x44, 0x44, 0x44)};
+
 }  // namespace
 
 LiveChartWindow::LiveChartWindow(const console::LiveHistory& shown, QWidget* parent)
@@ -38,21 +46,14 @@ LiveChartWindow::LiveChartWindow(const console::LiveHistory& shown, QWidget* par
       values(new QListWidget(this)),
       span(new QComboBox(this)),
       pause(new QPushButton(QStringLiteral("Пауза"), this)),
-      chart(new QChart),
-      view(new QChartView(chart, this)),
-      timeAxis(new QValueAxis) {
+      picture(new LiveLanes(this)) {
     setObjectName(QStringLiteral("liveChart"));
     setWindowTitle(QStringLiteral("График"));
-    timeAxis->setTitleText(QStringLiteral("Время, с"));
-    timeAxis->setLabelFormat(QStringLiteral("%.0f"));
-    chart->addAxis(timeAxis, Qt::AlignBottom);
-    chart->legend()->setAlignment(Qt::AlignTop);
-    view->setRenderHint(QPainter::Antialiasing);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(choicePanel());
-    layout->addWidget(view, 1);
+    layout->addWidget(picture, 1);
     loadSettings();
-    rebuildSeries();
+    rebuildLanes();
 }
 
 LiveChartWindow::~LiveChartWindow() {
@@ -84,11 +85,8 @@ QWidget* LiveChartWindow::choicePanel() {
     column->addWidget(pause);
     column->addWidget(png);
     column->addWidget(tsv);
-    connect(values, &QListWidget::itemChanged, this, [this] { rebuildSeries(); });
-    connect(span, &QComboBox::currentIndexChanged, this, [this] {
-        saveSettings();
-        drawSeries();
-    });
+    connect(values, &QListWidget::itemChanged, this, [this] { rebuildLanes(); });
+    connect(span, &QComboBox::currentIndexChanged, this, [this] { rebuildLanes(); });
     connect(pause, &QPushButton::toggled, this, &LiveChartWindow::setPaused);
     connect(png, &QPushButton::clicked, this, [this] {
         askAndExport(QStringLiteral("PNG (*.png)"), QStringLiteral("png"),
@@ -113,7 +111,7 @@ std::vector<console::ControlId> LiveChartWindow::chosen() const {
 
 void LiveChartWindow::choose(const std::vector<console::ControlId>& ids) {
     markChosen(ids);
-    rebuildSeries();
+    rebuildLanes();
 }
 
 void LiveChartWindow::markChosen(const std::vector<console::ControlId>& ids) {
@@ -134,72 +132,83 @@ void LiveChartWindow::setPaused(bool on) {
     paused = on;
     pause->setChecked(on);
     if (!paused) {
-        drawSeries();
+        rebuildLanes();
     }
 }
 
+// Only the samples that came since the last refresh are taken: the numbers are
+// kept, never read again from text, and the picture draws one column per pixel.
 void LiveChartWindow::refresh() {
-    if (!paused) {
-        drawSeries();
+    if (paused) {
+        return;
     }
-}
-
-// One series per chosen value, each with its own value axis, alternately on the
-// left and the right, so that 800 rpm and 0.5 V can be read on one picture.
-void LiveChartWindow::rebuildSeries() {
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes(Qt::Vertical)) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-    int n = 0;
-    for (const console::ControlId id : chosen()) {
-        auto* series = new QLineSeries;
-        series->setName(nameOf(id));
-        series->setProperty("control", id);
-        chart->addSeries(series);
-        auto* axis = new QValueAxis;
-        axis->setLinePenColor(series->pen().color());
-        axis->setLabelsColor(series->pen().color());
-        chart->addAxis(axis, n % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
-        series->attachAxis(timeAxis);
-        series->attachAxis(axis);
-        ++n;
-    }
-    saveSettings();
-    drawSeries();
-}
-
-void LiveChartWindow::drawSeries() {
-    const double newest = history.newestSeconds();
-    const double spanSeconds = spanMs() / 1000.0;
-    timeAxis->setRange(std::max(0.0, newest - spanSeconds), std::max(newest, 1.0));
-    timeAxis->applyNiceNumbers();
-    for (QAbstractSeries* any : chart->series()) {
-        auto* series = static_cast<QLineSeries*>(any);
-        const auto points = history.series(series->property("control").toInt(), spanMs());
-        QList<QPointF> drawn;
-        drawn.reserve(static_cast<qsizetype>(points.size()));
-        double low = 0;
-        double high = 1;
-        for (const console::LivePoint& point : points) {
-            if (drawn.isEmpty()) {
-                low = high = point.value;
-            }
-            low = std::min(low, point.value);
-            high = std::max(high, point.value);
-            drawn.append(QPointF(point.seconds, point.value));
+    for (LiveLanes::Lane& lane : picture->lanes()) {
+        for (const console::LivePoint& point : history.seriesAfter(lane.id, drawnCount)) {
+            lane.points.push_back(point);
         }
-        series->replace(drawn);
-        auto* axis = static_cast<QValueAxis*>(series->attachedAxes().back());
-        const double margin = high > low ? (high - low) * 0.1 : 1.0;
-        axis->setRange(low - margin, high + margin);
-        axis->applyNiceNumbers();
     }
+    drawnCount = history.addedCount();
+    placeWindow();
+}
+
+void LiveChartWindow::rebuildLanes() {
+    std::vector<LiveLanes::Lane>& lanes = picture->lanes();
+    lanes.clear();
+    for (const console::ControlId id : chosen()) {
+        LiveLanes::Lane lane;
+        lane.id = id;
+        lane.name = nameOf(id);
+        lane.unit = QString::fromStdString(console::chartUnit(id));
+        lane.colour = laneColours[lanes.size() % std::size(laneColours)];
+        for (const console::LivePoint& point : history.series(id, spanMs())) {
+            lane.points.push_back(point);
+        }
+        lanes.push_back(std::move(lane));
+    }
+    drawnCount = history.addedCount();
+    saveSettings();
+    placeWindow();
+}
+
+void LiveChartWindow::placeWindow() {
+    const double newest = history.newestSeconds();
+    const std::int64_t clockAtZero =
+        history.empty() ? QDateTime::currentMSecsSinceEpoch() : history.clockMsAt(0);
+    picture->setWindow(newest - spanMs() / 1000.0, newest, clockAtZero);
+    picture->dropOld();
+}
+
+QString LiveChartWindow::exportCaption() const {
+    QStringList names;
+    for (const LiveLanes::Lane& lane : picture->lanes()) {
+        names.append(lane.name);
+    }
+    QString ecu = QString::fromStdString(history.ecuType()).trimmed();
+    if (ecu.isEmpty()) {
+        ecu = QStringLiteral("ЭБУ не определён");
+    }
+    return QStringLiteral("%1 · %2 · %3")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")), ecu,
+             names.join(QStringLiteral(", ")));
 }
 
 bool LiveChartWindow::exportPng(const QString& path) const {
-    return view->grab().save(path, "PNG");
+    const QString caption = exportCaption();
+    if (!picture->isVisible()) {
+        picture->resize(picture->sizeHint());
+    }
+    const int width = picture->width();
+    const QRect captionRect = picture->fontMetrics().boundingRect(QRect(0, 0, width - 16, 1000),
+                                                                  Qt::TextWordWrap, caption);
+    const int top = captionRect.height() + 12;
+    QImage image(width, top + picture->height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(picture->font());
+    painter.drawText(QRect(8, 6, width - 16, captionRect.height()), Qt::TextWordWrap, caption);
+    picture->render(&painter, QPoint(0, top));
+    painter.end();
+    return image.save(path, "PNG");
 }
 
 bool LiveChartWindow::exportTsv(const QString& path) const {
@@ -215,8 +224,12 @@ bool LiveChartWindow::exportTsv(const QString& path) const {
 
 void LiveChartWindow::askAndExport(const QString& filter, const QString& suffix,
                                    bool (LiveChartWindow::*write)(const QString&) const) {
-    QString path = QFileDialog::getSaveFileName(this, windowTitle(),
-                                                QStringLiteral("chart.") + suffix, filter);
+    QString path = QFileDialog::getSaveFileName(
+        this, windowTitle(),
+        QStringLiteral("график_%1.")
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmm"))) +
+            suffix,
+        filter);
     if (path.isEmpty()) {
         return;
     }
@@ -232,6 +245,12 @@ void LiveChartWindow::askAndExport(const QString& filter, const QString& suffix,
 void LiveChartWindow::loadSettings() {
     const QSettings settings;
     restoreGeometry(settings.value(geometryKey).toByteArray());
+    const QScreen* shownOn = screen();
+    const QSize available = shownOn != nullptr ? shownOn->availableSize() : QSize(1366, 728);
+    if (width() < 900 || height() < 600 || width() > available.width() ||
+        height() > available.height()) {
+        resize(liveChartOpeningSize(available));
+    }
     const QStringList byDefault{QString::number(console::control::FREQ),
                                 QString::number(console::control::TWAT)};
     const QStringList saved = settings.value(valuesKey, byDefault).toStringList();

@@ -8,17 +8,16 @@
 #include "console/live_history.h"
 #include "console/panel_controls.h"
 
-class QChart;
-class QChartView;
 class QComboBox;
 class QListWidget;
 class QPushButton;
-class QValueAxis;
 
 namespace ecuprobe::ui {
 
-// "График": the chosen live values of the console over its last minutes, each on
-// an axis of its own. Pausing freezes the picture while the history goes on
+class LiveLanes;
+
+// "График": the chosen live values of the console over its last minutes, each in
+// a lane of its own. Pausing freezes the picture while the history goes on
 // filling; the picture saves as PNG, the values as a tab-separated file.
 class LiveChartWindow final : public QWidget {
     Q_OBJECT
@@ -27,7 +26,7 @@ public:
     LiveChartWindow(const console::LiveHistory& history, QWidget* parent);
     ~LiveChartWindow() override;
 
-    // Draws the history again, unless paused.
+    // Takes the history's new samples into the picture, unless paused.
     void refresh();
     void setPaused(bool paused);
 
@@ -36,13 +35,16 @@ public:
 
     bool exportPng(const QString& path) const;
     bool exportTsv(const QString& path) const;
+    // The line above a saved picture: date and time, the ECU and the values.
+    QString exportCaption() const;
+    LiveLanes* lanes() const { return picture; }
 
 private:
     std::uint32_t spanMs() const;
     QWidget* choicePanel();
     void markChosen(const std::vector<console::ControlId>& ids);
-    void rebuildSeries();
-    void drawSeries();
+    void rebuildLanes();
+    void placeWindow();
     void loadSettings();
     void saveSettings() const;
     void askAndExport(const QString& filter, const QString& suffix,
@@ -52,9 +54,9 @@ private:
     QListWidget* values;
     QComboBox* span;
     QPushButton* pause;
-    QChart* chart;
-    QChartView* view;
-    QValueAxis* timeAxis;
+    LiveLanes* picture;
+    // The history's addedCount() when the picture last took its samples.
+    std::uint64_t drawnCount = 0;
     bool paused = false;
 };
 

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,6 +61,16 @@ QString objectNameOf(console::DialogKind kind) {
     }
 }
 
+// The caption of the result field that holds the run's duration.
+QString durationCaption(const console::RunDescriptor& test) {
+    for (const console::ResultRow& row : test.results) {
+        if (row.first.quantity == console::Quantity::seconds) {
+            return toQString(row.caption);
+        }
+    }
+    return QStringLiteral("Время");
+}
+
 const console::RunDescriptor& descriptorOf(console::DialogKind kind) {
     const console::RunDescriptor* test = console::measuredRun(kind);
     Q_ASSERT(test != nullptr);
@@ -82,7 +93,8 @@ MeasuredDialog::MeasuredDialog(console::DialogKind kind, ConsoleLink& consoleLin
       progressBar(new QProgressBar(this)),
       stopButton(new QPushButton(QStringLiteral("Стоп"), this)),
       runChart(new TestRunChart(
-          test.watchesSpeed ? QStringLiteral("Скорость") : QStringLiteral("Обороты"), unit, this)) {
+          test.watchesSpeed ? QStringLiteral("Скорость") : QStringLiteral("Обороты"), unit,
+          durationCaption(test), this)) {
     setObjectName(objectNameOf(kind));
     setWindowTitle(toQString(test.title));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -99,6 +111,9 @@ MeasuredDialog::MeasuredDialog(console::DialogKind kind, ConsoleLink& consoleLin
     stopButton->setObjectName(QStringLiteral("stop"));
     stopButton->setEnabled(false);
     inputs = layOutTest(*fields, test);
+    runChart->showLevels(static_cast<double>(test.start.first),
+                         static_cast<double>(test.end.first));
+    explainDuration();
     connect(startButton, &QPushButton::clicked, this, &MeasuredDialog::startRun);
     connect(exitButton, &QPushButton::clicked, this, &MeasuredDialog::reject);
     connect(saveButton, &QPushButton::clicked, this, &MeasuredDialog::saveLastRun);
@@ -109,6 +124,39 @@ MeasuredDialog::MeasuredDialog(console::DialogKind kind, ConsoleLink& consoleLin
     layOut();
 }
 
+// The field and the chart's title give two durations of one run; each says which.
+void MeasuredDialog::explainDuration() {
+    for (const console::ResultRow& row : test.results) {
+        if (row.first.quantity != console::Quantity::seconds) {
+            continue;
+        }
+        if (auto* field = fields->findChild<QLineEdit*>(controlName(row.first.id))) {
+            field->setToolTip(
+                QStringLiteral("От отсчёта ЭБУ на начальном уровне до отсчёта на конечном. "
+                               "Время между интерполированными пересечениями уровней — "
+                               "в заголовке графика."));
+        }
+    }
+}
+
+// A new run's figures are not yet known: the last run's go, as in a new dialog.
+void MeasuredDialog::clearResults() {
+    for (const console::ResultRow& row : test.results) {
+        for (const auto& result : {std::optional(row.first), row.second}) {
+            if (!result) {
+                continue;
+            }
+            if (auto* field = fields->findChild<QLineEdit*>(controlName(result->id))) {
+                field->setText(QStringLiteral("0"));
+            }
+        }
+    }
+    runChart->clear();
+}
+
+// The fields and the run's progress on the left, the chart beside them: the
+// dialog stays within a 1366x768 screen. The progress line neither widens nor
+// heightens the dialog as its text changes during a run.
 void MeasuredDialog::layOut() {
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(startButton);
@@ -118,13 +166,20 @@ void MeasuredDialog::layOut() {
     auto* top = new QHBoxLayout;
     top->addWidget(fields, 1);
     top->addLayout(buttons);
+    progressText->setWordWrap(true);
+    progressText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    progressText->setFixedHeight(progressText->fontMetrics().lineSpacing() * 3);
+    progressText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* progressRow = new QHBoxLayout;
     progressRow->addWidget(progressBar, 1);
     progressRow->addWidget(stopButton);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(progressText);
-    layout->addLayout(progressRow);
+    auto* left = new QVBoxLayout;
+    left->addLayout(top);
+    left->addWidget(progressText);
+    left->addLayout(progressRow);
+    left->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
     layout->addWidget(runChart, 1);
 }
 
@@ -202,6 +257,7 @@ void MeasuredDialog::startRun() {
         return;
     }
     setRunning(true);
+    clearResults();
     progressText->setText(QStringLiteral("Связь с ЭБУ..."));
     state->clearStop();
     // The dialog stays until its run has ended, so the link thread may post to it.
@@ -223,12 +279,16 @@ void MeasuredDialog::stop() {
 }
 
 void MeasuredDialog::setRunning(bool on) {
+    const bool changed = running != on;
     running = on;
     enableInputs(!on);
     startButton->setEnabled(!on);
     exitButton->setEnabled(!on);
     stopButton->setEnabled(on);
     saveButton->setEnabled(!on && state->outcome().unsaved);
+    if (changed) {
+        emit runningChanged();
+    }
 }
 
 // The report of a run whose results were not written, to a file asked for afresh.
@@ -273,6 +333,10 @@ void MeasuredDialog::showProgress(const measure::SampleProgress& progress) {
 
 void MeasuredDialog::runEnded(bool ran) {
     setRunning(false);
+    if (closeWhenStopped) {
+        QDialog::reject();
+        return;
+    }
     if (!ran) {
         progressText->setText(QStringLiteral("Тест не начат: консоль занята или закрывается."));
         return;
@@ -280,32 +344,66 @@ void MeasuredDialog::runEnded(bool ran) {
     showOutcome(state->outcome());
 }
 
-// A run that did not end Ok leaves the results and the chart of the one before.
+// Only a run that ended Ok shows figures: the fields were cleared as it started,
+// so a stopped or failed run never stands beside the figures of the one before.
 void MeasuredDialog::showOutcome(const TestRunOutcome& outcome) {
     progressText->setText(runEndText(outcome));
+    if (outcome.run.result != SampleResult::Ok || !outcome.run.started) {
+        return;
+    }
     for (const auto& [id, text] : outcome.results) {
         if (auto* field = fields->findChild<QLineEdit*>(controlName(id))) {
             field->setText(toQString(text));
             field->setCursorPosition(0);
         }
     }
-    if (outcome.run.result == SampleResult::Ok && outcome.run.started) {
-        runChart->showRun(outcome.curve);
-    }
+    runChart->showRun(outcome.curve);
 }
 
 void MeasuredDialog::reject() {
-    if (!running) {
-        QDialog::reject();
+    if (running) {
+        askToStop();
+        return;
     }
+    QDialog::reject();
 }
 
 void MeasuredDialog::closeEvent(QCloseEvent* event) {
     if (running) {
         event->ignore();
+        askToStop();
         return;
     }
     QDialog::closeEvent(event);
+}
+
+// Yes stops the run as "Стоп" does and closes the dialog once the run has ended;
+// No leaves the run going.
+void MeasuredDialog::askToStop() {
+    if (stopQuestion) {
+        stopQuestion->raise();
+        return;
+    }
+    stopQuestion = new QMessageBox(QMessageBox::Question, windowTitle(),
+                                   QStringLiteral("Тест ещё идёт. Остановить его и закрыть окно?"),
+                                   QMessageBox::Yes | QMessageBox::No, this);
+    stopQuestion->setDefaultButton(QMessageBox::No);
+    stopQuestion->setAttribute(Qt::WA_DeleteOnClose);
+    QMessageBox* question = stopQuestion;
+    connect(question, &QMessageBox::finished, this, [this, question] {
+        // Answered: the next close asks again, even before this box is deleted.
+        stopQuestion = nullptr;
+        if (question->clickedButton() != question->button(QMessageBox::Yes)) {
+            return;
+        }
+        if (!running) {
+            QDialog::reject();
+            return;
+        }
+        closeWhenStopped = true;
+        stop();
+    });
+    stopQuestion->open();
 }
 
 }  // namespace ecuprobe::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -13,6 +14,7 @@
 #include "ui/measured_run.h"
 
 class QLabel;
+class QMessageBox;
 class QProgressBar;
 class QPushButton;
 
@@ -38,8 +40,13 @@ public:
     void stop();
     TestRunChart* chart() const { return runChart; }
 
+signals:
+    // A run or a report's writing holds the line, or no longer does.
+    void runningChanged();
+
 public slots:
-    // A run must end before the dialog can close.
+    // During a run, asks whether to stop it and close; the dialog closes only
+    // once the run has ended.
     void reject() override;
 
 protected:
@@ -47,6 +54,9 @@ protected:
 
 private:
     void layOut();
+    void explainDuration();
+    void clearResults();
+    void askToStop();
     // The inputs as the run will take them, read from the fields now; nullopt,
     // after the field's message, when one does not read.
     std::optional<TestRunState::Inputs> readInputs();
@@ -77,7 +87,10 @@ private:
     QProgressBar* progressBar;
     QPushButton* stopButton;
     TestRunChart* runChart;
+    QPointer<QMessageBox> stopQuestion;
     bool running = false;
+    // The person chose to stop the run and close: the dialog goes when it ends.
+    bool closeWhenStopped = false;
 };
 
 }  // namespace ecuprobe::ui

@@ -7,6 +7,9 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
+
+#include "console/chart_scale.h"
 
 namespace ecuprobe::ui {
 
@@ -26,10 +29,23 @@ QString secondsText(double seconds) {
     return QString::number(seconds, 'f', 3);
 }
 
+// Round ends and ticks at a round interval, labelled with the digits the step needs.
+void placeRound(QValueAxis* axis, double low, double high, int maxTicks) {
+    const console::AxisScale scale = console::roundScale(low, high, maxTicks);
+    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(scale.step) + 1e-9)));
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(scale.step);
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
+    axis->setRange(scale.low, scale.high);
+}
+
 }  // namespace
 
-TestRunChart::TestRunChart(const QString& valueName, const QString& unit, QWidget* parent)
+TestRunChart::TestRunChart(const QString& valueName, const QString& unit,
+                           const QString& durationCaption, QWidget* parent)
     : QChartView(new QChart, parent),
+      durationName(durationCaption),
       values(new QLineSeries),
       startLevel(levelLine(QStringLiteral("Начало"), Qt::darkGreen)),
       endLevel(levelLine(QStringLiteral("Конец"), Qt::darkRed)),
@@ -44,7 +60,9 @@ TestRunChart::TestRunChart(const QString& valueName, const QString& unit, QWidge
     crossings->setMarkerSize(9);
     timeAxis->setTitleText(QStringLiteral("Время от начального уровня, с"));
     valueAxis->setTitleText(valueName + QStringLiteral(", ") + unit);
-    valueAxis->setLabelFormat(QStringLiteral("%.0f"));
+    while (durationName.endsWith(u':')) {
+        durationName.chop(1);
+    }
     QChart* drawn = chart();
     drawn->legend()->setAlignment(Qt::AlignBottom);
     drawn->addAxis(timeAxis, Qt::AlignBottom);
@@ -56,9 +74,30 @@ TestRunChart::TestRunChart(const QString& valueName, const QString& unit, QWidge
         series->attachAxis(timeAxis);
         series->attachAxis(valueAxis);
     }
-    drawn->setTitle(QStringLiteral("Тест ещё не проводился"));
-    setMinimumHeight(fontMetrics().lineSpacing() * 16);
+    setMinimumHeight(fontMetrics().lineSpacing() * 22);
     setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 70);
+    clear();
+}
+
+void TestRunChart::showLevels(double startAt, double endAt) {
+    if (!curve.points.empty()) {
+        return;
+    }
+    curve.startLevel = startAt;
+    curve.endLevel = endAt;
+    placeAxes();
+}
+
+void TestRunChart::clear() {
+    const double start = curve.startLevel;
+    const double end = curve.endLevel;
+    curve = {};
+    curve.startLevel = start;
+    curve.endLevel = end;
+    values->clear();
+    crossings->clear();
+    chart()->setTitle(QStringLiteral("Тест ещё не проводился"));
+    placeAxes();
 }
 
 void TestRunChart::showRun(const console::RunCurve& run) {
@@ -78,18 +117,23 @@ void TestRunChart::showRun(const console::RunCurve& run) {
     crossings->replace(crossed);
     startLevel->setName(QStringLiteral("Начало: %1").arg(curve.startLevel));
     endLevel->setName(QStringLiteral("Конец: %1").arg(curve.endLevel));
+    // The field counts between the samples that met the levels; the crossings
+    // are interpolated between samples, so the two differ by up to a sample period.
+    QString title = QStringLiteral("%1: %2 с (по отсчётам на уровнях)")
+                        .arg(durationName, QString::number(curve.detectedSeconds, 'g', 6));
     if (curve.startSeconds && curve.endSeconds) {
-        chart()->setTitle(QStringLiteral("Между пересечениями уровней: %1 с")
-                              .arg(secondsText(*curve.endSeconds - *curve.startSeconds)));
+        title += QStringLiteral("<br>Между интерполированными пересечениями уровней: %1 с")
+                     .arg(secondsText(*curve.endSeconds - *curve.startSeconds));
     } else {
-        chart()->setTitle(QStringLiteral("Пересечения уровней не определены"));
+        title += QStringLiteral("<br>Пересечения уровней не определены");
     }
+    chart()->setTitle(title);
     placeAxes();
 }
 
 void TestRunChart::placeAxes() {
     double first = 0;
-    double last = 1;
+    double last = curve.points.empty() ? 10 : 1;
     double low = std::min(curve.startLevel, curve.endLevel);
     double high = std::max(curve.startLevel, curve.endLevel);
     if (!curve.points.empty()) {
@@ -97,19 +141,20 @@ void TestRunChart::placeAxes() {
         last = std::max(first + 0.1, curve.points.back().seconds);
     }
     // Room for the markers on the first and last samples.
-    const double border = (last - first) * 0.03;
+    const double border = curve.points.empty() ? 0 : (last - first) * 0.03;
     first -= border;
     last += border;
     for (const console::RunCurve::Point& point : curve.points) {
         low = std::min(low, point.value);
         high = std::max(high, point.value);
     }
+    const double margin = std::max((high - low) * 0.05, 1.0);
+    placeRound(timeAxis, first, last, 8);
+    placeRound(valueAxis, low - margin, high + margin, 6);
+    first = timeAxis->min();
+    last = timeAxis->max();
     startLevel->replace({QPointF(first, curve.startLevel), QPointF(last, curve.startLevel)});
     endLevel->replace({QPointF(first, curve.endLevel), QPointF(last, curve.endLevel)});
-    const double margin = std::max((high - low) * 0.05, 1.0);
-    timeAxis->setRange(first, last);
-    valueAxis->setRange(low - margin, high + margin);
-    valueAxis->applyNiceNumbers();
 }
 
 }  // namespace ecuprobe::ui

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "console/drive_log_recorder.h"
 #include "ui/com_port_devices.h"
 #include "ui/help_window.h"
 #include "ui/live_chart_window.h"
@@ -167,6 +169,8 @@ void TesterWindow::showReport(const LinkReport& report) {
         linkLine->setText(line);
         emit linkStatusChanged(line);
     }
+    lastStatus = report.status;
+    showDriveLogState();
     driveLogRunning = !report.status.driveLogPath.empty();
     controls.driveLogButton->setChecked(driveLogRunning);
     controls.driveLogButton->setToolTip(
@@ -179,7 +183,7 @@ void TesterWindow::showReport(const LinkReport& report) {
         controls.statusBar->showMessage(QString::fromStdString(report.news.back()));
     }
     if (report.cause == ReportCause::tick && report.status.ecuAnswering) {
-        history.add(report.atMs, report.snapshot);
+        history.add(report.atMs, report.snapshot, QDateTime::currentMSecsSinceEpoch());
         if (chartWindow) {
             chartWindow->refresh();
         }
@@ -201,6 +205,19 @@ void TesterWindow::warnOfBrokenTrace(const LinkStatus& status) {
             QStringLiteral("Трасса линии записана не полностью: %1\nСтрока трассы потеряна, "
                            "файл не содержит весь сеанс.")
                 .arg(QString::fromStdString(tracePath)));
+}
+
+void TesterWindow::showDriveLogState() {
+    bool testRunning = false;
+    for (const MeasuredDialog* test : findChildren<MeasuredDialog*>()) {
+        testRunning = testRunning || test->isRunning();
+    }
+    const std::string text =
+        console::driveLogStateText(lastStatus.driveLogPath, lastStatus.driveLogRows,
+                                   console::driveLogPause(testRunning, lastStatus.ecuAnswering));
+    controls.driveLogState->setText(QString::fromStdString(text));
+    controls.driveLogState->setToolTip(QString::fromStdString(lastStatus.driveLogPath));
+    controls.driveLogState->setVisible(!text.empty());
 }
 
 // The box follows the reports: a click only asks the link thread to start or stop.

@@ -87,6 +87,8 @@ private:
     // keep: the mapping stays for the next start of the program.
     void mapSlot(int slot, const std::string& path, bool keep);
     void driveLogClicked();
+    // The line under "Запись лога", from the last report and the test dialogs.
+    void showDriveLogState();
     void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
     void warnOfBrokenTrace(const LinkStatus& status);
     void openChart();
@@ -111,6 +113,7 @@ private:
     std::string tracePath;
     bool traceWarned = false;
     bool driveLogRunning = false;
+    LinkStatus lastStatus;
     bool sessionStarted = false;
     bool closing = false;
     bool linkClosed = false;
