@@ -1,5 +1,9 @@
 # Thin wrapper over the CMake presets: `make run` and `make test` do all the set-up.
 JOBS ?= $(shell nproc)
+# The tests labelled `line` wait on a serial line in real time (pseudo-terminals,
+# the simulator's pacing and time-outs), not on the CPU: twice as many jobs as
+# cores. Not more: their 20 ms byte time-outs need the CPU when a byte is due.
+LINE_JOBS ?= $(shell echo $$((2 * $(JOBS))))
 GUI_ARGS ?= --simulate
 SIM_ARGS ?= --simulate monitor
 
@@ -20,17 +24,22 @@ run: deps
 	  ./build/release/src/cli/ecuprobe-cli $(SIM_ARGS); \
 	fi
 
+# Every test of a preset: those on the line with LINE_JOBS, the rest with JOBS;
+# both sets run, and the status is a failure if either failed.
+run_tests = ctest --preset $(1) -j $(JOBS) -LE '^line$$'; status=$$?; \
+	ctest --preset $(1) -j $(LINE_JOBS) -L '^line$$' || status=$$?; exit $$status
+
 test: deps
 	$(MAKE) fuzz
 	$(MAKE) windows
 	cmake --preset ci
 	cmake --build --preset ci -j $(JOBS)
-	ctest --preset ci -j $(JOBS)
+	$(call run_tests,ci)
 
 dev: deps
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
-	ctest --preset dev -j $(JOBS)
+	$(call run_tests,dev)
 
 # Cross-builds the core, the simulator and the unit tests for 64-bit Windows
 # (MinGW-w64, static .exe files) and runs the tests under Wine, each bounded in time.
@@ -86,7 +95,7 @@ fault-matrix: deps
 	cmake --preset ci
 	cmake --build --preset ci -j $(JOBS) --target fault_matrix_tests
 	rm -rf build/ci/fault-matrix
-	ctest --preset ci -j $(JOBS) -R '^EveryCommandAndFault/FaultMatrix\.'; \
+	ctest --preset ci -j $(LINE_JOBS) -R '^EveryCommandAndFault/FaultMatrix\.'; \
 	  status=$$?; python3 scripts/fault_matrix.py build/ci/fault-matrix docs/fault-matrix.md && exit $$status
 
 format:

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ecu/ecu_session.h"
-#include "link/link_wiring.h"
+#include "link/device_attachment.h"
 #include "measure/run_sampler.h"
 #include "platform/clock.h"
 #include "sim/pty_server.h"
@@ -45,7 +45,7 @@ int main() {
     server.start();
     platform::PortMap ports;
     ports.setPath(0, server.slavePath());
-    link::LinkWiring wiring(ports, std::string());
+    link::DeviceAttachment attachment(ports, std::string());
     ecu::EcuSession session;
     ecu::chosenPortNumber = 2;
     if (session.connect() == ecu::ServiceResult::failed || session.connected() == 0) {

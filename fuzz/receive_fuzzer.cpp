@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ecuprobe::platform::PortMap ports;
     auto link = std::make_unique<FrameExchange>();
     link->attach(device, clock, ports);
-    require(link->open(2) == 0);
+    require(link->open(2) == ecuprobe::link::OpenResult::opened);
     if (sendFirst) {
         link->request[0] = mode;
         require(link->sendRequest(1 + (mode & 0x07)) == 0);

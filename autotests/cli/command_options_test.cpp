@@ -9,9 +9,9 @@
 
 #include "case_names.h"
 #include "cli/cli_app.h"
-#include "cli/exit_codes.h"
 #include "cli/measured_options.h"
 #include "cli/parameter_inputs.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 namespace {
@@ -68,39 +68,41 @@ INSTANTIATE_TEST_SUITE_P(
     Params, CommandValues,
     testing::Values(
         ValueCase{{"params", "--egr", "150"},
-                  exitUsage,
+                  line::exitUsage,
                   "ecuprobe-cli: Степень рецирк.отраб.газов(JEGR): Please enter an integer "
                   "between 0 and 100.\n"},
         ValueCase{{"params", "--idle-speed", "-900"},
-                  exitUsage,
+                  line::exitUsage,
                   "Обороты ХХ: Please enter a positive integer."},
         ValueCase{{"params", "--rcok", "0,1"},
-                  exitUsage,
+                  line::exitUsage,
                   "Коэф. коррекции CO (RCOK): Please enter a number."},
         ValueCase{{"params", "--rcod", "x", "--stepper", "y"},
-                  exitUsage,
+                  line::exitUsage,
                   "Рег.ХХ(РДВ): Please enter a positive integer."},
-        ValueCase{{"params", "--uoz", "inf"}, exitUsage, "Поправка УОЗ: Please enter a number."},
-        ValueCase{{"params", "--idle-speed", "9000", "--uoz", "20"}, exitPortFailed, "cannot open"},
+        ValueCase{
+            {"params", "--uoz", "inf"}, line::exitUsage, "Поправка УОЗ: Please enter a number."},
+        ValueCase{
+            {"params", "--idle-speed", "9000", "--uoz", "20"}, line::exitPortFailed, "cannot open"},
         ValueCase{{"test", "dynamic", "--end", "6001"},
-                  exitUsage,
+                  line::exitUsage,
                   "Ошибка задания параметров: Конечные обороты должны быть менее 6000."},
-        ValueCase{{"reset-adaptation", "fuel"}, exitUsage, "fuel not in {lambda,knock}"},
+        ValueCase{{"reset-adaptation", "fuel"}, line::exitUsage, "fuel not in {lambda,knock}"},
         // The system would write "a.tdm" while "a.tdm\0b.tdm" was announced.
         ValueCase{{"report", "--dump", std::string("a.tdm\0b.tdm", 11)},
-                  exitUsage,
+                  line::exitUsage,
                   "the path holds a NUL byte"},
         // A comment is refused whole rather than cut short where nobody sees it.
         ValueCase{{"report", "--dump", "/nonexistent/car.tdm", "--comment", letters(257)},
-                  exitUsage,
+                  line::exitUsage,
                   "the comment is longer than 256 characters; nothing was cut: shorten it"},
         ValueCase{{"test", "dynamic", "--dump", "car.tdm", "--comment", letters(257)},
-                  exitUsage,
+                  line::exitUsage,
                   "the comment is longer than 256 characters"},
         ValueCase{{"report", "--dump", "/nonexistent/car.tdm", "--comment", letters(256)},
-                  exitCannotCreate,
+                  line::exitCannotCreate,
                   "cannot write the dump file /nonexistent/car.tdm"},
-        ValueCase{{"reset-adaptation", "knock", "--yes"}, exitPortFailed, "cannot open"}));
+        ValueCase{{"reset-adaptation", "knock", "--yes"}, line::exitPortFailed, "cannot open"}));
 
 TEST(ParameterInputs, NameTheFirstRefusedFieldInTheDialogsOrder) {
     ParameterInputs given;

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
-#include "cli/exit_codes.h"
+#include "line/exit_codes.h"
 #include "platform/code_pages.h"
 #include "report_test_support.h"
 #include "reports/measured_report.h"
@@ -66,7 +66,7 @@ protected:
 
 TEST_F(ShowCommand, PutsRunsOfOneTestSideBySideWithTheirDifferences) {
     const ShowResult shown = show({"a.dmp", "b.dmp"});
-    EXPECT_EQ(shown.status, exitOk) << shown.err;
+    EXPECT_EQ(shown.status, line::exitOk) << shown.err;
     EXPECT_NE(shown.out.find("Тест динамических качеств"), std::string::npos) << shown.out;
     // 1.0 s against 0.8 s, the words of the line apart from their padding.
     const std::size_t at = shown.out.find("Длительность разгона, cек.");
@@ -83,7 +83,7 @@ TEST_F(ShowCommand, PutsRunsOfOneTestSideBySideWithTheirDifferences) {
 
 TEST_F(ShowCommand, ListsADumpsReportsAndPrintsOneWhole) {
     const ShowResult listed = show({"--tsv", "car.tdm"});
-    EXPECT_EQ(listed.status, exitOk) << listed.err;
+    EXPECT_EQ(listed.status, line::exitOk) << listed.err;
     EXPECT_NE(listed.out.find("1\tMon Jan  1 10:00:00 2024\tРезультаты динамического теста.\tдо "
                               "ремонта\ta.dmp\n"),
               std::string::npos)
@@ -103,7 +103,7 @@ TEST_F(ShowCommand, EndsWith64NamingTheFileAndLineOfWhatItCannotReadOrCompare) {
                           Case{{"--entry", "2", "car.tdm"}, "car.tdm: no report 2"},
                           Case{{}, "files is required"}}) {
         const ShowResult shown = show(c.args);
-        EXPECT_EQ(shown.status, exitUsage) << c.err;
+        EXPECT_EQ(shown.status, line::exitUsage) << c.err;
         EXPECT_NE(shown.err.find(c.err), std::string::npos) << shown.err;
     }
 }

@@ -31,7 +31,7 @@ void SessionTest::TearDown() {
 
 void SessionTest::openConnected() {
     chosenPortNumber = 2;
-    ASSERT_EQ(link.open(2), 0);
+    ASSERT_EQ(link.open(2), link::OpenResult::opened);
     stateOf(session).connected = 1;
 }
 

@@ -82,7 +82,7 @@ protected:
             return std::optional<Bytes>(payload[0] == 0x62 ? Bytes{0x00} : Bytes{0x90});
         };
         chosenPortNumber = 2;
-        ASSERT_EQ(link::processLink().open(2), 0);
+        ASSERT_EQ(link::processLink().open(2), link::OpenResult::opened);
         stateOf(session).connected = 1;
         stateOf(session).statusText = "ЭБУ Микас 5.4. ";
         stateOf(session).faultCount = 2;

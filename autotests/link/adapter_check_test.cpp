@@ -77,7 +77,7 @@ class SelfTest : public testing::Test {
 protected:
     SelfTestResult run(int frames) {
         port.attach(device, clock, ports);
-        EXPECT_EQ(port.open(2), 0);
+        EXPECT_EQ(port.open(2), OpenResult::opened);
         return runAdapterSelfTest(port, frames, [] { return true; });
     }
 

@@ -85,7 +85,7 @@ protected:
         link.setErrorObserver([this](std::string_view text) { errors.emplace_back(text); });
     }
 
-    void openPort() { ASSERT_EQ(link.open(2), 0); }
+    void openPort() { ASSERT_EQ(link.open(2), OpenResult::opened); }
 
     std::uint64_t virtualMs() const { return clock.totalSleptMs(); }
 

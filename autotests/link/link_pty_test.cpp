@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "link/link_wiring.h"
+#include "link/device_attachment.h"
 #include "platform/pty_pair.h"
 
-// The one process-wide link on a real pseudo-terminal through LinkWiring; the
+// The one process-wide link on a real pseudo-terminal through DeviceAttachment; the
 // test plays the echoing adapter and the ECU on the master side. These wait for
 // real, with generous deadlines so that a busy machine cannot make them flaky.
 namespace ecuprobe::link {
@@ -63,11 +63,11 @@ protected:
 // Counted on every open as the settings failure it is, but said once in the trace,
 // as what it is: a reconnecting poll must not fill the trace with line errors.
 TEST_F(LinkOverPty, OpenCountsTheMissingModemLinesAndNotesThemOnce) {
-    LinkWiring wiring(ports, tracePath);
+    DeviceAttachment attachment(ports, tracePath);
     for (int open = 0; open < 3; ++open) {
-        EXPECT_EQ(wiring.link().open(2), 0);
-        EXPECT_EQ(wiring.link().isOpen, 1);
-        wiring.link().close();
+        EXPECT_EQ(attachment.link().open(2), OpenResult::opened);
+        EXPECT_EQ(attachment.link().isOpen, 1);
+        attachment.link().close();
     }
     EXPECT_EQ(errors, Texts(3, "Ошибка установки параметров СОМ (9600bps)."));
     const std::string trace = traceText();
@@ -79,11 +79,11 @@ TEST_F(LinkOverPty, OpenCountsTheMissingModemLinesAndNotesThemOnce) {
 }
 
 TEST_F(LinkOverPty, FrameWithControlBytesCrossesUnchangedBothWays) {
-    LinkWiring wiring(ports, tracePath);
-    FrameExchange& link = wiring.link();
+    DeviceAttachment attachment(ports, tracePath);
+    FrameExchange& link = attachment.link();
     // Room for a loaded machine to schedule the adapter thread before the echo deadline.
     link.byteTimeoutMs = 1000;
-    ASSERT_EQ(link.open(2), 0);
+    ASSERT_EQ(link.open(2), OpenResult::opened);
     Bytes seen;
     std::thread adapter([&] {
         seen = pty.receive(kFrame.size());
@@ -108,25 +108,25 @@ TEST_F(LinkOverPty, FrameWithControlBytesCrossesUnchangedBothWays) {
 }
 
 TEST_F(LinkOverPty, MissingDeviceGivesTwo) {
-    LinkWiring wiring(ports, tracePath);
-    EXPECT_EQ(wiring.link().open(3), 2);
+    DeviceAttachment attachment(ports, tracePath);
+    EXPECT_EQ(attachment.link().open(3), OpenResult::deviceNotOpened);
     EXPECT_EQ(errors, Texts{"Ошибка открытия СОМ."});
 }
 
 TEST_F(LinkOverPty, SecondLinkOnTheOpenDeviceGivesTwo) {
-    LinkWiring wiring(ports, tracePath);
-    ASSERT_EQ(wiring.link().open(2), 0);
+    DeviceAttachment attachment(ports, tracePath);
+    ASSERT_EQ(attachment.link().open(2), OpenResult::opened);
     platform::RealClock clock;
     platform::PosixSerialDevice device;
     FrameExchange second;
     second.attach(device, clock, ports);
-    EXPECT_EQ(second.open(2), 2);
+    EXPECT_EQ(second.open(2), OpenResult::deviceNotOpened);
 }
 
 TEST_F(LinkOverPty, VanishedAdapterIsToldApartFromASilentOne) {
-    LinkWiring wiring(ports, tracePath);
-    FrameExchange& link = wiring.link();
-    ASSERT_EQ(link.open(2), 0);
+    DeviceAttachment attachment(ports, tracePath);
+    FrameExchange& link = attachment.link();
+    ASSERT_EQ(link.open(2), OpenResult::opened);
     link.readByte();
     EXPECT_EQ(link.noByte, 1);
     EXPECT_FALSE(link.deviceGone());
@@ -139,18 +139,18 @@ TEST_F(LinkOverPty, VanishedAdapterIsToldApartFromASilentOne) {
 
 TEST_F(LinkOverPty, TracingIsOffUnlessAskedFor) {
     unsetenv("ECUPROBE_TRACE");
-    const LinkWiring quiet(ports);
+    const DeviceAttachment quiet(ports);
     EXPECT_FALSE(quiet.tracing());
 }
 
 TEST_F(LinkOverPty, WiringClosesAndDetachesTheLinkWhenItGoes) {
     {
-        LinkWiring wiring(ports, tracePath);
-        ASSERT_EQ(wiring.link().open(2), 0);
-        EXPECT_TRUE(wiring.tracing());
+        DeviceAttachment attachment(ports, tracePath);
+        ASSERT_EQ(attachment.link().open(2), OpenResult::opened);
+        EXPECT_TRUE(attachment.tracing());
     }
     EXPECT_EQ(processLink().isOpen, 0);
-    EXPECT_EQ(processLink().open(2), 2);  // no device attached any more
+    EXPECT_EQ(processLink().open(2), OpenResult::deviceNotOpened);  // no device attached any more
     platform::PosixSerialDevice device;
     EXPECT_TRUE(device.open(pty.slavePath));
 }

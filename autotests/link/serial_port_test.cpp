@@ -26,7 +26,7 @@ class SerialPortOpen : public LinkTest {};
 
 TEST_F(SerialPortOpen, NumbersOutsideTwoToFiveAreRefusedWithoutCounting) {
     for (int number : {-1, 0, 1, 6, 255}) {
-        EXPECT_EQ(link.open(number), 1) << number;
+        EXPECT_EQ(link.open(number), OpenResult::badPortNumber) << number;
     }
     EXPECT_EQ(device.openCount, 0);
     EXPECT_EQ(link.isOpen, 0);
@@ -36,7 +36,7 @@ TEST_F(SerialPortOpen, NumbersOutsideTwoToFiveAreRefusedWithoutCounting) {
 TEST_F(SerialPortOpen, NumbersTwoToFiveOpenComOneToFour) {
     for (int number = 2; number <= 5; ++number) {
         const std::string com = "COM" + std::to_string(number - 1);
-        ASSERT_EQ(link.open(number), 0) << com;
+        ASSERT_EQ(link.open(number), OpenResult::opened) << com;
         EXPECT_EQ(device.openedPath, "/dev/k-line-" + std::to_string(number - 1));
         EXPECT_STREQ(link.portName, com.c_str());
         EXPECT_EQ(link.handle, &device);
@@ -47,7 +47,7 @@ TEST_F(SerialPortOpen, NumbersTwoToFiveOpenComOneToFour) {
 
 TEST_F(SerialPortOpen, OpenOnAnOpenPortKeepsThatPort) {
     openPort();
-    EXPECT_EQ(link.open(5), 0);
+    EXPECT_EQ(link.open(5), OpenResult::opened);
     EXPECT_EQ(device.openCount, 1);
     EXPECT_EQ(device.openedPath, "/dev/k-line-1");
     EXPECT_STREQ(link.portName, "COM1");
@@ -76,7 +76,7 @@ class SerialPortOpenFailure : public LinkTest,
 
 TEST_P(SerialPortOpenFailure, GivesItsCodeCountsItsTextAndReleasesTheDevice) {
     device.failAt(GetParam().step);
-    EXPECT_EQ(link.open(3), GetParam().result);
+    EXPECT_EQ(static_cast<int>(link.open(3)), GetParam().result);
     EXPECT_EQ(errors, Texts{GetParam().text});
     EXPECT_EQ(link.isOpen, 0);
     EXPECT_EQ(link.portName, nullptr);
@@ -84,7 +84,7 @@ TEST_P(SerialPortOpenFailure, GivesItsCodeCountsItsTextAndReleasesTheDevice) {
     EXPECT_FALSE(device.isOpen());
 
     device.failAt(Failure::none);
-    EXPECT_EQ(link.open(3), 0);
+    EXPECT_EQ(link.open(3), OpenResult::opened);
     EXPECT_EQ(link.isOpen, 1);
 }
 
@@ -97,14 +97,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SerialPortOpen, MissingDeviceGivesTwoAndLeavesThePortClosed) {
     device.missingPaths.push_back("/dev/k-line-2");
-    EXPECT_EQ(link.open(3), 2);
+    EXPECT_EQ(link.open(3), OpenResult::deviceNotOpened);
     EXPECT_EQ(link.isOpen, 0);
     EXPECT_EQ(link.errorCount, 1);
 }
 
+TEST_F(SerialPortOpen, KeepsWhyTheDeviceDidNotOpenUntilAnOpenSucceeds) {
+    device.missingPaths.push_back("/dev/k-line-2");
+    EXPECT_EQ(link.open(3), OpenResult::deviceNotOpened);
+    EXPECT_EQ(link.openFailure().cause, platform::OpenFailureCause::notFound);
+    device.failAt(Failure::readLineSettings);
+    EXPECT_EQ(link.open(2), OpenResult::lineSettingsUnread);
+    EXPECT_EQ(link.openFailure().cause, platform::OpenFailureCause::notTty);
+    device.failAt(Failure::none);
+    EXPECT_EQ(link.open(2), OpenResult::opened);
+    EXPECT_FALSE(link.openFailure().failed());
+}
+
 TEST_F(SerialPortOpen, LineSettingsThatDoNotApplyAreCountedAndTheOpenCarriesOn) {
     device.failAt(Failure::applyLineSettings);
-    EXPECT_EQ(link.open(2), 0);
+    EXPECT_EQ(link.open(2), OpenResult::opened);
     EXPECT_EQ(link.isOpen, 1);
     EXPECT_EQ(errors, Texts{"Ошибка установки параметров СОМ (9600bps)."});
 }

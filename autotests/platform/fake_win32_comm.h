@@ -99,6 +99,7 @@ public:
 
     // The call, by its logged name, fails from now on with this error.
     void failAt(const std::string& call, std::uint32_t withError) { failures[call] = withError; }
+    void clearFailures() { failures.clear(); }
 
     static constexpr Win32Handle portHandle = 0x30;
 

@@ -4,8 +4,14 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "platform/pty_pair.h"
@@ -94,6 +100,40 @@ TEST_F(PosixSerialDeviceTest, OpenIsExclusiveUntilClosed) {
     EXPECT_FALSE(second.open(pty.slavePath));
     EXPECT_TRUE(device.close());
     EXPECT_TRUE(second.open(pty.slavePath));
+}
+
+// Why an open failed is named at the call that failed, from its errno.
+TEST_F(PosixSerialDeviceTest, NamesWhyADeviceDidNotOpen) {
+    ASSERT_TRUE(device.open(pty.slavePath));
+    PosixSerialDevice second;
+    EXPECT_FALSE(second.open(pty.slavePath));
+    EXPECT_EQ(second.openFailure().cause, OpenFailureCause::busy);
+    EXPECT_FALSE(second.open("/nonexistent/ttyK"));
+    EXPECT_EQ(second.openFailure().cause, OpenFailureCause::notFound);
+    // A plain file opens and locks; reading its line settings is the step that fails.
+    const std::string file = testing::TempDir() + "ecuprobe-not-a-tty-" + std::to_string(getpid());
+    std::ofstream{file} << "x";
+    ASSERT_TRUE(second.open(file));
+    LineSettings found;
+    EXPECT_FALSE(second.readLineSettings(found));
+    EXPECT_EQ(second.openFailure().cause, OpenFailureCause::notTty);
+    EXPECT_TRUE(second.close());
+    std::remove(file.c_str());
+}
+
+TEST(PosixOpenFailure, NamesTheCauseOfEachErrno) {
+    const struct {
+        int error;
+        OpenFailureCause cause;
+    } cases[] = {{ENOENT, OpenFailureCause::notFound},   {ENOTDIR, OpenFailureCause::notFound},
+                 {EACCES, OpenFailureCause::permission}, {EPERM, OpenFailureCause::permission},
+                 {EBUSY, OpenFailureCause::busy},        {ENOTTY, OpenFailureCause::notTty},
+                 {ENXIO, OpenFailureCause::gone},        {ENODEV, OpenFailureCause::gone},
+                 {EIO, OpenFailureCause::gone}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(openFailureOfErrno(c.error), (OpenFailure{c.cause, {}})) << c.error;
+    }
+    EXPECT_EQ(openFailureOfErrno(EINVAL), (OpenFailure{OpenFailureCause::other, strerror(EINVAL)}));
 }
 
 // Another program holds the line with flock but without TIOCEXCL; the failed open

@@ -65,7 +65,7 @@ protected:
     }
 
     void openPort() {
-        ASSERT_EQ(port.open(2), 0);
+        ASSERT_EQ(port.open(2), link::OpenResult::opened);
         comm.calls.clear();
     }
 
@@ -78,7 +78,7 @@ protected:
 };
 
 TEST_F(Win32SerialDeviceTest, OpensTheComPortExclusivelyForReadingAndWriting) {
-    ASSERT_EQ(port.open(3), 0);
+    ASSERT_EQ(port.open(3), link::OpenResult::opened);
     EXPECT_EQ(comm.calls, kOpenCalls);
     EXPECT_EQ(comm.created.path, "\\\\.\\COM2");
     EXPECT_EQ(comm.created.access, 0xC0000000u);  // GENERIC_READ | GENERIC_WRITE
@@ -146,7 +146,7 @@ TEST_P(Win32SerialDeviceOpenFailure, GivesItsCodeAndReleasesTheHandle) {
     if (c.failingCall != nullptr) {
         comm.failAt(c.failingCall, testing_support::errorFileNotFound);
     }
-    EXPECT_EQ(port.open(c.portNumber), c.result);
+    EXPECT_EQ(static_cast<int>(port.open(c.portNumber)), c.result);
     EXPECT_EQ(comm.calls, c.calls);
     EXPECT_EQ(comm.openHandles, 0);
     EXPECT_FALSE(device.isOpen());
@@ -170,6 +170,38 @@ INSTANTIATE_TEST_SUITE_P(
                         {"CreateFileA", "GetCommState", "GetCommState", "SetCommState",
                          "GetCommTimeouts", "SetCommTimeouts", "SetCommState", "CloseHandle"}}));
 
+// Why the port did not open, named from GetLastError() at the call that failed
+// and carried up to the port, with no second open to find out.
+TEST_F(Win32SerialDeviceTest, NamesWhyThePortDidNotOpen) {
+    const struct {
+        const char* call;
+        std::uint32_t error;
+        OpenFailure failure;
+    } cases[] = {
+        {"CreateFileA", 2, {OpenFailureCause::notFound, {}}},
+        {"CreateFileA", 3, {OpenFailureCause::notFound, {}}},
+        // Another program's handle on a COM port is refused as access denied.
+        {"CreateFileA", 5, {OpenFailureCause::busy, {}}},
+        {"CreateFileA", 32, {OpenFailureCause::busy, {}}},
+        {"CreateFileA", 1167, {OpenFailureCause::gone, {}}},
+        {"CreateFileA", 1617, {OpenFailureCause::gone, {}}},
+        {"CreateFileA", 87, {OpenFailureCause::other, "Windows error 87"}},
+        {"GetCommState", 1, {OpenFailureCause::notTty, {}}},
+        {"GetCommState", 1167, {OpenFailureCause::gone, {}}},
+        {"SetCommTimeouts", 31, {OpenFailureCause::lineSettings, {}}},
+    };
+    for (const auto& c : cases) {
+        comm.failAt(c.call, c.error);
+        EXPECT_NE(port.open(2), link::OpenResult::opened) << c.call << ' ' << c.error;
+        EXPECT_EQ(port.openFailure(), c.failure) << c.call << ' ' << c.error;
+        EXPECT_EQ(device.openFailure(), c.failure) << c.call << ' ' << c.error;
+        EXPECT_EQ(comm.openHandles, 0);
+        comm.clearFailures();
+    }
+    ASSERT_EQ(port.open(2), link::OpenResult::opened);
+    EXPECT_FALSE(port.openFailure().failed());
+}
+
 TEST_F(Win32SerialDeviceTest, NamesGoIntoTheDeviceNamespaceUnlessTheyAreThereAlready) {
     const struct {
         const char* name;
@@ -181,7 +213,7 @@ TEST_F(Win32SerialDeviceTest, NamesGoIntoTheDeviceNamespaceUnlessTheyAreThereAlr
                  {"\\\\?\\USB#VID_0403&PID_6001", "\\\\?\\USB#VID_0403&PID_6001"}};
     for (const auto& c : cases) {
         ports.setPath(0, c.name);
-        ASSERT_EQ(port.open(2), 0) << c.name;
+        ASSERT_EQ(port.open(2), link::OpenResult::opened) << c.name;
         EXPECT_EQ(comm.created.path, c.path);
         port.close();
     }
@@ -277,7 +309,7 @@ TEST_F(Win32SerialDeviceTest, PulledAdapterIsGoneForThePortAndComesBackOnReopen)
 
     port.close();
     EXPECT_EQ(comm.openHandles, 0);
-    EXPECT_EQ(port.open(2), 0);
+    EXPECT_EQ(port.open(2), link::OpenResult::opened);
     EXPECT_FALSE(port.deviceGone());
 }
 

@@ -33,14 +33,14 @@ protected:
 
 TEST_F(Win32SystemCommTest, PortThatDoesNotExistGivesTwo) {
     ports.setPath(0, "COM199");
-    EXPECT_EQ(port.open(2), 2);
+    EXPECT_EQ(port.open(2), link::OpenResult::deviceNotOpened);
     EXPECT_EQ(errors, Texts{"Ошибка открытия СОМ."});
     EXPECT_FALSE(device.isOpen());
 }
 
 TEST_F(Win32SystemCommTest, DeviceThatIsNoSerialPortGivesThreeAndIsReleased) {
     ports.setPath(0, "NUL");
-    EXPECT_EQ(port.open(2), 3);
+    EXPECT_EQ(port.open(2), link::OpenResult::lineSettingsUnread);
     EXPECT_EQ(errors, Texts{"Ошибка получения DCB."});
     EXPECT_FALSE(device.isOpen());
 }

@@ -63,13 +63,13 @@ TEST(EcuSimProcess, AnswersTheTesterOverItsPtyAcrossAReconnect) {
     const std::string ready = sim.line();
     ASSERT_EQ(ready.rfind("READY /dev/", 0), 0u) << ready;
     TesterLink tester(ready.substr(6));
-    ASSERT_EQ(tester.link.open(2), 0);
+    ASSERT_EQ(tester.link.open(2), link::OpenResult::opened);
     // A pty has no modem lines: the open counts that, and nothing may follow.
     const auto errorsAfterOpen = tester.link.errorCount;
     EXPECT_EQ(tester.ask(0x01), 10);
     EXPECT_EQ(tester.link.errorCount, errorsAfterOpen) << "the paced echo came back whole";
     tester.link.close();
-    ASSERT_EQ(tester.link.open(2), 0);
+    ASSERT_EQ(tester.link.open(2), link::OpenResult::opened);
     EXPECT_EQ(tester.ask(0x01), 10);
     sim.say("silent on");
     EXPECT_EQ(sim.line(), "ok");
@@ -90,7 +90,7 @@ TEST(PtyServer, VanishesAndComesBackUnderTheSameLink) {
     ASSERT_TRUE(server.open()) << server.error();
     server.start();
     TesterLink tester(linkPath);
-    ASSERT_EQ(tester.link.open(2), 0);
+    ASSERT_EQ(tester.link.open(2), link::OpenResult::opened);
     EXPECT_EQ(tester.ask(0x01), 9);
     EXPECT_EQ(tester.ask(0x63), -1);
     tester.link.close();
@@ -98,7 +98,7 @@ TEST(PtyServer, VanishesAndComesBackUnderTheSameLink) {
         clock.sleepMs(10);
     }
     clock.sleepMs(50);
-    ASSERT_EQ(tester.link.open(2), 0);
+    ASSERT_EQ(tester.link.open(2), link::OpenResult::opened);
     EXPECT_EQ(tester.ask(0x01), 9);
     tester.link.close();
     server.stop();

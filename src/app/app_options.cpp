@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "cli/exit_codes.h"
+#include "line/exit_codes.h"
 #include "project_version.h"
 
 namespace ecuprobe::app {
@@ -31,18 +31,18 @@ std::optional<int> parseAppOptions(std::vector<std::string> args, AppOptions& op
     CLI::App app(overview, "ecuprobe");
     app.footer(examples);
     app.set_version_flag("--version", std::string("ecuprobe ") + projectVersion);
-    cli::addGlobalOptions(app, options.line);
+    line::addGlobalOptions(app, options.line);
     // CLI11 takes the arguments last first.
     std::reverse(args.begin(), args.end());
     try {
         app.parse(args);
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error, out, err);
-        return status == 0 ? cli::exitOk : cli::exitUsage;
+        return status == 0 ? line::exitOk : line::exitUsage;
     }
-    if (const std::string problem = cli::crossCheck(options.line); !problem.empty()) {
+    if (const std::string problem = line::crossCheck(options.line); !problem.empty()) {
         err << problem << "\nRun with --help for more information.\n";
-        return cli::exitUsage;
+        return line::exitUsage;
     }
     options.portGiven = app.count("--port") > 0;
     return std::nullopt;

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_options.h"
+#include "line/global_options.h"
 #include "platform/port_map.h"
 
 namespace ecuprobe::app {
 
 struct AppOptions {
-    cli::GlobalOptions line;
+    line::GlobalOptions line;
     // --port was given, so its slot comes before the one kept from the last console.
     bool portGiven = false;
 };

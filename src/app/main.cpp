@@ -9,8 +9,8 @@
 
 #include "app/app_options.h"
 #include "app/stop_signal_notifier.h"
-#include "cli/exit_codes.h"
-#include "cli/line_setup.h"
+#include "line/chosen_line.h"
+#include "line/exit_codes.h"
 #include "platform/process_files.h"
 #include "project_version.h"
 #include "ui/about_box.h"
@@ -21,7 +21,7 @@
 int main(int argc, char** argv) {
     using namespace ecuprobe;
     if (!platform::reserveStandardDescriptors()) {
-        return cli::exitIoError;
+        return line::exitIoError;
     }
     app::AppOptions options;
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ecuprobe")));
 
     app::layKeptComPaths(options, ui::keptComPaths(), platform::PortMap::fromEnvironment());
-    cli::LineSetup line(options.line);
+    line::ChosenLine line(options.line);
     if (!line.ready()) {
         std::cerr << "ecuprobe: " << line.error() << '\n';
         QMessageBox::critical(nullptr, QStringLiteral("ECUPROBE"),
@@ -62,5 +62,5 @@ int main(int argc, char** argv) {
     window.show();
     const int status = QApplication::exec();
     const int signal = app::StopSignalNotifier::signalNumber();
-    return signal != 0 ? cli::exitSignalBase + signal : status;
+    return signal != 0 ? line::exitSignalBase + signal : status;
 }

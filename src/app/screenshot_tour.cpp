@@ -16,8 +16,8 @@
 #include <iostream>
 
 #include "app/app_options.h"
-#include "cli/line_setup.h"
 #include "console/panel_controls.h"
+#include "line/chosen_line.h"
 #include "ui/connection_window.h"
 #include "ui/control_parameter_dialog.h"
 #include "ui/fault_decoding_dialog.h"
@@ -170,7 +170,7 @@ template <typename Walk>
 bool onSimulator(std::vector<std::string> args, const QDir& into, Walk walk) {
     app::AppOptions options;
     app::parseAppOptions(std::move(args), options, std::cout, std::cerr);
-    cli::LineSetup line(options.line);
+    line::ChosenLine line(options.line);
     if (!line.ready()) {
         std::cerr << "ecuprobe-screenshots: " << line.error() << '\n';
         return false;

@@ -7,8 +7,8 @@
 
 #include <csignal>
 
-#include "cli/exit_codes.h"
-#include "cli/stop_signals_posix.h"
+#include "line/exit_codes.h"
+#include "line/outside_stop_signals.h"
 
 namespace ecuprobe::app {
 
@@ -17,12 +17,12 @@ namespace {
 // The handler may only write to a descriptor; the GUI thread reads the other end.
 int wakeFds[2] = {-1, -1};
 volatile std::sig_atomic_t stopSignal = 0;
-constexpr auto& handledSignals = cli::outsideStopSignals;
+constexpr auto& handledSignals = line::outsideStopSignals;
 struct sigaction previous[std::size(handledSignals)]{};
 
 extern "C" void onStopSignal(int signal) {
     if (stopSignal == SIGINT && signal == SIGINT) {
-        ::_exit(cli::exitSignalBase + SIGINT);
+        ::_exit(line::exitSignalBase + SIGINT);
     }
     stopSignal = signal;
     const char byte = static_cast<char>(signal);

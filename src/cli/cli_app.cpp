@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "cli/exit_codes.h"
-#include "cli/line_setup.h"
 #include "cli/stop_signals.h"
+#include "line/chosen_line.h"
+#include "line/exit_codes.h"
 #include "project_version.h"
 
 namespace ecuprobe::cli {
@@ -50,7 +50,7 @@ CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
     app->footer(examples);
     app->require_subcommand(1);
     app->set_version_flag("--version", std::string("ecuprobe-cli ") + projectVersion);
-    addGlobalOptions(*app, global);
+    line::addGlobalOptions(*app, global);
     addConnectCommand(*app, choice);
     addLiveCommand(*app, choice);
     addFaultsCommands(*app, choice);
@@ -76,22 +76,22 @@ std::optional<int> CliApp::parse(std::vector<std::string> args, std::ostream& ou
         app->parse(args);
     } catch (const CLI::ParseError& error) {
         const int status = app->exit(error, out, err);
-        return status == 0 ? exitOk : exitUsage;
+        return status == 0 ? line::exitOk : line::exitUsage;
     }
-    if (const std::string problem = crossCheck(global); !problem.empty()) {
+    if (const std::string problem = line::crossCheck(global); !problem.empty()) {
         err << problem << "\nRun with --help for more information.\n";
-        return exitUsage;
+        return line::exitUsage;
     }
     return std::nullopt;
 }
 
 int CliApp::run(std::ostream& out, std::ostream& err) {
     StopSignals signals;
-    GlobalOptions lineOptions = global;
+    line::GlobalOptions lineOptions = global;
     if (!choice.usesLine) {
         lineOptions.tracePath = std::string();
     }
-    LineSetup line(lineOptions);
+    line::ChosenLine line(lineOptions);
     if (!line.ready()) {
         err << "ecuprobe-cli: " << line.error() << '\n';
         return line.errorExit();

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_options.h"
 #include "cli/command.h"
+#include "line/global_options.h"
 
 namespace CLI {
 class App;
@@ -30,11 +30,11 @@ public:
     // Sets up the line and runs the chosen command; its exit status.
     int run(std::ostream& out, std::ostream& err);
 
-    const GlobalOptions& options() const { return global; }
+    const line::GlobalOptions& options() const { return global; }
 
 private:
     std::unique_ptr<CLI::App> app;
-    GlobalOptions global;
+    line::GlobalOptions global;
     CommandChoice choice;
 };
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/cli_options.h"
-#include "cli/line_setup.h"
 #include "ecu/hand_back.h"
+#include "line/chosen_line.h"
+#include "line/global_options.h"
 
 namespace CLI {
 class App;
@@ -17,8 +17,8 @@ namespace ecuprobe::cli {
 
 // What a command runs with once the line is set up.
 struct RunContext {
-    const GlobalOptions& options;
-    LineSetup& line;
+    const line::GlobalOptions& options;
+    line::ChosenLine& line;
     std::ostream& out;
     std::ostream& err;
 
@@ -54,12 +54,13 @@ void addShowCommand(CLI::App& app, CommandChoice& choice);
 
 // The exit status of a command that ended with `code`, saying on stderr what
 // overrides it, strongest first: the ECU did not confirm the hand-back (handBack
-// given and not complete: exitHandBackUnconfirmed, the registers named); a signal
-// cut the command short (128 + the signal); output was lost (exitIoError).
+// given and not complete: line::exitHandBackUnconfirmed, the registers named); a signal
+// cut the command short (128 + the signal); output was lost (line::exitIoError).
 int commandExitStatus(RunContext& run, int code, const ecu::HandBackOutcome* handBack);
 
 // Refuses an output file of the command that is one of the COM ports (see
-// outputOnPortProblem), saying so on stderr: exitUsage, or exitOk when it is none.
+// line::outputOnPortProblem), saying so on stderr: line::exitUsage, or line::exitOk when it is
+// none.
 int refuseOutputOnPort(RunContext& run, std::string_view what, const std::string& path);
 
 }  // namespace ecuprobe::cli

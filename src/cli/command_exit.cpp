@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
-#include "cli/port_outputs.h"
 #include "cli/stop_signals.h"
+#include "line/exit_codes.h"
+#include "line/port_outputs.h"
 
 namespace ecuprobe::cli {
 
@@ -54,21 +54,21 @@ int commandExitStatus(RunContext& run, int code, const ecu::HandBackOutcome* han
     const bool lost = reportLostOutput(run);
     if (handBack != nullptr && !handBack->complete()) {
         run.err << "ecuprobe-cli: " << ecu::handBackWarning(*handBack) << '\n';
-        return exitHandBackUnconfirmed;
+        return line::exitHandBackUnconfirmed;
     }
     if (StopSignals::requested()) {
-        return exitSignalBase + StopSignals::signalNumber();
+        return line::exitSignalBase + StopSignals::signalNumber();
     }
-    return lost ? exitIoError : code;
+    return lost ? line::exitIoError : code;
 }
 
 int refuseOutputOnPort(RunContext& run, std::string_view what, const std::string& path) {
-    const std::string problem = outputOnPortProblem(what, path, run.line.portMap());
+    const std::string problem = line::outputOnPortProblem(what, path, run.line.portMap());
     if (problem.empty()) {
-        return exitOk;
+        return line::exitOk;
     }
     run.err << "ecuprobe-cli: " << problem << '\n';
-    return exitUsage;
+    return line::exitUsage;
 }
 
 }  // namespace ecuprobe::cli

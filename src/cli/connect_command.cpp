@@ -1,8 +1,8 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
 #include "cli/session_scope.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 
@@ -10,13 +10,13 @@ namespace {
 
 int runConnect(RunContext& run) {
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     const ecu::EcuSession& session = scope.session();
     run.out << "Статус: " << session.statusText() << '\n';
     run.out << "Тип ЭБУ: " << session.identity().ecuName << '\n';
-    return scope.finish(exitOk);
+    return scope.finish(line::exitOk);
 }
 
 }  // namespace

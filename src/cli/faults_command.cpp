@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
 #include "cli/fault_text.h"
 #include "cli/session_scope.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 
@@ -33,7 +33,7 @@ int printFaults(RunContext& run, ecu::EcuSession& session, bool alreadyRead,
         if (session.silenceCause() != ecu::SilenceCause::ecuSilent) {
             reportNoAnswer(run, session);
         }
-        return exitNoAnswer;
+        return line::exitNoAnswer;
     }
     std::string text;
     if (options.decoded) {
@@ -43,12 +43,12 @@ int printFaults(RunContext& run, ecu::EcuSession& session, bool alreadyRead,
         session.faultListShort(text);
         run.out << text << '\n';
     }
-    return exitOk;
+    return line::exitOk;
 }
 
 int runFaults(RunContext& run, const FaultsOptions& options) {
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     // connect() ends with the fault read.
@@ -57,7 +57,7 @@ int runFaults(RunContext& run, const FaultsOptions& options) {
 
 int runClearFaults(RunContext& run, const FaultsOptions& options) {
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     ecu::EcuSession& session = scope.session();
@@ -70,7 +70,7 @@ int runClearFaults(RunContext& run, const FaultsOptions& options) {
         run.err << (session.lastWriteReply() == ecu::WriteReply::withheld
                         ? "ecuprobe-cli: stopped: the faults were not cleared (nothing sent)\n"
                         : "ecuprobe-cli: stopped: the list was not read again\n");
-        return scope.finish(exitServiceFailed);
+        return scope.finish(line::exitServiceFailed);
     }
     return scope.finish(printFaults(run, session, false, options));
 }

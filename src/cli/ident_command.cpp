@@ -1,9 +1,9 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
 #include "cli/identity_text.h"
 #include "cli/session_scope.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 
@@ -11,20 +11,20 @@ namespace {
 
 int runIdent(RunContext& run) {
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     const console::IdentificationRead read = console::readIdentification(scope.session());
     if (!read.content) {
         run.err << "ecuprobe-cli: the ECU gave no passport block: no identification to show\n";
-        return scope.finish(exitNoAnswer);
+        return scope.finish(line::exitNoAnswer);
     }
     run.out << identificationText(*read.content);
     if (!read.unanswered.empty()) {
         run.err << "ecuprobe-cli: " << read.unanswered.text() << ": shown empty\n";
-        return scope.finish(exitNoAnswer);
+        return scope.finish(line::exitNoAnswer);
     }
-    return scope.finish(exitOk);
+    return scope.finish(line::exitOk);
 }
 
 }  // namespace

@@ -5,13 +5,13 @@
 #include <memory>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
 #include "cli/live_printer.h"
 #include "cli/live_reads.h"
-#include "cli/option_checks.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
 #include "cli/wait_loop.h"
+#include "line/exit_codes.h"
+#include "line/option_checks.h"
 
 namespace ecuprobe::cli {
 
@@ -68,7 +68,7 @@ ReadCount readUntilDone(RunContext& run, const LiveOptions& options, ecu::EcuSes
 
 int runLive(RunContext& run, const LiveOptions& options) {
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     if (options.tsv) {
@@ -78,12 +78,12 @@ int runLive(RunContext& run, const LiveOptions& options) {
     if (count.lost > 0) {
         run.err << "ecuprobe-cli: " << count.lost << " of " << count.reads
                 << " reads got no answer\n";
-        return scope.finish(exitNoAnswer);
+        return scope.finish(line::exitNoAnswer);
     }
-    const int status = scope.finish(exitOk);
+    const int status = scope.finish(line::exitOk);
     // Without a count, Ctrl-C is the way to stop and not a failure.
-    const bool stoppedByCtrlC = status == exitSignalBase + SIGINT;
-    return options.count == 0 && stoppedByCtrlC ? exitOk : status;
+    const bool stoppedByCtrlC = status == line::exitSignalBase + SIGINT;
+    return options.count == 0 && stoppedByCtrlC ? line::exitOk : status;
 }
 
 }  // namespace
@@ -93,11 +93,11 @@ void addLiveCommand(CLI::App& app, CommandChoice& choice) {
     CLI::App* command =
         app.add_subcommand("live", "Read the live values every period, as the console shows them");
     command->add_option("-n,--count", options->count, "Number of reads; 0 reads until Ctrl-C")
-        ->check(wholeNumberIn(0, 1'000'000));
+        ->check(line::wholeNumberIn(0, 1'000'000));
     command
         ->add_option("-p,--period", options->periodSeconds,
                      "Seconds from one read to the next (each read itself takes about 0.2 s)")
-        ->check(numberIn(0.0, 3600.0));
+        ->check(line::numberIn(0.0, 3600.0));
     command->add_flag("--tsv", options->tsv,
                       "One tab-separated line per read under a header of field names");
     command->footer(

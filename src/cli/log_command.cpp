@@ -9,13 +9,13 @@
 #include <memory>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
 #include "cli/live_reads.h"
-#include "cli/option_checks.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
 #include "cli/wait_loop.h"
 #include "console/drive_log.h"
+#include "line/exit_codes.h"
+#include "line/option_checks.h"
 #include "platform/utf8_path.h"
 
 namespace ecuprobe::cli {
@@ -80,10 +80,10 @@ int runLog(RunContext& run, const LogOptions& options) {
     if (!canWrite(path, existed, why)) {
         run.err << "ecuprobe-cli: cannot write the log file " << options.outPath << ": "
                 << std::strerror(why) << '\n';
-        return exitCannotCreate;
+        return line::exitCannotCreate;
     }
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         if (!existed) {
             std::error_code unknown;
             std::filesystem::remove(path, unknown);
@@ -102,10 +102,10 @@ int runLog(RunContext& run, const LogOptions& options) {
     } else {
         run.out << log.rowCount() << " reads logged to " << options.outPath << '\n';
     }
-    const int code = written ? exitOk : exitIoError;
+    const int code = written ? line::exitOk : line::exitIoError;
     const int status = scope.finish(code);
     // Ctrl-C is how a log ends, not a failure.
-    return status == exitSignalBase + SIGINT ? code : status;
+    return status == line::exitSignalBase + SIGINT ? code : status;
 }
 
 }  // namespace
@@ -117,12 +117,12 @@ void addLogCommand(CLI::App& app, CommandChoice& choice) {
     command->add_option("-o,--out", options->outPath, "The log file (emptied first)")
         ->required()
         ->type_name("FILE")
-        ->check(nonEmptyPath());
+        ->check(line::nonEmptyPath());
     command
         ->add_option("-p,--period", options->periodMs,
                      "Least milliseconds from one read to the next; 0 reads as fast as the "
                      "poll allows (about 6 reads a second)")
-        ->check(wholeNumberIn(0, 3'600'000));
+        ->check(line::wholeNumberIn(0, 3'600'000));
     command->footer(
         "The first line names the columns (Time, then the live values), the second gives\n"
         "their units, each further line is one read with Time in seconds: the layout\n"

@@ -4,12 +4,12 @@
 
 #include "cli/cli_app.h"
 #include "cli/console_io.h"
-#include "cli/exit_codes.h"
+#include "line/exit_codes.h"
 #include "platform/process_files.h"
 
 int main(int argc, char** argv) {
     if (!ecuprobe::platform::reserveStandardDescriptors()) {
-        return ecuprobe::cli::exitIoError;
+        return ecuprobe::line::exitIoError;
     }
     ecuprobe::cli::prepareConsole();
     ecuprobe::cli::CliApp cli;

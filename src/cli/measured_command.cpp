@@ -6,12 +6,12 @@
 #include "cli/command.h"
 #include "cli/command_prompts.h"
 #include "cli/console_io.h"
-#include "cli/exit_codes.h"
 #include "cli/measured_options.h"
 #include "cli/measured_printer.h"
 #include "cli/output_check.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 
@@ -24,14 +24,15 @@ using measure::SampleResult;
 int statusOf(const console::TestRun& run) {
     switch (run.result) {
         case SampleResult::Ok:
-            return run.report && *run.report != reports::ReportOutcome::saved ? exitCannotCreate
-                                                                              : exitOk;
+            return run.report && *run.report != reports::ReportOutcome::saved
+                       ? line::exitCannotCreate
+                       : line::exitOk;
         case SampleResult::LinkLost:
-            return exitNoAnswer;
+            return line::exitNoAnswer;
         case SampleResult::Stopped:
-            return exitOk;
+            return line::exitOk;
         default:
-            return exitServiceFailed;
+            return line::exitServiceFailed;
     }
 }
 
@@ -59,7 +60,7 @@ int runTest(RunContext& run, const TestOptions& options) {
         ecu::EcuSession unconnected;
         if (const auto problem = formFor(options, unconnected, prompts)->inputProblem()) {
             prompts.showMessage(problem->caption, problem->text, reports::MessageIcon::error);
-            return exitUsage;
+            return line::exitUsage;
         }
     }
     if (const int refused = refuseOutputOnPort(run, "the dump file", options.dump.value_or(""))) {
@@ -68,10 +69,10 @@ int runTest(RunContext& run, const TestOptions& options) {
     CheckedOutput dumpFile;
     if (const std::string problem = outputProblem(options, dumpFile); !problem.empty()) {
         run.err << "ecuprobe-cli: " << problem << '\n';
-        return exitCannotCreate;
+        return line::exitCannotCreate;
     }
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     reports::currentDumpPath = options.dump.value_or("");

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "cli/option_checks.h"
+#include "line/option_checks.h"
 
 namespace ecuprobe::cli {
 
@@ -46,25 +46,25 @@ void addTestOptions(CLI::App& command, TestOptions& options) {
     const bool rpm = options.kind != TestKind::acceleration;
     command
         .add_option("--start", options.start, rpm ? "Start engine speed, rpm" : "Start speed, km/h")
-        ->check(wholeNumberIn(0, 99999))
+        ->check(line::wholeNumberIn(0, 99999))
         ->capture_default_str();
     command.add_option("--end", options.end, rpm ? "End engine speed, rpm" : "End speed, km/h")
-        ->check(wholeNumberIn(0, 99999))
+        ->check(line::wholeNumberIn(0, 99999))
         ->capture_default_str();
     if (options.kind != TestKind::loss) {
         command.add_option("--gear", options.gear, "0 standing (no gear chosen), 1..4 on the move")
-            ->check(wholeNumberIn(0, 4));
+            ->check(line::wholeNumberIn(0, 4));
     }
     command
         .add_option("--dump", options.dump,
                     "Append the report to this tester dump file and write the samples to "
                     "<seconds>.dm? in the current folder, as \"Сохранить\" does")
-        ->check(nonEmptyPath());
+        ->check(line::nonEmptyPath());
     command
         .add_option("--comment", options.comment,
                     "The report's comment (with --dump), at most 256 characters: a longer one is "
                     "refused (exit 64), never cut")
-        ->check(commentText());
+        ->check(line::commentText());
 }
 
 std::unique_ptr<console::MeasuredForm> formFor(const TestOptions& o, ecu::EcuSession& session,

@@ -6,11 +6,11 @@
 
 #include "cli/command.h"
 #include "cli/console_io.h"
-#include "cli/exit_codes.h"
 #include "cli/input_lines.h"
 #include "cli/monitor.h"
-#include "cli/option_checks.h"
 #include "cli/session_scope.h"
+#include "line/exit_codes.h"
+#include "line/option_checks.h"
 
 namespace ecuprobe::cli {
 
@@ -30,10 +30,10 @@ int runMonitor(RunContext& run, const MonitorOptions& options) {
     panel.enterPeriod(std::to_string(options.period));
     std::string message = panel.onStart();
     if (!panel.ecuSession().portOpen()) {
-        reportOpenFailure(run);
+        reportOpenFailure(run, panel.ecuSession().openFailure());
         // Nothing was taken over on a port that never opened; polling it would only time out.
         panel.abandon();
-        return exitPortFailed;
+        return line::exitPortFailed;
     }
     monitor.run(std::move(message));
     panel.onDestroy();
@@ -41,11 +41,11 @@ int runMonitor(RunContext& run, const MonitorOptions& options) {
     if (!monitor.ecuAnswered()) {
         run.out << "Порт закрыт.\n";
         reportNoAnswer(run, session);
-        return commandExitStatus(run, exitNoAnswer, nullptr);
+        return commandExitStatus(run, line::exitNoAnswer, nullptr);
     }
     const bool handedBack = session.lastHandBack().complete();
     run.out << (handedBack ? "Управление возвращено ЭБУ, порт закрыт.\n" : "Порт закрыт.\n");
-    return commandExitStatus(run, exitOk, &session.lastHandBack());
+    return commandExitStatus(run, line::exitOk, &session.lastHandBack());
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ void addMonitorCommand(CLI::App& app, CommandChoice& choice) {
     command
         ->add_option("-p,--period", options->period,
                      "Poll period: 0 (0.6 s), 1 (1 s) or 2 (2 s, the console's default)")
-        ->check(wholeNumberIn(0, 2));
+        ->check(line::wholeNumberIn(0, 2));
     command->footer(
         "Type commands on stdin between polls (help lists them). A question of a service\n"
         "(store, reset, the dump file, the comment) is answered on the next line while\n"

@@ -5,10 +5,10 @@
 #include "cli/identity_text.h"
 #include "cli/measured_options.h"
 #include "cli/monitor.h"
-#include "cli/option_checks.h"
 #include "cli/parameter_inputs.h"
-#include "cli/port_outputs.h"
 #include "cli/stop_signals.h"
+#include "line/option_checks.h"
+#include "line/port_outputs.h"
 #include "link/frame_exchange.h"
 #include "reports/measured_report.h"
 
@@ -51,9 +51,9 @@ struct ReportWords {
 std::string parseReportWords(std::string_view words, ReportWords& given) {
     CLI::App report("Append the ECU state report to the dump file", "report");
     report.add_option("--dump", given.dump, "The tester dump file, for this and later reports")
-        ->check(nonEmptyPath());
+        ->check(line::nonEmptyPath());
     report.add_option("--comment", given.comment, "The report's comment, at most 256 characters")
-        ->check(commentText());
+        ->check(line::commentText());
     try {
         report.parse(std::string(words), false);
     } catch (const CLI::CallForHelp&) {
@@ -67,7 +67,8 @@ std::string parseReportWords(std::string_view words, ReportWords& given) {
 // The message that refuses a dump file on one of the COM ports; "" for a file.
 std::string dumpOnPortProblem(const std::optional<std::string>& path) {
     const platform::PortMap* ports = link::processLink().portMap();
-    return path && ports != nullptr ? outputOnPortProblem("the dump file", *path, *ports) : "";
+    return path && ports != nullptr ? line::outputOnPortProblem("the dump file", *path, *ports)
+                                    : "";
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include "cli/command.h"
 #include "cli/command_prompts.h"
-#include "cli/exit_codes.h"
 #include "cli/parameter_inputs.h"
 #include "cli/session_scope.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 
@@ -31,7 +31,7 @@ void tellLimits(RunContext& run, const console::ControlParameterForm& form,
     }
 }
 
-// One OK of the dialog with the given fields; exitServiceFailed with the status
+// One OK of the dialog with the given fields; line::exitServiceFailed with the status
 // text when the ECU refused a set, a store or a read-back.
 int applyGiven(RunContext& run, ecu::EcuSession& session, const ParamsOptions& options) {
     console::ControlParameterForm form(session.liveData());
@@ -42,22 +42,22 @@ int applyGiven(RunContext& run, ecu::EcuSession& session, const ParamsOptions& o
     form.apply(session, prompts);
     if (session.statusText() != before) {
         run.err << "ecuprobe-cli: " << session.statusText() << '\n';
-        return exitServiceFailed;
+        return line::exitServiceFailed;
     }
-    return exitOk;
+    return line::exitOk;
 }
 
 int runParams(RunContext& run, const ParamsOptions& options) {
     if (const std::string problem = parameterProblem(options.given); !problem.empty()) {
         run.err << "ecuprobe-cli: " << problem << '\n';
-        return exitUsage;
+        return line::exitUsage;
     }
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     ecu::EcuSession& session = scope.session();
-    int code = exitOk;
+    int code = line::exitOk;
     if (options.given.any()) {
         code = applyGiven(run, session, options);
         if (session.stopRequested()) {
@@ -68,7 +68,7 @@ int runParams(RunContext& run, const ParamsOptions& options) {
         // The sets leave the slow group due, so this read brings every parameter.
         if (session.readLiveData() != ecu::ReadResult::read) {
             run.err << "ecuprobe-cli: " << session.statusText() << '\n';
-            return scope.finish(exitNoAnswer);
+            return scope.finish(line::exitNoAnswer);
         }
     }
     run.out << parameterLines(console::ControlParameterValues::from(session.liveData()));

@@ -1,7 +1,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
+#include "line/exit_codes.h"
 #include "platform/serial_device_list.h"
 
 namespace ecuprobe::cli {
@@ -57,7 +57,7 @@ int runPorts(RunContext& run) {
     for (const platform::SerialDeviceInfo& device : devices) {
         printDevice(run.out, device, run.line.portMap());
     }
-    return commandExitStatus(run, exitOk, nullptr);
+    return commandExitStatus(run, line::exitOk, nullptr);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
 #include "cli/wide_text.h"
+#include "line/exit_codes.h"
 #include "platform/win32_serial_device.h"
 
 namespace ecuprobe::cli {
@@ -69,7 +69,7 @@ int runPorts(RunContext& run) {
         run.out << port.name << "  " << comSlots(port.name, run.line.portMap()) << "  "
                 << port.device << '\n';
     }
-    return commandExitStatus(run, exitOk, nullptr);
+    return commandExitStatus(run, line::exitOk, nullptr);
 }
 
 }  // namespace

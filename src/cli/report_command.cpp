@@ -4,10 +4,10 @@
 
 #include "cli/command.h"
 #include "cli/command_prompts.h"
-#include "cli/exit_codes.h"
-#include "cli/option_checks.h"
 #include "cli/output_check.h"
 #include "cli/session_scope.h"
+#include "line/exit_codes.h"
+#include "line/option_checks.h"
 #include "reports/tester_dump.h"
 
 namespace ecuprobe::cli {
@@ -27,22 +27,22 @@ int runReport(RunContext& run, const ReportOptions& options) {
     if (const std::string why = dumpFile.check(options.dump); !why.empty()) {
         run.err << "ecuprobe-cli: cannot write the dump file " << options.dump << ": " << why
                 << '\n';
-        return exitCannotCreate;
+        return line::exitCannotCreate;
     }
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     CommandPrompts prompts({options.dump, options.comment, false}, run.err);
     reports::currentDumpPath = options.dump;
     reports::TesterDump dump(scope.session(), prompts);
     if (dump.saveStateReport() != reports::ReportOutcome::saved) {
-        return scope.finish(exitCannotCreate);
+        return scope.finish(line::exitCannotCreate);
     }
     const ecu::UnansweredReads& unanswered = dump.unanswered();
     if (unanswered.empty()) {
         run.out << "Состояние ЭБУ дописано в " << options.dump << '\n';
-        return scope.finish(exitOk);
+        return scope.finish(line::exitOk);
     }
     // The live read is written whatever came of it: unanswered, it leaves the
     // reset values (0 °C, 0 rpm), which are no state of the engine.
@@ -52,7 +52,7 @@ int runReport(RunContext& run, const ReportOptions& options) {
     }
     run.err << "ecuprobe-cli: " << unanswered.text() << ": the report appended to " << options.dump
             << " holds no reading of them\n";
-    return scope.finish(exitNoAnswer);
+    return scope.finish(line::exitNoAnswer);
 }
 
 }  // namespace
@@ -63,12 +63,12 @@ void addReportCommand(CLI::App& app, CommandChoice& choice) {
         "report", "Append the ECU state report to a tester dump file, as \"Запись\" does");
     command->add_option("--dump", options->dump, "The tester dump file (.tdm), appended to")
         ->required()
-        ->check(nonEmptyPath());
+        ->check(line::nonEmptyPath());
     command
         ->add_option("--comment", options->comment,
                      "The report's comment, at most 256 characters: a longer one is refused "
                      "(exit 64), never cut")
-        ->check(commentText());
+        ->check(line::commentText());
     command->footer(
         "The report holds the live values read afresh, the stored faults, the identification\n"
         "and the equipment, in code page 1251 with CR LF line ends.\n"

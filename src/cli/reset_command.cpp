@@ -7,12 +7,12 @@
 #include "cli/command.h"
 #include "cli/command_prompts.h"
 #include "cli/console_io.h"
-#include "cli/exit_codes.h"
 #include "cli/input_lines.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_prompts.h"
 #include "console/adaptation_reset.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 
@@ -51,10 +51,10 @@ int runReset(RunContext& run, const ResetOptions& options) {
     if (!options.yes && !terminal) {
         run.err << "ecuprobe-cli: reset-adaptation asks before it clears a table; without a "
                    "terminal give --yes\n";
-        return exitUsage;
+        return line::exitUsage;
     }
     SessionScope scope(run);
-    if (const int code = scope.connect(); code != exitOk) {
+    if (const int code = scope.connect(); code != line::exitOk) {
         return scope.finish(code);
     }
     CommandPrompts confirmed({std::nullopt, {}, true}, run.err);
@@ -67,18 +67,18 @@ int runReset(RunContext& run, const ResetOptions& options) {
     switch (console::resetAdaptation(table, scope.session(), prompts)) {
         case console::ResetOutcome::declined:
             run.out << "Nothing sent.\n";
-            return scope.finish(exitOk);
+            return scope.finish(line::exitOk);
         case console::ResetOutcome::cleared:
             run.out << "Таблица очищена.\n";
-            return scope.finish(exitOk);
+            return scope.finish(line::exitOk);
         case console::ResetOutcome::stopped:
             run.err << "ecuprobe-cli: stopped: the table was not cleared (nothing sent)\n";
-            return scope.finish(exitServiceFailed);
+            return scope.finish(line::exitServiceFailed);
         case console::ResetOutcome::failed:
             break;
     }
     run.err << "ecuprobe-cli: " << scope.session().statusText() << '\n';
-    return scope.finish(exitServiceFailed);
+    return scope.finish(line::exitServiceFailed);
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 #include <sstream>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
-#include "cli/option_checks.h"
 #include "cli/session_scope.h"
 #include "cli/stop_signals.h"
 #include "ecu/ecu_session.h"
+#include "line/exit_codes.h"
+#include "line/option_checks.h"
 #include "link/adapter_check.h"
 #ifndef _WIN32
 #include "platform/serial_device_list.h"
@@ -102,9 +102,9 @@ void printLatencyAdvice(std::ostream& out, const std::string& devicePath) {
 int runSelfTest(RunContext& run, const SelfTestOptions& options) {
     ecu::EcuSession session;
     link::FrameExchange& link = link::processLink();
-    if (link.open(run.line.portNumber()) != 0) {
-        reportOpenFailure(run);
-        return commandExitStatus(run, exitPortFailed, nullptr);
+    if (link.open(run.line.portNumber()) != link::OpenResult::opened) {
+        reportOpenFailure(run, link.openFailure());
+        return commandExitStatus(run, line::exitPortFailed, nullptr);
     }
     run.out << "Adapter self-test on " << run.line.devicePath() << ": " << options.count
             << " frames of " << link::SelfTestFrames::frameLength
@@ -118,7 +118,8 @@ int runSelfTest(RunContext& run, const SelfTestOptions& options) {
     printEcho(run.out, result);
     printEcu(run.out, session);
     printLatencyAdvice(run.out, run.line.devicePath());
-    return commandExitStatus(run, result.perfect() ? exitOk : exitAdapterFaulty, nullptr);
+    return commandExitStatus(run, result.perfect() ? line::exitOk : line::exitAdapterFaulty,
+                             nullptr);
 }
 
 }  // namespace
@@ -129,7 +130,7 @@ void addSelfTestCommand(CLI::App& app, CommandChoice& choice) {
         "selftest", "Check the adapter: send every byte value and compare the echo");
     command
         ->add_option("-n,--count", options->count, "Frames to send; 9 carry every byte value once")
-        ->check(wholeNumberIn(link::SelfTestFrames::framesForEveryValue, 100'000));
+        ->check(line::wholeNumberIn(link::SelfTestFrames::framesForEveryValue, 100'000));
     command->footer(
         "Works with the adapter alone or with the ECU on the line: the frames are built so\n"
         "that no ECU takes them for a request. Ends with 0 when every byte came back as\n"

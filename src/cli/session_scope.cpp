@@ -1,14 +1,13 @@
 #include "cli/session_scope.h"
 
-#include "cli/device_check.h"
-#include "cli/exit_codes.h"
 #include "cli/stop_signals.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 
 namespace {
 
-std::string portLabel(const LineSetup& line) {
+std::string portLabel(const line::ChosenLine& line) {
     return line.devicePath() + " (COM" + std::to_string(line.comIndex() + 1) + ")";
 }
 
@@ -33,8 +32,8 @@ int SessionScope::connect() {
     ecu::chosenPortNumber = run.line.portNumber();
     for (int attempt = 0; attempt < connectAttempts && !StopSignals::requested(); ++attempt) {
         if (ecuSession.connect() == ecu::ServiceResult::failed) {
-            reportOpenFailure(run);
-            return exitPortFailed;
+            reportOpenFailure(run, ecuSession.openFailure());
+            return line::exitPortFailed;
         }
         opened = true;
         tellNews();
@@ -42,18 +41,18 @@ int SessionScope::connect() {
         // request; an ECU of unknown kind is no connection a command can use.
         if (ecuSession.connected() != 0 && ecuSession.ecuTypeAnswered()) {
             answered = true;
-            return StopSignals::requested() ? stoppedWhileConnecting() : exitOk;
+            return StopSignals::requested() ? stoppedWhileConnecting() : line::exitOk;
         }
     }
     reportNoAnswer(run, ecuSession);
-    return exitNoAnswer;
+    return line::exitNoAnswer;
 }
 
 int SessionScope::stoppedWhileConnecting() {
     const int signal = StopSignals::signalNumber();
     run.err << "ecuprobe-cli: stopped by signal " << signal
             << " before the command began: nothing sent but the hand-back\n";
-    return exitSignalBase + signal;
+    return line::exitSignalBase + signal;
 }
 
 int SessionScope::finish(int code) {
@@ -71,9 +70,9 @@ void SessionScope::tellNews() {
     }
 }
 
-void reportOpenFailure(RunContext& context) {
+void reportOpenFailure(RunContext& context, const platform::OpenFailure& failure) {
     context.err << "ecuprobe-cli: cannot open " << portLabel(context.line) << ": "
-                << describeOpenFailure(context.line.devicePath()) << '\n';
+                << platform::openFailureText(failure) << '\n';
 }
 
 void reportNoAnswer(RunContext& context, const ecu::EcuSession& session) {

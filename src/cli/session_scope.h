@@ -21,8 +21,8 @@ public:
     // Hands back and closes, as finish() does, when the command left without it.
     ~SessionScope();
 
-    // exitOk once the ECU answered its type request; otherwise says why on stderr
-    // and returns exitPortFailed, exitNoAnswer or, when a stop signal came while
+    // line::exitOk once the ECU answered its type request; otherwise says why on stderr
+    // and returns line::exitPortFailed, line::exitNoAnswer or, when a stop signal came while
     // connecting, 128 + its number: the command must not begin its work then.
     int connect();
     // Hands every control back, closes the port and returns the command's exit
@@ -43,8 +43,8 @@ private:
     bool answered = false;
 };
 
-// "ecuprobe-cli: cannot open PATH (COMn): REASON" on stderr.
-void reportOpenFailure(RunContext& context);
+// "ecuprobe-cli: cannot open PATH (COMn): REASON" on stderr, the reason as the device named it.
+void reportOpenFailure(RunContext& context, const platform::OpenFailure& failure);
 // Why the ECU does not answer on PATH (COMn), on stderr: the ECU is silent, the
 // adapter gives no echo, or the port was hung up.
 void reportNoAnswer(RunContext& context, const ecu::EcuSession& session);

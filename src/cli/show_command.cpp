@@ -4,7 +4,7 @@
 #include <variant>
 
 #include "cli/command.h"
-#include "cli/exit_codes.h"
+#include "line/exit_codes.h"
 #include "reports/report_text.h"
 #include "review/run_figures.h"
 #include "review/saved_file.h"
@@ -95,13 +95,13 @@ int showRuns(RunContext& run, const std::vector<NamedRun>& runs, bool tsv) {
     if (!outcome.comparison) {
         run.err << "ecuprobe-cli: " << runs[outcome.refusedRun].name << ": "
                 << review::refusalText(outcome.refusal) << '\n';
-        return exitUsage;
+        return line::exitUsage;
     }
     if (!tsv) {
         run.out << outcome.comparison->test->title << '\n';
     }
     printTable(run.out, comparisonTable(*outcome.comparison, runs), tsv, true);
-    return exitOk;
+    return line::exitOk;
 }
 
 std::string oneLine(std::string text) {
@@ -115,10 +115,10 @@ int showDump(RunContext& run, const std::string& file,
         if (static_cast<std::size_t>(options.entry) > entries.size()) {
             run.err << "ecuprobe-cli: " << file << ": no report " << options.entry << " (it holds "
                     << entries.size() << ")\n";
-            return exitUsage;
+            return line::exitUsage;
         }
         run.out << entries[static_cast<std::size_t>(options.entry) - 1].text;
-        return exitOk;
+        return line::exitOk;
     }
     Table table{{"№", "Дата", "Отчёт", "Коментарий", "Файл дампа"}};
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -129,7 +129,7 @@ int showDump(RunContext& run, const std::string& file,
         run.out << file << ": " << entries.size() << " отчётов\n";
     }
     printTable(run.out, table, options.tsv);
-    return exitOk;
+    return line::exitOk;
 }
 
 void showDriveLog(RunContext& run, const std::string& file, const review::DriveLogTable& log) {
@@ -145,7 +145,7 @@ void showDriveLog(RunContext& run, const std::string& file, const review::DriveL
 
 int runShow(RunContext& run, const ShowOptions& options) {
     std::vector<NamedRun> runs;
-    int status = exitOk;
+    int status = line::exitOk;
     for (const std::string& file : options.files) {
         review::ReadError error;
         const std::optional<review::SavedContent> content = review::readSavedFile(file, error);
@@ -153,7 +153,7 @@ int runShow(RunContext& run, const ShowOptions& options) {
             run.err << "ecuprobe-cli: " << file
                     << (error.line > 0 ? ":" + std::to_string(error.line) : std::string()) << ": "
                     << review::problemText(error.problem) << '\n';
-            return commandExitStatus(run, exitUsage, nullptr);
+            return commandExitStatus(run, line::exitUsage, nullptr);
         }
         if (const auto* tables = std::get_if<std::vector<review::SampleRun>>(&*content)) {
             for (std::size_t t = 0; t < tables->size(); ++t) {

@@ -5,16 +5,16 @@
 #include <csignal>
 
 #include "cli/stop_signals.h"
-#include "cli/stop_signals_posix.h"
+#include "line/outside_stop_signals.h"
 
 namespace ecuprobe::cli {
 
 namespace {
 
 // SIGPIPE too: the reader of stdout went away.
-constexpr std::array<int, outsideStopSignals.size() + 1> handled = [] {
-    std::array<int, outsideStopSignals.size() + 1> all{};
-    std::copy(outsideStopSignals.begin(), outsideStopSignals.end(), all.begin());
+constexpr std::array<int, line::outsideStopSignals.size() + 1> handled = [] {
+    std::array<int, line::outsideStopSignals.size() + 1> all{};
+    std::copy(line::outsideStopSignals.begin(), line::outsideStopSignals.end(), all.begin());
     all.back() = SIGPIPE;
     return all;
 }();

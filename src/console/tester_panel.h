@@ -57,6 +57,8 @@ struct ClickResult {
     ecu::UnansweredReads unanswered;
     // How a click on an "Х" button went.
     std::optional<ResetOutcome> reset;
+    // Why "Начать" could not open the port; cause none when it opened.
+    platform::OpenFailure portFailure;
 };
 
 // The tester console without a widget toolkit: its fields, the poll cycle on a

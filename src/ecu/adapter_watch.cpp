@@ -28,7 +28,7 @@ AdapterWatch::Check AdapterWatch::beforeTick() {
         letGo();
     }
     session.markDisconnected();
-    if (!link.deviceExists(portNumber) || link.open(portNumber) != 0) {
+    if (!link.deviceExists(portNumber) || link.open(portNumber) != link::OpenResult::opened) {
         return Check::gone;
     }
     gone = false;

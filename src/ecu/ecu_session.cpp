@@ -102,7 +102,7 @@ ServiceResult EcuSession::connect() {
     if (chosenPortNumber == 0) {
         chosenPortNumber = com1PortNumber;
     }
-    if (currentLink->open(chosenPortNumber) != 0) {
+    if (currentLink->open(chosenPortNumber) != link::OpenResult::opened) {
         return ServiceResult::failed;
     }
     ledger.bind(portPath());
@@ -305,6 +305,10 @@ std::span<const std::uint8_t> EcuSession::lastAnswer() const {
 
 bool EcuSession::lastRequestAnswered() const {
     return currentLink->timedOut == 0;
+}
+
+const platform::OpenFailure& EcuSession::openFailure() const {
+    return currentLink->openFailure();
 }
 
 SilenceCause EcuSession::silenceCause() const {

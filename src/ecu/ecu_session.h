@@ -142,6 +142,9 @@ public:
     std::uint32_t tickMs() const;
     // Whether the link's port is held open.
     bool portOpen() const;
+    // Why the port did not open when it was last tried (connect(), a replugged
+    // adapter); cause none when it opened.
+    const platform::OpenFailure& openFailure() const;
     // One request of the data set the ECU delivers for 0x63, waiting up to 200 ms
     // of silence; true when it was answered.
     bool readSelectedDataSet();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace ecuprobe::link {
 
@@ -57,42 +58,68 @@ void SerialPort::detach() {
     ports = nullptr;
 }
 
-std::uint8_t SerialPort::open(int portNumber) {
-    if (isOpen != 0) {
-        return 0;
+std::string_view openResultText(OpenResult result) {
+    switch (result) {
+        case OpenResult::opened:
+        case OpenResult::badPortNumber:
+            break;
+        case OpenResult::deviceNotOpened:
+            return "Ошибка открытия СОМ.";
+        case OpenResult::lineSettingsUnread:
+            return "Ошибка получения DCB.";
+        case OpenResult::timeoutsUnread:
+            return "Ошибка Получения таймаутов СОМ.";
+        case OpenResult::timeoutsNotSet:
+            return "Ошибка установки таймаутов СОМ.";
     }
+    return {};
+}
+
+OpenResult SerialPort::open(int portNumber) {
+    if (isOpen != 0) {
+        return OpenResult::opened;
+    }
+    failedOpen = {};
     if (portNumber < firstPortNumber || portNumber > lastPortNumber) {
-        return 1;
+        failedOpen = {platform::OpenFailureCause::notFound, {}};
+        return OpenResult::badPortNumber;
     }
     const int comIndex = portNumber - firstPortNumber;
-    if (!openDevice(comIndex)) {
-        reportError("Ошибка открытия СОМ.");
-        return 2;
+    if (device == nullptr || ports == nullptr) {
+        return failOpen(OpenResult::deviceNotOpened, {platform::OpenFailureCause::notFound, {}});
+    }
+    if (!device->open(ports->path(comIndex))) {
+        return failOpen(OpenResult::deviceNotOpened, device->openFailure());
     }
     handle = device;
     portName = portNames[comIndex];
     if (!handle->readLineSettings(lineSettings)) {
         release();
-        reportError("Ошибка получения DCB.");
-        return 3;
+        return failOpen(OpenResult::lineSettingsUnread, device->openFailure());
     }
     configureLine();
     if (!handle->readTimeouts(timeouts)) {
-        reportError("Ошибка Получения таймаутов СОМ.");
+        const OpenResult result = failOpen(OpenResult::timeoutsUnread, device->openFailure());
         release();
-        return 5;
+        return result;
     }
     // A read of n bytes ends after 20 ms between two bytes or n + 20 ms in all.
     const auto interval = static_cast<std::uint32_t>(byteTimeoutMs);
     timeouts = {interval, 1, interval};
     if (!handle->setTimeouts(timeouts)) {
-        reportError("Ошибка установки таймаутов СОМ.");
         release();
-        return 6;
+        return failOpen(OpenResult::timeoutsNotSet, device->openFailure());
     }
     isOpen = 1;
     gone = false;
-    return 0;
+    return OpenResult::opened;
+}
+
+OpenResult SerialPort::failOpen(OpenResult result, platform::OpenFailure failure) {
+    failedOpen = failure.failed() ? std::move(failure)
+                                  : platform::OpenFailure{platform::OpenFailureCause::other, {}};
+    reportError(openResultText(result));
+    return result;
 }
 
 std::string SerialPort::devicePath(int portNumber) const {
@@ -105,10 +132,6 @@ std::string SerialPort::devicePath(int portNumber) const {
 bool SerialPort::deviceExists(int portNumber) const {
     const std::string path = devicePath(portNumber);
     return device != nullptr && !path.empty() && device->exists(path);
-}
-
-bool SerialPort::openDevice(int comIndex) {
-    return device != nullptr && ports != nullptr && device->open(ports->path(comIndex));
 }
 
 // 9600 8N1, binary, no flow control of any kind, DTR and RTS held up (the

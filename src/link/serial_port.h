@@ -20,6 +20,19 @@ namespace ecuprobe::link {
 // told apart from a silent ECU.
 enum class EchoCheck : std::uint8_t { none, matched, missing, incomplete, differs, failed };
 
+// How SerialPort::open() ended, as its required result codes (4 is not used).
+enum class OpenResult : std::uint8_t {
+    opened = 0,  // also when the port already was
+    badPortNumber = 1,
+    deviceNotOpened = 2,
+    lineSettingsUnread = 3,
+    timeoutsUnread = 5,
+    timeoutsNotSet = 6,
+};
+
+// The text reportError() counts for a failed open; empty for opened and a bad number.
+std::string_view openResultText(OpenResult result);
+
 // The port layer of the one link object: opens COM1..COM4 at 9600 8N1, reads
 // single bytes with a short time-out, writes a block and swallows its echo.
 // Failures are only counted through reportError(); nothing here throws or shows.
@@ -54,9 +67,9 @@ public:
         errorObserver = std::move(observer);
     }
 
-    // 0 open (also when it already was), 1 bad number, 2 device cannot be opened,
-    // 3 line settings cannot be read, 5 / 6 time-outs cannot be read / set.
-    std::uint8_t open(int portNumber);
+    OpenResult open(int portNumber);
+    // Why the last open() failed, as the device named it; cause none after one that opened.
+    const platform::OpenFailure& openFailure() const { return failedOpen; }
     void close();
     // One byte; noByte = 1 when none came within the read time-out or the read failed.
     std::uint8_t readByte();
@@ -88,7 +101,8 @@ public:
     int noByte = 0;
 
 private:
-    bool openDevice(int comIndex);
+    // Keeps why (the device's cause, kept through its release) and counts the result's text.
+    OpenResult failOpen(OpenResult result, platform::OpenFailure failure);
     void configureLine();
     void countError(std::string_view text);
     void noteMissingModemLines(std::string_view text);
@@ -102,6 +116,7 @@ private:
     platform::WireTrace* trace = nullptr;
     std::function<void(std::string_view)> errorObserver;
     bool modemLinesNoted = false;
+    platform::OpenFailure failedOpen;
     bool gone = false;
     EchoCheck echo = EchoCheck::none;
     std::array<std::uint8_t, 256> echoBytes{};

@@ -23,8 +23,15 @@ void EchoPeer::answer(std::span<const std::uint8_t> bytes) {
 }
 
 bool InMemorySerialDevice::open(const std::string& path) {
-    if (opened || failure == Failure::open || !exists(path)) {
-        return false;
+    if (opened) {
+        return failOpen({OpenFailureCause::busy, {}});
+    }
+    clearOpenFailure();
+    if (!exists(path)) {
+        return failOpen({OpenFailureCause::notFound, {}});
+    }
+    if (failure == Failure::open) {
+        return failOpen({OpenFailureCause::busy, {}});
     }
     opened = true;
     openedPath = path;
@@ -39,7 +46,7 @@ bool InMemorySerialDevice::exists(const std::string& path) const {
 
 bool InMemorySerialDevice::readLineSettings(LineSettings& settings) {
     if (failure == Failure::readLineSettings) {
-        return false;
+        return failOpen({OpenFailureCause::notTty, {}});
     }
     settings = lineSettings;
     return true;
@@ -55,7 +62,7 @@ bool InMemorySerialDevice::applyLineSettings(const LineSettings& settings) {
 
 bool InMemorySerialDevice::readTimeouts(ReadTimeouts& current) {
     if (failure == Failure::readTimeouts) {
-        return false;
+        return failOpen({OpenFailureCause::lineSettings, {}});
     }
     current = timeouts;
     return true;
@@ -63,7 +70,7 @@ bool InMemorySerialDevice::readTimeouts(ReadTimeouts& current) {
 
 bool InMemorySerialDevice::setTimeouts(const ReadTimeouts& newTimeouts) {
     if (failure == Failure::setTimeouts) {
-        return false;
+        return failOpen({OpenFailureCause::lineSettings, {}});
     }
     timeouts = newTimeouts;
     return true;

@@ -47,6 +47,7 @@ public:
     // The step of the open sequence, or the call, that a test makes fail.
     enum class Failure {
         none,
+        // As though another program held the port.
         open,
         readLineSettings,
         applyLineSettings,
@@ -83,7 +84,7 @@ public:
     // in another program's state, so that every field has to be set.
     LineSettings lineSettings{115200, 7, Parity::even, 2, false, true, true, true, false, false};
     ReadTimeouts timeouts;
-    // Paths that do not exist; open() fails on them.
+    // Paths that do not exist; open() fails on them as not found.
     std::vector<std::string> missingPaths;
 
 private:

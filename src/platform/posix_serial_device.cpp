@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <optional>
 
@@ -97,29 +98,55 @@ bool setFraming(termios& t, const LineSettings& settings) {
 
 }  // namespace
 
+OpenFailure openFailureOfErrno(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return {OpenFailureCause::notFound, {}};
+        case EACCES:
+        case EPERM:
+            return {OpenFailureCause::permission, {}};
+        // A line in another program's exclusive mode, or under its lock.
+        case EBUSY:
+            return {OpenFailureCause::busy, {}};
+        case ENOTTY:
+            return {OpenFailureCause::notTty, {}};
+        default:
+            break;
+    }
+    if (isGoneError(error)) {
+        return {OpenFailureCause::gone, {}};
+    }
+    return {OpenFailureCause::other, std::strerror(error)};
+}
+
 PosixSerialDevice::~PosixSerialDevice() {
     close();
 }
 
 bool PosixSerialDevice::open(const std::string& path) {
     if (fd >= 0) {
-        return false;
+        // Still held here: a close that failed.
+        return failOpen({OpenFailureCause::busy, {}});
     }
+    clearOpenFailure();
     const int opened = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (opened < 0) {
-        return false;
+        return failOpen(openFailureOfErrno(errno));
     }
     // The lock comes first: the exclusive-mode flag belongs to the tty, not to this
     // descriptor, so setting it on a line that another program holds would lock
     // that program's own later opens out. Not a terminal at all: let the open go
     // on, so that reading its line settings is the step that fails.
     if (flock(opened, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(opened);
-        return false;
+        return failOpen(openFailureOfErrno(error));
     }
     if (ioctl(opened, TIOCEXCL) != 0 && errno != ENOTTY) {
+        const int error = errno;
         ::close(opened);
-        return false;
+        return failOpen(openFailureOfErrno(error));
     }
     fd = opened;
     originalSaved = false;
@@ -134,8 +161,12 @@ bool PosixSerialDevice::exists(const std::string& path) const {
 
 bool PosixSerialDevice::readLineSettings(LineSettings& settings) {
     termios t{};
-    if (fd < 0 || tcgetattr(fd, &t) != 0) {
-        return false;
+    if (fd < 0) {
+        return failOpen({OpenFailureCause::lineSettings, {}});
+    }
+    // A file or any other device that is no terminal: ENOTTY.
+    if (tcgetattr(fd, &t) != 0) {
+        return failOpen(openFailureOfErrno(errno));
     }
     if (!originalSaved) {
         original = t;
@@ -205,7 +236,7 @@ void PosixSerialDevice::requestLowLatency() {
 
 bool PosixSerialDevice::readTimeouts(ReadTimeouts& current) {
     if (fd < 0) {
-        return false;
+        return failOpen({OpenFailureCause::lineSettings, {}});
     }
     current = deadlines;
     return true;
@@ -213,7 +244,7 @@ bool PosixSerialDevice::readTimeouts(ReadTimeouts& current) {
 
 bool PosixSerialDevice::setTimeouts(const ReadTimeouts& timeouts) {
     if (fd < 0) {
-        return false;
+        return failOpen({OpenFailureCause::lineSettings, {}});
     }
     deadlines = timeouts;
     return true;

@@ -10,6 +10,10 @@
 
 namespace ecuprobe::platform {
 
+// The cause an errno of open(), flock() or ioctl() names; the system's text for
+// one without a cause of its own.
+OpenFailure openFailureOfErrno(int error);
+
 // A serial line on a POSIX terminal device (/dev/ttyS*, /dev/ttyUSB*, a pty).
 // Reads wait with poll() on the monotonic clock, so no signal and no VTIME is
 // involved and a deadline holds to the millisecond.
@@ -22,6 +26,7 @@ public:
 
     // O_NOCTTY|O_NONBLOCK|O_CLOEXEC, then an exclusive flock and TIOCEXCL: the
     // flock also keeps out a second opener running as root, whom TIOCEXCL lets in.
+    // A lock that another program holds is the cause busy.
     bool open(const std::string& path) override;
     // A stat of the node (through links): no open, so no DTR pulse and no flock.
     bool exists(const std::string& path) const override;

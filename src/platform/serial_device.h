@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+
+#include "platform/open_failure.h"
 
 namespace ecuprobe::platform {
 
@@ -61,6 +64,10 @@ public:
 
     // Opens an existing device for reading and writing, exclusively.
     virtual bool open(const std::string& path) = 0;
+    // Why the last open, or the readLineSettings, readTimeouts or setTimeouts
+    // that follow it, failed: kept at the failing call, and through close(), so
+    // that nobody has to open the device again to find out. Cause none until one failed.
+    const OpenFailure& openFailure() const { return failedOpen; }
     // Whether a device is at path just now, looked up without opening it: cheap
     // enough for every poll tick while an adapter is unplugged.
     virtual bool exists(const std::string& path) const { return !path.empty(); }
@@ -82,6 +89,17 @@ public:
     // Restores the line settings found at open and releases the device.
     virtual bool close() = 0;
     virtual bool isOpen() const = 0;
+
+protected:
+    // Returns false, for the failing call to return.
+    bool failOpen(OpenFailure failure) {
+        failedOpen = std::move(failure);
+        return false;
+    }
+    void clearOpenFailure() { failedOpen = {}; }
+
+private:
+    OpenFailure failedOpen;
 };
 
 }  // namespace ecuprobe::platform

@@ -90,6 +90,23 @@ std::uint32_t callCount(std::size_t count) {
 
 }  // namespace
 
+OpenFailure openFailureOfWin32Error(std::uint32_t error) {
+    switch (error) {
+        case win32::errorFileNotFound:
+        case win32::errorPathNotFound:
+            return {OpenFailureCause::notFound, {}};
+        // A COM port that another program has open is refused as access denied.
+        case win32::errorAccessDenied:
+        case win32::errorSharingViolation:
+            return {OpenFailureCause::busy, {}};
+        case win32::errorDeviceNotConnected:
+        case win32::errorDeviceRemoved:
+            return {OpenFailureCause::gone, {}};
+        default:
+            return {OpenFailureCause::other, "Windows error " + std::to_string(error)};
+    }
+}
+
 Win32SerialDevice::~Win32SerialDevice() {
     close();
 }
@@ -113,23 +130,29 @@ bool Win32SerialDevice::exists(const std::string& path) const {
 
 bool Win32SerialDevice::open(const std::string& path) {
     if (isOpen()) {
-        return false;
+        return failOpen({OpenFailureCause::busy, {}});
     }
+    clearOpenFailure();
     const Win32Handle opened =
         api.createFile(devicePath(path), win32::genericRead | win32::genericWrite, 0,
                        win32::openExisting, win32::fileAttributeNormal);
     if (opened == invalidWin32Handle) {
-        return false;
+        return failOpen(openFailureOfWin32Error(api.lastError()));
     }
     handle = opened;
     originalSaved = false;
     return true;
 }
 
+// A handle without a line state is no serial port (NUL, a printer, a file).
 bool Win32SerialDevice::readLineSettings(LineSettings& settings) {
     Win32Dcb dcb;
-    if (!isOpen() || !api.getCommState(handle, dcb)) {
-        return false;
+    if (!isOpen()) {
+        return failOpen({OpenFailureCause::lineSettings, {}});
+    }
+    if (!api.getCommState(handle, dcb)) {
+        const bool gone = openFailureOfWin32Error(api.lastError()).cause == OpenFailureCause::gone;
+        return failOpen({gone ? OpenFailureCause::gone : OpenFailureCause::notTty, {}});
     }
     if (!originalSaved) {
         original = dcb;
@@ -151,7 +174,7 @@ bool Win32SerialDevice::applyLineSettings(const LineSettings& settings) {
 bool Win32SerialDevice::readTimeouts(ReadTimeouts& current) {
     Win32Timeouts timeouts;
     if (!isOpen() || !api.getCommTimeouts(handle, timeouts)) {
-        return false;
+        return failOpen({OpenFailureCause::lineSettings, {}});
     }
     current = {timeouts.ReadIntervalTimeout, timeouts.ReadTotalTimeoutMultiplier,
                timeouts.ReadTotalTimeoutConstant};
@@ -161,7 +184,8 @@ bool Win32SerialDevice::readTimeouts(ReadTimeouts& current) {
 bool Win32SerialDevice::setTimeouts(const ReadTimeouts& timeouts) {
     const Win32Timeouts record{timeouts.intervalMs, timeouts.totalPerByteMs,
                                timeouts.totalConstantMs, 0, writeStallMs};
-    return isOpen() && api.setCommTimeouts(handle, record);
+    return (isOpen() && api.setCommTimeouts(handle, record)) ||
+           failOpen({OpenFailureCause::lineSettings, {}});
 }
 
 // A non-overlapped call is aborted when its device goes away, but also by a

@@ -9,6 +9,10 @@
 
 namespace ecuprobe::platform {
 
+// The cause a GetLastError() after CreateFileA names; "Windows error N" for one
+// without a cause of its own.
+OpenFailure openFailureOfWin32Error(std::uint32_t error);
+
 // A serial line on a Windows COM port (a UART or a USB adapter's virtual port).
 // Deadlines are the driver's: ReadTimeouts become the COMMTIMEOUTS record.
 class Win32SerialDevice final : public SerialDevice {

@@ -2,7 +2,7 @@
 
 namespace ecuprobe::ui {
 
-ConsoleLink::ConsoleLink(LinkSetup setup, QWidget* dialogParent)
+ConsoleLink::ConsoleLink(LinkThreadConfig setup, QWidget* dialogParent)
     : presenter(dialogParent), worker(new LinkWorker(std::move(setup), presenter)) {
     thread.setObjectName(QStringLiteral("link"));
     worker->moveToThread(&thread);

@@ -25,7 +25,7 @@ public:
     using ServiceDone = std::function<void(bool ran)>;
 
     // dialogParent: the window over which the services' questions appear.
-    ConsoleLink(LinkSetup setup, QWidget* dialogParent);
+    ConsoleLink(LinkThreadConfig setup, QWidget* dialogParent);
     // Only a link that was never closed waits here, for its hand-back.
     ~ConsoleLink() override;
 

@@ -1,6 +1,5 @@
 #include "ui/link_worker.h"
 
-#include "cli/device_check.h"
 #include "link/frame_exchange.h"
 #include "ui/gui_prompts.h"
 #include "ui/qt_panel_timer.h"
@@ -17,7 +16,7 @@ const reports::SaveAsRequest driveLogRequest{
 
 }  // namespace
 
-LinkWorker::LinkWorker(LinkSetup linkSetup, PromptPresenter& presenter)
+LinkWorker::LinkWorker(LinkThreadConfig linkSetup, PromptPresenter& presenter)
     : setup(std::move(linkSetup)),
       timer(new QtPanelTimer(this, setup.pollSpeedUp)),
       prompts(new GuiPrompts(presenter, closeRequested, this)) {
@@ -62,7 +61,7 @@ void LinkWorker::click(console::ControlId id) {
         [this, id, &answer] {
             const console::ClickResult result = panel->onClick(id);
             if (id == console::control::start && result.outcome == console::ClickOutcome::done) {
-                noteStart();
+                noteStart(result.portFailure);
             }
             answer = answerTo(id, result);
         },
@@ -151,10 +150,10 @@ void LinkWorker::endDriveLog(const QString& problem) {
     emit driveLogEnded(QString::fromStdString(driveLog.path()), problem, driveLog.rows());
 }
 
-void LinkWorker::noteStart() {
+void LinkWorker::noteStart(const platform::OpenFailure& failure) {
     if (!panel->ecuSession().portOpen()) {
         portFailed = true;
-        openFailure = cli::describeOpenFailure(devicePath(panel->snapshot()));
+        openFailure = platform::openFailureText(failure);
     }
 }
 

@@ -22,7 +22,7 @@ class PromptPresenter;
 class QtPanelTimer;
 
 // What a console's link thread starts with.
-struct LinkSetup {
+struct LinkThreadConfig {
     platform::PortMap ports;
     // Divides the poll periods: the tests poll a line on virtual time fast.
     std::uint32_t pollSpeedUp = 1;
@@ -42,7 +42,7 @@ public:
     // panel and the prompts, and may ask questions while the poll goes on.
     using Service = std::function<void(console::TesterPanel&, reports::UserPrompts&)>;
 
-    LinkWorker(LinkSetup setup, PromptPresenter& presenter);
+    LinkWorker(LinkThreadConfig setup, PromptPresenter& presenter);
     ~LinkWorker() override;
 
     // Builds the panel; the first thing to run on the link thread.
@@ -83,12 +83,12 @@ private:
     ClickAnswer answerTo(console::ControlId id, const console::ClickResult& result);
     LinkStatus status(const console::PanelSnapshot& shown);
     std::string devicePath(const console::PanelSnapshot& shown) const;
-    void noteStart();
+    void noteStart(const platform::OpenFailure& failure);
     void pollDriveLog();
     void endDriveLog(const QString& problem);
     void finishClose();
 
-    LinkSetup setup;
+    LinkThreadConfig setup;
     QtPanelTimer* timer;
     GuiPrompts* prompts;
     std::optional<console::TesterPanel> panel;

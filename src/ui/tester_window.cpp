@@ -27,8 +27,8 @@ namespace ecuprobe::ui {
 namespace {
 
 const char* const geometryKey = "console/geometry";
-LinkSetup linkSetupOf(const ConsoleOptions& options) {
-    return LinkSetup{options.ports, options.pollSpeedUp, options.traceBroken};
+LinkThreadConfig linkThreadConfigOf(const ConsoleOptions& options) {
+    return LinkThreadConfig{options.ports, options.pollSpeedUp, options.traceBroken};
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ LinkSetup linkSetupOf(const ConsoleOptions& options) {
 TesterWindow::TesterWindow(const ConsoleOptions& options, QWidget* parent)
     : QDialog(parent),
       controls(*this),
-      consoleLink(linkSetupOf(options), this),
+      consoleLink(linkThreadConfigOf(options), this),
       linkLine(new QLabel(this)),
       ports(options.ports),
       findDevices(options.findDevices),

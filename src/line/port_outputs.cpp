@@ -1,8 +1,8 @@
-#include "cli/port_outputs.h"
+#include "line/port_outputs.h"
 
 #include "platform/process_files.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 std::string outputOnPortProblem(std::string_view what, const std::string& path,
                                 const platform::PortMap& ports) {
@@ -17,4 +17,4 @@ std::string outputOnPortProblem(std::string_view what, const std::string& path,
     return {};
 }
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 // Option checks that refuse a value with a plain message before it is converted:
 // a decimal whole number from min to max ("0x10", "-1", "1e3" and "" refused),
@@ -15,4 +15,4 @@ CLI::Validator nonEmptyPath();
 // a report's comment of at most 256 characters, its NUL bytes dropped.
 CLI::Validator commentText();
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

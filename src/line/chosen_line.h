@@ -3,28 +3,29 @@
 #include <memory>
 #include <string>
 
-#include "cli/cli_options.h"
-#include "cli/simulator_line.h"
 #include "ecu/owed_store.h"
-#include "link/link_wiring.h"
+#include "line/global_options.h"
+#include "line/simulator_line.h"
+#include "link/device_attachment.h"
 #include "platform/clock.h"
 #include "platform/port_map.h"
 #include "sim/simulated_ecu.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
-// Puts the process-wide link on the device the options choose: the port map
-// from the environment, --com1..--com4 and --port, and with --simulate a
-// simulated ECU in the chosen slot. On a real line, what the tester may still
-// hold over the ECU is kept per port in the user's state folder, so that the
-// next run hands back what a killed one could not; a simulated ECU ends with
-// the process, and what it is owed with it.
-class LineSetup {
+// The line a program's command line chooses, set up the same way by the window
+// and the terminal: the port map from the environment, --com1..--com4 and
+// --port, and with --simulate a simulated ECU in the chosen slot; the
+// process-wide link is put on it through a link::DeviceAttachment. On a real line, what the tester
+// may still hold over the ECU is kept per port in the user's state folder, so that the next run
+// hands back what a killed one could not; a simulated ECU ends with the process, and what it is
+// owed with it.
+class ChosenLine {
 public:
-    explicit LineSetup(const GlobalOptions& options);
-    LineSetup(const LineSetup&) = delete;
-    LineSetup& operator=(const LineSetup&) = delete;
-    ~LineSetup();
+    explicit ChosenLine(const GlobalOptions& options);
+    ChosenLine(const ChosenLine&) = delete;
+    ChosenLine& operator=(const ChosenLine&) = delete;
+    ~ChosenLine();
 
     // False when the simulator or the trace file could not be set up; error() says why.
     bool ready() const { return problem.empty(); }
@@ -37,8 +38,8 @@ public:
     // The device path behind the chosen slot.
     const std::string& devicePath() const;
     // The trace asked for could not be opened, or a line of it was lost.
-    bool traceBroken() const { return wiring && wiring->traceBroken(); }
-    const std::string& tracePath() const { return wiring->requestedTracePath(); }
+    bool traceBroken() const { return attachment && attachment->traceBroken(); }
+    const std::string& tracePath() const { return attachment->requestedTracePath(); }
     // COM1..COM4 as the line was set up, the simulator's slot included.
     const platform::PortMap& portMap() const { return ports; }
 
@@ -53,8 +54,8 @@ private:
     platform::RealClock simClock;
     std::unique_ptr<sim::SimulatedEcu> simulator;
     std::unique_ptr<SimulatorLine> simLine;
-    std::unique_ptr<link::LinkWiring> wiring;
+    std::unique_ptr<link::DeviceAttachment> attachment;
     std::unique_ptr<ecu::FileOwedStore> owedFiles;
 };
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

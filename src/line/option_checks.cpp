@@ -1,4 +1,4 @@
-#include "cli/option_checks.h"
+#include "line/option_checks.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,7 +9,7 @@
 
 #include "reports/comment_dialog.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 namespace {
 
@@ -80,4 +80,4 @@ CLI::Validator commentText() {
         "");
 }
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

@@ -5,11 +5,11 @@
 #include <csignal>
 #include <filesystem>
 
-#include "cli/simulator_line.h"
-#include "cli/stop_signals_posix.h"
+#include "line/outside_stop_signals.h"
+#include "line/simulator_line.h"
 #include "sim/pty_server.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 namespace {
 
@@ -79,4 +79,4 @@ platform::SerialDevice* SimulatorLine::device() {
     return nullptr;
 }
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

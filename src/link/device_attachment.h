@@ -22,18 +22,18 @@ namespace ecuprobe::link {
 // a POSIX terminal device or a Windows COM port, the real clock, COM1..COM4 from
 // the given map, and a wire trace when one is asked for. Closes the port and
 // detaches on destruction.
-class LinkWiring {
+class DeviceAttachment {
 public:
     // tracePath: where to log the line's bytes; without it, ECUPROBE_TRACE decides.
-    explicit LinkWiring(platform::PortMap portMap = platform::PortMap::fromEnvironment(),
-                        std::optional<std::string> tracePath = std::nullopt);
+    explicit DeviceAttachment(platform::PortMap portMap = platform::PortMap::fromEnvironment(),
+                              std::optional<std::string> tracePath = std::nullopt);
     // The same on a device of the caller's, which outlives this one: the
     // in-process simulator where no pseudo-terminal can carry it.
-    LinkWiring(platform::SerialDevice& onDevice, platform::PortMap portMap,
-               std::optional<std::string> tracePath);
-    LinkWiring(const LinkWiring&) = delete;
-    LinkWiring& operator=(const LinkWiring&) = delete;
-    ~LinkWiring();
+    DeviceAttachment(platform::SerialDevice& onDevice, platform::PortMap portMap,
+                     std::optional<std::string> tracePath);
+    DeviceAttachment(const DeviceAttachment&) = delete;
+    DeviceAttachment& operator=(const DeviceAttachment&) = delete;
+    ~DeviceAttachment();
 
     FrameExchange& link() const { return processLink(); }
     const platform::PortMap& portMap() const { return ports; }

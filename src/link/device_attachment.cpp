@@ -1,23 +1,24 @@
-#include "link/link_wiring.h"
+#include "link/device_attachment.h"
 
 #include <utility>
 
 namespace ecuprobe::link {
 
-LinkWiring::LinkWiring(platform::PortMap portMap, std::optional<std::string> traceOption)
+DeviceAttachment::DeviceAttachment(platform::PortMap portMap,
+                                   std::optional<std::string> traceOption)
     : ports(std::move(portMap)),
       tracePath(traceOption.value_or(platform::WireTrace::pathFromEnvironment())) {
     attachTo(device);
 }
 
-LinkWiring::LinkWiring(platform::SerialDevice& onDevice, platform::PortMap portMap,
-                       std::optional<std::string> traceOption)
+DeviceAttachment::DeviceAttachment(platform::SerialDevice& onDevice, platform::PortMap portMap,
+                                   std::optional<std::string> traceOption)
     : ports(std::move(portMap)),
       tracePath(traceOption.value_or(platform::WireTrace::pathFromEnvironment())) {
     attachTo(onDevice);
 }
 
-void LinkWiring::attachTo(platform::SerialDevice& chosen) {
+void DeviceAttachment::attachTo(platform::SerialDevice& chosen) {
     if (!tracePath.empty()) {
         trace = platform::WireTrace::toFile(tracePath, clock);
     }
@@ -27,7 +28,7 @@ void LinkWiring::attachTo(platform::SerialDevice& chosen) {
     shared.setTrace(trace.get());
 }
 
-LinkWiring::~LinkWiring() {
+DeviceAttachment::~DeviceAttachment() {
     FrameExchange& shared = processLink();
     shared.setTrace(nullptr);
     shared.detach();

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 // Exit statuses, so that scripts can tell a missing adapter from a silent ECU.
 inline constexpr int exitOk = 0;
@@ -19,4 +19,4 @@ inline constexpr int exitIoError = 74;
 // A command cut short by a signal ends with 128 + the signal number, as a shell reports it.
 inline constexpr int exitSignalBase = 128;
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

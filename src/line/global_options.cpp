@@ -1,16 +1,16 @@
-#include "cli/cli_options.h"
+#include "line/global_options.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cctype>
 
-#include "cli/option_checks.h"
+#include "line/option_checks.h"
 
 #include "sim/fault_rule_text.h"
 #include "sim/sim_types.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 namespace {
 
@@ -168,4 +168,4 @@ std::string crossCheck(const GlobalOptions& options) {
     return {};
 }
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

@@ -1,7 +1,7 @@
-#include "cli/simulator_line.h"
+#include "line/simulator_line.h"
 #include "platform/in_memory_serial_device.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 struct SimulatorLine::Serving {
     Serving(platform::Clock& clock, sim::SimulatedEcu& ecu) : device(clock, ecu) {}
@@ -24,4 +24,4 @@ platform::SerialDevice* SimulatorLine::device() {
     return serving ? &serving->device : nullptr;
 }
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

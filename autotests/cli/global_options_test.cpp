@@ -1,4 +1,4 @@
-#include "cli/cli_options.h"
+#include "line/global_options.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +9,14 @@
 
 #include "case_names.h"
 #include "cli/cli_app.h"
-#include "cli/exit_codes.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 namespace {
 
 struct PortCase {
     const char* text;
-    std::optional<PortChoice> expected;
+    std::optional<line::PortChoice> expected;
     friend void PrintTo(const PortCase& c, std::ostream* out) {
         case_names::printText(c.text, out);
     }
@@ -25,27 +25,27 @@ struct PortCase {
 class PortOption : public testing::TestWithParam<PortCase> {};
 
 TEST_P(PortOption, NamesASlotOrAPathInTheFirstSlot) {
-    EXPECT_EQ(parsePortChoice(GetParam().text), GetParam().expected);
+    EXPECT_EQ(line::parsePortChoice(GetParam().text), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Choices, PortOption,
-                         testing::Values(PortCase{"COM1", PortChoice{0, std::nullopt}},
-                                         PortCase{"com3", PortChoice{2, std::nullopt}},
-                                         PortCase{"COM4", PortChoice{3, std::nullopt}},
-                                         PortCase{"/dev/ttyUSB0", PortChoice{0, "/dev/ttyUSB0"}},
-                                         PortCase{"./k-line", PortChoice{0, "./k-line"}},
-                                         PortCase{"ttyUSB0", std::nullopt},
-                                         PortCase{"", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    Choices, PortOption,
+    testing::Values(PortCase{"COM1", line::PortChoice{0, std::nullopt}},
+                    PortCase{"com3", line::PortChoice{2, std::nullopt}},
+                    PortCase{"COM4", line::PortChoice{3, std::nullopt}},
+                    PortCase{"/dev/ttyUSB0", line::PortChoice{0, "/dev/ttyUSB0"}},
+                    PortCase{"./k-line", line::PortChoice{0, "./k-line"}},
+                    PortCase{"ttyUSB0", std::nullopt}, PortCase{"", std::nullopt}));
 
 // Beyond the four slots a COM name is a port of its own on Windows, and no
 // device at all elsewhere.
 #ifdef _WIN32
-INSTANTIATE_TEST_SUITE_P(WindowsNames, PortOption,
-                         testing::Values(PortCase{"COM5", PortChoice{0, "COM5"}},
-                                         PortCase{"com12", PortChoice{0, "com12"}},
-                                         PortCase{"\\\\.\\COM12", PortChoice{0, "\\\\.\\COM12"}},
-                                         PortCase{"COM", std::nullopt},
-                                         PortCase{"COM1x", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    WindowsNames, PortOption,
+    testing::Values(PortCase{"COM5", line::PortChoice{0, "COM5"}},
+                    PortCase{"com12", line::PortChoice{0, "com12"}},
+                    PortCase{"\\\\.\\COM12", line::PortChoice{0, "\\\\.\\COM12"}},
+                    PortCase{"COM", std::nullopt}, PortCase{"COM1x", std::nullopt}));
 #else
 INSTANTIATE_TEST_SUITE_P(PosixNames, PortOption,
                          testing::Values(PortCase{"COM5", std::nullopt},
@@ -53,11 +53,11 @@ INSTANTIATE_TEST_SUITE_P(PosixNames, PortOption,
 #endif
 
 TEST(PortOption, PathTakesTheFirstSlotOverComOneWhileOtherSlotsKeepTheirs) {
-    GlobalOptions options;
+    line::GlobalOptions options;
     options.comPaths = {"/dev/ttyUSB7", "/dev/ttyUSB1", "", ""};
     options.port = "/dev/ttyACM0";
     const platform::PortMap defaults;
-    const platform::PortMap map = portMapFor(options, defaults);
+    const platform::PortMap map = line::portMapFor(options, defaults);
     EXPECT_EQ(map.path(0), "/dev/ttyACM0");
     EXPECT_EQ(map.path(1), "/dev/ttyUSB1");
     EXPECT_EQ(map.path(2), defaults.path(2));
@@ -67,9 +67,9 @@ TEST(PortOption, ComOptionOverridesTheBaseMap) {
     platform::PortMap base;
     base.setPath(2, "/dev/from-environment");
     base.setPath(3, "/dev/also-from-environment");
-    GlobalOptions options;
+    line::GlobalOptions options;
     options.comPaths[2] = "/dev/ttyUSB3";
-    const platform::PortMap map = portMapFor(options, base);
+    const platform::PortMap map = line::portMapFor(options, base);
     EXPECT_EQ(map.path(2), "/dev/ttyUSB3");
     EXPECT_EQ(map.path(3), "/dev/also-from-environment");
 }
@@ -92,7 +92,7 @@ class BadUsage : public testing::TestWithParam<std::vector<std::string>> {};
 TEST_P(BadUsage, EndsWithUsageStatusAndAMessage) {
     CliApp app;
     const ParseResult result = parse(app, GetParam());
-    EXPECT_EQ(result.status, exitUsage);
+    EXPECT_EQ(result.status, line::exitUsage);
     EXPECT_NE(result.err, "");
 }
 
@@ -128,7 +128,7 @@ class RefusedValues : public testing::TestWithParam<RefusedValue> {};
 TEST_P(RefusedValues, EndWithUsageStatusAndAPlainMessage) {
     CliApp app;
     const ParseResult result = parse(app, GetParam().args);
-    EXPECT_EQ(result.status, exitUsage);
+    EXPECT_EQ(result.status, line::exitUsage);
     EXPECT_NE(result.err.find(GetParam().message), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("1797693"), std::string::npos) << result.err;
 }
@@ -155,7 +155,7 @@ TEST(CommandLine, HelpAtEveryLevelEndsWithZeroAndShowsExamples) {
           Args{"show", "--help"}}) {
         CliApp app;
         const ParseResult result = parse(app, args);
-        EXPECT_EQ(result.status, exitOk) << args[0];
+        EXPECT_EQ(result.status, line::exitOk) << args[0];
         EXPECT_NE(result.out.find("Examples:"), std::string::npos) << args[0];
     }
 }
@@ -184,8 +184,8 @@ TEST(CommandLine, GlobalOptionsReachTheirFields) {
                     "--sim-faults", "13:20,131:60", "--sim-fault", "silence:after=5",
                     "--sim-equipment", "1f00c101b301", "connect"});
     ASSERT_EQ(result.status, std::nullopt) << result.err;
-    const GlobalOptions& options = app.options();
-    EXPECT_EQ(options.portChoice(), (PortChoice{1, std::nullopt}));
+    const line::GlobalOptions& options = app.options();
+    EXPECT_EQ(options.portChoice(), (line::PortChoice{1, std::nullopt}));
     EXPECT_EQ(options.comPaths[1], "/dev/ttyUSB1");
     EXPECT_EQ(options.tracePath, "t.log");
     EXPECT_EQ(options.simStoredFaults, "13:20,131:60");

@@ -5,7 +5,7 @@
 
 #include "platform/port_map.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 // Why `path`, given as `what` ("the trace file"), cannot be written: it is the
 // device of one of the COM ports, by its own name or another (a link, a by-id
@@ -14,4 +14,4 @@ namespace ecuprobe::cli {
 std::string outputOnPortProblem(std::string_view what, const std::string& path,
                                 const platform::PortMap& ports);
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

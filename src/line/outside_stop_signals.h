@@ -3,7 +3,7 @@
 #include <array>
 #include <csignal>
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 // The signals from outside that ask either tester to stop: Ctrl-C and SIGQUIT
 // from a person, SIGHUP from a terminal that closed, SIGTERM, SIGUSR1, SIGUSR2
@@ -23,4 +23,4 @@ inline sigset_t stopSignalsFromOutside() {
     return set;
 }
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

@@ -12,7 +12,7 @@ namespace CLI {
 class App;
 }
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 // --port: COM1..COM4 picks a slot of the port map; a device path is put into
 // the COM1 slot, overriding --com1 and ECUPROBE_COM1.
@@ -50,4 +50,4 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& options);
 // Combinations that no single option can check; the message for a usage error, or "".
 std::string crossCheck(const GlobalOptions& options);
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

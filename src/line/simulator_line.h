@@ -8,7 +8,7 @@
 #include "platform/serial_device.h"
 #include "sim/simulated_ecu.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 // Where the tester finds the simulated ECU. On POSIX: a pseudo-terminal served
 // from a thread of its own behind a link in a private folder, which the chosen
@@ -38,4 +38,4 @@ private:
     std::string problem;
 };
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

@@ -1,11 +1,11 @@
-#include "cli/line_setup.h"
+#include "line/chosen_line.h"
 
-#include "cli/exit_codes.h"
-#include "cli/port_outputs.h"
+#include "line/exit_codes.h"
+#include "line/port_outputs.h"
 #include "link/serial_port.h"
 #include "sim/fault_rule_text.h"
 
-namespace ecuprobe::cli {
+namespace ecuprobe::line {
 
 namespace {
 
@@ -23,7 +23,7 @@ sim::SimulatedEcuOptions simulatorOptions(const GlobalOptions& options) {
 
 }  // namespace
 
-LineSetup::LineSetup(const GlobalOptions& options)
+ChosenLine::ChosenLine(const GlobalOptions& options)
     : slot(options.portChoice().comIndex),
       ports(portMapFor(options, platform::PortMap::fromEnvironment())) {
     if (options.simulate && !startSimulator(options)) {
@@ -40,9 +40,9 @@ LineSetup::LineSetup(const GlobalOptions& options)
         return;
     }
     if (platform::SerialDevice* device = simLine ? simLine->device() : nullptr) {
-        wiring = std::make_unique<link::LinkWiring>(*device, ports, options.tracePath);
+        attachment = std::make_unique<link::DeviceAttachment>(*device, ports, options.tracePath);
     } else {
-        wiring = std::make_unique<link::LinkWiring>(ports, options.tracePath);
+        attachment = std::make_unique<link::DeviceAttachment>(ports, options.tracePath);
     }
     if (!simLine) {
         if (std::filesystem::path folder = platform::userStateFolder(); !folder.empty()) {
@@ -50,28 +50,28 @@ LineSetup::LineSetup(const GlobalOptions& options)
             ecu::useOwedStore(owedFiles.get());
         }
     }
-    if (wiring->traceBroken()) {
-        problem = "cannot write the trace file " + wiring->requestedTracePath();
+    if (attachment->traceBroken()) {
+        problem = "cannot write the trace file " + attachment->requestedTracePath();
         problemExit = exitCannotCreate;
     }
 }
 
 // The link closes the tester's side first, then the simulator's line goes.
-LineSetup::~LineSetup() {
+ChosenLine::~ChosenLine() {
     if (owedFiles) {
         ecu::useOwedStore(nullptr);
     }
 }
 
-int LineSetup::portNumber() const {
+int ChosenLine::portNumber() const {
     return link::SerialPort::firstPortNumber + slot;
 }
 
-const std::string& LineSetup::devicePath() const {
+const std::string& ChosenLine::devicePath() const {
     return ports.path(slot);
 }
 
-bool LineSetup::startSimulator(const GlobalOptions& options) {
+bool ChosenLine::startSimulator(const GlobalOptions& options) {
     simulator = std::make_unique<sim::SimulatedEcu>(simClock, simulatorOptions(options));
     for (const std::string& text : options.simFaultRules) {
         if (const auto rule = sim::parseFaultRule(text)) {
@@ -86,4 +86,4 @@ bool LineSetup::startSimulator(const GlobalOptions& options) {
     return true;
 }
 
-}  // namespace ecuprobe::cli
+}  // namespace ecuprobe::line

@@ -1,0 +1,29 @@
+#include "platform/open_failure.h"
+
+#include <gtest/gtest.h>
+
+// What both testers say when a port will not open.
+namespace ecuprobe::platform {
+namespace {
+
+TEST(OpenFailure, TellsTheCauseAndTheSystemsWordsOnlyWhereItHasNoNameForIt) {
+    const struct {
+        OpenFailure failure;
+        const char* text;
+    } cases[] = {
+        {{OpenFailureCause::none, {}}, ""},
+        {{OpenFailureCause::notFound, {}}, "no such device"},
+        {{OpenFailureCause::permission, {}},
+         "нет доступа: пользователь не входит в группу dialout; выполните "
+         "sudo usermod -aG dialout $USER и войдите в систему заново"},
+        {{OpenFailureCause::busy, {}}, "порт занят другой программой"},
+        {{OpenFailureCause::other, "Invalid argument"}, "ошибка системы: Invalid argument"},
+        {{OpenFailureCause::other, {}}, "ошибка системы"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(openFailureText(c.failure), c.text);
+    }
+}
+
+}  // namespace
+}  // namespace ecuprobe::platform
