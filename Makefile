@@ -68,6 +68,7 @@ bench: deps
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	./build/bench/bench/sampling_bench
+	./build/bench/bench/sim_idle_bench
 	QT_QPA_PLATFORM=offscreen ./build/bench/bench/gui_bench
 
 # The README's pictures of the windows, taken on the simulator under xvfb.

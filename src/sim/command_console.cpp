@@ -120,6 +120,8 @@ CommandResult runCommand(SimulatedEcu& ecu, std::string_view line) {
     if (w.empty()) {
         return {};
     }
+    // The model catches up only when asked; an order must not reach back over a rest.
+    ecu.advance();
     const std::string& verb = w[0];
     const int flag = w.size() == 2 ? onOff(w[1]) : -1;
     if (verb == "quit" || verb == "exit") {

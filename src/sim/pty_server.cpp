@@ -1,15 +1,16 @@
 #include "sim/pty_server.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 namespace ecuprobe::sim {
 
@@ -19,7 +20,6 @@ using SteadyClock = std::chrono::steady_clock;
 
 // 10 bits a byte (start, 8 data, stop) at 9600 bit/s.
 constexpr double byteTimeUs = 10.0 * 1'000'000 / 9600;
-constexpr int idlePollMs = 2;
 
 double nowUs() {
     return std::chrono::duration<double, std::micro>(SteadyClock::now().time_since_epoch()).count();
@@ -69,8 +69,12 @@ bool linksToPseudoTerminal(const std::string& path) {
 
 }  // namespace
 
-PtyServer::PtyServer(ServedLine& simulated, Options chosen, Notice told)
-    : ecu(simulated), options(std::move(chosen)), notice(std::move(told)) {}
+PtyServer::PtyServer(ServedLine& simulated, Options chosen, Notice told,
+                     std::unique_ptr<IdleWait> chosenRest)
+    : ecu(simulated),
+      options(std::move(chosen)),
+      notice(std::move(told)),
+      rest(chosenRest ? std::move(chosenRest) : std::make_unique<PollWait>()) {}
 
 PtyServer::~PtyServer() {
     stop();
@@ -167,30 +171,38 @@ void PtyServer::closePty() {
 
 void PtyServer::start() {
     stopRequested = false;
-    worker = std::thread([this] { serve(stopRequested); });
+    worker = std::thread([this] { serve(); });
 }
 
 void PtyServer::stop() {
     stopRequested = true;
+    rest->wake();
     if (worker.joinable()) {
         worker.join();
     }
 }
 
-void PtyServer::serve(const std::atomic<bool>& stopFlag) {
+void PtyServer::serve() {
     vanishesSeen = ecu.vanishCount();
-    while (!stopFlag && master >= 0) {
-        pollfd p{master, POLLIN, 0};
-        ::poll(&p, 1, idlePollMs);
-        if ((p.revents & POLLIN) != 0) {
+    while (!stopRequested && master >= 0) {
+        if (rest->until(master, restMs())) {
             serveChunk();
         }
         sendDue();
         if (ecu.vanishCount() != vanishesSeen) {
             vanishesSeen = ecu.vanishCount();
-            reappear(stopFlag);
+            reappear();
         }
     }
+}
+
+// Until the line's next event; without limit when nothing is due.
+int PtyServer::restMs() const {
+    const std::optional<std::uint32_t> due = ecu.msUntilDue();
+    if (!due) {
+        return -1;
+    }
+    return static_cast<int>(std::min<std::uint32_t>(*due, std::numeric_limits<int>::max()));
 }
 
 void PtyServer::serveChunk() {
@@ -249,17 +261,17 @@ void PtyServer::checkLineSettings() {
     }
 }
 
-void PtyServer::reappear(const std::atomic<bool>& stopFlag) {
+void PtyServer::reappear() {
     // The device vanishes: the tester's descriptor sees the line hang up.
     closePty();
     removeLink();
     if (notice) {
         notice("gone");
     }
-    while (!stopFlag && !ecu.present()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(idlePollMs));
+    while (!stopRequested && !ecu.present()) {
+        rest->until(-1, restMs());
     }
-    if (stopFlag || !createPty()) {
+    if (stopRequested || !createPty()) {
         return;
     }
     const bool linked = relink();

@@ -3,10 +3,12 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "sim/idle_wait.h"
 #include "sim/served_line.h"
 
 namespace ecuprobe::sim {
@@ -14,7 +16,9 @@ namespace ecuprobe::sim {
 // Serves a SimulatedEcu (or any ServedLine) on a pseudo-terminal in real time. The
 // server keeps a descriptor of the slave side open itself, in raw 9600 8N1, so
 // that the line settings survive the tester's reconnects and the master never
-// reads EIO in between. The served line must run on a real clock.
+// reads EIO in between. The served line must run on a real clock when pacing.
+// Between events the server rests in its IdleWait until the tester writes or the
+// line has something due, so an idle line costs no wake-ups.
 class PtyServer {
 public:
     struct Options {
@@ -32,7 +36,9 @@ public:
     // about the line going and coming back ("gone", "back /dev/pts/N").
     using Notice = std::function<void(const std::string&)>;
 
-    PtyServer(ServedLine& line, Options options, Notice notice = {});
+    // `rest` replaces the poll(2) rest, for tests on a fake clock.
+    PtyServer(ServedLine& line, Options options, Notice notice = {},
+              std::unique_ptr<IdleWait> rest = nullptr);
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
@@ -46,17 +52,17 @@ public:
     // Serves on a background thread until stop() or destruction.
     void start();
     void stop();
-    // Serves on the calling thread until `stopFlag` is set.
-    void serve(const std::atomic<bool>& stopFlag);
 
 private:
+    void serve();
+    int restMs() const;
     bool createPty();
     void closePty();
     void serveChunk();
     void sendDue();
     void writePaced(const std::uint8_t* bytes, std::size_t count);
     void checkLineSettings();
-    void reappear(const std::atomic<bool>& stopFlag);
+    void reappear();
     bool relink();
     bool ownsLink() const;
     void removeLink();
@@ -64,6 +70,7 @@ private:
     ServedLine& ecu;
     Options options;
     Notice notice;
+    std::unique_ptr<IdleWait> rest;
     int master = -1;
     int slave = -1;
     std::string path;

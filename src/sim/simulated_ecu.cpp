@@ -62,6 +62,21 @@ bool SimulatedEcu::present() const {
     return !goneAt(clock.tickMs());
 }
 
+std::optional<std::uint32_t> SimulatedEcu::msUntilDue() const {
+    std::lock_guard lock(mutex);
+    const std::uint32_t now = clock.tickMs();
+    if (goneAt(now)) {
+        return msUntil(goneUntilMs, now);
+    }
+    if (!outbound.empty()) {
+        return msUntil(outbound.front().dueMs, now);
+    }
+    if (garbageActive) {
+        return msUntil(garbageSinceMs, now);
+    }
+    return std::nullopt;
+}
+
 void SimulatedEcu::fromTester(std::span<const std::uint8_t> bytes) {
     std::lock_guard lock(mutex);
     const std::uint32_t now = clock.tickMs();
@@ -118,7 +133,7 @@ void SimulatedEcu::completeFrame(std::uint32_t nowMs) {
     collector.restart();
     const std::vector<std::uint8_t> request(frame.begin(),
                                             frame.begin() + static_cast<std::ptrdiff_t>(length));
-    log.push_back({nowMs, request, false});
+    log.add({nowMs, request, false});
     if (plan.has(FaultKind::stopSignal) && stopTester) {
         stopTester();
     }
@@ -132,7 +147,7 @@ void SimulatedEcu::completeFrame(std::uint32_t nowMs) {
     if (!answer) {
         return;
     }
-    log.back().answered = true;
+    log.markLatestAnswered();
     if (request[0] == 0x64 && ecu.dataSet != std::vector<std::uint8_t>{0x20}) {
         driver->startManoeuvre(model->timeMs());
     }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <span>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "sim/crossing_recorder.h"
 #include "sim/ecu_state.h"
 #include "sim/fault_injector.h"
+#include "sim/request_history.h"
 #include "sim/served_line.h"
 #include "sim/sim_types.h"
 
@@ -51,6 +53,7 @@ public:
     void fromTester(std::span<const std::uint8_t> bytes) override;
     std::size_t toTester(std::uint8_t* buffer, std::size_t max) override;
     bool present() const override;
+    std::optional<std::uint32_t> msUntilDue() const override;
 
     // Steps the model to `nowMs` on the simulator's clock (done by every call above).
     void advanceTo(std::uint32_t nowMs);
@@ -92,6 +95,7 @@ public:
     ControlState controls() const;
     std::vector<StoredFault> storedFaults() const;
     std::vector<Crossing> crossings() const;
+    // The most recent requests taken, oldest first (see RequestHistory).
     std::vector<LoggedRequest> requestLog() const;
     std::vector<std::uint8_t> selectedDataSet() const;
     int vanishCount() const override;
@@ -136,7 +140,7 @@ private:
     std::array<std::uint8_t, link::frameBufferSize> frame{};
     FaultPlan plan;
     std::deque<Outbound> outbound;
-    std::vector<LoggedRequest> log;
+    RequestHistory log;
     std::function<void()> stopTester;
     std::uint32_t answerDelayMs = 0;
     std::uint32_t goneUntilMs = 0;

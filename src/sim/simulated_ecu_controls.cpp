@@ -121,7 +121,7 @@ std::vector<Crossing> SimulatedEcu::crossings() const {
 
 std::vector<LoggedRequest> SimulatedEcu::requestLog() const {
     std::lock_guard lock(mutex);
-    return log;
+    return log.all();
 }
 
 std::vector<std::uint8_t> SimulatedEcu::selectedDataSet() const {

@@ -210,4 +210,11 @@ std::size_t TraceReplay::toTester(std::uint8_t* buffer, std::size_t max) {
     return n;
 }
 
+std::optional<std::uint32_t> TraceReplay::msUntilDue() const {
+    if (outbound.empty()) {
+        return std::nullopt;
+    }
+    return msUntil(outbound.front().dueMs, clock.tickMs());
+}
+
 }  // namespace ecuprobe::sim

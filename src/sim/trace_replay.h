@@ -7,6 +7,7 @@
 #include <functional>
 #include <istream>
 #include <map>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -76,6 +77,7 @@ public:
 
     void fromTester(std::span<const std::uint8_t> bytes) override;
     std::size_t toTester(std::uint8_t* buffer, std::size_t max) override;
+    std::optional<std::uint32_t> msUntilDue() const override;
 
     std::size_t exchangeCount() const { return recorded.size(); }
     std::size_t requestCount() const { return byRequest.size(); }
