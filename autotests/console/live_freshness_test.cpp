@@ -58,8 +58,8 @@ TEST_P(LiveFreshnessTest, FollowsTheReports) {
     EXPECT_EQ(freshness.stale(), c.stale);
     EXPECT_EQ(freshness.note(), c.note);
     PanelSnapshot shown;
-    shown.texts[control::faultCount] = "0";
-    shown.texts[control::TWAT] = "87";
+    shown.texts.emplace(control::faultCount, "0");
+    shown.texts.emplace(control::TWAT, "87");
     freshness.blankUnread(shown);
     EXPECT_EQ(shown.text(control::faultCount), c.stale ? "" : "0");
     EXPECT_EQ(shown.text(control::TWAT), "87");
