@@ -30,10 +30,11 @@ Kind kindOf(std::string_view bytes) {
 
 template <typename Content>
 std::optional<SavedContent> wrapped(std::optional<Content> content) {
-    if (!content) {
-        return std::nullopt;
+    std::optional<SavedContent> saved;
+    if (content) {
+        saved.emplace(std::in_place_type<Content>, std::move(*content));
     }
-    return SavedContent(std::move(*content));
+    return saved;
 }
 
 }  // namespace
