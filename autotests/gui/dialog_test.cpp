@@ -296,6 +296,36 @@ private slots:
         QVERIFY(QFileInfo(dump).size() > 0);
     }
 
+    // A dump file that does not open is named with its cause, and the next
+    // "Запись" asks for a file instead of failing on the same one.
+    void aDumpFileThatFailedIsAskedForAgain() {
+        const QString nowhere = work->filePath(QStringLiteral("gone/car.tdm"));
+        press(*console, control::saveDump);
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        chooseFile(saveAs, nowhere);
+        auto* box = waitForWindow<QMessageBox>();
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->text(), QStringLiteral("Не возможно открыть файл."));
+        box->button(QMessageBox::Ok)->click();
+        QStatusBar* status = console->form().statusBar;
+        QVERIFY(waitFor([status] { return !status->currentMessage().isEmpty(); }));
+        QCOMPARE(status->currentMessage(),
+                 QStringLiteral("Отчёт не записан: ") + nowhere +
+                     QStringLiteral(": нет такой папки. Следующая запись спросит файл заново."));
+        press(*console, control::saveDump);
+        saveAs = waitForWindow<QFileDialog>();
+        QVERIFY2(saveAs != nullptr, "the failed file is asked for again");
+        const QString dump = work->filePath(QStringLiteral("car.tdm"));
+        chooseFile(saveAs, dump);
+        auto* comment = waitForWindow<ui::CommentDialog>();
+        QVERIFY(comment != nullptr);
+        comment->reject();
+        QVERIFY(waitFor([status, dump] {
+            return status->currentMessage() == QStringLiteral("Отчёт дописан в ") + dump;
+        }));
+    }
+
     void identificationAndReportNameWhatTheEcuLeftUnanswered() {
         line->ecu().addFault({sim::FaultKind::silence,
                               {sim::FaultTrigger::Mode::always, 0, 1.0, std::uint8_t{0x52}},

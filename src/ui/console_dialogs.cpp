@@ -11,6 +11,15 @@ namespace ecuprobe::ui {
 
 namespace control = console::control;
 
+namespace {
+
+QString reportProblemText(const std::string& problem) {
+    return QStringLiteral("Отчёт не записан: %1. Следующая запись спросит файл заново.")
+        .arg(QString::fromStdString(problem));
+}
+
+}  // namespace
+
 void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
     if (closing || answer.outcome != console::ClickOutcome::done) {
         return;
@@ -33,6 +42,8 @@ void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
                     QStringLiteral("; в отчёте они не прочитаны.");
         }
         controls.statusBar->showMessage(said);
+    } else if (answer.id == control::saveDump && !answer.reportProblem.empty()) {
+        controls.statusBar->showMessage(reportProblemText(answer.reportProblem));
     } else if (answer.id == control::identify) {
         showIdentification(answer);
     } else if (answer.dialog != console::DialogKind::none) {

@@ -45,7 +45,11 @@ QString runEndText(const TestRunOutcome& outcome) {
         text += QStringLiteral(" Отчёт: ") + QString::fromStdString(outcome.reportPath);
     }
     if (outcome.unsaved) {
-        text += QStringLiteral(" Отчёт не записан: результаты хранятся до следующего теста.");
+        text += QStringLiteral(" Отчёт не записан");
+        if (!outcome.reportProblem.empty()) {
+            text += QStringLiteral(": ") + QString::fromStdString(outcome.reportProblem);
+        }
+        text += QStringLiteral(": результаты хранятся до следующего теста.");
     }
     return text;
 }
