@@ -65,10 +65,20 @@ private slots:
         work.reset();
     }
 
+    // The reads take a while: the console shows it is busy until they are done.
     void identificationShowsTheSimulatedPassports() {
+        QWidget* identify = console->form().control(control::identify);
+        QStatusBar* status = console->form().statusBar;
         press(*console, control::identify);
+        QCOMPARE(console->cursor().shape(), Qt::BusyCursor);
+        QCOMPARE(status->currentMessage(), QStringLiteral("Чтение идентификации ЭБУ..."));
+        QVERIFY(!identify->isEnabled());
+        QVERIFY(!console->form().control(control::saveDump)->isEnabled());
         auto* dialog = waitForWindow<ui::IdentificationDialog>();
         QVERIFY(dialog != nullptr);
+        QCOMPARE(console->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(status->currentMessage(), QString());
+        QVERIFY(identify->isEnabled());
         const auto text = [dialog](const char* name) {
             QWidget* field = dialog->findChild<QWidget*>(QLatin1String(name));
             if (auto* single = qobject_cast<QLineEdit*>(field)) {
@@ -291,7 +301,8 @@ private slots:
         QVERIFY(comment != nullptr);
         comment->reject();
         QStatusBar* status = console->form().statusBar;
-        QVERIFY(waitFor([status] { return !status->currentMessage().isEmpty(); }));
+        QVERIFY(waitFor(
+            [status] { return status->currentMessage().startsWith(QStringLiteral("Отчёт ")); }));
         QCOMPARE(status->currentMessage(), QStringLiteral("Отчёт дописан в ") + dump);
         QVERIFY(QFileInfo(dump).size() > 0);
     }
@@ -309,7 +320,8 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("Не возможно открыть файл."));
         box->button(QMessageBox::Ok)->click();
         QStatusBar* status = console->form().statusBar;
-        QVERIFY(waitFor([status] { return !status->currentMessage().isEmpty(); }));
+        QVERIFY(waitFor(
+            [status] { return status->currentMessage().startsWith(QStringLiteral("Отчёт ")); }));
         QCOMPARE(status->currentMessage(),
                  QStringLiteral("Отчёт не записан: ") + nowhere +
                      QStringLiteral(": нет такой папки. Следующая запись спросит файл заново."));

@@ -20,7 +20,18 @@ QString reportProblemText(const std::string& problem) {
 
 }  // namespace
 
+void TesterWindow::cueService(console::ControlId id) {
+    if (id == control::identify) {
+        cue.begin(QStringLiteral("Чтение идентификации ЭБУ..."));
+    } else if (id == control::saveDump) {
+        cue.begin(QStringLiteral("Запись отчёта..."));
+    }
+}
+
 void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
+    if (answer.id == control::identify || answer.id == control::saveDump) {
+        cue.end();
+    }
     if (closing || answer.outcome != console::ClickOutcome::done) {
         return;
     }
@@ -71,9 +82,18 @@ void TesterWindow::openDialog(const ClickAnswer& answer) {
         case console::DialogKind::identification:
             dialog = new IdentificationDialog(*answer.identification, this);
             break;
-        case console::DialogKind::controlParameters:
-            dialog = new ControlParameterDialog(*answer.parameters, consoleLink, this);
+        case console::DialogKind::controlParameters: {
+            auto* parameters = new ControlParameterDialog(*answer.parameters, consoleLink, this);
+            connect(parameters, &ControlParameterDialog::storing, this, [this](bool on) {
+                if (on) {
+                    cue.begin(QStringLiteral("Запись параметров в ЭБУ..."));
+                } else {
+                    cue.end();
+                }
+            });
+            dialog = parameters;
             break;
+        }
         case console::DialogKind::dynamicTest:
         case console::DialogKind::accelerationTest:
         case console::DialogKind::lossTest: {

@@ -66,9 +66,12 @@ void LinkWorker::click(console::ControlId id) {
             answer = answerTo(id, result);
         },
         ReportCause::click);
-    if (served) {
-        emit clickAnswered(answer);
+    // A refused click is answered too, so that the window's busy cue ends.
+    if (!served) {
+        answer = ClickAnswer{};
+        answer.id = id;
     }
+    emit clickAnswered(answer);
 }
 
 ClickAnswer LinkWorker::answerTo(console::ControlId id, const console::ClickResult& result) {
