@@ -398,6 +398,42 @@ private slots:
                  1);
     }
 
+    // "Записать отчёт" offers only the run whose figures are shown: after a run
+    // that did not end Ok the fields read 0, and the run not saved before is gone.
+    void aReportIsOfferedOnlyForTheRunShown_data() {
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("stopped run") << true;
+        QTest::newRow("levels refused") << false;
+    }
+
+    void aReportIsOfferedOnlyForTheRunShown() {
+        QFETCH(bool, stopped);
+        ui::MeasuredDialog* dialog = openDynamicTest();
+        QVERIFY(dialog != nullptr);
+        auto* saveAgain = dialog->findChild<QAbstractButton*>(QStringLiteral("saveAgain"));
+        auto* start = dialog->findChild<QAbstractButton*>(QStringLiteral("start"));
+        start->click();
+        auto* cancelled = waitForWindow<QFileDialog>(30000);
+        QVERIFY(cancelled != nullptr);
+        cancelled->reject();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY(saveAgain->isEnabled());
+        if (stopped) {
+            line->ecu().setScenario(sim::Scenario::idle);
+            start->click();
+            dialog->findChild<QAbstractButton*>(QStringLiteral("stop"))->click();
+        } else {
+            field(dialog, "c1084")->setText(QStringLiteral("6001"));
+            start->click();
+            auto* box = waitForWindow<QMessageBox>();
+            QVERIFY(box != nullptr);
+            box->button(QMessageBox::Ok)->click();
+        }
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QCOMPARE(field(dialog, "c1091")->text(), QStringLiteral("0"));
+        QVERIFY(!saveAgain->isEnabled());
+    }
+
 private:
     // Opens "Управление", types text into one field and presses "Ввод".
     ui::ControlParameterDialog* enterParameter(const char* name, const QString& text) {

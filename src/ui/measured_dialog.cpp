@@ -156,6 +156,7 @@ void MeasuredDialog::clearResults() {
         }
     }
     runChart->clear();
+    reportOffered = false;
 }
 
 // The fields and the run's progress on the left, the chart beside them: the
@@ -289,7 +290,7 @@ void MeasuredDialog::setRunning(bool on) {
     startButton->setEnabled(!on);
     exitButton->setEnabled(!on);
     stopButton->setEnabled(on);
-    saveButton->setEnabled(!on && state->outcome().unsaved);
+    saveButton->setEnabled(!on && reportOffered);
     if (changed) {
         emit runningChanged();
     }
@@ -312,6 +313,9 @@ void MeasuredDialog::saveLastRun() {
 }
 
 void MeasuredDialog::saveEnded(bool ran) {
+    if (ran) {
+        reportOffered = state->outcome().unsaved;
+    }
     setRunning(false);
     progressText->setText(
         ran ? runEndText(state->outcome())
@@ -355,6 +359,8 @@ void MeasuredDialog::showOutcome(const TestRunOutcome& outcome) {
     if (outcome.run.result != SampleResult::Ok || !outcome.run.started) {
         return;
     }
+    reportOffered = outcome.unsaved;
+    saveButton->setEnabled(!running && reportOffered);
     for (const auto& [id, text] : outcome.results) {
         if (auto* field = fields->findChild<QLineEdit*>(controlName(id))) {
             field->setText(toQString(text));
