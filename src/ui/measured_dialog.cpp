@@ -357,6 +357,8 @@ void MeasuredDialog::runEnded(bool ran) {
 void MeasuredDialog::showOutcome(const TestRunOutcome& outcome) {
     progressText->setText(runEndText(outcome));
     if (outcome.run.result != SampleResult::Ok || !outcome.run.started) {
+        // A bar left where the run stopped would read as a measurement.
+        progressBar->reset();
         return;
     }
     reportOffered = outcome.unsaved;
