@@ -26,10 +26,12 @@
 #include "console/panel_controls.h"
 #include "console/run_descriptor.h"
 #include "line/chosen_line.h"
+#include "ui/about_box.h"
 #include "ui/connection_window.h"
 #include "ui/console_form.h"
 #include "ui/control_parameter_dialog.h"
 #include "ui/fault_decoding_dialog.h"
+#include "ui/help_window.h"
 #include "ui/identification_dialog.h"
 #include "ui/live_chart_window.h"
 #include "ui/live_lanes.h"
@@ -180,10 +182,12 @@ QWidget* filledConsole(Tour& tour) {
     return &console;
 }
 
-QWidget* connectionScheme(Tour& tour) {
+// A window the main window opens, with the console closed.
+template <typename Window, void (ui::MainWindow::*open)()>
+QWidget* fromMainWindow(Tour& tour) {
     tour.closeConsole();
-    tour.mainWindow().showConnection();
-    return tour.mainWindow().findChild<ui::ConnectionWindow*>();
+    (tour.mainWindow().*open)();
+    return tour.mainWindow().findChild<Window*>();
 }
 
 // A run on the simulated car with its results not saved, and the dialog with its chart.
@@ -217,7 +221,12 @@ const QSize fullHd(1920, 1080);
 
 const std::array pictures{
     Picture{"main_window.png", &faultyColdCar, laptop, [](Tour& t) { return &t.mainWindow(); }},
-    Picture{"pc_connection.png", &faultyColdCar, laptop, connectionScheme},
+    Picture{"pc_connection.png", &faultyColdCar, laptop,
+            fromMainWindow<ui::ConnectionWindow, &ui::MainWindow::showConnection>},
+    Picture{"about.png", &faultyColdCar, laptop,
+            fromMainWindow<ui::AboutBox, &ui::MainWindow::showAbout>},
+    Picture{"help.png", &faultyColdCar, laptop,
+            fromMainWindow<ui::HelpWindow, &ui::MainWindow::showHelp>},
     Picture{"console.png", &faultyColdCar, laptop, filledConsole},
     Picture{"live_chart.png", &faultyColdCar, laptop, liveChart},
     Picture{"fault_decoding.png", &faultyColdCar, laptop,
