@@ -64,6 +64,8 @@ struct ClickAnswer {
     std::string reportPath;
     // "ЭБУ не ответил: ..." after "Идент." or "Запись" left fields unread; else empty.
     std::string unanswered;
+    // The dump file that could not be written and why; empty otherwise.
+    std::string reportProblem;
 };
 
 // The status bar's line about the link: a port that did not open, else what the
