@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Saves the desktop tester's windows, on its built-in simulator, as the README's
 # pictures in docs/screenshots/: main window, connected console, live chart,
-# fault decoding, identification, control parameters, the PC connection scheme, and the dynamic
-# test after a run-up on the runup scenario. Runs under xvfb-run, so no display is needed.
+# fault decoding, identification, control parameters, the PC connection scheme, the dynamic
+# test after a run-up on the runup scenario, two saved run-ups side by side and their printed page. Runs under xvfb-run, so no display is needed.
 # Usage: scripts/screenshots.sh [build dir]    (default build/release)
 set -euo pipefail
 cd "$(dirname "$0")/.."

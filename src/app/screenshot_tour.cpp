@@ -16,6 +16,7 @@
 #include <iostream>
 
 #include "app/app_options.h"
+#include "app/saved_runs_tour.h"
 #include "console/panel_controls.h"
 #include "line/chosen_line.h"
 #include "ui/connection_window.h"
@@ -203,5 +204,11 @@ int main(int argc, char** argv) {
     bool saved =
         onSimulator({"--simulate", "coldstart", "--sim-faults", "13:20,131:60"}, into, tour);
     saved = onSimulator({"--simulate", "runup"}, into, dynamicTestTour) && saved;
+    {
+        // Its runs are made on a simulated engine of its own, in virtual time.
+        ui::MainWindow window{ui::ConsoleOptions{}};
+        window.show();
+        saved = app::savedRunsTour(window, into) && saved;
+    }
     return saved ? 0 : 1;
 }
