@@ -105,6 +105,27 @@ void paintLevel(const Frame& f, const Axes& axes, double level, const QColor& co
         Qt::AlignRight | Qt::AlignBottom, text);
 }
 
+// The value labels go between labelsLeft and the plot.
+void paintGrid(const Frame& f, const Axes& axes, qreal labelsLeft) {
+    const QRectF& plot = axes.plot;
+    for (const double tick : axes.value.ticks()) {
+        const qreal y = axes.at(axes.time.low, tick).y();
+        f.painter.setPen(QPen(f.look.grid, f.look.lineWidth, Qt::DotLine));
+        f.painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        f.painter.setPen(f.look.text);
+        f.painter.drawText(
+            QRectF(labelsLeft, y - f.line / 2, plot.left() - labelsLeft - f.line / 3, f.line),
+            Qt::AlignRight | Qt::AlignVCenter, tickText(tick, axes.value.step));
+    }
+    for (const double tick : axes.time.ticks()) {
+        const qreal x = axes.at(tick, axes.value.low).x();
+        f.painter.setPen(QPen(f.look.grid, f.look.lineWidth, Qt::DotLine));
+        f.painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    }
+    f.painter.setPen(QPen(f.look.frame, f.look.lineWidth));
+    f.painter.drawRect(plot);
+}
+
 void paintLane(const Frame& f, const review::PlotLane& lane, const console::AxisScale& time,
                const QRectF& area, qreal left) {
     QFont bold = f.look.font;
@@ -119,22 +140,7 @@ void paintLane(const Frame& f, const review::PlotLane& lane, const console::Axis
                       area.height() - f.line * 1.2);
     const int maxTicks = std::clamp(static_cast<int>(plot.height() / (f.line * 2)), 1, 8);
     const Axes axes{time, valueScale(lane, maxTicks), plot};
-    for (const double tick : axes.value.ticks()) {
-        const qreal y = axes.at(time.low, tick).y();
-        f.painter.setPen(QPen(f.look.grid, f.look.lineWidth, Qt::DotLine));
-        f.painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        f.painter.setPen(f.look.text);
-        f.painter.drawText(
-            QRectF(area.left(), y - f.line / 2, left - area.left() - f.line / 3, f.line),
-            Qt::AlignRight | Qt::AlignVCenter, tickText(tick, axes.value.step));
-    }
-    for (const double tick : time.ticks()) {
-        const qreal x = axes.at(tick, axes.value.low).x();
-        f.painter.setPen(QPen(f.look.grid, f.look.lineWidth, Qt::DotLine));
-        f.painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-    }
-    f.painter.setPen(QPen(f.look.frame, f.look.lineWidth));
-    f.painter.drawRect(plot);
+    paintGrid(f, axes, area.left());
     f.painter.save();
     f.painter.setClipRect(plot);
     if (lane.levels) {

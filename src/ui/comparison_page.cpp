@@ -70,8 +70,7 @@ qreal paintRuns(const Sheet& s, const ComparisonContent& content, const QRectF& 
     return y;
 }
 
-// Columns as wide as their widest cell, the font made smaller until they fit.
-qreal paintTable(const Sheet& s, const review::FigureTable& table, const QRectF& area) {
+std::vector<std::vector<QString>> cellsOf(const review::FigureTable& table) {
     std::vector<std::vector<QString>> cells{{}, {}};
     for (const std::string& cell : table.header) {
         cells[0].push_back(fromUtf8(cell));
@@ -85,10 +84,14 @@ qreal paintTable(const Sheet& s, const review::FigureTable& table, const QRectF&
             cells.back().push_back(fromUtf8(cell));
         }
     }
-    qreal height = 3;
-    QFont font = s.font(height);
+    return cells;
+}
+
+// Columns as wide as their widest cell, the font made smaller until they fit.
+std::vector<qreal> fittedColumns(const Sheet& s, const std::vector<std::vector<QString>>& cells,
+                                 qreal width, QFont& font) {
     std::vector<qreal> widths(cells[0].size(), 0);
-    for (;; height *= 0.9) {
+    for (qreal height = 3;; height *= 0.9) {
         font = s.font(height);
         const QFontMetricsF metrics(font, s.painter.device());
         std::fill(widths.begin(), widths.end(), 0);
@@ -97,10 +100,16 @@ qreal paintTable(const Sheet& s, const review::FigureTable& table, const QRectF&
                 widths[c] = std::max(widths[c], metrics.horizontalAdvance(row[c]) + s.mm * 2);
             }
         }
-        if (std::accumulate(widths.begin(), widths.end(), 0.0) <= area.width() || height < 1.5) {
-            break;
+        if (std::accumulate(widths.begin(), widths.end(), 0.0) <= width || height < 1.5) {
+            return widths;
         }
     }
+}
+
+qreal paintTable(const Sheet& s, const review::FigureTable& table, const QRectF& area) {
+    const std::vector<std::vector<QString>> cells = cellsOf(table);
+    QFont font;
+    const std::vector<qreal> widths = fittedColumns(s, cells, area.width(), font);
     const qreal rowHeight = QFontMetricsF(font, s.painter.device()).height() * 1.25;
     qreal y = area.top();
     for (std::size_t r = 0; r < cells.size(); ++r) {
@@ -118,6 +127,7 @@ qreal paintTable(const Sheet& s, const review::FigureTable& table, const QRectF&
             x += widths[c];
         }
         y += rowHeight;
+        // The dates row closes the head.
         s.painter.setPen(QPen(QColor(r == 1 ? Qt::black : Qt::gray), s.mm * 0.15));
         s.painter.drawLine(QPointF(area.left(), y), QPointF(x, y));
     }
