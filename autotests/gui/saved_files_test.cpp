@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -283,6 +286,33 @@ private slots:
         auto* comparison = waitForWindow<ui::ComparisonWindow>();
         QVERIFY(comparison != nullptr);
         QCOMPARE(comparison->content().runs.size(), 2u);
+    }
+
+    void ctrlOOpensTheRunsChosenTogetherAndPdfExportWritesThePage() {
+        const auto window = shell();
+        const QStringList paths = written({"up1.dmp", "up2.dmp"});
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keySequence(window.get(), QKeySequence::Open);
+        auto* open = waitForWindow<QFileDialog>();
+        QVERIFY(open != nullptr);
+        QCOMPARE(open->fileMode(), QFileDialog::ExistingFiles);
+        // Typed key by key, a path makes Qt's own open dialog change folders as it goes.
+        open->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("\"%1\" \"%2\"").arg(paths[0], paths[1]));
+        static_cast<QDialog*>(open)->accept();
+        auto* comparison = waitForWindow<ui::ComparisonWindow>();
+        QVERIFY(comparison != nullptr);
+        QCOMPARE(comparison->content().runs.size(), 2u);
+
+        window->findChild<QAction*>(QStringLiteral("fileExportPdf"))->trigger();
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        QCOMPARE(saveAs->acceptMode(), QFileDialog::AcceptSave);
+        const QString pdf = folder.filePath(QStringLiteral("menu.pdf"));
+        saveAs->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(pdf);
+        static_cast<QDialog*>(saveAs)->accept();
+        QVERIFY(waitFor([&] { return QFileInfo(pdf).size() > 0; }));
     }
 
     void theCommandLineNamesFilesToOpen() {

@@ -105,17 +105,22 @@ void exportViewToPdf(QWidget* view, QWidget* parent) {
     if (printable(guard) == nullptr) {
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(
-        parent, QStringLiteral("Экспорт в PDF"), pdfFileName(*printable(guard)),
-        QStringLiteral("Документы PDF (*.pdf);;Все файлы (*)"));
-    if (path.isEmpty() || printable(guard) == nullptr) {
-        return;
-    }
-    QString problem;
-    if (!writePdf(*printable(guard), path, problem)) {
-        QMessageBox::critical(parent, QStringLiteral("Ошибка исполнения"),
-                              QStringLiteral("PDF не записан: %1\n%2").arg(path, problem));
-    }
+    auto* dialog = new QFileDialog(parent, QStringLiteral("Экспорт в PDF"), QString(),
+                                   QStringLiteral("Документы PDF (*.pdf);;Все файлы (*)"));
+    dialog->setObjectName(QStringLiteral("pdfFileDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("pdf"));
+    dialog->selectFile(pdfFileName(*printable(guard)));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(
+        dialog, &QFileDialog::fileSelected, parent, [guard, parent](const QString& path) {
+            QString problem;
+            if (printable(guard) != nullptr && !writePdf(*printable(guard), path, problem)) {
+                QMessageBox::critical(parent, QStringLiteral("Ошибка исполнения"),
+                                      QStringLiteral("PDF не записан: %1\n%2").arg(path, problem));
+            }
+        });
+    dialog->open();
 }
 
 }  // namespace ecuprobe::ui

@@ -15,7 +15,8 @@ class PrintableView;
 void printView(QWidget* view, QWidget* parent);
 // The view's pages in Qt's preview, from where they can be printed too.
 void previewView(QWidget* view, QWidget* parent);
-// Asks where, then writes the view's pages as an A4 PDF; says what went wrong.
+// Asks where (a window-modal dialog: this returns at once), then writes the view's
+// pages as an A4 PDF; says what went wrong.
 void exportViewToPdf(QWidget* view, QWidget* parent);
 
 // Writes the view's pages to path as an A4 PDF, the file replaced whole or not

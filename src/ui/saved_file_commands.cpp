@@ -97,15 +97,18 @@ void SavedFileCommands::askAndOpen() {
     const QStringList recentPaths = recent.paths();
     const QString folder =
         recentPaths.isEmpty() ? QDir::currentPath() : QFileInfo(recentPaths.front()).path();
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        owner, QStringLiteral("Открыть"), folder,
-        QStringLiteral("Файлы тестера (*.dmp *.dma *.dmm *.tdm *.tsv);;"
-                       "Заезды тестов (*.dmp *.dma *.dmm);;"
-                       "Файлы дампов тестера ISO14230 (*.tdm);;"
-                       "Логи поездки (*.tsv);;Все файлы (*)"));
-    if (!paths.isEmpty()) {
-        openFiles(paths);
-    }
+    auto* dialog = new QFileDialog(owner, QStringLiteral("Открыть"), folder,
+                                   QStringLiteral("Файлы тестера (*.dmp *.dma *.dmm *.tdm *.tsv);;"
+                                                  "Заезды тестов (*.dmp *.dma *.dmm);;"
+                                                  "Файлы дампов тестера ISO14230 (*.tdm);;"
+                                                  "Логи поездки (*.tsv);;Все файлы (*)"));
+    dialog->setObjectName(QStringLiteral("openFileDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Several runs chosen together open side by side.
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::filesSelected, this, &SavedFileCommands::openFiles);
+    dialog->open();
 }
 
 void SavedFileCommands::openRecent(const QString& path) {
