@@ -19,6 +19,7 @@ namespace ecuprobe::ui {
 namespace {
 
 const QString errorCaption = QStringLiteral("Ошибка исполнения");
+const QString noteCaption = QStringLiteral("Открытие файлов");
 
 QAction* item(QObject* owner, const char* name, const QString& text, const QString& tip) {
     auto* action = new QAction(text, owner);
@@ -29,7 +30,8 @@ QAction* item(QObject* owner, const char* name, const QString& text, const QStri
 }
 
 void tell(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
-    auto* box = new QMessageBox(icon, errorCaption, text, QMessageBox::Ok, parent);
+    auto* box = new QMessageBox(icon, icon == QMessageBox::Information ? noteCaption : errorCaption,
+                                text, QMessageBox::Ok, parent);
     box->setObjectName(QStringLiteral("savedFileMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
