@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/app_options.h"
+#include "app/saved_runs_tour.h"
 #include "console/panel_controls.h"
 #include "console/run_descriptor.h"
 #include "line/chosen_line.h"
@@ -308,5 +309,12 @@ int main(int argc, char** argv) {
     // Its own settings, so that the pictures never depend on a user's choices.
     QApplication::setOrganizationName(QStringLiteral("ecuprobe-screenshots"));
     QApplication::setApplicationName(QStringLiteral("ecuprobe-screenshots"));
-    return takeAll(screen, into) ? 0 : 1;
+    bool saved = takeAll(screen, into);
+    if (screen == laptop) {
+        // Its runs are made on a simulated engine of its own, in virtual time.
+        ui::MainWindow window{ui::ConsoleOptions{}};
+        window.show();
+        saved = app::savedRunsTour(window, into) && saved;
+    }
+    return saved ? 0 : 1;
 }
