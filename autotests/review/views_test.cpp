@@ -29,6 +29,8 @@ TEST(LogColumns, LeaveOutEmptyCellsAndComeInTimeOrder) {
 TEST(LogColumns, CarryTheConsoleCaptionBesideTheFieldName) {
     EXPECT_NE(columnCaption("FREQ").find("(FREQ)"), std::string::npos);
     EXPECT_GT(columnCaption("FREQ").size(), std::string("(FREQ)").size());
+    const std::string valf = columnCaption("VALF");
+    EXPECT_EQ(valf.find("VALF"), valf.rfind("VALF")) << valf;
     EXPECT_EQ(columnCaption("NOSUCH"), "NOSUCH");
 }
 

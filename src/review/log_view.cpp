@@ -34,7 +34,11 @@ std::deque<console::LivePoint> columnPoints(const DriveLogTable& log, std::size_
 std::string columnCaption(std::string_view fieldName) {
     for (const console::LiveField& field : console::liveFields()) {
         if (field.name == fieldName && field.control != 0) {
-            return console::chartName(field.control) + " (" + std::string(fieldName) + ")";
+            const std::string caption = console::chartName(field.control);
+            // Some captions name the field already ("Воздух/топливо (VALF)").
+            return caption.find(fieldName) != std::string::npos
+                       ? caption
+                       : caption + " (" + std::string(fieldName) + ")";
         }
     }
     return std::string(fieldName);
