@@ -100,8 +100,17 @@ std::vector<std::string> bodyLines(const DumpEntry& entry) {
 std::vector<ReportField> reportFields(const DumpEntry& entry) {
     std::vector<ReportField> fields;
     for (const std::string& line : bodyLines(entry)) {
+        const std::vector<std::string_view> cells = cellsOf(line);
+        // The equipment list and the fault list go on over lines of their own
+        // ("датчик детонации,").
+        if (cells.size() == 1 && cells[0].find(':') == std::string_view::npos && !fields.empty()) {
+            std::string& value = fields.back().value;
+            value += value.empty() ? "" : "\n";
+            value += cells[0];
+            continue;
+        }
         FieldReader reader(fields);
-        for (const std::string_view cell : cellsOf(line)) {
+        for (const std::string_view cell : cells) {
             reader.take(cell);
         }
     }

@@ -130,10 +130,12 @@ console::AxisScale LiveLanes::laneScale(const Lane& lane) const {
     double low = 0;
     double high = 0;
     bool any = false;
-    for (const console::LivePoint& point : lane.points) {
-        if (point.seconds < from || point.seconds > to) {
-            continue;
-        }
+    // Only the shown stretch is walked: a saved log holds hours beyond it.
+    const auto first =
+        std::lower_bound(lane.points.begin(), lane.points.end(), from,
+                         [](const console::LivePoint& p, double s) { return p.seconds < s; });
+    for (auto at = first; at != lane.points.end() && at->seconds <= to; ++at) {
+        const console::LivePoint& point = *at;
         low = any ? std::min(low, point.value) : point.value;
         high = any ? std::max(high, point.value) : point.value;
         any = true;

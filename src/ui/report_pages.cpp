@@ -1,10 +1,15 @@
 #include "ui/report_pages.h"
 
+#include <QDateTime>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QTextOption>
+
+#include <cmath>
 
 #include "review/report_fields.h"
 
@@ -34,6 +39,24 @@ QFont pointFont(double points, bool boldFace) {
 
 }  // namespace
 
+QFont reportFixedFont(double points) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // The system's fixed font may lack Cyrillic (Noto Sans Mono on a bare
+    // Debian), and its fallback is not fixed-pitch: these have both.
+    font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                      QStringLiteral("Courier New"), font.family()});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(points);
+    return font;
+}
+
+QString dumpDateText(const std::string& calendar) {
+    const QString written = QString::fromStdString(calendar);
+    const QDateTime read =
+        QDateTime::fromString(written.simplified(), QStringLiteral("ddd MMM d HH:mm:ss yyyy"));
+    return read.isValid() ? read.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : written;
+}
+
 QRectF printableArea(const QPagedPaintDevice& device) {
     const QMarginsF margins = device.pageLayout().margins(QPageLayout::Millimeter);
     const double dotsPerMmX = device.logicalDpiX() / mmPerInch;
@@ -50,7 +73,9 @@ ReportPages::ReportPages(const review::DumpEntry& entry, const QString& source,
       page(area),
       body(pointFont(10, false)),
       bold(pointFont(10, true)),
-      large(pointFont(14, true)) {
+      large(pointFont(14, true)),
+      fixed(reportFixedFont(9)) {
+    tabDistance = QFontMetricsF(fixed, &on).horizontalAdvance(u' ') * 8;
     footerHeight = 2 * QFontMetricsF(body, &on).height();
     laid.emplace_back();
     y = page.top();
@@ -70,6 +95,8 @@ const QFont& ReportPages::fontOf(Style style) const {
         case Style::head:
         case Style::heading:
             return bold;
+        case Style::line:
+            return fixed;
         default:
             return body;
     }
@@ -78,7 +105,8 @@ const QFont& ReportPages::fontOf(Style style) const {
 double ReportPages::textHeight(const QString& text, Style style, double width) const {
     const QFontMetricsF metrics(fontOf(style), &on);
     const QRectF needed = metrics.boundingRect(QRectF(0, 0, width, 1e6), wrapping,
-                                               text.isEmpty() ? QStringLiteral(" ") : text);
+                                               text.isEmpty() ? QStringLiteral(" ") : text,
+                                               static_cast<int>(std::lround(tabDistance)));
     return std::max(needed.height(), metrics.height());
 }
 
@@ -102,7 +130,7 @@ void ReportPages::head(const review::DumpEntry& entry) {
     const double titleHeight = textHeight(title, Style::title, width);
     place(title, Style::title, page.left(), width, titleHeight);
     y += titleHeight * 1.4;
-    QStringList lines{QStringLiteral("Дата: ") + fromUtf8(entry.date)};
+    QStringList lines{QStringLiteral("Дата: ") + dumpDateText(entry.date)};
     if (!entry.comment.empty()) {
         lines.append(QStringLiteral("Комментарий: ") + fromUtf8(entry.comment));
     }
@@ -130,13 +158,14 @@ void ReportPages::fieldTable(const review::DumpEntry& entry) {
     const double width = page.width();
     const double pad = QFontMetricsF(body, &on).height() * 0.3;
     const double nameWidth = width * nameShare - pad;
-    const double valueWidth = width * valueShare - pad;
     const double unitWidth = width * (1 - nameShare - valueShare);
     tableHead();
     for (const review::ReportField& field : review::reportFields(entry)) {
         const QString name = fromUtf8(field.name);
         const QString value = fromUtf8(field.value);
         const QString unit = fromUtf8(field.unit);
+        // A value without a unit (a passport, the equipment) may use its column too.
+        const double valueWidth = width * (unit.isEmpty() ? 1 - nameShare : valueShare) - pad;
         if (value.isEmpty() && unit.isEmpty()) {
             // "Признаки", "Неисправности": a heading over the rows after it, or
             // a field the ECU left empty; either reads well across the row.
@@ -168,9 +197,9 @@ void ReportPages::reportLines(const review::DumpEntry& entry) {
     const double width = page.width();
     for (const std::string& line : review::bodyLines(entry)) {
         const QString text = fromUtf8(line);
-        const double height = textHeight(text, Style::text, width);
+        const double height = textHeight(text, Style::line, width);
         makeRoom(height);
-        place(text, Style::text, page.left(), width, height);
+        place(text, Style::line, page.left(), width, height);
         y += height;
     }
 }
@@ -198,8 +227,13 @@ void ReportPages::paint(QPainter& painter, std::size_t at) const {
         }
         painter.setPen(item.style == Style::footer ? Qt::darkGray : Qt::black);
         painter.setFont(fontOf(item.style));
-        const int align = item.style == Style::footer ? Qt::AlignRight : Qt::AlignLeft;
-        painter.drawText(item.box, align | Qt::AlignTop | wrapping, item.text);
+        const bool row =
+            item.style == Style::head || item.style == Style::cell || item.style == Style::heading;
+        QTextOption option((item.style == Style::footer ? Qt::AlignRight : Qt::AlignLeft) |
+                           (row ? Qt::AlignVCenter : Qt::AlignTop));
+        option.setWrapMode(QTextOption::WordWrap);
+        option.setTabStopDistance(tabDistance);
+        painter.drawText(item.box, item.text, option);
     }
     painter.restore();
 }

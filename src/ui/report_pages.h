@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "review/dump_file.h"
@@ -22,7 +23,8 @@ namespace ecuprobe::ui {
 // table's head starts each page again. Laid out once, then painted page by page.
 class ReportPages {
 public:
-    enum class Style : std::uint8_t { title, text, head, cell, heading, rule, footer };
+    // `line`: a test report's line as written, in a fixed-pitch font for its tabs.
+    enum class Style : std::uint8_t { title, text, head, cell, heading, line, rule, footer };
     struct Item {
         QRectF box;
         QString text;
@@ -55,10 +57,20 @@ private:
     QFont body;
     QFont bold;
     QFont large;
+    QFont fixed;
+    // The reports line their values up with tabs of eight characters.
+    double tabDistance = 0;
     double y = 0;
     double footerHeight = 0;
     std::vector<Page> laid;
 };
+
+// A fixed-pitch font with Cyrillic, for reports lined up with tabs.
+QFont reportFixedFont(double points);
+
+// The dump's calendar text ("Tue Feb  6 09:10:00 2024") as a Russian reader
+// writes it ("06.02.2024 09:10:00"); the text as it is when it is no such date.
+QString dumpDateText(const std::string& calendar);
 
 // The part of the device's page to draw on, in its pixels: the page within the
 // device's own margins, taken in further where those are narrower than 15 mm.

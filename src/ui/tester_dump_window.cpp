@@ -1,6 +1,5 @@
 #include "ui/tester_dump_window.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -21,13 +20,6 @@ namespace ecuprobe::ui {
 
 namespace {}  // namespace
 
-QString dumpDateText(const std::string& calendar) {
-    const QString written = QString::fromStdString(calendar);
-    const QDateTime read =
-        QDateTime::fromString(written.simplified(), QStringLiteral("ddd MMM d HH:mm:ss yyyy"));
-    return read.isValid() ? read.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : written;
-}
-
 TesterDumpWindow::TesterDumpWindow(std::vector<review::DumpEntry> entries, QString path,
                                    QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -45,7 +37,8 @@ TesterDumpWindow::TesterDumpWindow(std::vector<review::DumpEntry> entries, QStri
     text->setObjectName(QStringLiteral("text"));
     text->setReadOnly(true);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fixed =
+        reportFixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSizeF());
     text->setFont(fixed);
     // The reports line their values up with tabs of eight characters.
     text->setTabStopDistance(QFontMetricsF(fixed).horizontalAdvance(u' ') * 8);

@@ -40,8 +40,4 @@ private:
     QPlainTextEdit* text;
 };
 
-// The dump's calendar text ("Tue Feb  6 09:10:00 2024") as a Russian reader
-// writes it ("06.02.2024 09:10:00"); the text as it is when it is no such date.
-QString dumpDateText(const std::string& calendar);
-
 }  // namespace ecuprobe::ui
