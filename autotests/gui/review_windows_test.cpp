@@ -182,6 +182,22 @@ private slots:
         QCOMPARE(window.lanes()->lanes()[0].points.front().value, 80.0);
     }
 
+    void aLogWithoutRowsOpensEmpty() {
+        review::ReadError error;
+        std::optional<review::DriveLogTable> log =
+            review::readDriveLog("Time\tFREQ\ns\tоб/мин\n", error);
+        QVERIFY(log.has_value());
+        ui::DriveLogWindow window(std::move(*log), QStringLiteral("empty.tsv"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.chosenColumns().empty());
+        window.zoomIn();
+        window.panBy(-10);
+        QVERIFY(window.shown().from() >= window.shown().logFrom());
+        QVERIFY(window.shown().to() <= window.shown().logTo());
+        QVERIFY(!window.lanes()->grab().isNull());
+    }
+
     void aDumpListsItsReportsAndShowsTheChosenOne() {
         ui::TesterDumpWindow window(readDump(handWrittenDump()),
                                     QStringLiteral("/tmp/zorafil.tdm"));

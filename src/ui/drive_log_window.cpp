@@ -60,7 +60,6 @@ DriveLogWindow::DriveLogWindow(review::DriveLogTable log, QString path, QWidget*
       whole(new QPushButton(QStringLiteral("Весь лог"), this)),
       info(new QLabel(this)) {
     setObjectName(QStringLiteral("driveLog"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Лог поездки — %1").arg(QFileInfo(path).fileName()));
     picture->setElapsedTime(true);
     picture->installEventFilter(this);

@@ -21,7 +21,8 @@ class LiveLanes;
 // A saved drive log in the live chart's lanes: the columns chosen on the left,
 // one lane each with its unit, the cursor reading every lane at one moment.
 // The wheel zooms about the mouse, a drag or the scroll bar pans; the view never
-// leaves the log. Only reads: the file is never written.
+// leaves the log. Only reads: the file is never written. The opener decides
+// whether it is deleted on closing.
 class DriveLogWindow final : public QWidget {
     Q_OBJECT
 

@@ -28,7 +28,6 @@ TesterDumpWindow::TesterDumpWindow(std::vector<review::DumpEntry> entries, QStri
       list(new QTreeWidget(this)),
       text(new QPlainTextEdit(this)) {
     setObjectName(QStringLiteral("testerDump"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Дамп тестера — %1").arg(fileName));
     list->setObjectName(QStringLiteral("entries"));
     list->setRootIsDecorated(false);
