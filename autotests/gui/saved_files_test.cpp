@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -31,9 +32,11 @@
 #include "scripted_prompts.h"
 #include "text_recorder.h"
 #include "ui/comparison_window.h"
+#include "ui/drive_log_window.h"
 #include "ui/print_output.h"
 #include "ui/saved_file_commands.h"
 #include "ui/saved_file_opener.h"
+#include "ui/tester_dump_window.h"
 
 namespace ecuprobe::gui_testing {
 
@@ -149,33 +152,30 @@ private slots:
 
     void filesOpenByWhatTheyHold_data() {
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<int>("runs");  // in the one comparison; 0 for none
-        QTest::addColumn<QStringList>("notes");
+        QTest::addColumn<int>("runs");   // in the one comparison; 0 for none
+        QTest::addColumn<int>("views");  // windows of logs and dumps
         QTest::addColumn<QString>("refusal");
         QTest::newRow("two runs side by side")
-            << QStringList{"up1.dmp", "up2.dmp"} << 2 << QStringList{} << QString();
-        QTest::newRow("one run alone") << QStringList{"up1.dmp"} << 1 << QStringList{} << QString();
-        QTest::newRow("a file's two tables")
-            << QStringList{"two.dmp"} << 2 << QStringList{} << QString();
-        QTest::newRow("a run and a log") << QStringList{"drive.tsv", "up1.dmp"} << 1
-                                         << QStringList{"drive.tsv: лог поездки"} << QString();
-        QTest::newRow("a dump") << QStringList{"car.tdm"} << 0
-                                << QStringList{"car.tdm: дамп тестера"} << QString();
-        QTest::newRow("cut short") << QStringList{"up1.dmp", "cut.dmp"} << 0 << QStringList{}
-                                   << QStringLiteral("cut.dmp\nстрока 19:");
-        QTest::newRow("none of the tester's") << QStringList{"notes.txt"} << 0 << QStringList{}
-                                              << QStringLiteral("notes.txt\nстрока 1:");
-        QTest::newRow("a cell that is no number") << QStringList{"badrow.dma"} << 0 << QStringList{}
-                                                  << QStringLiteral("badrow.dma\nстрока 9:");
-        QTest::newRow("runs of two tests")
-            << QStringList{"up1.dmp", "down.dmm"} << 0 << QStringList{}
-            << QStringLiteral("Заезды не сравниваются: ");
+            << QStringList{"up1.dmp", "up2.dmp"} << 2 << 0 << QString();
+        QTest::newRow("one run alone") << QStringList{"up1.dmp"} << 1 << 0 << QString();
+        QTest::newRow("a file's two tables") << QStringList{"two.dmp"} << 2 << 0 << QString();
+        QTest::newRow("a run and a log")
+            << QStringList{"drive.tsv", "up1.dmp"} << 1 << 1 << QString();
+        QTest::newRow("a dump") << QStringList{"car.tdm"} << 0 << 1 << QString();
+        QTest::newRow("cut short")
+            << QStringList{"up1.dmp", "cut.dmp"} << 0 << 0 << QStringLiteral("cut.dmp\nстрока 19:");
+        QTest::newRow("none of the tester's")
+            << QStringList{"notes.txt"} << 0 << 0 << QStringLiteral("notes.txt\nстрока 1:");
+        QTest::newRow("a cell that is no number")
+            << QStringList{"badrow.dma"} << 0 << 0 << QStringLiteral("badrow.dma\nстрока 9:");
+        QTest::newRow("runs of two tests") << QStringList{"up1.dmp", "down.dmm"} << 0 << 0
+                                           << QStringLiteral("Заезды не сравниваются: ");
     }
 
     void filesOpenByWhatTheyHold() {
         QFETCH(QStringList, files);
         QFETCH(int, runs);
-        QFETCH(QStringList, notes);
+        QFETCH(int, views);
         QFETCH(QString, refusal);
         const QStringList paths = written(files);
         QByteArray before;
@@ -192,11 +192,11 @@ private slots:
             QCOMPARE(found.front()->content().runs.size(), static_cast<std::size_t>(runs));
             QCOMPARE(found.front()->figures()->columnCount(), 1 + (runs - 1) * 3);
         }
-        QCOMPARE(opened.notes.size(), notes.size());
-        for (qsizetype i = 0; i < notes.size(); ++i) {
-            QVERIFY2(opened.notes[i].contains(notes[i]), qPrintable(opened.notes[i]));
-            QVERIFY(opened.notes[i].contains(QStringLiteral("ecuprobe-cli show")));
-        }
+        const auto isView = [](QWidget* window) {
+            return qobject_cast<ui::DriveLogWindow*>(window) != nullptr ||
+                   qobject_cast<ui::TesterDumpWindow*>(window) != nullptr;
+        };
+        QCOMPARE(std::count_if(opened.windows.begin(), opened.windows.end(), isView), views);
         QCOMPARE(opened.refusal.isEmpty(), refusal.isEmpty());
         QVERIFY2(opened.refusal.contains(refusal), qPrintable(opened.refusal));
         QByteArray after;

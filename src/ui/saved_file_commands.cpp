@@ -139,8 +139,6 @@ void SavedFileCommands::openFiles(const QStringList& paths) {
     updateRecentItems();
     if (!outcome.refusal.isEmpty()) {
         tell(owner, QMessageBox::Critical, outcome.refusal);
-    } else if (!outcome.notes.isEmpty()) {
-        tell(owner, QMessageBox::Information, outcome.notes.join(u'\n'));
     }
 }
 

@@ -9,6 +9,8 @@
 #include "review/run_figures.h"
 #include "review/saved_file.h"
 #include "ui/comparison_window.h"
+#include "ui/drive_log_window.h"
+#include "ui/tester_dump_window.h"
 
 namespace ecuprobe::ui {
 
@@ -20,24 +22,6 @@ QString shownPath(const QString& path) {
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// A drive log's window; none yet: the terminal shows it.
-QWidget* windowForDriveLog(review::DriveLogTable&&, const QString& path, OpenedFiles& outcome,
-                           QWidget*) {
-    outcome.notes.append(
-        QStringLiteral("%1: лог поездки пока открывается только в терминале: ecuprobe-cli show %2")
-            .arg(shownPath(path), QFileInfo(path).fileName()));
-    return nullptr;
-}
-
-// A tester dump's window; none yet: the terminal lists its reports.
-QWidget* windowForDump(std::vector<review::DumpEntry>&&, const QString& path, OpenedFiles& outcome,
-                       QWidget*) {
-    outcome.notes.append(
-        QStringLiteral("%1: дамп тестера пока открывается только в терминале: ecuprobe-cli show %2")
-            .arg(shownPath(path), QFileInfo(path).fileName()));
-    return nullptr;
 }
 
 struct ReadFiles {
@@ -110,14 +94,12 @@ OpenedFiles openSavedFiles(const QStringList& paths, QWidget* parent) {
     for (auto& [path, content] : read.others) {
         QWidget* window =
             std::holds_alternative<review::DriveLogTable>(content)
-                ? windowForDriveLog(std::get<review::DriveLogTable>(std::move(content)), path,
-                                    outcome, parent)
-                : windowForDump(std::get<std::vector<review::DumpEntry>>(std::move(content)), path,
-                                outcome, parent);
-        if (window != nullptr) {
-            outcome.windows.push_back(window);
-            outcome.opened.append(path);
-        }
+                ? static_cast<QWidget*>(new DriveLogWindow(
+                      std::get<review::DriveLogTable>(std::move(content)), path, parent))
+                : new TesterDumpWindow(std::get<std::vector<review::DumpEntry>>(std::move(content)),
+                                       path, parent);
+        outcome.windows.push_back(window);
+        outcome.opened.append(path);
     }
     return outcome;
 }

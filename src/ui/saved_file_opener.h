@@ -16,8 +16,6 @@ struct OpenedFiles {
     // Why nothing opened: a file that is none of the tester's, cut short or damaged
     // (with its line), or runs that cannot be put side by side.
     QString refusal;
-    // Files that were read but have no window here, with where to see them.
-    QStringList notes;
 };
 
 // Reads the files (a sample file, a drive log or a tester dump each, told by its
