@@ -3,6 +3,7 @@
 #include "cli/command.h"
 #include "line/exit_codes.h"
 #include "platform/serial_device_list.h"
+#include "platform/usb_chips.h"
 
 namespace ecuprobe::cli {
 
@@ -28,6 +29,8 @@ void printUsb(std::ostream& out, const platform::SerialDeviceInfo& device) {
         out << "  serial " << device.serialNumber;
     }
     out << '\n';
+    const std::string_view chip = platform::usbChipName(device.vendorId, device.productId);
+    out << "    chip:    " << (chip.empty() ? "unknown" : chip) << '\n';
 }
 
 void printDevice(std::ostream& out, const platform::SerialDeviceInfo& device,
@@ -50,7 +53,8 @@ void printDevice(std::ostream& out, const platform::SerialDeviceInfo& device,
 }
 
 int runPorts(RunContext& run) {
-    const std::vector<platform::SerialDeviceInfo> devices = platform::listSerialDevices();
+    const std::vector<platform::SerialDeviceInfo> devices =
+        platform::listSerialDevices(platform::DeviceTreeRoots::fromEnvironment());
     if (devices.empty()) {
         run.out << "No serial device found (a ttyS with a UART behind it, ttyUSB, ttyACM).\n";
     }

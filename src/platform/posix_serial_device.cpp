@@ -149,6 +149,8 @@ bool PosixSerialDevice::open(const std::string& path) {
         return failOpen(openFailureOfErrno(error));
     }
     fd = opened;
+    openedPath = path;
+    latencyTimerPath.reset();
     originalSaved = false;
     deadlines = {};
     return true;
@@ -204,7 +206,6 @@ bool PosixSerialDevice::applyLineSettings(const LineSettings& settings) {
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
     applied = tcsetattr(fd, TCSANOW, &t) == 0 && applied;
-    requestLowLatency();
     const bool linesSet = setModemLines(settings.dtr, settings.rts);
     noModemLines = applied && !linesSet && (errno == ENOTTY || errno == EINVAL);
     return linesSet && applied;
@@ -223,15 +224,51 @@ bool PosixSerialDevice::setModemLines(bool dtr, bool rts) {
 // USB serial adapters hold received bytes back for up to 16 ms (the FTDI latency
 // timer) unless asked not to; that would eat most of the 20 ms byte time-out.
 // Drivers without the request (ENOTTY, EINVAL) simply keep their latency.
-void PosixSerialDevice::requestLowLatency() {
+bool PosixSerialDevice::requestLowLatency() {
 #if defined(__linux__) && defined(TIOCGSERIAL)
     constexpr int lowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
     serial_struct serial{};
-    if (ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & lowLatency) == 0) {
-        serial.flags |= lowLatency;
-        ioctl(fd, TIOCSSERIAL, &serial);
+    if (fd < 0 || ioctl(fd, TIOCGSERIAL, &serial) != 0) {
+        return false;
     }
+    if ((serial.flags & lowLatency) != 0) {
+        return true;
+    }
+    serial.flags |= lowLatency;
+    return ioctl(fd, TIOCSSERIAL, &serial) == 0;
+#else
+    return false;
 #endif
+}
+
+std::optional<int> PosixSerialDevice::latencyTimerMs() {
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    if (!latencyTimerPath) {
+        const std::optional<SerialDeviceInfo> found = findSerialDevice(openedPath, tree);
+        latencyTimerPath = found ? found->latencyTimerPath : std::string();
+    }
+    return readLatencyTimerFile(*latencyTimerPath);
+}
+
+bool PosixSerialDevice::setLatencyTimerMs(int ms) {
+    if (!latencyTimerMs()) {
+        return false;
+    }
+    // sysfs refuses a write to an attribute without write bits even to root.
+    struct stat node {};
+    if (::stat(latencyTimerPath->c_str(), &node) != 0 ||
+        (node.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return false;
+    }
+    const int file = ::open(latencyTimerPath->c_str(), O_WRONLY | O_CLOEXEC);
+    if (file < 0) {
+        return false;
+    }
+    const std::string text = std::to_string(ms) + "\n";
+    const bool written = ::write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    return ::close(file) == 0 && written;
 }
 
 bool PosixSerialDevice::readTimeouts(ReadTimeouts& current) {

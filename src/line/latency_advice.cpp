@@ -1,0 +1,39 @@
+#include "line/latency_advice.h"
+
+namespace ecuprobe::line {
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char* timerName = "Latency Timer";
+constexpr const char* remedy =
+    "Диспетчер устройств → Свойства порта → Дополнительно → Latency Timer = 1.";
+#else
+constexpr const char* timerName = "latency_timer";
+constexpr const char* remedy = "правило udev в README.";
+#endif
+
+// "2,2", or "2" for a whole number: Russian writes a decimal comma.
+std::string tenthsText(int tenths) {
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0) {
+        text += ',' + std::to_string(tenths % 10);
+    }
+    return text;
+}
+
+}  // namespace
+
+int slowdownTenths(int timerMs) {
+    constexpr int directCheckTenthsOfMs = 64;
+    return (directCheckTenthsOfMs + 5 * timerMs) * 10 / directCheckTenthsOfMs;
+}
+
+std::string latencyAdvice(const link::AdapterLatency& latency) {
+    const int ms = latency.timerMs.value_or(0);
+    return "Адаптер FTDI задерживает приём на " + std::to_string(ms) + " мс (" + timerName +
+           "): обмен идёт в " + tenthsText(slowdownTenths(ms)) +
+           " раза медленнее. Уменьшите до 1 мс: " + remedy;
+}
+
+}  // namespace ecuprobe::line
