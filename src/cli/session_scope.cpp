@@ -2,7 +2,7 @@
 
 #include "cli/stop_signals.h"
 #include "line/exit_codes.h"
-#include "line/latency_advice.h"
+#include "console/latency_advice.h"
 
 namespace ecuprobe::cli {
 
@@ -74,7 +74,7 @@ void SessionScope::tellNews() {
 
 void tellSlowAdapter(RunContext& context) {
     if (const auto slow = link::processLink().takeLatencyNotice()) {
-        context.err << "ecuprobe-cli: " << line::latencyAdvice(*slow) << '\n';
+        context.err << "ecuprobe-cli: " << console::latencyAdvice(*slow) << '\n';
     }
 }
 

@@ -1,6 +1,6 @@
-#include "line/latency_advice.h"
+#include "console/latency_advice.h"
 
-namespace ecuprobe::line {
+namespace ecuprobe::console {
 
 namespace {
 
@@ -36,4 +36,4 @@ std::string latencyAdvice(const link::AdapterLatency& latency) {
            " раза медленнее. Уменьшите до 1 мс: " + remedy;
 }
 
-}  // namespace ecuprobe::line
+}  // namespace ecuprobe::console

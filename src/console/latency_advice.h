@@ -4,7 +4,7 @@
 
 #include "link/adapter_latency.h"
 
-namespace ecuprobe::line {
+namespace ecuprobe::console {
 
 // How many times slower, in tenths, a link check runs behind an adapter that
 // holds bytes back for timerMs: on a direct line it takes about 6.4 ms, and the
@@ -15,4 +15,4 @@ int slowdownTenths(int timerMs);
 // (the window's status line, the terminal's stderr).
 std::string latencyAdvice(const link::AdapterLatency& latency);
 
-}  // namespace ecuprobe::line
+}  // namespace ecuprobe::console

@@ -1,10 +1,10 @@
-#include "line/latency_advice.h"
+#include "console/latency_advice.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace ecuprobe::line {
+namespace ecuprobe::console {
 namespace {
 
 TEST(LatencyAdvice, NamesTheDelayWhatItCostsAndTheRemedy) {
@@ -29,4 +29,4 @@ TEST(LatencyAdvice, TheCostGrowsWithTheTimerInTenths) {
 }
 
 }  // namespace
-}  // namespace ecuprobe::line
+}  // namespace ecuprobe::console
