@@ -59,13 +59,13 @@ protected:
     }
 
     const fs::path folder =
-        fs::temp_directory_path() / ("ecuprobe_usb_" + std::string(GetParam().name) + "_" +
-                                     std::to_string(::getpid()));
+        fs::temp_directory_path() /
+        ("ecuprobe_usb_" + std::string(GetParam().name) + "_" + std::to_string(::getpid()));
 };
 
 TEST_P(SlowUsbAdapter, IsLoweredOrToldOnceAndSelftestJudgesTheEcho) {
-    Args simArgs{"--pacing", "--usb-latency", "16", "--scenario", "runup",
-                 "--fake-sysfs", folder.string()};
+    Args simArgs{"--pacing", "--usb-latency", "16",           "--scenario",
+                 "runup",    "--fake-sysfs",  folder.string()};
     if (GetParam().readOnly) {
         simArgs.push_back("--latency-read-only");
     }
@@ -83,14 +83,13 @@ TEST_P(SlowUsbAdapter, IsLoweredOrToldOnceAndSelftestJudgesTheEcho) {
     EXPECT_EQ(occurrences(run.err, slowAdapter), GetParam().advice) << run.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LatencyTimer, SlowUsbAdapter,
-    ::testing::Values(UsbCase{"Writable", false, 0,
-                            "Echo: perfect, every byte came back as sent\n"
-                            "Echo time: median 3",
-                            0},
-                    UsbCase{"ReadOnly", true, 3, "\nEcho late: median ", 1}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(LatencyTimer, SlowUsbAdapter,
+                         ::testing::Values(UsbCase{"Writable", false, 0,
+                                                   "Echo: perfect, every byte came back as sent\n"
+                                                   "Echo time: median 3",
+                                                   0},
+                                           UsbCase{"ReadOnly", true, 3, "\nEcho late: median ", 1}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace ecuprobe::cli

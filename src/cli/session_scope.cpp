@@ -1,8 +1,8 @@
 #include "cli/session_scope.h"
 
 #include "cli/stop_signals.h"
-#include "line/exit_codes.h"
 #include "console/latency_advice.h"
+#include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
 

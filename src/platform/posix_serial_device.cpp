@@ -267,7 +267,8 @@ bool PosixSerialDevice::setLatencyTimerMs(int ms) {
         return false;
     }
     const std::string text = std::to_string(ms) + "\n";
-    const bool written = ::write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const bool written =
+        ::write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     return ::close(file) == 0 && written;
 }
 

@@ -16,9 +16,9 @@ struct UsbChip {
 
 // The chips K-line cables are built on; FTDI's carry the latency timer.
 constexpr UsbChip chips[] = {
-    {"0403", "6001", "FTDI FT232R"},       {"0403", "6010", "FTDI FT2232"},
-    {"0403", "6011", "FTDI FT4232H"},      {"0403", "6014", "FTDI FT232H"},
-    {"0403", "6015", "FTDI FT-X"},         {"067b", "2303", "Prolific PL2303"},
+    {"0403", "6001", "FTDI FT232R"},         {"0403", "6010", "FTDI FT2232"},
+    {"0403", "6011", "FTDI FT4232H"},        {"0403", "6014", "FTDI FT232H"},
+    {"0403", "6015", "FTDI FT-X"},           {"067b", "2303", "Prolific PL2303"},
     {"10c4", "ea60", "Silicon Labs CP210x"}, {"1a86", "7523", "WCH CH340"},
     {"1a86", "5523", "WCH CH341"},
 };

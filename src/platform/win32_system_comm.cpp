@@ -211,8 +211,8 @@ std::optional<int> latencyOfPort(HKEY ftdiBus, const char* deviceId, const std::
 
 std::optional<int> Win32SystemComm::ftdiLatencyTimer(const std::string& comName) {
     HKEY ftdiBus = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS", 0,
-                      KEY_READ, &ftdiBus) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS", 0, KEY_READ,
+                      &ftdiBus) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::optional<int> latency;

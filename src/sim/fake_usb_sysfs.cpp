@@ -61,15 +61,14 @@ bool FakeUsbSysfs::layOut(int latencyMs, bool readOnly) {
         return false;
     }
     timerFile = (tty / "latency_timer").string();
-    const bool written = writeFile(usb / "idVendor", "0403") &&
-                         writeFile(usb / "idProduct", "6001") &&
-                         writeFile(usb / "manufacturer", "FTDI") &&
-                         writeFile(usb / "product", "FT232R USB UART") &&
-                         writeFile(usb / "serial", "ECUSIM01") &&
-                         writeFile(timerFile, std::to_string(latencyMs));
+    const bool written =
+        writeFile(usb / "idVendor", "0403") && writeFile(usb / "idProduct", "6001") &&
+        writeFile(usb / "manufacturer", "FTDI") && writeFile(usb / "product", "FT232R USB UART") &&
+        writeFile(usb / "serial", "ECUSIM01") && writeFile(timerFile, std::to_string(latencyMs));
     if (written && readOnly) {
-        fs::permissions(timerFile, fs::perms::owner_read | fs::perms::group_read |
-                                       fs::perms::others_read, error);
+        fs::permissions(timerFile,
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+                        error);
     }
     return written && !error;
 }
