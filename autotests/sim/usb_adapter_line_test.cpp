@@ -39,11 +39,16 @@ public:
         }
         return msUntil(pending.front().first, clock.tickMs());
     }
+    bool present() const override { return plugged; }
+    int vanishCount() const override { return vanishes; }
     void sendAt(std::uint32_t atMs, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
             pending.emplace_back(atMs, static_cast<std::uint8_t>(i));
         }
     }
+
+    bool plugged = true;
+    int vanishes = 0;
 
 private:
     platform::Clock& clock;
@@ -87,6 +92,17 @@ TEST_F(UsbAdapter, PassesSixtyTwoBytesOnAtOnceAndHoldsTheRest) {
     EXPECT_EQ(receivedBy(usb, 1001), 124u) << "two whole packets";
     EXPECT_EQ(receivedBy(usb, 1015), 124u);
     EXPECT_EQ(receivedBy(usb, 1016), 130u);
+}
+
+TEST_F(UsbAdapter, APulledAdapterLosesWhatItsChipHeldAndWaitsForNothing) {
+    UsbAdapterLine usb(line, clock, 16, false);
+    line.sendAt(1001, 5);
+    EXPECT_EQ(receivedBy(usb, 1001), 0u);
+    line.plugged = false;
+    ++line.vanishes;
+    EXPECT_EQ(usb.msUntilDue(), std::nullopt) << "a server would spin waiting for it";
+    line.plugged = true;
+    EXPECT_EQ(receivedBy(usb, 1100), 0u);
 }
 
 TEST_F(UsbAdapter, PacedBytesReachTheChipOneByOneAtNineSixHundredBitsASecond) {

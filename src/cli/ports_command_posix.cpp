@@ -72,8 +72,8 @@ void addPortsCommand(CLI::App& app, CommandChoice& choice) {
     command->footer(
         "Each line: the device, the COM slots that lead to it (--com1..--com4, ECUPROBE_COMn),\n"
         "and whether another program holds it; then its stable /dev/serial/by-id name, the\n"
-        "driver, the USB identity and, for FTDI adapters, the latency timer. Each device is\n"
-        "opened for a moment to see whether it is busy.\n"
+        "driver, the USB identity and chip and, for FTDI adapters, the latency timer. Each\n"
+        "device is opened for a moment to see whether it is busy.\n"
         "Examples:\n"
         "  ecuprobe-cli ports\n"
         "  ecuprobe-cli --com1 /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 "

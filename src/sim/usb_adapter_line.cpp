@@ -19,7 +19,8 @@ UsbAdapterLine::UsbAdapterLine(ServedLine& line, platform::Clock& lineClock, int
       timerMs(std::max(1, latencyMs)),
       paced(pacing),
       setting(std::move(timerSetting)),
-      startMs(lineClock.tickMs()) {}
+      startMs(lineClock.tickMs()),
+      vanishesSeen(line.vanishCount()) {}
 
 double UsbAdapterLine::sinceStart(std::uint32_t nowMs) const {
     return static_cast<double>(static_cast<std::uint32_t>(nowMs - startMs));
@@ -76,6 +77,10 @@ std::size_t UsbAdapterLine::releasable(double nowMs) const {
 }
 
 std::size_t UsbAdapterLine::toTester(std::uint8_t* buffer, std::size_t max) {
+    if (inner.vanishCount() != vanishesSeen) {
+        vanishesSeen = inner.vanishCount();
+        held.clear();
+    }
     const double now = sinceStart(clock.tickMs());
     followSetting(now);
     takeFromLine(now);
@@ -89,7 +94,7 @@ std::size_t UsbAdapterLine::toTester(std::uint8_t* buffer, std::size_t max) {
 
 std::optional<std::uint32_t> UsbAdapterLine::msUntilDue() const {
     std::optional<std::uint32_t> due = inner.msUntilDue();
-    if (held.empty()) {
+    if (held.empty() || !inner.present()) {
         return due;
     }
     double releaseMs = firstTickFrom(held.front().arrivalMs);

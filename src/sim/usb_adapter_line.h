@@ -62,6 +62,8 @@ private:
     double settingReadMs = -1.0 * settingCheckMs;
     double lineFreeMs = 0;
     std::deque<Held> held;
+    // A pulled adapter loses what its chip held.
+    int vanishesSeen = 0;
 };
 
 }  // namespace ecuprobe::sim
