@@ -27,6 +27,7 @@ void FrameExchange::escapeRequestInPlace(std::size_t& length) {
 }
 
 std::uint8_t FrameExchange::sendRequest(int n) {
+    sentLength = 0;
     const std::size_t size = n < 0 ? 0 : static_cast<std::size_t>(n);
     if (size < 255) {
         std::fill(request.begin() + static_cast<std::ptrdiff_t>(size), request.begin() + 255, 0);
@@ -45,7 +46,9 @@ std::uint8_t FrameExchange::sendRequest(int n) {
         sum = static_cast<std::uint8_t>(sum + request[i]);
     }
     request[length] = static_cast<std::uint8_t>(-sum);
-    writeBytes(request.data(), static_cast<std::uint8_t>(length + 2));
+    sentLength = length + 2;
+    std::copy_n(request.begin(), sentLength, sent.begin());
+    writeBytes(request.data(), static_cast<std::uint8_t>(sentLength));
     return 0;
 }
 
@@ -58,6 +61,8 @@ void FrameExchange::receiveResponse() {
     FrameCollector::restart();
     std::fill(response.begin(), response.begin() + 255, 0);
     timedOut = 0;
+    heardCount = 0;
+    flooded = false;
     int idleMs = 0;
     int rawBytes = 0;
     const std::uint32_t startMs = clock().tickMs();
@@ -72,14 +77,39 @@ void FrameExchange::receiveResponse() {
             continue;
         }
         idleMs = 0;
+        hear(c);
         if (feedByte(*this, response, c) == FeedResult::complete) {
             return;
         }
         if (++rawBytes >= receiveLimitBytes || clock().tickMs() - startMs >= receiveLimitMs) {
             timedOut = 1;
+            flooded = true;
             return;
         }
     }
+}
+
+void FrameExchange::hear(std::uint8_t byte) {
+    if (heardCount < heard.size()) {
+        heard[heardCount++] = byte;
+    }
+}
+
+std::optional<EchoVerdict> FrameExchange::lastEchoVerdict() const {
+    switch (lastEcho()) {
+        case EchoCheck::none:
+        case EchoCheck::failed:
+            return std::nullopt;
+        case EchoCheck::matched:
+        case EchoCheck::missing:
+        case EchoCheck::incomplete:
+        case EchoCheck::differs:
+            break;
+    }
+    if (sentLength == 0) {
+        return std::nullopt;
+    }
+    return classifyEcho({sent.data(), sentLength}, lastEchoBytes(), lastHeardBytes());
 }
 
 }  // namespace ecuprobe::link

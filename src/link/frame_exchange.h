@@ -2,7 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 
+#include "link/echo_verdict.h"
 #include "link/framing.h"
 #include "link/serial_port.h"
 
@@ -24,6 +27,14 @@ public:
     void setResponseTimeout(std::uint16_t ms);
     void receiveResponse();
 
+    // How the echo of the last request came back, judged with what the answer
+    // wait heard after it; none when the request was not written and read back.
+    std::optional<EchoVerdict> lastEchoVerdict() const;
+    // The last answer wait gave up while bytes kept coming that never made a frame.
+    bool lastReceiveFlooded() const { return flooded; }
+    // The raw bytes the last answer wait heard, as far as a frame's length.
+    std::span<const std::uint8_t> lastHeardBytes() const { return {heard.data(), heardCount}; }
+
     std::array<std::uint8_t, frameBufferSize> response{};
     std::array<std::uint8_t, frameBufferSize> request{};
     int timedOut = 0;
@@ -31,6 +42,14 @@ public:
 
 private:
     void escapeRequestInPlace(std::size_t& length);
+    void hear(std::uint8_t byte);
+
+    // The frame the last sendRequest() wrote, kept for judging its echo.
+    std::array<std::uint8_t, frameBufferSize> sent{};
+    std::size_t sentLength = 0;
+    std::array<std::uint8_t, maxFrameLength> heard{};
+    std::size_t heardCount = 0;
+    bool flooded = false;
 };
 
 // The one link object of the process, with static lifetime.

@@ -17,7 +17,6 @@
 #include "ui/console_form.h"
 #include "ui/console_link.h"
 
-class QLabel;
 
 namespace ecuprobe::ui {
 
@@ -82,7 +81,7 @@ private:
     void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text);
     void clicked(console::ControlId id);
     void comChosen(int index);
-    void showComTips();
+    void showComSlots();
     void offerDevices();
     // keep: the mapping stays for the next start of the program.
     void mapSlot(int slot, const std::string& path, bool keep);
@@ -101,7 +100,6 @@ private:
     ConsoleForm controls;
     ConsoleLink consoleLink;
     console::LiveHistory history;
-    QLabel* linkLine;
     QPointer<LiveChartWindow> chartWindow;
     QPointer<HelpWindow> helpWindow;
     QPointer<QMessageBox> endQuestion;
