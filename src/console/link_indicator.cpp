@@ -48,7 +48,8 @@ LinkIndicator linkIndicator(const LinkFacts& facts) {
     }
     if (facts.connected) {
         return {LinkState::connected,
-                facts.ecuName.empty() ? "ЭБУ на связи" : "ЭБУ " + facts.ecuName + " на связи", {}};
+                facts.ecuName.empty() ? "ЭБУ на связи" : "ЭБУ " + facts.ecuName + " на связи",
+                {}};
     }
     return silentLine(facts.silence);
 }

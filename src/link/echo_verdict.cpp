@@ -31,8 +31,8 @@ bool inOrderWithin(std::span<const std::uint8_t> bytes, std::span<const std::uin
 // The echo stopped short and an answer came right after it.
 bool cutShortByAnAnswer(std::span<const std::uint8_t> written,
                         std::span<const std::uint8_t> cameBack) {
-    const auto [left, right] = std::mismatch(written.begin(), written.end(), cameBack.begin(),
-                                             cameBack.end());
+    const auto [left, right] =
+        std::mismatch(written.begin(), written.end(), cameBack.begin(), cameBack.end());
     const auto echoed = static_cast<std::size_t>(left - written.begin());
     return echoed > 0 && leadingFrameLength(cameBack.subspan(echoed)) > 0;
 }
