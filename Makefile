@@ -70,6 +70,7 @@ bench: deps
 	./build/bench/bench/sampling_bench
 	./build/bench/bench/sim_idle_bench
 	QT_QPA_PLATFORM=offscreen ./build/bench/bench/gui_bench
+	QT_QPA_PLATFORM=offscreen ./build/bench/bench/drive_log_bench
 
 # The README's pictures of the windows, taken on the simulator under xvfb.
 screenshots: deps

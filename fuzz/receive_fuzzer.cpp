@@ -1,6 +1,7 @@
 // Arbitrary byte streams from the line into FrameExchange::receiveResponse over the
 // in-memory device in virtual time. The first input byte picks the silence limit
 // and whether a request goes out first; the rest is what the peer sends.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -57,9 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     link->attach(device, clock, ports);
     require(link->open(2) == ecuprobe::link::OpenResult::opened);
     if (sendFirst) {
-        link->request[0] = mode;
-        require(link->sendRequest(1 + (mode & 0x07)) == 0);
-        require(link->errorCount == 0);
+        std::array<std::uint8_t, 8> request{mode};
+        require(link->sendRequest(std::span(request).first(1u + (mode & 0x07u))) == 0);
+        require(link->errorCount() == 0);
     }
     const auto limitMs = static_cast<std::uint16_t>(20 * (1 + (mode & 0x0F)));
     const std::uint64_t before = clock.totalSleptMs();
@@ -68,9 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Bounded however the stream looks: 512 raw bytes, one second, or the silence limit.
     require(peer.next <= FrameExchange::receiveLimitBytes);
     require(clock.totalSleptMs() - before <= FrameExchange::receiveLimitMs + limitMs + 21u);
-    if (link->timedOut == 0) {
-        const std::size_t last = (link->rxLength + 255u) % 256u;
-        require(link->response[last] == ecuprobe::link::frameTerminator);
+    if (!link->timedOut()) {
+        // A complete frame's data is never empty unless it filled all 256 bytes.
+        const std::size_t dataLength = link->responseData().size();
+        const std::size_t last = dataLength == 0 ? 255u : dataLength + 1u;
+        require(link->response()[last] == ecuprobe::link::frameTerminator);
     }
     return 0;
 }

@@ -6,12 +6,14 @@
 #        fuzz/run.sh <build dir> --long   each target until FUZZ_RUNS executions (default
 #                                         ten million); what reaches new code is merged
 #                                         into fuzz/corpus/
+# The targets run FUZZ_JOBS at a time (default: one per core).
 set -euo pipefail
 
 build="${1:?usage: fuzz/run.sh <build dir> [--long]}"
 mode="${2:-short}"
 seconds="${FUZZ_SECONDS:-10}"
 runs="${FUZZ_RUNS:-10000000}"
+jobs="${FUZZ_JOBS:-$(nproc)}"
 here="$(cd "$(dirname "$0")" && pwd)"
 artifacts="$build/fuzz-artifacts"
 mkdir -p "$artifacts"
@@ -20,18 +22,21 @@ fuzzers=(receive_fuzzer feed_byte_fuzzer trace_reader_fuzzer fault_rule_fuzzer
          monitor_command_fuzzer sim_request_fuzzer sample_file_fuzzer drive_log_fuzzer
          tester_dump_fuzzer)
 
-status=0
 for fuzzer in "${fuzzers[@]}"; do
-  binary="$build/fuzz/$fuzzer"
-  if [ ! -x "$binary" ]; then
-    echo "fuzz: $binary is missing; build the fuzz preset first" >&2
+  if [ ! -x "$build/fuzz/$fuzzer" ]; then
+    echo "fuzz: $build/fuzz/$fuzzer is missing; build the fuzz preset first" >&2
     exit 2
   fi
+done
+
+# One target's run; its lines are printed together when it ends, so targets
+# running side by side do not interleave.
+fuzz_one() {
+  local fuzzer="$1" binary="$build/fuzz/$1" log="$build/$1.log"
   # New inputs go into the build's working corpus; the checked-in seeds only feed it.
-  corpus="$build/fuzz-corpus/$fuzzer"
-  seeds="$here/corpus/$fuzzer"
+  local corpus="$build/fuzz-corpus/$fuzzer" seeds="$here/corpus/$fuzzer"
   mkdir -p "$corpus" "$seeds"
-  log="$build/$fuzzer.log"
+  local limit
   if [ "$mode" = "--long" ]; then
     limit=(-runs="$runs")
     echo "fuzz: $fuzzer for $runs runs (log: $log)"
@@ -43,15 +48,39 @@ for fuzzer in "${fuzzers[@]}"; do
       -artifact_prefix="$artifacts/$fuzzer-" "$corpus" "$seeds" >"$log" 2>&1; then
     grep -E '^Done [0-9]+ runs' "$log" | sed "s/^/fuzz: $fuzzer: /" || true
   else
-    tail -n 40 "$log" >&2
-    echo "fuzz: $fuzzer failed; the input is in $artifacts" >&2
-    status=1
-    continue
+    tail -n 40 "$log"
+    echo "fuzz: $fuzzer failed; the input is in $artifacts"
+    return 1
   fi
   if [ "$mode" = "--long" ]; then
     # Only inputs that reach code the kept corpus does not are added to it.
     "$binary" -merge=1 "$seeds" "$corpus" >>"$log" 2>&1
     echo "fuzz: $fuzzer: $(ls "$seeds" | wc -l) inputs kept in fuzz/corpus/$fuzzer"
   fi
+}
+
+status=0
+pids=()
+names=()
+outputs="$(mktemp -d)"
+trap 'rm -rf "$outputs"' EXIT
+finish_oldest() {
+  if ! wait "${pids[0]}"; then
+    status=1
+  fi
+  cat "$outputs/${names[0]}"
+  pids=("${pids[@]:1}")
+  names=("${names[@]:1}")
+}
+for fuzzer in "${fuzzers[@]}"; do
+  if [ "${#pids[@]}" -ge "$jobs" ]; then
+    finish_oldest
+  fi
+  fuzz_one "$fuzzer" >"$outputs/$fuzzer" 2>&1 &
+  pids+=("$!")
+  names+=("$fuzzer")
+done
+while [ "${#pids[@]}" -gt 0 ]; do
+  finish_oldest
 done
 exit "$status"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Saves the desktop tester's windows, on its built-in simulator, as the README's
-# pictures in docs/screenshots/: main window, connected console, live chart,
-# fault decoding, identification, control parameters, the PC connection scheme, and the dynamic
-# test after a run-up on the runup scenario. Runs under xvfb-run, so no display is needed.
+# pictures in docs/screenshots/: every window as it opens on a 1366x768 laptop
+# (main window, connected console, live chart, fault decoding, identification,
+# control parameters, the PC connection scheme, the manual, the About box, and the
+# dynamic, acceleration and loss tests after a run on the simulated car), and the
+# console on a 1920x1080 screen. Runs under xvfb-run, so no display is needed.
 # Usage: scripts/screenshots.sh [build dir]    (default build/release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,4 +18,6 @@ fi
 mkdir -p docs/screenshots
 # The user's own Qt settings and style must not change the pictures.
 export QT_STYLE_OVERRIDE=Fusion
-xvfb-run -a -s "-screen 0 1280x1024x24" "$tour" docs/screenshots
+for screen in 1366x768 1920x1080; do
+  xvfb-run -a -s "-screen 0 ${screen}x24" "$tour" docs/screenshots "$screen"
+done

@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "report_test_support.h"
 
 namespace ecuprobe::console {
 namespace {
+
+using ecuprobe::case_names::PrintTo;
 
 struct Report {
     bool started;

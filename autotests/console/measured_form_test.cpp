@@ -173,6 +173,16 @@ TEST_F(TestForms, TheNextRunDropsAnUnsavedOne) {
     EXPECT_TRUE(prompts.saveRequests.empty());
 }
 
+TEST_F(TestForms, AStartWithRefusedLevelsDropsAnUnsavedRunToo) {
+    reports::currentDumpPath = "/nonexistent/car.tdm";
+    runUp(answer);
+    MeasuredForm form(dynamicRun, session, prompts);
+    ASSERT_EQ(run(form).report, reports::ReportOutcome::reportFailed);
+    form.setLevels(2000, 6001);
+    EXPECT_FALSE(run(form).started);
+    EXPECT_FALSE(form.unsavedRun());
+}
+
 struct RunErrorCase {
     const char* name;
     std::function<std::unique_ptr<MeasuredForm>(ecu::EcuSession&, reports::UserPrompts&)> make;

@@ -23,16 +23,16 @@ TEST_F(PanelAdapter, APulledAdapterIsLetGoAndLookedForWithoutTrafficUntilItIsBac
     pull();
     EXPECT_FALSE(shown().isEnabled(control::clearFaults));
     tick();
-    EXPECT_EQ(link.isOpen, 0) << "let go, so that the replugged adapter gets its node back";
+    EXPECT_FALSE(link.isOpen()) << "let go, so that the replugged adapter gets its node back";
     EXPECT_EQ(shown().link.text, "Адаптер отключён: " + ports.path(0));
 
-    const std::uint8_t errors = link.errorCount;
+    const std::uint8_t errors = link.errorCount();
     const int opens = device.openCount;
     const std::uint64_t slept = clock.totalSleptMs();
     for (int n = 0; n < 5; ++n) {
         tick();
     }
-    EXPECT_EQ(link.errorCount, errors) << "nothing counted or traced while it is gone";
+    EXPECT_EQ(link.errorCount(), errors) << "nothing counted or traced while it is gone";
     EXPECT_EQ(device.openCount, opens) << "no open while its node is missing";
     EXPECT_EQ(clock.totalSleptMs(), slept) << "no pause, no time-out";
     EXPECT_FALSE(shown().isEnabled(control::injector1));
@@ -42,7 +42,7 @@ TEST_F(PanelAdapter, APulledAdapterIsLetGoAndLookedForWithoutTrafficUntilItIsBac
     peer.frames.clear();
     tick();
     EXPECT_EQ(device.openCount, opens + 1);
-    EXPECT_EQ(link.isOpen, 1);
+    EXPECT_TRUE(link.isOpen());
     EXPECT_TRUE(peer.frames.empty()) << "the ECU is asked for on the next tick";
     EXPECT_FALSE(shown().isEnabled(control::comPort)) << "back on its own port";
     EXPECT_EQ(shown().link.state, LinkState::ecuSilent);
@@ -57,10 +57,10 @@ TEST_F(PanelAdapter, WhileAServiceHoldsTheLineThePortIsLeftToIt) {
     pull();
     ecu::exchangeBusy = 1;
     tick();
-    EXPECT_EQ(link.isOpen, 1) << "the service's own exchanges end it as a lost link";
+    EXPECT_TRUE(link.isOpen()) << "the service's own exchanges end it as a lost link";
     ecu::exchangeBusy = 0;
     tick();
-    EXPECT_EQ(link.isOpen, 0);
+    EXPECT_FALSE(link.isOpen());
 }
 
 TEST_F(PanelAdapter, WhileItIsGoneAnotherPortCanBeChosenAndStarted) {

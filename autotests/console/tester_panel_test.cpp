@@ -264,7 +264,7 @@ TEST_F(PanelTest, ClosingAfterStartStopsTheTimerReleasesTheControlsAndClosesTheP
     EXPECT_FALSE(panel->isStarted());
     EXPECT_EQ(peer.frames, wire::releaseAll);
     EXPECT_FALSE(device.isOpen());
-    EXPECT_EQ(link.isOpen, 0);
+    EXPECT_FALSE(link.isOpen());
 }
 
 TEST_F(PanelTest, DroppingAStartedPanelWithoutClosingItStillClosesThePort) {

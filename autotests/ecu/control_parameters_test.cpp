@@ -153,13 +153,13 @@ TEST_F(Parameters, ReadBackFollowsTheSetAfterSixtyMilliseconds) {
 TEST_F(Parameters, StoreAloneWaitsThreeHundredMillisecondsForItsAnswer) {
     openConnected();
     EXPECT_EQ(session.storeParameter(2), ecu::ServiceResult::failed);
-    EXPECT_EQ(link.responseTimeoutMs, 300);
+    EXPECT_EQ(link.responseTimeoutMs(), 300);
     EXPECT_GE(clock.tickMs() - ecu.sent[0].atMs, 300u);
     EXPECT_EQ(ecu.sent[0].atMs, 100u);
     EXPECT_EQ(ecu.sent[0].busy, 1);
     std::uint32_t steps = 10;
     session.setIdleStepper(steps);
-    EXPECT_EQ(link.responseTimeoutMs, 200);
+    EXPECT_EQ(link.responseTimeoutMs(), 200);
 }
 
 TEST_F(Parameters, WhileDisconnectedNothingIsSentNorLimited) {

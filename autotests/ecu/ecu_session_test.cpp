@@ -406,7 +406,7 @@ TEST_F(Session, DisconnectReleasesControlsResetsAndClosesThePort) {
     answerAll({0x00});
     session.disconnect();
     EXPECT_EQ(ecu.payloads(), releaseRequests());
-    EXPECT_EQ(link.isOpen, 0);
+    EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(session.connected(), 0);
     EXPECT_EQ(session.statusText(), "*** Нет связи");
     EXPECT_EQ(clock.tickMs() - ecu.sent.back().atMs, 3u + 100u + 200u);

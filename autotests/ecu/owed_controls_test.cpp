@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "ecu/ecu_session.h"
 #include "ecu/hand_back.h"
 #include "scripted_ecu.h"
@@ -13,6 +14,7 @@
 namespace ecuprobe::ecu::testing {
 namespace {
 
+using ecuprobe::case_names::PrintTo;
 using Owed = SessionTest;
 
 const Bytes typeRequest{0x01};

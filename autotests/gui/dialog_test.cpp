@@ -65,10 +65,20 @@ private slots:
         work.reset();
     }
 
+    // The reads take a while: the console shows it is busy until they are done.
     void identificationShowsTheSimulatedPassports() {
+        QWidget* identify = console->form().control(control::identify);
+        QStatusBar* status = console->form().statusBar;
         press(*console, control::identify);
+        QCOMPARE(console->cursor().shape(), Qt::BusyCursor);
+        QCOMPARE(status->currentMessage(), QStringLiteral("Чтение идентификации ЭБУ..."));
+        QVERIFY(!identify->isEnabled());
+        QVERIFY(!console->form().control(control::saveDump)->isEnabled());
         auto* dialog = waitForWindow<ui::IdentificationDialog>();
         QVERIFY(dialog != nullptr);
+        QCOMPARE(console->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(status->currentMessage(), QString());
+        QVERIFY(identify->isEnabled());
         const auto text = [dialog](const char* name) {
             QWidget* field = dialog->findChild<QWidget*>(QLatin1String(name));
             if (auto* single = qobject_cast<QLineEdit*>(field)) {
@@ -291,9 +301,41 @@ private slots:
         QVERIFY(comment != nullptr);
         comment->reject();
         QStatusBar* status = console->form().statusBar;
-        QVERIFY(waitFor([status] { return !status->currentMessage().isEmpty(); }));
+        QVERIFY(waitFor(
+            [status] { return status->currentMessage().startsWith(QStringLiteral("Отчёт ")); }));
         QCOMPARE(status->currentMessage(), QStringLiteral("Отчёт дописан в ") + dump);
         QVERIFY(QFileInfo(dump).size() > 0);
+    }
+
+    // A dump file that does not open is named with its cause, and the next
+    // "Запись" asks for a file instead of failing on the same one.
+    void aDumpFileThatFailedIsAskedForAgain() {
+        const QString nowhere = work->filePath(QStringLiteral("gone/car.tdm"));
+        press(*console, control::saveDump);
+        auto* saveAs = waitForWindow<QFileDialog>();
+        QVERIFY(saveAs != nullptr);
+        chooseFile(saveAs, nowhere);
+        auto* box = waitForWindow<QMessageBox>();
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->text(), QStringLiteral("Не возможно открыть файл."));
+        box->button(QMessageBox::Ok)->click();
+        QStatusBar* status = console->form().statusBar;
+        QVERIFY(waitFor(
+            [status] { return status->currentMessage().startsWith(QStringLiteral("Отчёт ")); }));
+        QCOMPARE(status->currentMessage(),
+                 QStringLiteral("Отчёт не записан: ") + nowhere +
+                     QStringLiteral(": нет такой папки. Следующая запись спросит файл заново."));
+        press(*console, control::saveDump);
+        saveAs = waitForWindow<QFileDialog>();
+        QVERIFY2(saveAs != nullptr, "the failed file is asked for again");
+        const QString dump = work->filePath(QStringLiteral("car.tdm"));
+        chooseFile(saveAs, dump);
+        auto* comment = waitForWindow<ui::CommentDialog>();
+        QVERIFY(comment != nullptr);
+        comment->reject();
+        QVERIFY(waitFor([status, dump] {
+            return status->currentMessage() == QStringLiteral("Отчёт дописан в ") + dump;
+        }));
     }
 
     void identificationAndReportNameWhatTheEcuLeftUnanswered() {
@@ -354,6 +396,42 @@ private slots:
                      .entryList({QStringLiteral("*.dmp")}, QDir::Files)
                      .size(),
                  1);
+    }
+
+    // "Записать отчёт" offers only the run whose figures are shown: after a run
+    // that did not end Ok the fields read 0, and the run not saved before is gone.
+    void aReportIsOfferedOnlyForTheRunShown_data() {
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("stopped run") << true;
+        QTest::newRow("levels refused") << false;
+    }
+
+    void aReportIsOfferedOnlyForTheRunShown() {
+        QFETCH(bool, stopped);
+        ui::MeasuredDialog* dialog = openDynamicTest();
+        QVERIFY(dialog != nullptr);
+        auto* saveAgain = dialog->findChild<QAbstractButton*>(QStringLiteral("saveAgain"));
+        auto* start = dialog->findChild<QAbstractButton*>(QStringLiteral("start"));
+        start->click();
+        auto* cancelled = waitForWindow<QFileDialog>(30000);
+        QVERIFY(cancelled != nullptr);
+        cancelled->reject();
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QVERIFY(saveAgain->isEnabled());
+        if (stopped) {
+            line->ecu().setScenario(sim::Scenario::idle);
+            start->click();
+            dialog->findChild<QAbstractButton*>(QStringLiteral("stop"))->click();
+        } else {
+            field(dialog, "c1084")->setText(QStringLiteral("6001"));
+            start->click();
+            auto* box = waitForWindow<QMessageBox>();
+            QVERIFY(box != nullptr);
+            box->button(QMessageBox::Ok)->click();
+        }
+        QVERIFY(waitFor([dialog] { return !dialog->isRunning(); }));
+        QCOMPARE(field(dialog, "c1091")->text(), QStringLiteral("0"));
+        QVERIFY(!saveAgain->isEnabled());
     }
 
 private:

@@ -70,12 +70,13 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QList<bool>>("enabled");
-        QTest::newRow("File")
-            << QStringLiteral("&File")
-            << QStringList{"&New",      "&Open...",       "&Save",           "Save &As...",
-                           "&Print...", "Print Pre&view", "P&rint Setup...", "Recent File",
-                           "E&xit"}
-            << QList<bool>{false, false, false, false, false, false, false, false, true};
+        QTest::newRow("File") << QStringLiteral("&File")
+                              << QStringList{"&New",          "&Open...",        "&Save",
+                                             "Save &As...",   "&Print...",       "Print Pre&view",
+                                             "Экспорт в PDF", "P&rint Setup...", "Recent File",
+                                             "E&xit"}
+                              << QList<bool>{false, true,  false, false, false,
+                                             false, false, false, false, true};
         QTest::newRow("Edit") << QStringLiteral("&Edit")
                               << QStringList{"&Undo", "Cu&t", "&Copy", "&Paste"}
                               << QList<bool>{false, false, false, false};
@@ -103,8 +104,9 @@ private slots:
         QVERIFY(found != nullptr);
         QStringList texts;
         QList<bool> states;
+        // The recent files' items are hidden while the list is empty.
         for (const QAction* item : found->actions()) {
-            if (!item->isSeparator()) {
+            if (!item->isSeparator() && item->isVisible()) {
                 texts.append(item->text());
                 states.append(item->isEnabled());
             }

@@ -8,6 +8,7 @@
 
 #include "case_names.h"
 #include "link/link_fixture.h"
+#include "link/link_probe.h"
 #include "link/wire_examples.h"
 
 namespace ecuprobe::link {
@@ -20,26 +21,21 @@ using testing_support::LinkTest;
 using testing_support::WireExample;
 using Failure = platform::InMemorySerialDevice::Failure;
 
-void putRequest(FrameExchange& link, const Bytes& payload) {
-    std::copy(payload.begin(), payload.end(), link.request.begin());
-}
-
 class SendRequestWire : public LinkTest, public testing::WithParamInterface<WireExample> {};
 
 TEST_P(SendRequestWire, PutsTheFrameOnTheWire) {
     platform::EchoPeer echoPeer;
     device.setPeer(echoPeer);
     openPort();
-    putRequest(link, GetParam().payload);
-    EXPECT_EQ(link.sendRequest(static_cast<int>(GetParam().payload.size())), 0);
+    EXPECT_EQ(link.sendRequest(GetParam().payload), 0);
     EXPECT_EQ(echoPeer.written, GetParam().wire);
-    EXPECT_EQ(link.errorCount, 0);
+    EXPECT_EQ(link.errorCount(), 0);
     // The transmit buffer now holds the frame, then zeros.
-    const Bytes held(link.request.begin(),
-                     link.request.begin() + static_cast<long>(GetParam().wire.size()));
+    const auto& sent = transmitBuffer(link);
+    const Bytes held(sent.begin(), sent.begin() + static_cast<long>(GetParam().wire.size()));
     EXPECT_EQ(held, GetParam().wire);
-    EXPECT_TRUE(std::all_of(link.request.begin() + static_cast<long>(GetParam().wire.size()),
-                            link.request.end(), [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(std::all_of(sent.begin() + static_cast<long>(GetParam().wire.size()), sent.end(),
+                            [](std::uint8_t b) { return b == 0; }));
 }
 
 INSTANTIATE_TEST_SUITE_P(WireExamples, SendRequestWire,
@@ -57,11 +53,11 @@ class SendRequestLimits : public LinkTest, public testing::WithParamInterface<Li
 
 TEST_P(SendRequestLimits, RefusesWhatCannotBeSentAndSendsNothing) {
     openPort();
-    std::fill(link.request.begin(), link.request.end(), 0x01);
-    std::fill_n(link.request.begin(), GetParam().escapes, 0x40);
-    EXPECT_EQ(link.sendRequest(GetParam().n), GetParam().result);
+    Bytes payload(static_cast<std::size_t>(GetParam().n), 0x01);
+    std::fill_n(payload.begin(), GetParam().escapes, 0x40);
+    EXPECT_EQ(link.sendRequest(payload), GetParam().result);
     EXPECT_EQ(peer.written.size(), GetParam().wireLength);
-    EXPECT_EQ(link.errorCount, 0);
+    EXPECT_EQ(link.errorCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, SendRequestLimits,
@@ -74,11 +70,12 @@ INSTANTIATE_TEST_SUITE_P(Lengths, SendRequestLimits,
                          [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(LinkTest, RefusedRequestStillZeroesTheBufferBeforeItsLastByte) {
-    std::fill(link.request.begin(), link.request.end(), 0xAA);
-    EXPECT_EQ(link.sendRequest(0), 1);
-    EXPECT_TRUE(std::all_of(link.request.begin(), link.request.begin() + 255,
-                            [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ(link.request[255], 0xAA);
+    auto& sent = transmitBuffer(link);
+    std::fill(sent.begin(), sent.end(), 0xAA);
+    EXPECT_EQ(link.sendRequest({}), 1);
+    EXPECT_TRUE(
+        std::all_of(sent.begin(), sent.begin() + 255, [](std::uint8_t b) { return b == 0; }));
+    EXPECT_EQ(sent[255], 0xAA);
 }
 
 struct ReceiveCase {
@@ -92,15 +89,15 @@ class ReceiveResponse : public LinkTest, public testing::WithParamInterface<Rece
 
 TEST_P(ReceiveResponse, CollectsOneFrameOrTimesOut) {
     openPort();
-    std::fill(link.response.begin(), link.response.end(), 0xEE);
+    std::fill(receiveBuffer(link).begin(), receiveBuffer(link).end(), 0xEE);
     peer.arrive(GetParam().arriving);
     link.setResponseTimeout(200);
     link.receiveResponse();
-    EXPECT_EQ(link.timedOut, GetParam().timedOut);
+    EXPECT_EQ(link.timedOut(), GetParam().timedOut == 1);
     Bytes expected = GetParam().response;
     expected.resize(255, 0);
     expected.push_back(0xEE);  // the last byte is never cleared
-    EXPECT_EQ(Bytes(link.response.begin(), link.response.end()), expected);
+    EXPECT_EQ(Bytes(link.response().begin(), link.response().end()), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,7 +125,7 @@ TEST_F(LinkTest, SilenceEndsTheReceiveAfterTheLimitInTwentyMillisecondSteps) {
         const std::uint64_t before = virtualMs();
         link.setResponseTimeout(c.limitMs);
         link.receiveResponse();
-        EXPECT_EQ(link.timedOut, 1) << c.limitMs;
+        EXPECT_TRUE(link.timedOut()) << c.limitMs;
         EXPECT_EQ(virtualMs() - before, c.waitedMs) << c.limitMs;
     }
 }
@@ -141,7 +138,7 @@ TEST_F(LinkTest, SilenceIsCountedFromTheLastByte) {
     }
     link.setResponseTimeout(200);
     link.receiveResponse();
-    EXPECT_EQ(link.timedOut, 0);
+    EXPECT_FALSE(link.timedOut());
     EXPECT_GE(virtualMs(), 540u);
 }
 
@@ -151,7 +148,7 @@ TEST_F(LinkTest, ByteAfterTheSilenceLimitComesTooLate) {
     peer.arriveAt(250, frame);
     link.setResponseTimeout(200);
     link.receiveResponse();
-    EXPECT_EQ(link.timedOut, 1);
+    EXPECT_TRUE(link.timedOut());
     EXPECT_EQ(virtualMs(), 210u);
 }
 
@@ -160,7 +157,7 @@ TEST_F(LinkTest, ValidFrameEndsTheReceiveWithoutWaitingForSilence) {
     peer.arrive(Bytes{0x09, 0xF7, 0x0D, 0x55, 0x66});
     link.setResponseTimeout(200);
     link.receiveResponse();
-    EXPECT_EQ(link.timedOut, 0);
+    EXPECT_FALSE(link.timedOut());
     EXPECT_EQ(virtualMs(), 0u);
     EXPECT_EQ(peer.taken, 3u);
 }
@@ -168,8 +165,8 @@ TEST_F(LinkTest, ValidFrameEndsTheReceiveWithoutWaitingForSilence) {
 TEST_F(LinkTest, ClosedPortReceiveFailsTenReadsWithoutWaiting) {
     link.setResponseTimeout(200);
     link.receiveResponse();
-    EXPECT_EQ(link.timedOut, 1);
-    EXPECT_EQ(link.errorCount, 10);
+    EXPECT_TRUE(link.timedOut());
+    EXPECT_EQ(link.errorCount(), 10);
     EXPECT_EQ(virtualMs(), 0u);
 }
 
@@ -177,24 +174,22 @@ TEST_F(LinkTest, StaleBytesAreFlushedBeforeTheEchoIsRead) {
     openPort();
     peer.arrive(Bytes{0x09, 0xF7, 0x0D});  // a late answer to an earlier request
     peer.reply({0x05, 0xFB, 0x0D});
-    putRequest(link, {0x63});
-    ASSERT_EQ(link.sendRequest(1), 0);
+    ASSERT_EQ(link.sendRequest(Bytes{0x63}), 0);
     link.setResponseTimeout(200);
     link.receiveResponse();
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(link.timedOut, 0);
-    EXPECT_EQ(link.response[0], 0x05);
+    EXPECT_FALSE(link.timedOut());
+    EXPECT_EQ(link.response()[0], 0x05);
 }
 
 TEST_F(LinkTest, FailedWriteIsCountedAndTheReceiveStillRuns) {
     openPort();
     device.failAt(Failure::writeCall);
-    putRequest(link, {0x63});
-    EXPECT_EQ(link.sendRequest(1), 0);
+    EXPECT_EQ(link.sendRequest(Bytes{0x63}), 0);
     link.setResponseTimeout(200);
     link.receiveResponse();
-    EXPECT_EQ(link.timedOut, 1);
-    EXPECT_EQ(link.errorCount, 1);
+    EXPECT_TRUE(link.timedOut());
+    EXPECT_EQ(link.errorCount(), 1);
 }
 
 // A peer that never stops talking and never completes a valid frame; optionally
@@ -236,7 +231,7 @@ TEST_P(EndlessGarbage, CannotHoldTheReceiveBeyondOneSecondOr512Bytes) {
     openPort();
     link.setResponseTimeout(200);
     link.receiveResponse();
-    EXPECT_EQ(link.timedOut, 1);
+    EXPECT_TRUE(link.timedOut());
     EXPECT_LE(endless.sent, 512u);
     EXPECT_LE(virtualMs(), 1000u + 21u);
     if (GetParam().msPerByte == 0) {
@@ -258,8 +253,8 @@ INSTANTIATE_TEST_SUITE_P(Streams, EndlessGarbage,
 
 TEST(ProcessLink, IsOneObjectForTheWholeProcess) {
     EXPECT_EQ(&processLink(), &processLink());
-    EXPECT_EQ(processLink().responseTimeoutMs, 100);
-    EXPECT_EQ(processLink().byteTimeoutMs, 20);
+    EXPECT_EQ(processLink().responseTimeoutMs(), 100);
+    EXPECT_EQ(processLink().byteTimeoutMs(), 20);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ protected:
 
     void TearDown() override {
         processLink().setErrorObserver({});
-        processLink().byteTimeoutMs = 20;
+        processLink().setByteTimeout(20);
         ::unlink(tracePath.c_str());
     }
 
@@ -66,7 +66,7 @@ TEST_F(LinkOverPty, OpenCountsTheMissingModemLinesAndNotesThemOnce) {
     DeviceAttachment attachment(ports, tracePath);
     for (int open = 0; open < 3; ++open) {
         EXPECT_EQ(attachment.link().open(2), OpenResult::opened);
-        EXPECT_EQ(attachment.link().isOpen, 1);
+        EXPECT_TRUE(attachment.link().isOpen());
         attachment.link().close();
     }
     EXPECT_EQ(errors, Texts(3, "Ошибка установки параметров СОМ (9600bps)."));
@@ -82,7 +82,7 @@ TEST_F(LinkOverPty, FrameWithControlBytesCrossesUnchangedBothWays) {
     DeviceAttachment attachment(ports, tracePath);
     FrameExchange& link = attachment.link();
     // Room for a loaded machine to schedule the adapter thread before the echo deadline.
-    link.byteTimeoutMs = 1000;
+    link.setByteTimeout(1000);
     ASSERT_EQ(link.open(2), OpenResult::opened);
     Bytes seen;
     std::thread adapter([&] {
@@ -90,15 +90,14 @@ TEST_F(LinkOverPty, FrameWithControlBytesCrossesUnchangedBothWays) {
         pty.send(seen);
         pty.send(kFrame);
     });
-    std::copy(kPayload.begin(), kPayload.end(), link.request.begin());
-    EXPECT_EQ(link.sendRequest(static_cast<int>(kPayload.size())), 0);
+    EXPECT_EQ(link.sendRequest(kPayload), 0);
     link.setResponseTimeout(2000);
     link.receiveResponse();
     adapter.join();
 
     EXPECT_EQ(seen, kFrame);
-    EXPECT_EQ(link.timedOut, 0);
-    const Bytes answer(link.response.begin(), link.response.begin() + 9);
+    EXPECT_FALSE(link.timedOut());
+    const Bytes answer(link.response().begin(), link.response().begin() + 9);
     EXPECT_EQ(answer, (Bytes{0x0D, 0x0A, 0x11, 0x13, 0x00, 0x40, 0x85, 0x0D, 0x00}));
     EXPECT_EQ(errors, Texts{"Ошибка установки параметров СОМ (9600bps)."});
     const std::string trace = traceText();
@@ -128,11 +127,11 @@ TEST_F(LinkOverPty, VanishedAdapterIsToldApartFromASilentOne) {
     FrameExchange& link = attachment.link();
     ASSERT_EQ(link.open(2), OpenResult::opened);
     link.readByte();
-    EXPECT_EQ(link.noByte, 1);
+    EXPECT_TRUE(link.noByte());
     EXPECT_FALSE(link.deviceGone());
     pty.closeMaster();
     link.readByte();
-    EXPECT_EQ(link.noByte, 1);
+    EXPECT_TRUE(link.noByte());
     EXPECT_TRUE(link.deviceGone());
     EXPECT_EQ(errors.back(), "Ошибка Read from COM in ReadByte().");
 }
@@ -149,7 +148,7 @@ TEST_F(LinkOverPty, WiringClosesAndDetachesTheLinkWhenItGoes) {
         ASSERT_EQ(attachment.link().open(2), OpenResult::opened);
         EXPECT_TRUE(attachment.tracing());
     }
-    EXPECT_EQ(processLink().isOpen, 0);
+    EXPECT_FALSE(processLink().isOpen());
     EXPECT_EQ(processLink().open(2), OpenResult::deviceNotOpened);  // no device attached any more
     platform::PosixSerialDevice device;
     EXPECT_TRUE(device.open(pty.slavePath));

@@ -9,6 +9,7 @@
 
 #include "case_names.h"
 #include "link/link_fixture.h"
+#include "link/link_probe.h"
 #include "platform/wire_trace.h"
 
 namespace ecuprobe::link {
@@ -29,8 +30,8 @@ TEST_F(SerialPortOpen, NumbersOutsideTwoToFiveAreRefusedWithoutCounting) {
         EXPECT_EQ(link.open(number), OpenResult::badPortNumber) << number;
     }
     EXPECT_EQ(device.openCount, 0);
-    EXPECT_EQ(link.isOpen, 0);
-    EXPECT_EQ(link.errorCount, 0);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.errorCount(), 0);
 }
 
 TEST_F(SerialPortOpen, NumbersTwoToFiveOpenComOneToFour) {
@@ -38,11 +39,11 @@ TEST_F(SerialPortOpen, NumbersTwoToFiveOpenComOneToFour) {
         const std::string com = "COM" + std::to_string(number - 1);
         ASSERT_EQ(link.open(number), OpenResult::opened) << com;
         EXPECT_EQ(device.openedPath, "/dev/k-line-" + std::to_string(number - 1));
-        EXPECT_STREQ(link.portName, com.c_str());
-        EXPECT_EQ(link.handle, &device);
+        EXPECT_STREQ(link.portName(), com.c_str());
+        EXPECT_EQ(heldDevice(link), &device);
         link.close();
     }
-    EXPECT_EQ(link.errorCount, 0);
+    EXPECT_EQ(link.errorCount(), 0);
 }
 
 TEST_F(SerialPortOpen, OpenOnAnOpenPortKeepsThatPort) {
@@ -50,7 +51,7 @@ TEST_F(SerialPortOpen, OpenOnAnOpenPortKeepsThatPort) {
     EXPECT_EQ(link.open(5), OpenResult::opened);
     EXPECT_EQ(device.openCount, 1);
     EXPECT_EQ(device.openedPath, "/dev/k-line-1");
-    EXPECT_STREQ(link.portName, "COM1");
+    EXPECT_STREQ(link.portName(), "COM1");
 }
 
 TEST_F(SerialPortOpen, AsksForRawNineSixHundredEightNOneWithDtrAndRts) {
@@ -58,10 +59,10 @@ TEST_F(SerialPortOpen, AsksForRawNineSixHundredEightNOneWithDtrAndRts) {
     const platform::LineSettings wanted{
         9600, 8, platform::Parity::none, 1, true, false, false, false, true, true};
     EXPECT_EQ(device.lineSettings, wanted);
-    EXPECT_EQ(link.lineSettings, wanted);
+    EXPECT_EQ(askedLineSettings(link), wanted);
     // 20 ms between bytes, 1 ms per byte plus 20 ms in all.
     EXPECT_EQ(device.timeouts, (platform::ReadTimeouts{20, 1, 20}));
-    EXPECT_EQ(link.isOpen, 1);
+    EXPECT_TRUE(link.isOpen());
 }
 
 struct OpenFailureCase {
@@ -78,14 +79,14 @@ TEST_P(SerialPortOpenFailure, GivesItsCodeCountsItsTextAndReleasesTheDevice) {
     device.failAt(GetParam().step);
     EXPECT_EQ(static_cast<int>(link.open(3)), GetParam().result);
     EXPECT_EQ(errors, Texts{GetParam().text});
-    EXPECT_EQ(link.isOpen, 0);
-    EXPECT_EQ(link.portName, nullptr);
-    EXPECT_EQ(link.handle, nullptr);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.portName(), nullptr);
+    EXPECT_EQ(heldDevice(link), nullptr);
     EXPECT_FALSE(device.isOpen());
 
     device.failAt(Failure::none);
     EXPECT_EQ(link.open(3), OpenResult::opened);
-    EXPECT_EQ(link.isOpen, 1);
+    EXPECT_TRUE(link.isOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,8 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SerialPortOpen, MissingDeviceGivesTwoAndLeavesThePortClosed) {
     device.missingPaths.push_back("/dev/k-line-2");
     EXPECT_EQ(link.open(3), OpenResult::deviceNotOpened);
-    EXPECT_EQ(link.isOpen, 0);
-    EXPECT_EQ(link.errorCount, 1);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.errorCount(), 1);
 }
 
 TEST_F(SerialPortOpen, KeepsWhyTheDeviceDidNotOpenUntilAnOpenSucceeds) {
@@ -117,7 +118,7 @@ TEST_F(SerialPortOpen, KeepsWhyTheDeviceDidNotOpenUntilAnOpenSucceeds) {
 TEST_F(SerialPortOpen, LineSettingsThatDoNotApplyAreCountedAndTheOpenCarriesOn) {
     device.failAt(Failure::applyLineSettings);
     EXPECT_EQ(link.open(2), OpenResult::opened);
-    EXPECT_EQ(link.isOpen, 1);
+    EXPECT_TRUE(link.isOpen());
     EXPECT_EQ(errors, Texts{"Ошибка установки параметров СОМ (9600bps)."});
 }
 
@@ -128,9 +129,9 @@ TEST_F(SerialPortClose, ClosingAClosedPortCountsNothing) {
     openPort();
     link.close();
     link.close();
-    EXPECT_EQ(link.errorCount, 0);
+    EXPECT_EQ(link.errorCount(), 0);
     EXPECT_FALSE(device.isOpen());
-    EXPECT_EQ(link.handle, nullptr);
+    EXPECT_EQ(heldDevice(link), nullptr);
 }
 
 TEST_F(SerialPortClose, FailedReleaseIsCountedAndKeepsTheHandle) {
@@ -138,9 +139,9 @@ TEST_F(SerialPortClose, FailedReleaseIsCountedAndKeepsTheHandle) {
     device.failAt(Failure::close);
     link.close();
     EXPECT_EQ(errors, Texts{"Ошибка закрытья COM порта."});
-    EXPECT_EQ(link.isOpen, 0);
-    EXPECT_EQ(link.portName, nullptr);
-    EXPECT_EQ(link.handle, &device);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.portName(), nullptr);
+    EXPECT_EQ(heldDevice(link), &device);
 }
 
 class SerialPortRead : public LinkTest {};
@@ -148,9 +149,9 @@ class SerialPortRead : public LinkTest {};
 TEST_F(SerialPortRead, NoDataWaitsTwentyOneMillisecondsAndSetsNoByte) {
     openPort();
     link.readByte();
-    EXPECT_EQ(link.noByte, 1);
+    EXPECT_TRUE(link.noByte());
     EXPECT_EQ(virtualMs(), 21u);
-    EXPECT_EQ(link.errorCount, 0);
+    EXPECT_EQ(link.errorCount(), 0);
 }
 
 TEST_F(SerialPortRead, WaitingByteComesAtOnce) {
@@ -158,7 +159,7 @@ TEST_F(SerialPortRead, WaitingByteComesAtOnce) {
     const std::uint8_t byte[] = {0x5A};
     peer.arrive(byte);
     EXPECT_EQ(link.readByte(), 0x5A);
-    EXPECT_EQ(link.noByte, 0);
+    EXPECT_FALSE(link.noByte());
     EXPECT_EQ(virtualMs(), 0u);
 }
 
@@ -166,7 +167,7 @@ TEST_F(SerialPortRead, FailedReadCallIsCountedAndSetsNoByte) {
     openPort();
     device.failAt(Failure::readCall);
     EXPECT_EQ(link.readByte(), 0xFF);
-    EXPECT_EQ(link.noByte, 1);
+    EXPECT_TRUE(link.noByte());
     EXPECT_EQ(errors, Texts{"Ошибка Read from COM in ReadByte()."});
 }
 
@@ -176,16 +177,16 @@ TEST_F(SerialPortRead, VanishedDeviceIsCountedAndToldApartFromSilence) {
     EXPECT_FALSE(link.deviceGone());
     peer.plugged = false;
     link.readByte();
-    EXPECT_EQ(link.noByte, 1);
+    EXPECT_TRUE(link.noByte());
     EXPECT_TRUE(link.deviceGone());
     EXPECT_EQ(errors, Texts{"Ошибка Read from COM in ReadByte()."});
-    EXPECT_EQ(link.isOpen, 1);
+    EXPECT_TRUE(link.isOpen());
 }
 
 TEST_F(SerialPortRead, ClosedPortFailsEveryReadAtOnce) {
     link.readByte();
-    EXPECT_EQ(link.noByte, 1);
-    EXPECT_EQ(link.errorCount, 1);
+    EXPECT_TRUE(link.noByte());
+    EXPECT_EQ(link.errorCount(), 1);
     EXPECT_EQ(virtualMs(), 0u);
 }
 
@@ -193,9 +194,9 @@ TEST_F(SerialPortRead, ErrorCountWrapsFrom255ToZero) {
     for (int i = 0; i < 255; ++i) {
         link.readByte();
     }
-    EXPECT_EQ(link.errorCount, 255);
+    EXPECT_EQ(link.errorCount(), 255);
     link.readByte();
-    EXPECT_EQ(link.errorCount, 0);
+    EXPECT_EQ(link.errorCount(), 0);
 }
 
 struct EchoCase {
@@ -216,7 +217,7 @@ TEST_P(SerialPortEcho, CountsExactlyTheOneFailureAndKeepsHowTheEchoCame) {
     link.writeBytes(frame, 3);
     EXPECT_EQ(errors, GetParam().texts);
     EXPECT_EQ(link.lastEcho(), GetParam().check);
-    EXPECT_EQ(link.isOpen, 1);
+    EXPECT_TRUE(link.isOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -264,7 +265,7 @@ TEST_F(SerialPortWrite, EchoIsConsumedSoTheNextReadIsTheAnswer) {
     const std::uint8_t frame[] = {0x01, 0xFF, 0x0D};
     link.writeBytes(frame, 3);
     EXPECT_EQ(link.readByte(), 0x09);
-    EXPECT_EQ(link.errorCount, 0);
+    EXPECT_EQ(link.errorCount(), 0);
     // The 3 ms pause before the echo read, and no more: the echo was complete.
     EXPECT_EQ(virtualMs(), 3u);
 }

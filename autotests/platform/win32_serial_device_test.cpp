@@ -8,6 +8,7 @@
 
 #include "case_names.h"
 #include "fake_win32_comm.h"
+#include "link/link_probe.h"
 #include "link/serial_port.h"
 #include "platform/clock.h"
 #include "platform/port_map.h"
@@ -122,7 +123,7 @@ TEST_F(Win32SerialDeviceTest, ReadDeadlinesBecomeTheCommTimeoutsAndAWriteMayNotS
     openPort();
     // 20 ms between bytes, 1 ms per byte plus 20 ms in all; a write gives up after 2 s.
     EXPECT_EQ(comm.timeouts, (Win32Timeouts{20, 1, 20, 0, 2000}));
-    EXPECT_EQ(port.timeouts, (ReadTimeouts{20, 1, 20}));
+    EXPECT_EQ(askedTimeouts(port), (ReadTimeouts{20, 1, 20}));
 }
 
 struct OpenFailureCase {
@@ -150,7 +151,7 @@ TEST_P(Win32SerialDeviceOpenFailure, GivesItsCodeAndReleasesTheHandle) {
     EXPECT_EQ(comm.calls, c.calls);
     EXPECT_EQ(comm.openHandles, 0);
     EXPECT_FALSE(device.isOpen());
-    EXPECT_EQ(port.isOpen, 0);
+    EXPECT_FALSE(port.isOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -303,7 +304,7 @@ TEST_F(Win32SerialDeviceTest, PulledAdapterIsGoneForThePortAndComesBackOnReopen)
     openPort();
     comm.failAt("ReadFile", win32::errorDeviceRemoved);
     port.readByte();
-    EXPECT_EQ(port.noByte, 1);
+    EXPECT_TRUE(port.noByte());
     EXPECT_TRUE(port.deviceGone());
     EXPECT_EQ(errors, Texts{"Ошибка Read from COM in ReadByte()."});
 

@@ -19,7 +19,8 @@ TEST(ReportFile, AFullDiskIsNoSavedReport) {
     EXPECT_EQ(report.closeReport(std::move(file)), ReportOutcome::reportFailed);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Не возможно открыть файл.");
-    currentDumpPath.clear();
+    EXPECT_EQ(lastReportProblem, "/dev/full: нет места на диске");
+    EXPECT_EQ(currentDumpPath, "") << "the next report asks for another file";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "case_names.h"
 #include "platform/code_pages.h"
 #include "report_test_support.h"
 #include "reports/measured_report.h"
@@ -11,6 +12,7 @@
 namespace ecuprobe::review {
 namespace {
 
+using ecuprobe::case_names::PrintTo;
 using reports::testing::hex;
 using P = ReadProblem;
 

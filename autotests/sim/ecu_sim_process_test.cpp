@@ -50,11 +50,11 @@ struct TesterLink {
 
     // Sends a one-byte request; the answer's first byte, or -1 without one.
     int ask(std::uint8_t command) {
-        link.request[0] = command;
-        link.sendRequest(1);
+        const std::uint8_t request[] = {command};
+        link.sendRequest(request);
         link.setResponseTimeout(200);
         link.receiveResponse();
-        return link.timedOut != 0 ? -1 : link.response[0];
+        return link.timedOut() ? -1 : link.response()[0];
     }
 };
 
@@ -65,9 +65,9 @@ TEST(EcuSimProcess, AnswersTheTesterOverItsPtyAcrossAReconnect) {
     TesterLink tester(ready.substr(6));
     ASSERT_EQ(tester.link.open(2), link::OpenResult::opened);
     // A pty has no modem lines: the open counts that, and nothing may follow.
-    const auto errorsAfterOpen = tester.link.errorCount;
+    const auto errorsAfterOpen = tester.link.errorCount();
     EXPECT_EQ(tester.ask(0x01), 10);
-    EXPECT_EQ(tester.link.errorCount, errorsAfterOpen) << "the paced echo came back whole";
+    EXPECT_EQ(tester.link.errorCount(), errorsAfterOpen) << "the paced echo came back whole";
     tester.link.close();
     ASSERT_EQ(tester.link.open(2), link::OpenResult::opened);
     EXPECT_EQ(tester.ask(0x01), 10);

@@ -21,6 +21,7 @@ constexpr const char* examples =
     "  ecuprobe --simulate runup\n"
     "  ecuprobe --port /dev/ttyUSB0\n"
     "  ecuprobe --com2 /dev/ttyUSB1 --trace line.log\n"
+    "  ecuprobe 1700000000.dmp 1700003600.dmp\n"
     "Closing the console or the program, also by SIGTERM or Ctrl-C, hands every output\n"
     "back to the ECU before the port closes.";
 
@@ -32,6 +33,9 @@ std::optional<int> parseAppOptions(std::vector<std::string> args, AppOptions& op
     app.footer(examples);
     app.set_version_flag("--version", std::string("ecuprobe ") + projectVersion);
     line::addGlobalOptions(app, options.line);
+    app.add_option("files", options.files,
+                   "Saved files to open: test runs (.dmp, .dma, .dmm; several side by side), "
+                   "drive logs (.tsv), tester dumps (.tdm). They are only read.");
     // CLI11 takes the arguments last first.
     std::reverse(args.begin(), args.end());
     try {

@@ -15,6 +15,8 @@ struct AppOptions {
     line::GlobalOptions line;
     // --port was given, so its slot comes before the one kept from the last console.
     bool portGiven = false;
+    // Saved runs, drive logs and dumps to open at the start.
+    std::vector<std::string> files;
 };
 
 // The desktop tester's command line: the line options it shares with

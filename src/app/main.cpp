@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <clocale>
 #include <iostream>
@@ -60,6 +61,14 @@ int main(int argc, char** argv) {
     QObject::connect(&stop, &app::StopSignalNotifier::stopRequested, &window,
                      [&window] { window.closeUnattended(); });
     window.show();
+    if (!options.files.empty()) {
+        QStringList files;
+        for (const std::string& file : options.files) {
+            files.append(QString::fromLocal8Bit(file));
+        }
+        // After the window is up, so that a file that does not open is told over it.
+        QTimer::singleShot(0, &window, [&window, files] { window.openFiles(files); });
+    }
     const int status = QApplication::exec();
     const int signal = app::StopSignalNotifier::signalNumber();
     return signal != 0 ? line::exitSignalBase + signal : status;

@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "line/exit_codes.h"
 #include "reports/report_text.h"
+#include "review/figure_table.h"
 #include "review/run_figures.h"
 #include "review/saved_file.h"
 
@@ -57,32 +58,16 @@ void printTable(std::ostream& out, const Table& table, bool tsv, bool numbers = 
     }
 }
 
-std::string percentText(const std::optional<double>& percent) {
-    return percent ? reports::fixed(*percent, 1) + "%" : std::string("-");
-}
-
 Table comparisonTable(const review::Comparison& comparison, const std::vector<NamedRun>& runs) {
-    Table table{{"Показатель"}, {"Дата"}};
-    for (std::size_t r = 0; r < runs.size(); ++r) {
-        table[0].push_back(runs[r].name);
-        table[1].push_back(runs[r].run.date);
-        if (r > 0) {
-            table[0].insert(table[0].end(), {"Δ", "Δ %"});
-            table[1].insert(table[1].end(), {"", ""});
-        }
+    std::vector<std::string> names;
+    std::vector<std::string> dates;
+    for (const NamedRun& named : runs) {
+        names.push_back(named.name);
+        dates.push_back(named.run.date);
     }
-    for (std::size_t f = 0; f < comparison.rows.size(); ++f) {
-        const review::FigureRow& row = comparison.rows[f];
-        std::vector<std::string> line{row.caption + ", " + row.unit};
-        for (std::size_t r = 0; r < runs.size(); ++r) {
-            line.push_back(review::figureText(row, comparison.values[r][f]));
-            if (r > 0) {
-                line.push_back(review::figureText(row, comparison.delta(r, f)));
-                line.push_back(percentText(comparison.deltaPercent(r, f)));
-            }
-        }
-        table.push_back(std::move(line));
-    }
+    review::FigureTable figures = review::figureTable(comparison, names, dates);
+    Table table{std::move(figures.header), std::move(figures.dates)};
+    table.insert(table.end(), figures.rows.begin(), figures.rows.end());
     return table;
 }
 

@@ -83,6 +83,8 @@ void MeasuredForm::show(const TestMessage& message) {
 }
 
 TestRun MeasuredForm::run(measure::TestSampler& sampler) {
+    // The dialog has cleared the last run's figures: its report is no longer offered.
+    unsaved.reset();
     if (const std::optional<TestMessage> refused = inputProblem()) {
         show(*refused);
         return {};
@@ -94,7 +96,6 @@ TestRun MeasuredForm::run(measure::TestSampler& sampler) {
         session.readEquipment(equipment);
     }
     busy = true;
-    unsaved.reset();
     std::vector<measure::TestSample> samples(measure::TestSampler::bufferSize);
     TestRun outcome{true, sample(sampler, samples), std::nullopt};
     // Cleared once more whatever way the run ended: a flag left raised would keep

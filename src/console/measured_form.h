@@ -60,7 +60,8 @@ public:
 
     // The start button: checks the inputs, runs the sampler (set up by the caller
     // with its progress and stop), shows the results and, when save is ticked,
-    // writes the report. A failed run leaves the previous results as they were.
+    // writes the report. A failed run leaves the previous results as they were, but
+    // any start, refused or not, drops the last run's report still to be written.
     TestRun run(measure::TestSampler& sampler);
     bool running() const { return busy; }
     // The message run() would refuse the inputs with, none when they can be run:

@@ -28,7 +28,7 @@ AdapterWatch::Check AdapterWatch::beforeTick() {
         return gone ? Check::gone : Check::poll;
     }
     if (!gone) {
-        if (link.isOpen == 0 || !link.deviceGone()) {
+        if (!link.isOpen() || !link.deviceGone()) {
             return Check::poll;
         }
         letGo();

@@ -46,15 +46,14 @@ bool EcuSession::exchange(std::span<const std::uint8_t> payload, std::uint16_t t
         }
         ledger.beforeWrite(payload);
     }
-    std::copy(payload.begin(), payload.end(), link.request.begin());
-    link.sendRequest(static_cast<int>(payload.size()));
+    link.sendRequest(payload);
     link.setResponseTimeout(timeoutMs);
     link.receiveResponse();
-    const bool answered = link.timedOut == 0;
+    const bool answered = !link.timedOut();
     if (write) {
-        ledger.afterWrite(payload, !answered               ? WriteReply::unanswered
-                                   : link.response[0] == 0 ? WriteReply::acknowledged
-                                                           : WriteReply::refused);
+        ledger.afterWrite(payload, !answered                 ? WriteReply::unanswered
+                                   : link.response()[0] == 0 ? WriteReply::acknowledged
+                                                             : WriteReply::refused);
     }
     return answered;
 }
@@ -64,16 +63,15 @@ bool EcuSession::exchange(std::initializer_list<std::uint8_t> payload, std::uint
 }
 
 std::span<const std::uint8_t> EcuSession::answerData() const {
-    const link::FrameExchange& link = *currentLink;
-    const std::size_t length = link.rxLength >= 2 ? link.rxLength - 2u : 0u;
-    return std::span(link.response).first(length);
+    return currentLink->responseData();
 }
 
 WriteReply EcuSession::sendWrite(std::span<const std::uint8_t> payload, std::uint16_t timeoutMs) {
     if (!exchange(payload, timeoutMs)) {
         lastWrite = WriteReply::unanswered;
     } else {
-        lastWrite = currentLink->response[0] == 0 ? WriteReply::acknowledged : WriteReply::refused;
+        lastWrite =
+            currentLink->response()[0] == 0 ? WriteReply::acknowledged : WriteReply::refused;
     }
     return lastWrite;
 }
@@ -142,7 +140,7 @@ ServiceResult EcuSession::identifyEcuType() {
     typeAnswered = exchange({identifyCommand});
     if (typeAnswered) {
         held.connected = 1;
-        const EcuTypeTexts type = ecuTypeTexts(currentLink->response[0]);
+        const EcuTypeTexts type = ecuTypeTexts(currentLink->response()[0]);
         held.statusText = type.statusText;
         held.identity.ecuName = type.name;
         payOwedControls();
@@ -301,7 +299,7 @@ std::uint32_t EcuSession::tickMs() const {
 }
 
 bool EcuSession::portOpen() const {
-    return currentLink->isOpen != 0;
+    return currentLink->isOpen();
 }
 
 bool EcuSession::readSelectedDataSet() {
@@ -309,11 +307,11 @@ bool EcuSession::readSelectedDataSet() {
 }
 
 std::span<const std::uint8_t> EcuSession::lastAnswer() const {
-    return currentLink->response;
+    return currentLink->response();
 }
 
 bool EcuSession::lastRequestAnswered() const {
-    return currentLink->timedOut == 0;
+    return !currentLink->timedOut();
 }
 
 const platform::OpenFailure& EcuSession::openFailure() const {

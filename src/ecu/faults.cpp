@@ -53,9 +53,9 @@ void EcuSession::readFaults() {
     if (held.connected == 0 || !exchange({readFaultsCommand})) {
         return;
     }
-    const link::FrameExchange& link = *currentLink;
+    const std::span<const std::uint8_t> answer = currentLink->response();
     faultsAnswered = true;
-    held.faultCount = static_cast<std::int8_t>(link.response[0]);
+    held.faultCount = static_cast<std::int8_t>(answer[0]);
     storedFaultCount = 0;
     if (held.faultCount <= 0) {
         return;
@@ -66,7 +66,7 @@ void EcuSession::readFaults() {
     storedFaultCount =
         std::min({static_cast<std::size_t>(held.faultCount), pairsReceived, held.faults.size()});
     for (std::size_t i = 0; i < storedFaultCount; ++i) {
-        held.faults[i] = {link.response[1 + 2 * i], link.response[2 + 2 * i]};
+        held.faults[i] = {answer[1 + 2 * i], answer[2 + 2 * i]};
     }
 }
 

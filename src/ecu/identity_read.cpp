@@ -49,7 +49,7 @@ ServiceResult EcuSession::readIdentity() {
     held.identity.clearTexts();
     sleepMs(pauseBeforeRequestMs);
     if (exchange({identifyCommand})) {
-        held.identity.ecuName = std::string(ecuTypeTexts(currentLink->response[0]).name);
+        held.identity.ecuName = std::string(ecuTypeTexts(currentLink->response()[0]).name);
     } else {
         setStatusText("Ош. типа ЭБУ.");
         held.identity.unansweredTexts.add("тип ЭБУ");

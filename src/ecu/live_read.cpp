@@ -22,7 +22,7 @@ ReadResult EcuSession::readLiveData() {
                    (withSlowGroup ? liveAnswerLengthWithSlow : liveAnswerLengthShort)) {
             // A shorter answer would put its checksum and terminator into the
             // fields; it is dropped like a lost one, without declaring the link lost.
-            decodeLiveData(currentLink->response, withSlowGroup, data);
+            decodeLiveData(currentLink->response(), withSlowGroup, data);
             if (withSlowGroup) {
                 data.slowCountdown = slowGroupInterval;
             }

@@ -60,7 +60,7 @@ std::size_t drainLateEcho(SerialPort& port) {
     std::size_t count = 0;
     for (; count < 2 * SelfTestFrames::frameLength; ++count) {
         port.readByte();
-        if (port.noByte != 0) {
+        if (port.noByte()) {
             break;
         }
     }

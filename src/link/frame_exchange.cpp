@@ -26,9 +26,10 @@ void FrameExchange::escapeRequestInPlace(std::size_t& length) {
     }
 }
 
-std::uint8_t FrameExchange::sendRequest(int n) {
+std::uint8_t FrameExchange::sendRequest(std::span<const std::uint8_t> payload) {
     sentLength = 0;
-    const std::size_t size = n < 0 ? 0 : static_cast<std::size_t>(n);
+    std::copy_n(payload.begin(), std::min(payload.size(), request.size()), request.begin());
+    const std::size_t size = payload.size();
     if (size < 255) {
         std::fill(request.begin() + static_cast<std::ptrdiff_t>(size), request.begin() + 255, 0);
     }
@@ -53,14 +54,19 @@ std::uint8_t FrameExchange::sendRequest(int n) {
 }
 
 void FrameExchange::setResponseTimeout(std::uint16_t ms) {
-    timedOut = 0;
-    responseTimeoutMs = ms;
+    noAnswer = false;
+    responseLimitMs = ms;
+}
+
+std::span<const std::uint8_t> FrameExchange::responseData() const {
+    const std::size_t length = collector.rxLength >= 2 ? collector.rxLength - 2u : 0u;
+    return std::span(received).first(length);
 }
 
 void FrameExchange::receiveResponse() {
-    FrameCollector::restart();
-    std::fill(response.begin(), response.begin() + 255, 0);
-    timedOut = 0;
+    collector.restart();
+    std::fill(received.begin(), received.begin() + 255, 0);
+    noAnswer = false;
     heardCount = 0;
     flooded = false;
     int idleMs = 0;
@@ -68,21 +74,21 @@ void FrameExchange::receiveResponse() {
     const std::uint32_t startMs = clock().tickMs();
     for (;;) {
         const std::uint8_t c = readByte();
-        if (noByte != 0) {
-            idleMs += byteTimeoutMs;
-            if (idleMs >= responseTimeoutMs) {
-                timedOut = 1;
+        if (noByte()) {
+            idleMs += byteTimeoutMs();
+            if (idleMs >= responseLimitMs) {
+                noAnswer = true;
                 return;
             }
             continue;
         }
         idleMs = 0;
         hear(c);
-        if (feedByte(*this, response, c) == FeedResult::complete) {
+        if (feedByte(collector, received, c) == FeedResult::complete) {
             return;
         }
         if (++rawBytes >= receiveLimitBytes || clock().tickMs() - startMs >= receiveLimitMs) {
-            timedOut = 1;
+            noAnswer = true;
             flooded = true;
             return;
         }

@@ -11,21 +11,32 @@
 
 namespace ecuprobe::link {
 
-// The framing half of the one link object: the caller writes a payload into
-// request, sendRequest(n) frames and sends it, receiveResponse() collects one
-// answer frame into response (data from index 0, then checksum and 0x0D).
-class FrameExchange : public SerialPort, public FrameCollector {
+// The framing half of the one link object: sendRequest() frames a payload in the
+// transmit buffer and sends it, receiveResponse() collects one answer frame into
+// the receive buffer (data from index 0, then checksum and 0x0D).
+class FrameExchange : public SerialPort {
 public:
     // A peer that keeps talking without ever completing a valid frame cannot hold a
     // receive this long, nor for this many raw bytes; the receive then times out.
     static constexpr std::uint32_t receiveLimitMs = 1000;
     static constexpr int receiveLimitBytes = 512;
 
-    // 0 sent; 1 refused and nothing sent (n is 0 or above 251, or the escaped
-    // frame with checksum and terminator would be longer than 255 bytes).
-    std::uint8_t sendRequest(int n);
+    // 0 sent; 1 refused and nothing sent (the payload is empty or above 251 bytes,
+    // or the escaped frame with checksum and terminator would be longer than 255).
+    // The transmit buffer keeps the payload's bytes either way.
+    std::uint8_t sendRequest(std::span<const std::uint8_t> payload);
     void setResponseTimeout(std::uint16_t ms);
     void receiveResponse();
+
+    // The last receive ended without a valid frame.
+    bool timedOut() const { return noAnswer; }
+    std::uint16_t responseTimeoutMs() const { return responseLimitMs; }
+    // The whole receive buffer: the answer's data from index 0, then its checksum
+    // and 0x0D, then zeros (the last byte is never cleared).
+    std::span<const std::uint8_t, frameBufferSize> response() const { return received; }
+    // The answer's data alone, without checksum and terminator (empty for a frame
+    // that filled all 256 bytes of the buffer).
+    std::span<const std::uint8_t> responseData() const;
 
     // How the echo of the last request came back, judged with what the answer
     // wait heard after it; none when the request was not written and read back.
@@ -35,15 +46,17 @@ public:
     // The raw bytes the last answer wait heard, as far as a frame's length.
     std::span<const std::uint8_t> lastHeardBytes() const { return {heard.data(), heardCount}; }
 
-    std::array<std::uint8_t, frameBufferSize> response{};
-    std::array<std::uint8_t, frameBufferSize> request{};
-    int timedOut = 0;
-    std::uint16_t responseTimeoutMs = 100;
-
 private:
+    friend struct LinkProbe;
+
     void escapeRequestInPlace(std::size_t& length);
     void hear(std::uint8_t byte);
 
+    std::array<std::uint8_t, frameBufferSize> received{};
+    std::array<std::uint8_t, frameBufferSize> request{};
+    FrameCollector collector;
+    bool noAnswer = false;
+    std::uint16_t responseLimitMs = 100;
     // The frame the last sendRequest() wrote, kept for judging its echo.
     std::array<std::uint8_t, frameBufferSize> sent{};
     std::size_t sentLength = 0;

@@ -34,7 +34,7 @@ void SerialPort::reportError(std::string_view text) {
 }
 
 void SerialPort::countError(std::string_view text) {
-    ++errorCount;
+    ++errors;
     if (errorObserver) {
         errorObserver(text);
     }
@@ -76,7 +76,7 @@ std::string_view openResultText(OpenResult result) {
 }
 
 OpenResult SerialPort::open(int portNumber) {
-    if (isOpen != 0) {
+    if (opened) {
         return OpenResult::opened;
     }
     failedOpen = {};
@@ -92,7 +92,7 @@ OpenResult SerialPort::open(int portNumber) {
         return failOpen(OpenResult::deviceNotOpened, device->openFailure());
     }
     handle = device;
-    portName = portNames[comIndex];
+    openName = portNames[static_cast<std::size_t>(comIndex)];
     if (!handle->readLineSettings(lineSettings)) {
         release();
         return failOpen(OpenResult::lineSettingsUnread, device->openFailure());
@@ -104,13 +104,13 @@ OpenResult SerialPort::open(int portNumber) {
         return result;
     }
     // A read of n bytes ends after 20 ms between two bytes or n + 20 ms in all.
-    const auto interval = static_cast<std::uint32_t>(byteTimeoutMs);
+    const auto interval = static_cast<std::uint32_t>(byteGapMs);
     timeouts = {interval, 1, interval};
     if (!handle->setTimeouts(timeouts)) {
         release();
         return failOpen(OpenResult::timeoutsNotSet, device->openFailure());
     }
-    isOpen = 1;
+    opened = true;
     gone = false;
     return OpenResult::opened;
 }
@@ -160,15 +160,15 @@ void SerialPort::configureLine() {
 void SerialPort::release() {
     handle->close();
     handle = nullptr;
-    portName = nullptr;
+    openName = nullptr;
 }
 
 void SerialPort::close() {
-    if (isOpen == 0) {
+    if (!opened) {
         return;
     }
-    isOpen = 0;
-    portName = nullptr;
+    opened = false;
+    openName = nullptr;
     if (handle->close()) {
         handle = nullptr;
     } else {
@@ -185,22 +185,22 @@ void SerialPort::noteStatus(platform::IoStatus status) {
 }
 
 std::uint8_t SerialPort::readByte() {
-    noByte = 0;
+    missedByte = false;
     std::uint8_t byte = 0;
-    if (isOpen == 0) {
+    if (!opened) {
         reportError("Ошибка Read from COM in ReadByte().");
-        noByte = 1;
+        missedByte = true;
         return 0xFF;
     }
     const platform::ReadOutcome got = handle->read(&byte, 1);
     noteStatus(got.status);
     if (got.status == platform::IoStatus::failed || got.status == platform::IoStatus::gone) {
         reportError("Ошибка Read from COM in ReadByte().");
-        noByte = 1;
+        missedByte = true;
         return 0xFF;
     }
     if (got.count == 0) {
-        noByte = 1;
+        missedByte = true;
         return byte;
     }
     if (trace != nullptr) {
@@ -213,7 +213,7 @@ void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
     platform::WriteOutcome written{0, platform::IoStatus::failed};
     echo = EchoCheck::none;
     echoCount = 0;
-    if (isOpen != 0) {
+    if (opened) {
         // A late answer to the previous request must not be taken for this echo.
         handle->flushInput();
         written = handle->write(bytes, count);

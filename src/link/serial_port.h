@@ -15,6 +15,9 @@
 
 namespace ecuprobe::link {
 
+// Reaches the port's held device and line settings, for white-box tests.
+struct LinkProbe;
+
 // How the echo of the last write came back. A missing echo means no echoing
 // adapter on the line (unpowered, or not a K-line adapter), which a person must be
 // told apart from a silent ECU.
@@ -71,11 +74,21 @@ public:
     // Why the last open() failed, as the device named it; cause none after one that opened.
     const platform::OpenFailure& openFailure() const { return failedOpen; }
     void close();
-    // One byte; noByte = 1 when none came within the read time-out or the read failed.
+    // One byte; noByte() tells when none came within the read time-out or the read failed.
     std::uint8_t readByte();
+    bool noByte() const { return missedByte; }
     // Writes count bytes (1..255), waits 3 ms and reads back and checks the echo.
     void writeBytes(const std::uint8_t* bytes, std::uint8_t count);
     void reportError(std::string_view text);
+    // Every failure reported so far, modulo 256.
+    std::uint8_t errorCount() const { return errors; }
+
+    bool isOpen() const { return opened; }
+    // "COM1".."COM4" while the port is open, else null.
+    const char* portName() const { return openName; }
+    // The silence between two bytes that ends a read; taken at the next open.
+    int byteTimeoutMs() const { return byteGapMs; }
+    void setByteTimeout(int ms) { byteGapMs = ms; }
 
     platform::Clock& clock() const { return *clockSource; }
     // The device reported that it has gone (adapter unplugged), not merely silent.
@@ -89,18 +102,9 @@ public:
     // Whether the device of a port number is there, looked up without opening it.
     bool deviceExists(int portNumber) const;
 
-    int isOpen = 0;
-    char portNames[4][6] = {"COM1", "COM2", "COM3", "COM4"};
-    const char* portName = nullptr;
-    // The device while it is held open; kept when releasing it failed.
-    platform::SerialDevice* handle = nullptr;
-    platform::LineSettings lineSettings{};
-    platform::ReadTimeouts timeouts{};
-    std::uint8_t errorCount = 0;
-    int byteTimeoutMs = 20;
-    int noByte = 0;
-
 private:
+    friend struct LinkProbe;
+
     // Keeps why (the device's cause, kept through its release) and counts the result's text.
     OpenResult failOpen(OpenResult result, platform::OpenFailure failure);
     void configureLine();
@@ -110,6 +114,17 @@ private:
     void readEcho(const std::uint8_t* sent, std::uint8_t count);
     void noteStatus(platform::IoStatus status);
 
+    static constexpr std::array<const char*, 4> portNames{"COM1", "COM2", "COM3", "COM4"};
+
+    bool opened = false;
+    const char* openName = nullptr;
+    // The device while it is held open; kept when releasing it failed.
+    platform::SerialDevice* handle = nullptr;
+    platform::LineSettings lineSettings{};
+    platform::ReadTimeouts timeouts{};
+    std::uint8_t errors = 0;
+    int byteGapMs = 20;
+    bool missedByte = false;
     platform::SerialDevice* device = nullptr;
     platform::Clock* clockSource;
     const platform::PortMap* ports = nullptr;

@@ -203,8 +203,7 @@ bool TestSampler::arm(Watched watched, bool upward, std::int32_t level, int& cou
     }
 }
 
-SampleResult TestSampler::runRising(Watched watched, TestResult& result,
-                                    std::span<TestSample> samples) {
+std::optional<SampleResult> TestSampler::refusedStart(Watched watched) {
     taken = 0;
     crossing = {};
     if (session.connected() == 0) {
@@ -212,6 +211,14 @@ SampleResult TestSampler::runRising(Watched watched, TestResult& result,
     }
     if (watched == Watched::speed && session.identity().hasSpeedSensor == 0) {
         return endWith(SampleResult::NoSpeedSensor);
+    }
+    return std::nullopt;
+}
+
+SampleResult TestSampler::runRising(Watched watched, TestResult& result,
+                                    std::span<TestSample> samples) {
+    if (const std::optional<SampleResult> refused = refusedStart(watched)) {
+        return *refused;
     }
     SampleResult outcome = SampleResult::Ok;
     if (!nextSample(outcome)) {
@@ -235,13 +242,8 @@ SampleResult TestSampler::runRising(Watched watched, TestResult& result,
 
 SampleResult TestSampler::runFalling(Watched watched, TestResult& result,
                                      std::span<TestSample> samples) {
-    taken = 0;
-    crossing = {};
-    if (session.connected() == 0) {
-        return SampleResult::LinkLost;
-    }
-    if (watched == Watched::speed && session.identity().hasSpeedSensor == 0) {
-        return endWith(SampleResult::NoSpeedSensor);
+    if (const std::optional<SampleResult> refused = refusedStart(watched)) {
+        return *refused;
     }
     clearSamples(samples);
     SampleResult outcome = SampleResult::Ok;

@@ -89,6 +89,9 @@ private:
 
     SampleResult runRising(Watched watched, TestResult& result, std::span<TestSample> samples);
     SampleResult runFalling(Watched watched, TestResult& result, std::span<TestSample> samples);
+    // What every run checks before its first sample, with nothing taken yet: how it
+    // ends at once without a link, or without the speed sensor a speed run needs.
+    std::optional<SampleResult> refusedStart(Watched watched);
     // Takes answers until the watched value is at or above (upward) or has fallen
     // back to or below level, counting them in counter; false with outcome set when
     // the run ends first, onLimit when the counter reaches the limit.

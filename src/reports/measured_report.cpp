@@ -1,5 +1,6 @@
 #include "reports/measured_report.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include "platform/code_pages.h"
@@ -12,6 +13,7 @@
 namespace ecuprobe::reports {
 
 std::string currentDumpPath;
+std::string lastReportProblem;
 
 namespace {
 
@@ -36,19 +38,55 @@ std::string inFolder(const std::string& folder, const std::string& name) {
     return std::string(joined.begin(), joined.end());
 }
 
+// The error a failed stream call left, or a general one where it left none.
+std::error_code systemError() {
+    return errno != 0 ? std::error_code(errno, std::generic_category())
+                      : std::make_error_code(std::errc::io_error);
+}
+
 }  // namespace
+
+std::string fileErrorText(std::error_code error) {
+    const std::error_condition cause = error.default_error_condition();
+    if (cause == std::errc::no_such_file_or_directory) {
+        return "нет такой папки";
+    }
+    if (cause == std::errc::permission_denied || cause == std::errc::operation_not_permitted) {
+        return "нет доступа";
+    }
+    if (cause == std::errc::read_only_file_system) {
+        return "диск только для чтения";
+    }
+    if (cause == std::errc::no_space_on_device) {
+        return "нет места на диске";
+    }
+    if (cause == std::errc::is_a_directory) {
+        return "это папка";
+    }
+    if (cause == std::errc::invalid_argument) {
+        return "недопустимое имя файла";
+    }
+    return "ошибка системы: " + error.message();
+}
 
 ReportFile::ReportFile(std::string path, std::ofstream file)
     : where(std::move(path)), out(std::move(file)) {}
 
-std::unique_ptr<ReportFile> ReportFile::open(const std::string& path) {
+std::unique_ptr<ReportFile> ReportFile::open(const std::string& path, std::error_code* error) {
     // The system would take the name only up to a NUL, and the file written would
     // not be the one announced.
     if (path.find('\0') != std::string::npos) {
+        if (error != nullptr) {
+            *error = std::make_error_code(std::errc::invalid_argument);
+        }
         return nullptr;
     }
+    errno = 0;
     std::ofstream file(platform::utf8Path(path), std::ios::binary | std::ios::app);
     if (!file) {
+        if (error != nullptr) {
+            *error = systemError();
+        }
         return nullptr;
     }
     return std::unique_ptr<ReportFile>(new ReportFile(path, std::move(file)));
@@ -56,20 +94,37 @@ std::unique_ptr<ReportFile> ReportFile::open(const std::string& path) {
 
 void ReportFile::write(std::string_view utf8) {
     const std::string bytes = platform::utf8ToCp1251(utf8);
+    errno = 0;
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    failed = failed || !out;
+    if (!out && !failed) {
+        failed = true;
+        firstError = systemError();
+    }
 }
 
 bool ReportFile::close() {
+    errno = 0;
     out.close();
-    return !failed && !out.fail();
+    if (out.fail() && !failed) {
+        failed = true;
+        firstError = systemError();
+    }
+    return !failed;
 }
 
 void TestReport::failed(std::string_view text) {
     prompts.showMessage(errorCaption, text, MessageIcon::error);
 }
 
+// The same path would fail the same way until the console is opened again.
+void TestReport::dumpFileFailed(const std::string& path, std::error_code error) {
+    lastReportProblem = path + ": " + fileErrorText(error);
+    currentDumpPath.clear();
+    failed("Не возможно открыть файл.");
+}
+
 std::unique_ptr<ReportFile> TestReport::openReport(ReportOutcome& outcome) {
+    lastReportProblem.clear();
     if (currentDumpPath.empty()) {
         // A cancelled question writes nothing and leaves the path unchosen, so the
         // next report asks again.
@@ -80,9 +135,10 @@ std::unique_ptr<ReportFile> TestReport::openReport(ReportOutcome& outcome) {
         }
         currentDumpPath = *chosen;
     }
-    std::unique_ptr<ReportFile> report = ReportFile::open(currentDumpPath);
+    std::error_code error;
+    std::unique_ptr<ReportFile> report = ReportFile::open(currentDumpPath, &error);
     if (!report) {
-        failed("Не возможно открыть файл.");
+        dumpFileFailed(currentDumpPath, error);
         outcome = ReportOutcome::reportFailed;
         return nullptr;
     }
@@ -102,7 +158,7 @@ void TestReport::writeReportHeader(ReportFile& report, const TitleLines& title) 
 
 ReportOutcome TestReport::closeReport(std::unique_ptr<ReportFile> report) {
     if (!report->close()) {
-        failed("Не возможно открыть файл.");
+        dumpFileFailed(report->path(), report->error());
         return ReportOutcome::reportFailed;
     }
     return ReportOutcome::saved;

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "measure/run_sample.h"
 #include "platform/clock.h"
@@ -17,6 +18,13 @@ namespace ecuprobe::reports {
 // The tester dump file every report goes to; empty until a person has chosen one.
 // "Начать" on the console empties it, so the first report after a start asks.
 extern std::string currentDumpPath;
+// Why the last report could not be written, for the status line: the dump file's
+// path and the cause. A report that fails so empties currentDumpPath, so the next
+// one asks for a file again; empty after a report that was written.
+extern std::string lastReportProblem;
+
+// In Russian, why a file could not be opened or written, from the system's error.
+std::string fileErrorText(std::error_code error);
 
 // The three lines that open a report; the third ends in "Дата:" for the date.
 using TitleLines = std::array<std::string_view, 3>;
@@ -40,12 +48,16 @@ enum class ReportOutcome : std::uint8_t {
 // checked, so a full disk or a lost device never passes for a saved report.
 class ReportFile {
 public:
-    static std::unique_ptr<ReportFile> open(const std::string& path);
+    // Null when it cannot be opened; why, then, in *error when given.
+    static std::unique_ptr<ReportFile> open(const std::string& path,
+                                            std::error_code* error = nullptr);
 
     void write(std::string_view utf8);
     // Closes the file; false when it or any write before it failed.
     bool close();
     const std::string& path() const { return where; }
+    // The system's error of the first write or of the close that failed.
+    std::error_code error() const { return firstError; }
 
 private:
     ReportFile(std::string path, std::ofstream file);
@@ -53,6 +65,7 @@ private:
     std::string where;
     std::ofstream out;
     bool failed = false;
+    std::error_code firstError;
 };
 
 // The report procedure shared by the tests and the tester dump: the dump file
@@ -82,6 +95,8 @@ public:
 
 private:
     void failed(std::string_view text);
+    // "Не возможно открыть файл.", and the dump file is asked for again next time.
+    void dumpFileFailed(const std::string& path, std::error_code error);
     // The name of the sample file written whole; nullopt when none could be.
     std::optional<std::string> writeSamples(std::string_view extension,
                                             const TitleLines& detailTitle,

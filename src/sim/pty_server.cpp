@@ -1,16 +1,14 @@
 #include "sim/pty_server.h"
 
-#include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 
 namespace ecuprobe::sim {
 
@@ -23,39 +21,6 @@ constexpr double byteTimeUs = 10.0 * 1'000'000 / 9600;
 
 double nowUs() {
     return std::chrono::duration<double, std::micro>(SteadyClock::now().time_since_epoch()).count();
-}
-
-bool makeRaw9600(int fd) {
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0) {
-        return false;
-    }
-    cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    return cfsetispeed(&tio, B9600) == 0 && cfsetospeed(&tio, B9600) == 0 &&
-           tcsetattr(fd, TCSANOW, &tio) == 0;
-}
-
-// What is wrong with the line settings for the protocol, or "" when nothing.
-std::string settingsProblem(const termios& tio) {
-    std::string problem;
-    auto add = [&problem](const char* what) {
-        problem += problem.empty() ? "" : ", ";
-        problem += what;
-    };
-    if (cfgetospeed(&tio) != B9600 || cfgetispeed(&tio) != B9600) {
-        add("speed is not 9600");
-    }
-    if ((tio.c_cflag & CSIZE) != CS8 || (tio.c_cflag & (PARENB | CSTOPB)) != 0) {
-        add("not 8N1");
-    }
-    if ((tio.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF | ISTRIP)) != 0 ||
-        (tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) != 0 || (tio.c_oflag & OPOST) != 0) {
-        add("not raw");
-    }
-    return problem;
 }
 
 // A link such as a server makes, to a pseudo-terminal: left by one that was killed,
@@ -78,7 +43,7 @@ PtyServer::PtyServer(ServedLine& simulated, Options chosen, Notice told,
 
 PtyServer::~PtyServer() {
     stop();
-    closePty();
+    pty.close();
     removeLink();
 }
 
@@ -87,7 +52,7 @@ bool PtyServer::open() {
         return false;
     }
     if (!relink()) {
-        closePty();
+        pty.close();
         return false;
     }
     return true;
@@ -99,24 +64,13 @@ std::string PtyServer::slavePath() const {
 }
 
 bool PtyServer::createPty() {
-    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    char name[128] = {};
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
-        ::ptsname_r(master, name, sizeof name) != 0) {
-        lastError = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
-        closePty();
+    if (!pty.create()) {
+        lastError = pty.error();
         return false;
     }
-    slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (slave < 0 || !makeRaw9600(slave)) {
-        lastError = std::string("cannot set up ") + name + ": " + std::strerror(errno);
-        closePty();
-        return false;
-    }
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     {
         std::lock_guard lock(pathMutex);
-        path = name;
+        path = pty.slavePath();
     }
     lastSettingsWarning.clear();
     return true;
@@ -158,17 +112,6 @@ void PtyServer::removeLink() {
     }
 }
 
-void PtyServer::closePty() {
-    if (slave >= 0) {
-        ::close(slave);
-        slave = -1;
-    }
-    if (master >= 0) {
-        ::close(master);
-        master = -1;
-    }
-}
-
 void PtyServer::start() {
     stopRequested = false;
     worker = std::thread([this] { serve(); });
@@ -184,8 +127,8 @@ void PtyServer::stop() {
 
 void PtyServer::serve() {
     vanishesSeen = ecu.vanishCount();
-    while (!stopRequested && master >= 0) {
-        if (rest->until(master, restMs())) {
+    while (!stopRequested && pty.master() >= 0) {
+        if (rest->until(pty.master(), restMs())) {
             serveChunk();
         }
         sendDue();
@@ -207,7 +150,7 @@ int PtyServer::restMs() const {
 
 void PtyServer::serveChunk() {
     std::uint8_t buffer[256];
-    const ssize_t got = ::read(master, buffer, sizeof buffer);
+    const ssize_t got = ::read(pty.master(), buffer, sizeof buffer);
     if (got <= 0) {
         return;
     }
@@ -225,7 +168,7 @@ void PtyServer::sendDue() {
 void PtyServer::writePaced(const std::uint8_t* bytes, std::size_t count) {
     if (!options.pacing) {
         for (std::size_t done = 0; done < count;) {
-            const ssize_t n = ::write(master, bytes + done, count - done);
+            const ssize_t n = ::write(pty.master(), bytes + done, count - done);
             if (n <= 0) {
                 return;
             }
@@ -241,18 +184,18 @@ void PtyServer::writePaced(const std::uint8_t* bytes, std::size_t count) {
             SteadyClock::time_point(std::chrono::duration_cast<SteadyClock::duration>(
                 std::chrono::duration<double, std::micro>(nextByteUs)));
         std::this_thread::sleep_until(deadline);
-        if (::write(master, bytes + i, 1) != 1) {
+        if (::write(pty.master(), bytes + i, 1) != 1) {
             return;
         }
     }
 }
 
 void PtyServer::checkLineSettings() {
-    termios tio{};
-    if (tcgetattr(slave, &tio) != 0) {
+    const std::optional<std::string> read = pty.settingsProblem();
+    if (!read) {
         return;
     }
-    const std::string problem = settingsProblem(tio);
+    const std::string& problem = *read;
     if (problem != lastSettingsWarning) {
         lastSettingsWarning = problem;
         if (!problem.empty() && notice) {
@@ -263,7 +206,7 @@ void PtyServer::checkLineSettings() {
 
 void PtyServer::reappear() {
     // The device vanishes: the tester's descriptor sees the line hang up.
-    closePty();
+    pty.close();
     removeLink();
     if (notice) {
         notice("gone");

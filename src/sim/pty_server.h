@@ -8,17 +8,17 @@
 #include <string>
 #include <thread>
 
+#include "platform/pseudo_terminal.h"
 #include "sim/idle_wait.h"
 #include "sim/served_line.h"
 
 namespace ecuprobe::sim {
 
-// Serves a SimulatedEcu (or any ServedLine) on a pseudo-terminal in real time. The
-// server keeps a descriptor of the slave side open itself, in raw 9600 8N1, so
-// that the line settings survive the tester's reconnects and the master never
-// reads EIO in between. The served line must run on a real clock when pacing.
-// Between events the server rests in its IdleWait until the tester writes or the
-// line has something due, so an idle line costs no wake-ups.
+// Serves a SimulatedEcu (or any ServedLine) on a pseudo-terminal in real time, the
+// slave side held open by the server itself (see PseudoTerminal). The served line
+// must run on a real clock when pacing. Between events the server rests in its
+// IdleWait until the tester writes or the line has something due, so an idle line
+// costs no wake-ups.
 class PtyServer {
 public:
     struct Options {
@@ -57,7 +57,6 @@ private:
     void serve();
     int restMs() const;
     bool createPty();
-    void closePty();
     void serveChunk();
     void sendDue();
     void writePaced(const std::uint8_t* bytes, std::size_t count);
@@ -71,8 +70,7 @@ private:
     Options options;
     Notice notice;
     std::unique_ptr<IdleWait> rest;
-    int master = -1;
-    int slave = -1;
+    platform::PseudoTerminal pty;
     std::string path;
     mutable std::mutex pathMutex;
     // The slave path that the link was last made to.

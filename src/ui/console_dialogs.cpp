@@ -11,7 +11,27 @@ namespace ecuprobe::ui {
 
 namespace control = console::control;
 
+namespace {
+
+QString reportProblemText(const std::string& problem) {
+    return QStringLiteral("Отчёт не записан: %1. Следующая запись спросит файл заново.")
+        .arg(QString::fromStdString(problem));
+}
+
+}  // namespace
+
+void TesterWindow::cueService(console::ControlId id) {
+    if (id == control::identify) {
+        cue.begin(QStringLiteral("Чтение идентификации ЭБУ..."));
+    } else if (id == control::saveDump) {
+        cue.begin(QStringLiteral("Запись отчёта..."));
+    }
+}
+
 void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
+    if (answer.id == control::identify || answer.id == control::saveDump) {
+        cue.end();
+    }
     if (closing || answer.outcome != console::ClickOutcome::done) {
         return;
     }
@@ -33,6 +53,8 @@ void TesterWindow::showClickAnswer(const ClickAnswer& answer) {
                     QStringLiteral("; в отчёте они не прочитаны.");
         }
         controls.statusBar->showMessage(said);
+    } else if (answer.id == control::saveDump && !answer.reportProblem.empty()) {
+        controls.statusBar->showMessage(reportProblemText(answer.reportProblem));
     } else if (answer.id == control::identify) {
         showIdentification(answer);
     } else if (answer.dialog != console::DialogKind::none) {
@@ -60,9 +82,18 @@ void TesterWindow::openDialog(const ClickAnswer& answer) {
         case console::DialogKind::identification:
             dialog = new IdentificationDialog(*answer.identification, this);
             break;
-        case console::DialogKind::controlParameters:
-            dialog = new ControlParameterDialog(*answer.parameters, consoleLink, this);
+        case console::DialogKind::controlParameters: {
+            auto* parameters = new ControlParameterDialog(*answer.parameters, consoleLink, this);
+            connect(parameters, &ControlParameterDialog::storing, this, [this](bool on) {
+                if (on) {
+                    cue.begin(QStringLiteral("Запись параметров в ЭБУ..."));
+                } else {
+                    cue.end();
+                }
+            });
+            dialog = parameters;
             break;
+        }
         case console::DialogKind::dynamicTest:
         case console::DialogKind::accelerationTest:
         case console::DialogKind::lossTest: {

@@ -110,6 +110,8 @@ void ControlParameterDialog::accept() {
     sending = true;
     enter->setEnabled(false);
     cancel->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+    emit storing(true);
     QPointer<ControlParameterDialog> self(this);
     link.runService(
         [entered = form](console::TesterPanel& panel, reports::UserPrompts&) mutable {
@@ -117,6 +119,7 @@ void ControlParameterDialog::accept() {
         },
         [self](bool) {
             if (self) {
+                emit self->storing(false);
                 self->done(QDialog::Accepted);
             }
         });

@@ -28,6 +28,10 @@ public:
 
     QLineEdit* field(console::ParameterField which) const;
 
+signals:
+    // The parameters are being sent and stored (true), or that has ended (false).
+    void storing(bool on);
+
 public slots:
     void accept() override;
     // While the parameters are being sent, the dialog waits for them.

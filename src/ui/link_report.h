@@ -60,6 +60,8 @@ struct ClickAnswer {
     std::string reportPath;
     // "ЭБУ не ответил: ..." after "Идент." or "Запись" left fields unread; else empty.
     std::string unanswered;
+    // The dump file that could not be written and why; empty otherwise.
+    std::string reportProblem;
 };
 
 }  // namespace ecuprobe::ui

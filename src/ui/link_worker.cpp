@@ -62,20 +62,32 @@ void LinkWorker::click(console::ControlId id) {
             answer = answerTo(id, panel->onClick(id));
         },
         ReportCause::click);
-    if (served) {
-        emit clickAnswered(answer);
+    // A refused click is answered too, so that the window's busy cue ends.
+    if (!served) {
+        answer = ClickAnswer{};
+        answer.id = id;
     }
+    emit clickAnswered(answer);
 }
 
 ClickAnswer LinkWorker::answerTo(console::ControlId id, const console::ClickResult& result) {
-    ClickAnswer answer{
-        id,           result.outcome, result.text, result.dialog,           result.identification,
-        std::nullopt, result.report,  {},          result.unanswered.text()};
+    ClickAnswer answer{id,
+                       result.outcome,
+                       result.text,
+                       result.dialog,
+                       result.identification,
+                       std::nullopt,
+                       result.report,
+                       {},
+                       result.unanswered.text(),
+                       {}};
     if (result.dialog == console::DialogKind::controlParameters) {
         answer.parameters = panel->controlParameterForm();
     }
     if (result.report == reports::ReportOutcome::saved) {
         answer.reportPath = reports::currentDumpPath;
+    } else if (result.report == reports::ReportOutcome::reportFailed) {
+        answer.reportProblem = reports::lastReportProblem;
     }
     return answer;
 }

@@ -32,12 +32,6 @@ QString nameOf(console::ControlId id) {
     return QString::fromStdString(console::chartName(id));
 }
 
-// Told apart on a grey laptop screen and in print.
-const QColor laneColours[] = {QColor(0x1f, 0x5f, 0xbf), QColor(0xc0, 0x39, 0x2b),
-                              QColor(0x1e, 0x8c, 0x3a), QColor(0x8e, 0x44, 0xad),
-                              QColor(0xd3, 0x7a, 0x00), QColor(0x00, 0x8b, 0x8b),
-                              QColor(0x6d, 0x4c, 0x41), QColor(0x44, 0x44, 0x44)};
-
 }  // namespace
 
 LiveChartWindow::LiveChartWindow(const console::LiveHistory& shown, QWidget* parent)
@@ -159,7 +153,7 @@ void LiveChartWindow::rebuildLanes() {
         lane.id = id;
         lane.name = nameOf(id);
         lane.unit = QString::fromStdString(console::chartUnit(id));
-        lane.colour = laneColours[lanes.size() % std::size(laneColours)];
+        lane.colour = laneColour(lanes.size());
         for (const console::LivePoint& point : history.series(id, spanMs())) {
             lane.points.push_back(point);
         }

@@ -50,7 +50,19 @@ void LiveLanes::setCursorSeconds(std::optional<double> seconds) {
     update();
 }
 
+void LiveLanes::setElapsedTime(bool on) {
+    elapsed = on;
+    update();
+}
+
 QString LiveLanes::clockText(double seconds) const {
+    if (elapsed) {
+        const std::int64_t whole = std::llround(std::max(0.0, seconds));
+        return QStringLiteral("%1:%2:%3")
+            .arg(whole / 3600)
+            .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(whole % 60, 2, 10, QLatin1Char('0'));
+    }
     return QDateTime::fromMSecsSinceEpoch(clockAtZero + std::llround(seconds * 1000.0))
         .toString(QStringLiteral("HH:mm:ss"));
 }
@@ -118,10 +130,12 @@ console::AxisScale LiveLanes::laneScale(const Lane& lane) const {
     double low = 0;
     double high = 0;
     bool any = false;
-    for (const console::LivePoint& point : lane.points) {
-        if (point.seconds < from || point.seconds > to) {
-            continue;
-        }
+    // Only the shown stretch is walked: a saved log holds hours beyond it.
+    const auto first =
+        std::lower_bound(lane.points.begin(), lane.points.end(), from,
+                         [](const console::LivePoint& p, double s) { return p.seconds < s; });
+    for (auto at = first; at != lane.points.end() && at->seconds <= to; ++at) {
+        const console::LivePoint& point = *at;
         low = any ? std::min(low, point.value) : point.value;
         high = any ? std::max(high, point.value) : point.value;
         any = true;
@@ -211,7 +225,10 @@ void LiveLanes::paintTimeAxis(QPainter& painter, const QRect& plot) const {
     // Ticks on round local clock times (12:30:00, 12:30:30), not on the first sample.
     const std::int64_t fromClock = clockAtZero + std::llround(from * 1000.0);
     const std::int64_t offsetMs =
-        static_cast<std::int64_t>(QDateTime::fromMSecsSinceEpoch(fromClock).offsetFromUtc()) * 1000;
+        elapsed
+            ? 0
+            : static_cast<std::int64_t>(QDateTime::fromMSecsSinceEpoch(fromClock).offsetFromUtc()) *
+                  1000;
     const auto stepMs = static_cast<std::int64_t>(step * 1000);
     std::int64_t tick = ((fromClock + offsetMs + stepMs - 1) / stepMs) * stepMs - offsetMs;
     for (; tick <= clockAtZero + std::llround(to * 1000.0); tick += stepMs) {
@@ -266,11 +283,25 @@ void LiveLanes::mouseMoveEvent(QMouseEvent* event) {
         setCursorSeconds(std::nullopt);
         return;
     }
-    setCursorSeconds(from + (x - plot.left()) / plot.width() * (to - from));
+    setCursorSeconds(secondsAtX(x));
+}
+
+double LiveLanes::secondsAtX(double x) const {
+    const QRect plot = plotArea();
+    const double share = std::clamp((x - plot.left()) / std::max(1, plot.width()), 0.0, 1.0);
+    return from + share * (to - from);
 }
 
 void LiveLanes::leaveEvent(QEvent*) {
     setCursorSeconds(std::nullopt);
+}
+
+QColor laneColour(std::size_t index) {
+    static const QColor colours[] = {QColor(0x1f, 0x5f, 0xbf), QColor(0xc0, 0x39, 0x2b),
+                                     QColor(0x1e, 0x8c, 0x3a), QColor(0x8e, 0x44, 0xad),
+                                     QColor(0xd3, 0x7a, 0x00), QColor(0x00, 0x8b, 0x8b),
+                                     QColor(0x6d, 0x4c, 0x41), QColor(0x44, 0x44, 0x44)};
+    return colours[index % std::size(colours)];
 }
 
 QSize liveChartOpeningSize(const QSize& available) {

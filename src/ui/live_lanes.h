@@ -38,6 +38,9 @@ public:
     void setWindow(double fromSeconds, double toSeconds, std::int64_t clockAtZeroMs);
     // Drops the points that have left the time window.
     void dropOld();
+    // The time axis and the cursor read the time since the first sample
+    // ("1:05:30") rather than the clock: a saved log does not know its clock.
+    void setElapsedTime(bool on);
 
     // The cursor's moment and what it reads; no cursor while nullopt.
     void setCursorSeconds(std::optional<double> seconds);
@@ -47,6 +50,8 @@ public:
     // The value scale a lane is drawn on.
     console::AxisScale laneScale(const Lane& lane) const;
     QString clockText(double seconds) const;
+    // The moment at x (widget pixels), beyond the plot's ends taken at its ends.
+    double secondsAtX(double x) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -75,8 +80,12 @@ private:
     double from = 0;
     double to = 60;
     std::int64_t clockAtZero = 0;
+    bool elapsed = false;
     std::optional<double> cursor;
 };
+
+// The colour of the lane at that place: told apart on a grey laptop screen and in print.
+QColor laneColour(std::size_t index);
 
 // The window's opening size: 1100×720 where the screen's free area allows,
 // never below 900×600 unless the screen itself is smaller.

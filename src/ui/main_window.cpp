@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -22,6 +25,7 @@
 #include "ui/help_window.h"
 #include "ui/key_indicators.h"
 #include "ui/qt_text.h"
+#include "ui/saved_file_commands.h"
 #include "ui/start_panel.h"
 
 namespace ecuprobe::ui {
@@ -37,6 +41,17 @@ void openOwned(QDialog* dialog) {
     dialog->open();
 }
 
+// The local files among what was dragged over the window.
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    return paths;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(ConsoleOptions consoleOptions) : options(std::move(consoleOptions)) {
@@ -50,6 +65,7 @@ MainWindow::MainWindow(ConsoleOptions consoleOptions) : options(std::move(consol
     connect(startPanel, &StartPanel::startRequested, this, &MainWindow::openConsole);
     (new QVBoxLayout(view))->addWidget(startPanel);
     setCentralWidget(view);
+    setAcceptDrops(true);
     showStartPort();
     buildFileMenu();
     buildEditAndViewMenus();
@@ -88,25 +104,51 @@ void MainWindow::addInertItems(QMenu* menu, std::span<const InertItem> items) {
 
 void MainWindow::buildFileMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    // The document stores nothing: there is nothing to create, open, save or print.
-    const InertItem items[] = {
+    files = new SavedFileCommands(this);
+    // The saved files are only read: there is nothing to create or save.
+    const InertItem neverSaved[] = {
         {"fileNew", "&New", "Create a new document", QKeySequence::New, false},
-        {"fileOpen", "&Open...", "Open an existing document", QKeySequence::Open, false},
+    };
+    addInertItems(file, neverSaved);
+    file->addAction(files->openAction());
+    const InertItem notSaved[] = {
         {"fileSave", "&Save", "Save the active document", QKeySequence::Save, false},
         {"fileSaveAs", "Save &As...", "Save the active document with a new name",
          QKeySequence::UnknownKey, false},
-        {"filePrint", "&Print...", "Print the active document", QKeySequence::Print, true},
-        {"filePrintPreview", "Print Pre&view", "Display full pages", QKeySequence::UnknownKey,
-         false},
+    };
+    addInertItems(file, notSaved);
+    file->addSeparator();
+    file->addActions({files->printAction(), files->previewAction(), files->pdfAction()});
+    // Qt's print dialog chooses the printer and its options when printing.
+    const InertItem setup[] = {
         {"filePrintSetup", "P&rint Setup...", "Change the printer and printing options",
          QKeySequence::UnknownKey, false},
-        {"fileRecent", "Recent File", "Open this document", QKeySequence::UnknownKey, true},
     };
-    addInertItems(file, items);
+    addInertItems(file, setup);
+    file->addSeparator();
+    files->addRecentItems(file);
     file->addSeparator();
     QAction* exit = addAction(file, "fileExit", QStringLiteral("E&xit"),
                               QStringLiteral("Quit the application"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
+}
+
+void MainWindow::openFiles(const QStringList& paths) {
+    files->openFiles(paths);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = droppedFiles(event->mimeData());
+    if (!paths.isEmpty()) {
+        event->acceptProposedAction();
+        files->openFiles(paths);
+    }
 }
 
 void MainWindow::buildEditAndViewMenus() {

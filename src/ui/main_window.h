@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
 #include <span>
 
@@ -15,10 +16,12 @@ class QToolBar;
 
 namespace ecuprobe::ui {
 
+class SavedFileCommands;
 class StartPanel;
 
 // The main window: a frame with a start panel, whose menu and toolbar open the tester
-// console, the connection scheme, the help and the About box. The items of a
+// console, the connection scheme, the help and the About box, and open saved runs,
+// logs and dumps (also dropped on it) to look back at and print. The items of a
 // document framework that have nothing to act on here are shown disabled.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -37,9 +40,14 @@ public:
     void showConnection();
     void showAbout();
     void showHelp();
+    // Saved files to read back: from the command line, a drop or the File menu.
+    void openFiles(const QStringList& paths);
+    SavedFileCommands* savedFiles() const { return files; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // A menu item of the document framework that has nothing to act on here.
@@ -64,6 +72,7 @@ private:
     ConsoleOptions options;
     QPointer<TesterWindow> tester;
     StartPanel* startPanel = nullptr;
+    SavedFileCommands* files = nullptr;
     QToolBar* tools = nullptr;
     QLabel* linkLine = nullptr;
     QAction* startAction = nullptr;

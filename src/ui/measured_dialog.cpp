@@ -45,7 +45,11 @@ QString runEndText(const TestRunOutcome& outcome) {
         text += QStringLiteral(" Отчёт: ") + QString::fromStdString(outcome.reportPath);
     }
     if (outcome.unsaved) {
-        text += QStringLiteral(" Отчёт не записан: результаты хранятся до следующего теста.");
+        text += QStringLiteral(" Отчёт не записан");
+        if (!outcome.reportProblem.empty()) {
+            text += QStringLiteral(": ") + QString::fromStdString(outcome.reportProblem);
+        }
+        text += QStringLiteral(": результаты хранятся до следующего теста.");
     }
     return text;
 }
@@ -152,6 +156,7 @@ void MeasuredDialog::clearResults() {
         }
     }
     runChart->clear();
+    reportOffered = false;
 }
 
 // The fields and the run's progress on the left, the chart beside them: the
@@ -285,7 +290,7 @@ void MeasuredDialog::setRunning(bool on) {
     startButton->setEnabled(!on);
     exitButton->setEnabled(!on);
     stopButton->setEnabled(on);
-    saveButton->setEnabled(!on && state->outcome().unsaved);
+    saveButton->setEnabled(!on && reportOffered);
     if (changed) {
         emit runningChanged();
     }
@@ -308,6 +313,9 @@ void MeasuredDialog::saveLastRun() {
 }
 
 void MeasuredDialog::saveEnded(bool ran) {
+    if (ran) {
+        reportOffered = state->outcome().unsaved;
+    }
     setRunning(false);
     progressText->setText(
         ran ? runEndText(state->outcome())
@@ -349,8 +357,12 @@ void MeasuredDialog::runEnded(bool ran) {
 void MeasuredDialog::showOutcome(const TestRunOutcome& outcome) {
     progressText->setText(runEndText(outcome));
     if (outcome.run.result != SampleResult::Ok || !outcome.run.started) {
+        // A bar left where the run stopped would read as a measurement.
+        progressBar->reset();
         return;
     }
+    reportOffered = outcome.unsaved;
+    saveButton->setEnabled(!running && reportOffered);
     for (const auto& [id, text] : outcome.results) {
         if (auto* field = fields->findChild<QLineEdit*>(controlName(id))) {
             field->setText(toQString(text));

@@ -89,6 +89,8 @@ private:
     TestRunChart* runChart;
     QPointer<QMessageBox> stopQuestion;
     bool running = false;
+    // The figures shown are those of a run whose report is still to be written.
+    bool reportOffered = false;
     // The person chose to stop the run and close: the dialog goes when it ends.
     bool closeWhenStopped = false;
 };

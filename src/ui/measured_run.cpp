@@ -28,9 +28,7 @@ void TestRunState::run(console::TesterPanel& panel, const Inputs& inputs,
         last.curve = console::runCurve(form->recorded(), form->crossings(), form->record(),
                                        form->test().watchesSpeed);
     }
-    last.reportPath =
-        last.run.report == reports::ReportOutcome::saved ? reports::currentDumpPath : std::string();
-    last.unsaved = form->unsavedRun();
+    noteReport();
 }
 
 LinkWorker::Service TestRunState::saveService(std::shared_ptr<TestRunState> state) {
@@ -42,8 +40,14 @@ void TestRunState::saveLastRun() {
         return;
     }
     last.run.report = form->saveLastRun();
-    last.reportPath =
-        last.run.report == reports::ReportOutcome::saved ? reports::currentDumpPath : std::string();
+    noteReport();
+}
+
+void TestRunState::noteReport() {
+    const bool saved = last.run.report == reports::ReportOutcome::saved;
+    const bool failed = last.run.report == reports::ReportOutcome::reportFailed;
+    last.reportPath = saved ? reports::currentDumpPath : std::string();
+    last.reportProblem = failed ? reports::lastReportProblem : std::string();
     last.unsaved = form->unsavedRun();
 }
 

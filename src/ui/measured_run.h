@@ -26,6 +26,8 @@ struct TestRunOutcome {
     console::RunCurve curve;
     // The dump file the report went to, when it was saved.
     std::string reportPath;
+    // The dump file that could not be opened or written and why; empty otherwise.
+    std::string reportProblem;
     // The report was asked for and not written: the form keeps the run to save again.
     bool unsaved = false;
 };
@@ -59,6 +61,8 @@ private:
     void run(console::TesterPanel& panel, const Inputs& inputs,
              const std::function<void()>& progressArrived);
     void saveLastRun();
+    // Where the last run's report went, or why it did not.
+    void noteReport();
     void offer(const measure::SampleProgress& progress,
                const std::function<void()>& progressArrived);
 

@@ -95,6 +95,7 @@ void TesterWindow::clicked(console::ControlId id) {
     if (auto* box = qobject_cast<QCheckBox*>(controls.control(id))) {
         box->setChecked(!box->isChecked());
     }
+    cueService(id);
     consoleLink.click(id);
 }
 
@@ -165,6 +166,7 @@ void TesterWindow::showReport(const LinkReport& report) {
     console::PanelSnapshot shown = report.snapshot;
     freshness.blankUnread(shown);
     controls.show(shown);
+    cue.holdCommands();
     controls.showStale(freshness.stale(), QString::fromStdString(freshness.note()));
     controls.comMapButton->setEnabled(controls.comBox->isEnabled());
     if (controls.showLink(report.snapshot.link)) {
@@ -316,6 +318,7 @@ void TesterWindow::beginClose() {
     }
     closing = true;
     stopTests();
+    cue.end();
     controls.disableInput();
     controls.statusBar->showMessage(QStringLiteral("Возврат управления ЭБУ..."));
     consoleLink.close();

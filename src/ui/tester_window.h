@@ -16,6 +16,7 @@
 #include "platform/serial_device_list.h"
 #include "ui/console_form.h"
 #include "ui/console_link.h"
+#include "ui/service_cue.h"
 
 
 namespace ecuprobe::ui {
@@ -78,6 +79,8 @@ private:
     void showClickAnswer(const ClickAnswer& answer);
     void openDialog(const ClickAnswer& answer);
     void showIdentification(const ClickAnswer& answer);
+    // The busy cue of the services a click starts that take a while.
+    void cueService(console::ControlId id);
     void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text);
     void clicked(console::ControlId id);
     void comChosen(int index);
@@ -98,6 +101,7 @@ private:
     void closeLinkDone(const QString& warning, const QString& note);
 
     ConsoleForm controls;
+    ServiceCue cue{*this, controls};
     ConsoleLink consoleLink;
     console::LiveHistory history;
     QPointer<LiveChartWindow> chartWindow;
