@@ -164,7 +164,11 @@ TEST(CliOutcome, AMissingEchoIsToldApartFromASilentEcu) {
     const ChildResult noEcho =
         runChild(cliPath, {"--simulate", "--sim-fault", "noecho", "connect"});
     EXPECT_EQ(noEcho.exitStatus, 2);
-    EXPECT_TRUE(contains(noEcho.err, "адаптер не отвечает эхом")) << noEcho.err;
+    EXPECT_TRUE(contains(noEcho.err, "адаптер без эха")) << noEcho.err;
+    const ChildResult shortEcho =
+        runChild(cliPath, {"--simulate", "--sim-fault", "shortecho", "connect"});
+    EXPECT_EQ(shortEcho.exitStatus, 2);
+    EXPECT_TRUE(contains(shortEcho.err, "адаптер не отвечает эхом")) << shortEcho.err;
     const ChildResult silent =
         runChild(cliPath, {"--simulate", "--sim-fault", "silence", "connect"});
     EXPECT_EQ(silent.exitStatus, 2);
