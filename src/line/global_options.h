@@ -36,6 +36,8 @@ struct GlobalOptions {
     std::string simEquipment;  // twelve hex digits; empty for the simulator's own
     std::vector<std::string> simFaultRules;
     std::optional<std::string> tracePath;
+    // The adapter cancels its own echo: nothing is read back after a request.
+    bool noEcho = false;
 
     PortChoice portChoice() const;
 };
