@@ -182,7 +182,7 @@ TEST(CommandLine, GlobalOptionsReachTheirFields) {
     const ParseResult result =
         parse(app, {"--com2", "/dev/ttyUSB1", "--port", "com2", "--trace", "t.log", "--simulate",
                     "--sim-faults", "13:20,131:60", "--sim-fault", "silence:after=5",
-                    "--sim-equipment", "1f00c101b301", "connect"});
+                    "--sim-equipment", "1f00c101b301", "--no-echo", "connect"});
     ASSERT_EQ(result.status, std::nullopt) << result.err;
     const line::GlobalOptions& options = app.options();
     EXPECT_EQ(options.portChoice(), (line::PortChoice{1, std::nullopt}));
@@ -191,6 +191,7 @@ TEST(CommandLine, GlobalOptionsReachTheirFields) {
     EXPECT_EQ(options.simStoredFaults, "13:20,131:60");
     EXPECT_EQ(options.simFaultRules, Args{"silence:after=5"});
     EXPECT_EQ(options.simEquipment, "1f00c101b301");
+    EXPECT_TRUE(options.noEcho);
 }
 
 }  // namespace
