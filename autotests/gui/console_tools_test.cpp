@@ -178,6 +178,11 @@ private slots:
         line.reset();
         line = std::make_unique<SimulatedLine>(SimulatedLine::Time::virtualTime, withoutEcho);
         open(fastConsole(*line));
+        QCOMPARE(noEchoItem(0)->isChecked(), false);
+        noEchoItem(0)->trigger();
+        QVERIFY(ui::keptNoEcho(line->ports.path(0)));
+        QVERIFY(!ui::keptNoEcho(line->ports.path(1)));
+        QCOMPARE(noEchoItem(1)->isChecked(), false);
         press(*console, console::control::start);
         QVERIFY(waitFor([this] {
             return indicator().startsWith(QStringLiteral(
@@ -187,11 +192,6 @@ private slots:
         QVERIFY(closeConsole(console));
 
         open(fastConsole(*line));
-        QCOMPARE(noEchoItem(1)->isChecked(), false);
-        noEchoItem(0)->trigger();
-        QVERIFY(ui::keptNoEcho(line->ports.path(0)));
-        QVERIFY(!ui::keptNoEcho(line->ports.path(1)));
-        QCOMPARE(noEchoItem(1)->isChecked(), false);
         QCOMPARE(noEchoItem(0)->isChecked(), true);
         QVERIFY(startConnected(*console, *log));
         QVERIFY(link::processLink().noEcho());
