@@ -125,45 +125,6 @@ TEST_F(SessionOnSimulator, AnUnansweredConnectionNamesWhatTheLineDid) {
     }
 }
 
-// The simulated ECU behind an adapter that cancels its own echo.
-class SessionWithoutEcho : public ::testing::Test {
-protected:
-    void SetUp() override { ecuprobe::testing::attachProcessLink(device, clock, ports); }
-    void TearDown() override { ecuprobe::testing::detachProcessLink(); }
-
-    static sim::SimulatedEcuOptions echoless() {
-        sim::SimulatedEcuOptions options;
-        options.adapterEchoes = false;
-        return options;
-    }
-
-    link::FrameExchange& link = link::processLink();
-    platform::FakeClock clock;
-    sim::SimulatedEcu ecu{clock, echoless()};
-    platform::InMemorySerialDevice device{clock, ecu};
-    platform::PortMap ports;
-    EcuSession session;
-};
-
-TEST_F(SessionWithoutEcho, IsNamedUntilTheLinkIsSetForItThenServed) {
-    session.connect();
-    EXPECT_EQ(session.connected(), 0);
-    EXPECT_EQ(session.silenceCause(), SilenceCause::adapterWithoutEcho);
-    EXPECT_FALSE(session.echoSkipped());
-    link.close();
-    link.setNoEcho(true);
-    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
-    EXPECT_TRUE(session.echoSkipped());
-    EXPECT_EQ(session.statusText(), "ЭБУ Микас 5.4. ");
-    std::int32_t state = 1;
-    session.switchInjector(2, state);
-    EXPECT_EQ(state, 0);
-    EXPECT_EQ(ecu.controls().injectorCut, 0x02);
-    session.releaseControls();
-    EXPECT_EQ(ecu.controls().injectorCut, 0);
-    EXPECT_TRUE(session.lastHandBack().complete());
-}
-
 TEST_F(SessionOnSimulator, IdleSpeedSetPointShowsInALaterRead) {
     ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
     std::uint32_t rpm = 900;
