@@ -238,5 +238,36 @@ INSTANTIATE_TEST_SUITE_P(
                                  "stopped by signal 2 while the trace file "}),
     [](const auto& param) { return std::string(param.param.name); });
 
+// With --no-echo every command is served and no echo is read; without it the
+// adapter is named for what it is.
+TEST(AdapterWithoutEcho, IsServedWithNoEchoAndNamedWithoutIt) {
+    const std::string link = freshPath("noecho_link");
+    ecuprobe::testing::EcuSimProcess sim{
+        ECU_SIM_PATH,
+        {"--no-echo", "--scenario", "runup", "--stored-faults", "13:20", "--link", link}};
+    ASSERT_EQ(sim.line().rfind("READY ", 0), 0u);
+    const struct {
+        Args args;
+        int status;
+        const char* shown;
+    } cases[] = {
+        {{"--no-echo", "connect"}, 0, "Тип ЭБУ: Микас 5.4"},
+        {{"--no-echo", "faults"}, 0, "013:20"},
+        {{"--no-echo", "live", "--count", "2", "--tsv"}, 0, "\n"},
+        {{"--no-echo", "test", "dynamic"}, 0, "Время разгона(сек.): "},
+        {{"connect"}, 2, "адаптер без эха"},
+    };
+    for (const auto& c : cases) {
+        const std::string trace = freshPath("noecho.trace");
+        Args args{"--port", link, "--trace", trace};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ChildResult run = runChild(cliPath, args);
+        const std::string name = c.args[c.status == 0 ? 1 : 0];
+        EXPECT_EQ(run.exitStatus, c.status) << name << ": " << run.err;
+        EXPECT_TRUE(contains(run.out + run.err, c.shown)) << name << ": " << run.out << run.err;
+        EXPECT_EQ(contains(fileText(trace), "ECHO"), c.status != 0) << name;
+    }
+}
+
 }  // namespace
 }  // namespace ecuprobe::cli

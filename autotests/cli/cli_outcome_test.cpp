@@ -165,6 +165,7 @@ TEST(CliOutcome, AMissingEchoIsToldApartFromASilentEcu) {
         runChild(cliPath, {"--simulate", "--sim-fault", "noecho", "connect"});
     EXPECT_EQ(noEcho.exitStatus, 2);
     EXPECT_TRUE(contains(noEcho.err, "адаптер без эха")) << noEcho.err;
+    EXPECT_TRUE(contains(noEcho.err, "run with --no-echo")) << noEcho.err;
     const ChildResult shortEcho =
         runChild(cliPath, {"--simulate", "--sim-fault", "shortecho", "connect"});
     EXPECT_EQ(shortEcho.exitStatus, 2);

@@ -182,10 +182,10 @@ TEST(CommandLine, SimulateTakesAnOptionalScenarioWithoutSwallowingTheCommand) {
 
 TEST(CommandLine, GlobalOptionsReachTheirFields) {
     CliApp app;
-    const ParseResult result =
-        parse(app, {"--com2", "/dev/ttyUSB1", "--port", "com2", "--trace", "t.log", "--simulate",
-                    "--sim-faults", "13:20,131:60", "--sim-fault", "silence:after=5",
-                    "--sim-equipment", "1f00c101b301", "--sim-usb-latency", "16", "connect"});
+    const ParseResult result = parse(
+        app, {"--com2", "/dev/ttyUSB1", "--port", "com2", "--trace", "t.log", "--simulate",
+              "--sim-faults", "13:20,131:60", "--sim-fault", "silence:after=5", "--sim-equipment",
+              "1f00c101b301", "--sim-usb-latency", "16", "--no-echo", "connect"});
     ASSERT_EQ(result.status, std::nullopt) << result.err;
     const line::GlobalOptions& options = app.options();
     EXPECT_EQ(options.portChoice(), (line::PortChoice{1, std::nullopt}));
@@ -195,6 +195,7 @@ TEST(CommandLine, GlobalOptionsReachTheirFields) {
     EXPECT_EQ(options.simFaultRules, Args{"silence:after=5"});
     EXPECT_EQ(options.simEquipment, "1f00c101b301");
     EXPECT_EQ(options.simUsbLatencyMs, 16);
+    EXPECT_TRUE(options.noEcho);
 }
 
 }  // namespace

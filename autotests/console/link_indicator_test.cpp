@@ -25,6 +25,10 @@ TEST(LinkIndicator, NamesTheStateAndWhatToCheckNext) {
     notOpened.openFailure = {OpenFailureCause::busy, {}};
     LinkFacts gone = started(SilenceCause::ecuSilent);
     gone.adapterGone = true;
+    LinkFacts connectedWithoutEcho = connected;
+    connectedWithoutEcho.echoSkipped = true;
+    LinkFacts silentWithoutEcho = started(SilenceCause::ecuSilent);
+    silentWithoutEcho.echoSkipped = true;
     const struct {
         const char* name;
         LinkFacts facts;
@@ -47,8 +51,12 @@ TEST(LinkIndicator, NamesTheStateAndWhatToCheckNext) {
          "зажигание"},
         {"adapter without echo", started(SilenceCause::adapterWithoutEcho),
          LinkState::adapterWithoutEcho,
-         "Адаптер без эха — ЭБУ отвечает, но адаптер не возвращает отправленные байты: нужен "
-         "адаптер K-line с эхом"},
+         "Адаптер без эха — ЭБУ отвечает, но адаптер не возвращает отправленные байты: отметьте "
+         "«Адаптер без эха» в меню «…» рядом с COM-портом и нажмите «Начать»"},
+        {"connected, set without echo", connectedWithoutEcho, LinkState::connected,
+         "ЭБУ Микас 5.4 на связи, адаптер без эха"},
+        {"silent, set without echo", silentWithoutEcho, LinkState::ecuSilent,
+         "ЭБУ не отвечает, адаптер без эха — зажигание выключено? не тот разъём?"},
         {"noise", started(SilenceCause::lineNoise), LinkState::lineNoise,
          "Помехи на линии — проверьте кабель и массу"},
         {"ECU silent", started(SilenceCause::ecuSilent), LinkState::ecuSilent,

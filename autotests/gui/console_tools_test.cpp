@@ -19,6 +19,7 @@
 
 #include "gui_support.h"
 #include "link/frame_exchange.h"
+#include "ui/com_port_devices.h"
 
 namespace ecuprobe::gui_testing {
 
@@ -135,7 +136,7 @@ private slots:
 
         QMenu* offers = console->form().comMapButton->menu();
         emit offers->aboutToShow();
-        QCOMPARE(offers->actions().size(), 1);
+        QCOMPARE(offers->actions().size(), 3);
         QCOMPARE(offers->actions().front()->text(), QStringLiteral("COM1 → ") + described);
         offers->actions().front()->trigger();
         QCOMPARE(QSettings().value(QStringLiteral("ports/com1")).toString(), byId);
@@ -156,7 +157,7 @@ private slots:
         QMenu* offers = console->form().comMapButton->menu();
         emit offers->aboutToShow();
         const QList<QAction*> items = offers->actions();
-        QCOMPARE(items.size(), 3);
+        QCOMPARE(items.size(), 5);
         QCOMPARE(items[0]->text(), QStringLiteral("Адаптер не найден"));
         QVERIFY(!items[0]->isEnabled());
         QVERIFY(items[1]->isSeparator());
@@ -168,6 +169,43 @@ private slots:
                     .comBox->itemData(0, Qt::ToolTipRole)
                     .toString()
                     .startsWith(QStringLiteral("COM1: ") + usual + u'\n'));
+    }
+
+    // The setting follows the adapter's path, and only a start on that adapter takes it.
+    void noEchoSettingIsKeptPerAdapterAndTakenAtTheNextStart() {
+        sim::SimulatedEcuOptions withoutEcho;
+        withoutEcho.adapterEchoes = false;
+        line.reset();
+        line = std::make_unique<SimulatedLine>(SimulatedLine::Time::virtualTime, withoutEcho);
+        open(fastConsole(*line));
+        QCOMPARE(noEchoItem(0)->isChecked(), false);
+        noEchoItem(0)->trigger();
+        QVERIFY(ui::keptNoEcho(line->ports.path(0)));
+        QCOMPARE(noEchoItem(1)->isChecked(), false);
+        press(*console, console::control::start);
+        QVERIFY(waitFor([this] {
+            return indicator().startsWith(QStringLiteral(
+                "Адаптер без эха — ЭБУ отвечает, но адаптер не возвращает отправленные байты: "
+                "отметьте «Адаптер без эха»"));
+        }));
+        QVERIFY(closeConsole(console));
+
+        open(fastConsole(*line));
+        QCOMPARE(noEchoItem(0)->isChecked(), true);
+        QVERIFY(startConnected(*console, *log));
+        QVERIFY(waitFor([this] {
+            return indicator() == QStringLiteral("ЭБУ Микас 5.4 на связи, адаптер без эха");
+        }));
+        QVERIFY(closeConsole(console));
+        QSettings().remove(QStringLiteral("ports"));
+        QSettings().remove(QStringLiteral("console/comSlot"));
+
+        ui::ConsoleOptions fromCommandLine = fastConsole(*line);
+        fromCommandLine.noEcho = true;
+        open(fromCommandLine);
+        QVERIFY(noEchoItem(0)->isChecked());
+        QVERIFY(!noEchoItem(0)->isEnabled());
+        QVERIFY(startConnected(*console, *log));
     }
 
     void traceThatLostALineIsToldOnce() {
@@ -191,6 +229,17 @@ private slots:
     }
 
 private:
+    // The COM menu's setting for a slot, as the menu shows it when opened there.
+    QAction* noEchoItem(int slot) {
+        console->form().comBox->setCurrentIndex(slot);
+        emit console->form().comBox->activated(slot);
+        QMenu* offers = console->form().comMapButton->menu();
+        emit offers->aboutToShow();
+        return offers->findChild<QAction*>(QStringLiteral("noEchoItem"));
+    }
+
+    QString indicator() const { return console->form().linkState->text(); }
+
     void open(const ui::ConsoleOptions& options) {
         console = showConsole(options);
         log = std::make_unique<ReportLog>(console->link());

@@ -251,6 +251,44 @@ INSTANTIATE_TEST_SUITE_P(Streams, EndlessGarbage,
                                          GarbageCase{"SlowDrip", {0x01, 0x0D}, 5}),
                          [](const auto& testCase) { return std::string(testCase.param.name); });
 
+struct NoEchoCase {
+    const char* name;
+    testing_support::AdapterPeer::Echo echo;
+    Bytes reply;  // and the response; empty: none comes
+};
+
+class WithoutEcho : public LinkTest, public testing::WithParamInterface<NoEchoCase> {};
+
+// No echo pause and no echo read, and an adapter that echoes after all does not
+// get its echo taken for the answer.
+TEST_P(WithoutEcho, TakesTheAnswerDirectly) {
+    openPort();
+    link.setNoEcho(true);
+    peer.echo = GetParam().echo;
+    peer.reply(GetParam().reply);
+    ASSERT_EQ(link.sendRequest(Bytes{0x63}), 0);
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_TRUE(errors.empty());
+    EXPECT_FALSE(link.lastEchoVerdict().has_value());
+    EXPECT_EQ(link.timedOut(), GetParam().reply.empty());
+    EXPECT_EQ(Bytes(link.response().begin(), link.response().begin() + 3),
+              GetParam().reply.empty() ? Bytes(3, 0) : GetParam().reply);
+    EXPECT_EQ(virtualMs(), GetParam().reply.empty() ? 210u : 0u);
+    link.detach();
+    EXPECT_FALSE(link.noEcho());
+}
+
+using Echo = testing_support::AdapterPeer::Echo;
+INSTANTIATE_TEST_SUITE_P(
+    Adapters, WithoutEcho,
+    testing::Values(NoEchoCase{"AdapterWithoutEcho", Echo::none, {0x09, 0xF7, 0x0D}},
+                    NoEchoCase{
+                        "EchoingAdapterHasItsEchoPassedOver", Echo::faithful, {0x09, 0xF7, 0x0D}},
+                    NoEchoCase{"EchoAloneIsNoAnswer", Echo::faithful, {}},
+                    NoEchoCase{"SilentEcuTimesOut", Echo::none, {}}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
 TEST(ProcessLink, IsOneObjectForTheWholeProcess) {
     EXPECT_EQ(&processLink(), &processLink());
     EXPECT_EQ(processLink().responseTimeoutMs(), 100);

@@ -55,9 +55,10 @@ int main(int argc, char** argv) {
         return line.errorExit();
     }
     app::StopSignalNotifier stop;
-    ui::MainWindow window(ui::ConsoleOptions{line.portMap(), app::commandLineComSlot(options), 1,
-                                             [&line] { return line.traceBroken(); },
-                                             line.tracePath()});
+    ui::ConsoleOptions consoleOptions{line.portMap(), app::commandLineComSlot(options), 1,
+                                      [&line] { return line.traceBroken(); }, line.tracePath()};
+    consoleOptions.noEcho = options.line.noEcho;
+    ui::MainWindow window(std::move(consoleOptions));
     QObject::connect(&stop, &app::StopSignalNotifier::stopRequested, &window,
                      [&window] { window.closeUnattended(); });
     window.show();

@@ -85,7 +85,8 @@ void printEcu(std::ostream& out, const ecu::EcuSession& session) {
     switch (session.silenceCause()) {
         case ecu::SilenceCause::adapterWithoutEcho:
             out << "ECU: its answer to the type request came in place of the echo: адаптер без "
-                   "эха (it does not hand back what the PC sends)\n";
+                   "эха (it does not hand back what the PC sends; run the other commands with "
+                   "--no-echo)\n";
             return;
         case ecu::SilenceCause::lineNoise:
             out << "ECU: stray bytes instead of an answer to the type request: помехи на линии "
@@ -120,6 +121,8 @@ void printHeldBack(std::ostream& out, const link::SelfTestResult& result) {
 int runSelfTest(RunContext& run, const SelfTestOptions& options) {
     ecu::EcuSession session;
     link::FrameExchange& link = link::processLink();
+    // This check is of the echo itself, so --no-echo does not turn it off.
+    link.setNoEcho(false);
     if (link.open(run.line.portNumber()) != link::OpenResult::opened) {
         reportOpenFailure(run, link.openFailure());
         return commandExitStatus(run, line::exitPortFailed, nullptr);

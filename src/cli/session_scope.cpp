@@ -97,7 +97,7 @@ void reportNoAnswer(RunContext& context, const ecu::EcuSession& session) {
         case ecu::SilenceCause::adapterWithoutEcho:
             context.err << "ecuprobe-cli: адаптер без эха on " << port
                         << ": the ECU's answer came where the echo should be; this adapter "
-                           "does not hand back what the PC sends\n";
+                           "does not hand back what the PC sends: run with --no-echo\n";
             break;
         case ecu::SilenceCause::lineNoise:
             context.err << "ecuprobe-cli: помехи на линии on " << port
@@ -106,7 +106,10 @@ void reportNoAnswer(RunContext& context, const ecu::EcuSession& session) {
             break;
         case ecu::SilenceCause::ecuSilent:
             context.err << "ecuprobe-cli: the ECU does not answer on " << port
-                        << " (the adapter echoes; is the ignition on?)\n";
+                        << (context.options.noEcho
+                                ? " (--no-echo: no echo is looked for; is "
+                                  "the ignition on?)\n"
+                                : " (the adapter echoes; is the ignition on?)\n");
             break;
     }
 }

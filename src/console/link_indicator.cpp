@@ -11,8 +11,8 @@ LinkIndicator silentLine(ecu::SilenceCause silence) {
                     "адаптер без питания или не K-line: проверьте его питание и зажигание"};
         case ecu::SilenceCause::adapterWithoutEcho:
             return {LinkState::adapterWithoutEcho, "Адаптер без эха",
-                    "ЭБУ отвечает, но адаптер не возвращает отправленные байты: нужен адаптер "
-                    "K-line с эхом"};
+                    "ЭБУ отвечает, но адаптер не возвращает отправленные байты: отметьте "
+                    "«Адаптер без эха» в меню «…» рядом с COM-портом и нажмите «Начать»"};
         case ecu::SilenceCause::lineNoise:
             return {LinkState::lineNoise, "Помехи на линии", "проверьте кабель и массу"};
         case ecu::SilenceCause::deviceGone:
@@ -46,12 +46,17 @@ LinkIndicator linkIndicator(const LinkFacts& facts) {
         gone.text += ": " + facts.devicePath;
         return gone;
     }
-    if (facts.connected) {
-        return {LinkState::connected,
-                facts.ecuName.empty() ? "ЭБУ на связи" : "ЭБУ " + facts.ecuName + " на связи",
-                {}};
+    LinkIndicator shown =
+        facts.connected
+            ? LinkIndicator{LinkState::connected,
+                            facts.ecuName.empty() ? "ЭБУ на связи"
+                                                  : "ЭБУ " + facts.ecuName + " на связи",
+                            {}}
+            : silentLine(facts.silence);
+    if (facts.echoSkipped) {
+        shown.text += ", адаптер без эха";
     }
-    return silentLine(facts.silence);
+    return shown;
 }
 
 }  // namespace ecuprobe::console

@@ -45,6 +45,8 @@ struct LinkFacts {
     std::string ecuName;
     // Why the last request went unanswered, while not connected.
     ecu::SilenceCause silence = ecu::SilenceCause::ecuSilent;
+    // The session runs set for an adapter without echo.
+    bool echoSkipped = false;
 };
 
 LinkIndicator linkIndicator(const LinkFacts& facts);

@@ -322,6 +322,7 @@ LinkIndicator TesterPanel::linkState() const {
     facts.devicePath = facts.adapterGone ? adapter.gonePath() : session.portPath();
     facts.connected = session.connected() != 0;
     facts.ecuName = session.identity().ecuName;
+    facts.echoSkipped = session.echoSkipped();
     if (facts.started && !facts.connected) {
         facts.silence = session.silenceCause();
     }

@@ -302,6 +302,10 @@ bool EcuSession::portOpen() const {
     return currentLink->isOpen();
 }
 
+bool EcuSession::echoSkipped() const {
+    return currentLink->noEcho();
+}
+
 bool EcuSession::readSelectedDataSet() {
     return exchange({readDataSetCommand});
 }

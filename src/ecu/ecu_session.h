@@ -158,6 +158,8 @@ public:
     std::uint32_t tickMs() const;
     // Whether the link's port is held open.
     bool portOpen() const;
+    // The link takes answers without reading an echo first (an adapter without echo).
+    bool echoSkipped() const;
     // The device path of the chosen port (COM1 while none is), which the owed
     // controls are kept by.
     std::string portPath() const;

@@ -44,6 +44,7 @@ ChosenLine::ChosenLine(const GlobalOptions& options)
     } else {
         attachment = std::make_unique<link::DeviceAttachment>(ports, options.tracePath);
     }
+    attachment->link().setNoEcho(options.noEcho);
     if (!simLine) {
         if (std::filesystem::path folder = platform::userStateFolder(); !folder.empty()) {
             owedFiles = std::make_unique<ecu::FileOwedStore>(std::move(folder));

@@ -164,6 +164,9 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
                    "(default: $ECUPROBE_TRACE)")
         ->type_name("FILE")
         ->check(nonEmptyPath());
+    app.add_flag("--no-echo", options.noEcho,
+                 "The adapter does not hand back what the PC sends (some USB K-line cables "
+                 "cancel their echo): take the answer without reading an echo first");
     addSimulatorOptions(app, options);
 }
 

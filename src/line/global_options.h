@@ -38,6 +38,8 @@ struct GlobalOptions {
     // The simulator behind an emulated FTDI USB adapter with this latency timer; 0: none.
     int simUsbLatencyMs = 0;
     std::optional<std::string> tracePath;
+    // The adapter cancels its own echo: nothing is read back after a request.
+    bool noEcho = false;
 
     PortChoice portChoice() const;
 };

@@ -69,6 +69,7 @@ void FrameExchange::receiveResponse() {
     noAnswer = false;
     heardCount = 0;
     flooded = false;
+    echoPassed = false;
     int idleMs = 0;
     int rawBytes = 0;
     const std::uint32_t startMs = clock().tickMs();
@@ -85,7 +86,11 @@ void FrameExchange::receiveResponse() {
         idleMs = 0;
         hear(c);
         if (feedByte(collector, received, c) == FeedResult::complete) {
-            return;
+            if (!isOwnEcho()) {
+                return;
+            }
+            restartAfterEcho();
+            continue;
         }
         if (++rawBytes >= receiveLimitBytes || clock().tickMs() - startMs >= receiveLimitMs) {
             noAnswer = true;
@@ -93,6 +98,21 @@ void FrameExchange::receiveResponse() {
             return;
         }
     }
+}
+
+// Set to run without echo on an adapter that echoes after all, the request's
+// own frame comes back first; taken for the answer, it would be read as data.
+bool FrameExchange::isOwnEcho() const {
+    const std::span<const std::uint8_t> heardSoFar = lastHeardBytes();
+    return noEcho() && !echoPassed && sentLength > 0 && heardSoFar.size() >= sentLength &&
+           std::ranges::equal(heardSoFar.last(sentLength), std::span(sent).first(sentLength));
+}
+
+void FrameExchange::restartAfterEcho() {
+    echoPassed = true;
+    collector.restart();
+    std::fill(received.begin(), received.begin() + 255, 0);
+    heardCount = 0;
 }
 
 void FrameExchange::hear(std::uint8_t byte) {

@@ -51,6 +51,8 @@ private:
 
     void escapeRequestInPlace(std::size_t& length);
     void hear(std::uint8_t byte);
+    bool isOwnEcho() const;
+    void restartAfterEcho();
 
     std::array<std::uint8_t, frameBufferSize> received{};
     std::array<std::uint8_t, frameBufferSize> request{};
@@ -63,6 +65,8 @@ private:
     std::array<std::uint8_t, maxFrameLength> heard{};
     std::size_t heardCount = 0;
     bool flooded = false;
+    // Without echo: the request's own frame has come back and been passed over.
+    bool echoPassed = false;
 };
 
 // The one link object of the process, with static lifetime.

@@ -56,6 +56,7 @@ void SerialPort::detach() {
     device = nullptr;
     clockSource = &defaultClock();
     ports = nullptr;
+    withoutEcho = false;
 }
 
 std::string_view openResultText(OpenResult result) {
@@ -233,6 +234,9 @@ void SerialPort::writeBytes(const std::uint8_t* bytes, std::uint8_t count) {
     }
     if (trace != nullptr) {
         trace->bytes(platform::WireTrace::Direction::written, {bytes, count});
+    }
+    if (withoutEcho) {
+        return;
     }
     clockSource->sleepMs(echoPauseMs);
     readEcho(bytes, count);

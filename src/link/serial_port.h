@@ -79,8 +79,13 @@ public:
     // One byte; noByte() tells when none came within the read time-out or the read failed.
     std::uint8_t readByte();
     bool noByte() const { return missedByte; }
-    // Writes count bytes (1..255), waits 3 ms and reads back and checks the echo.
+    // Writes count bytes (1..255), waits 3 ms and reads back and checks the echo;
+    // without echo it only writes, and the next byte read is the answer's first.
     void writeBytes(const std::uint8_t* bytes, std::uint8_t count);
+    // An adapter that cancels its own echo: nothing is read back after a write
+    // (lastEcho() stays none). Kept until changed or detach().
+    void setNoEcho(bool on) { withoutEcho = on; }
+    bool noEcho() const { return withoutEcho; }
     void reportError(std::string_view text);
     // Every failure reported so far, modulo 256.
     std::uint8_t errorCount() const { return errors; }
@@ -145,6 +150,7 @@ private:
     std::string openPath;
     bool gone = false;
     EchoCheck echo = EchoCheck::none;
+    bool withoutEcho = false;
     std::array<std::uint8_t, 256> echoBytes{};
     std::size_t echoCount = 0;
 };

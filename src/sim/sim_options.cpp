@@ -45,6 +45,8 @@ void addSimOptions(CLI::App& app, SimSettings& s) {
         ->check(parsedBy([](const std::string& t) { return parseEquipment(t).has_value(); },
                          "twelve hex digits"));
     app.add_flag("--pacing", s.pacing, "pace every byte at 9600 bit/s");
+    app.add_flag("--no-echo", s.noEcho,
+                 "an adapter that cancels its own echo: only the ECU's answers come back");
     app.add_option("--delay", s.delayMs, "answer delay in ms")
         ->check(parsedBy(wholeNumber, "a whole number of milliseconds"));
     app.add_option("--seed", s.seed, "seed of the random faults and noise")
@@ -76,7 +78,8 @@ void addSimOptions(CLI::App& app, SimSettings& s) {
                    "--trace file) instead of the simulated ECU")
         ->type_name("TRACE")
         ->check(CLI::ExistingFile)
-        ->excludes("--type", "--scenario", "--fault", "--stored-faults", "--delay", "--seed");
+        ->excludes("--type", "--scenario", "--fault", "--stored-faults", "--delay", "--seed",
+                   "--no-echo");
     app.footer(std::string(commandHelp()) +
                "Exit status: 0 quit or stopped, 1 the pseudo-terminal, the link or the fake sysfs "
                "cannot be made, "
@@ -93,6 +96,7 @@ SimulatedEcuOptions ecuOptions(const SimSettings& s) {
     options.faults = parseStoredFaults(s.storedFaults).value_or(options.faults);
     options.answerDelayMs = s.delayMs;
     options.seed = s.seed;
+    options.adapterEchoes = !s.noEcho;
     return options;
 }
 

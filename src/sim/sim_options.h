@@ -21,6 +21,7 @@ struct SimSettings {
     std::string storedFaults;
     std::string equipment;
     bool pacing = false;
+    bool noEcho = false;
     std::uint32_t delayMs = 0;
     std::uint64_t seed = 1;
     std::string tracePath;

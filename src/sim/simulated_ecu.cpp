@@ -17,7 +17,8 @@ SimulatedEcu::SimulatedEcu(platform::Clock& simClock, SimulatedEcuOptions option
       responder(std::make_unique<Responder>(ecu, *model)),
       faults(options.seed),
       noise(options.seed ^ 0x5DEECE66Dull),
-      answerDelayMs(options.answerDelayMs) {
+      answerDelayMs(options.answerDelayMs),
+      adapterEchoes(options.adapterEchoes) {
     ecu.typeByte = options.typeByte;
     ecu.equipment = options.equipment;
     ecu.faults = std::move(options.faults);
@@ -108,7 +109,8 @@ void SimulatedEcu::takeByte(std::uint8_t byte, std::uint32_t nowMs) {
         }
     }
     // The adapter hands each byte straight back, before the ECU can answer.
-    if (!plan.has(FaultKind::missingEcho) && (firstOfFrame || !plan.has(FaultKind::shortEcho))) {
+    if (adapterEchoes && !plan.has(FaultKind::missingEcho) &&
+        (firstOfFrame || !plan.has(FaultKind::shortEcho))) {
         const bool spoilt = firstOfFrame && plan.has(FaultKind::wrongEcho);
         const std::uint8_t echo = spoilt ? static_cast<std::uint8_t>(byte ^ 0xFF) : byte;
         queue({&echo, 1}, nowMs, true);

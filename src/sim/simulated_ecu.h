@@ -35,6 +35,8 @@ struct SimulatedEcuOptions {
     std::vector<StoredFault> faults;
     std::uint32_t answerDelayMs = 0;
     std::uint64_t seed = 1;
+    // False for an adapter that cancels its own echo: only the answers come back.
+    bool adapterEchoes = true;
 };
 
 // The ECU together with its echoing K-line adapter, on a Clock. As a WirePeer it
@@ -143,6 +145,7 @@ private:
     RequestHistory log;
     std::function<void()> stopTester;
     std::uint32_t answerDelayMs = 0;
+    bool adapterEchoes = true;
     std::uint32_t goneUntilMs = 0;
     bool vanished = false;
     bool garbageActive = false;

@@ -10,6 +10,7 @@ namespace ecuprobe::ui {
 namespace {
 
 const char* const comSlotKey = "console/comSlot";
+const char* const noEchoKey = "ports/noEcho";
 
 QString settingsKey(int slot) {
     return QStringLiteral("ports/com%1").arg(slot + 1);
@@ -34,8 +35,9 @@ QString deviceTitle(const platform::SerialDeviceInfo& device) {
     return parts.isEmpty() ? path : path + QStringLiteral(" — ") + parts.join(QStringLiteral(", "));
 }
 
-const platform::SerialDeviceInfo* slotDevice(int slot, const platform::PortMap& ports,
-                                             const std::vector<platform::SerialDeviceInfo>& devices) {
+const platform::SerialDeviceInfo* slotDevice(
+    int slot, const platform::PortMap& ports,
+    const std::vector<platform::SerialDeviceInfo>& devices) {
     const auto found = std::find_if(devices.begin(), devices.end(), [&](const auto& device) {
         const std::vector<int> mapped = platform::comSlotsOf(device, ports);
         return std::find(mapped.begin(), mapped.end(), slot) != mapped.end();
@@ -90,6 +92,21 @@ void keepComPath(int slot, const std::string& path) {
 
 void forgetComPath(int slot) {
     QSettings().remove(settingsKey(slot));
+}
+
+bool keptNoEcho(const std::string& devicePath) {
+    return QSettings().value(noEchoKey).toStringList().contains(QString::fromStdString(devicePath));
+}
+
+void keepNoEcho(const std::string& devicePath, bool on) {
+    QSettings settings;
+    QStringList paths = settings.value(noEchoKey).toStringList();
+    const QString path = QString::fromStdString(devicePath);
+    paths.removeAll(path);
+    if (on) {
+        paths.append(path);
+    }
+    settings.setValue(noEchoKey, paths);
 }
 
 std::optional<int> keptComSlot() {

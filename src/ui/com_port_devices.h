@@ -22,8 +22,9 @@ QString comSlotTip(int slot, const platform::PortMap& ports,
                    const std::vector<platform::SerialDeviceInfo>& devices);
 
 // The detected device a slot leads to; null when none of them is there.
-const platform::SerialDeviceInfo* slotDevice(int slot, const platform::PortMap& ports,
-                                             const std::vector<platform::SerialDeviceInfo>& devices);
+const platform::SerialDeviceInfo* slotDevice(
+    int slot, const platform::PortMap& ports,
+    const std::vector<platform::SerialDeviceInfo>& devices);
 
 // The COM box's entry of a slot: "COM1", with the detected device beside it
 // when there is one: "COM1 — FTDI FT232R USB UART (/dev/ttyUSB0)".
@@ -39,6 +40,11 @@ std::string mappedPath(const platform::SerialDeviceInfo& device);
 std::array<std::string, platform::PortMap::portCount> keptComPaths();
 void keepComPath(int slot, const std::string& path);
 void forgetComPath(int slot);
+
+// The adapters set to run without echo, by the device path a slot leads to (a
+// mapped slot's /dev/serial/by-id link, so the setting follows the adapter).
+bool keptNoEcho(const std::string& devicePath);
+void keepNoEcho(const std::string& devicePath, bool on);
 
 // The COM slot (0..3) last chosen on a console, kept for the next one; none
 // before the first choice.

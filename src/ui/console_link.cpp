@@ -64,6 +64,10 @@ void ConsoleLink::mapPort(int slot, const std::string& path) {
     post([slot, path](LinkWorker& link) { link.mapPort(slot, path); });
 }
 
+void ConsoleLink::setNoEcho(bool on) {
+    post([on](LinkWorker& link) { link.setNoEcho(on); });
+}
+
 void ConsoleLink::startDriveLog() {
     post([](LinkWorker& link) { link.startDriveLog(); });
 }

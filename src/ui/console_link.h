@@ -35,6 +35,7 @@ public:
     // done is not called once the link has closed.
     void runService(LinkWorker::Service service, ServiceDone done = {});
     void mapPort(int slot, const std::string& path);
+    void setNoEcho(bool on);
     void startDriveLog();
     void stopDriveLog();
     // Asks the link thread to hand back and close; closed() follows.

@@ -58,11 +58,8 @@ bool LinkWorker::serve(const std::function<void()>& work, ReportCause cause) {
 
 void LinkWorker::click(console::ControlId id) {
     ClickAnswer answer;
-    const bool served = serve(
-        [this, id, &answer] {
-            answer = answerTo(id, panel->onClick(id));
-        },
-        ReportCause::click);
+    const bool served = serve([this, id, &answer] { answer = answerTo(id, panel->onClick(id)); },
+                              ReportCause::click);
     // A refused click is answered too, so that the window's busy cue ends.
     if (!served) {
         answer = ClickAnswer{};
@@ -120,6 +117,12 @@ void LinkWorker::mapPort(int slot, const std::string& path) {
             line.usePortMap(&setup.ports);
         },
         ReportCause::click);
+}
+
+void LinkWorker::setNoEcho(bool on) {
+    if (panel && !panel->isStarted()) {
+        link::processLink().setNoEcho(on);
+    }
 }
 
 void LinkWorker::startDriveLog() {

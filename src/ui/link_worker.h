@@ -54,6 +54,8 @@ public:
     bool runService(const Service& service);
     // Puts a COM slot (0..3) on another device; only while a port can be chosen.
     void mapPort(int slot, const std::string& path);
+    // Whether the next "Начать" takes answers without an echo; a running session keeps its own.
+    void setNoEcho(bool on);
     // "Запись лога": asks where through the prompts, then logs every live read.
     void startDriveLog();
     void stopDriveLog();

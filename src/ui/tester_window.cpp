@@ -43,7 +43,8 @@ TesterWindow::TesterWindow(const ConsoleOptions& options, QWidget* parent)
       consoleLink(linkThreadConfigOf(options), this),
       ports(options.ports),
       findDevices(options.findDevices),
-      tracePath(options.tracePath) {
+      tracePath(options.tracePath),
+      noEchoEverywhere(options.noEcho) {
     setObjectName(QStringLiteral("tester"));
     setWindowTitle(toQString(console::dialogTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -96,6 +97,9 @@ void TesterWindow::clicked(console::ControlId id) {
         box->setChecked(!box->isChecked());
     }
     cueService(id);
+    if (id == console::control::start) {
+        consoleLink.setNoEcho(noEchoEverywhere || keptNoEcho(chosenDevicePath()));
+    }
     consoleLink.click(id);
 }
 
@@ -111,7 +115,8 @@ void TesterWindow::showComSlots() {
     }
     // The list opens wide enough for the devices; the box itself keeps its width.
     QAbstractItemView* list = controls.comBox->view();
-    list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width());
+    list->setMinimumWidth(list->sizeHintForColumn(0) +
+                          list->verticalScrollBar()->sizeHint().width());
 }
 
 // Looks again each time the menu opens: the adapter may just have been plugged in.
@@ -144,6 +149,29 @@ void TesterWindow::offerDevices() {
             mapSlot(slot, usual, false);
         });
     }
+    offerNoEcho(menu, slot);
+}
+
+std::string TesterWindow::chosenDevicePath() const {
+    return ports.path(std::max(controls.comBox->currentIndex(), 0));
+}
+
+// Kept by the adapter rather than the slot, so that it follows a cable mapped to another COM.
+void TesterWindow::offerNoEcho(QMenu* menu, int slot) {
+    menu->addSeparator();
+    menu->setToolTipsVisible(true);
+    QAction* item = menu->addAction(QStringLiteral("Адаптер без эха"));
+    item->setObjectName(QStringLiteral("noEchoItem"));
+    item->setCheckable(true);
+    const std::string path = ports.path(slot);
+    item->setChecked(noEchoEverywhere || keptNoEcho(path));
+    item->setEnabled(!noEchoEverywhere);
+    item->setToolTip(noEchoEverywhere
+                         ? QStringLiteral("Задано в командной строке (--no-echo)")
+                         : QStringLiteral("Адаптер %1 не возвращает отправленные байты: ответ "
+                                          "ЭБУ читается без эха. Действует со следующего «Начать»")
+                               .arg(QString::fromStdString(path)));
+    connect(item, &QAction::toggled, this, [path](bool on) { keepNoEcho(path, on); });
 }
 
 void TesterWindow::mapSlot(int slot, const std::string& path, bool keep) {

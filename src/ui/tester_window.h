@@ -18,7 +18,6 @@
 #include "ui/console_link.h"
 #include "ui/service_cue.h"
 
-
 namespace ecuprobe::ui {
 
 class HelpWindow;
@@ -38,6 +37,8 @@ struct ConsoleOptions {
     std::function<std::vector<platform::SerialDeviceInfo>()> findDevices = [] {
         return platform::listSerialDevices();
     };
+    // --no-echo: every adapter is taken as one without echo, whatever was kept for it.
+    bool noEcho = false;
 };
 
 // The "Тестер" console: shows what its link thread reports and posts each click
@@ -86,6 +87,9 @@ private:
     void comChosen(int index);
     void showComSlots();
     void offerDevices();
+    void offerNoEcho(QMenu* menu, int slot);
+    // The chosen slot's adapter, as its echo setting is kept by.
+    std::string chosenDevicePath() const;
     // keep: the mapping stays for the next start of the program.
     void mapSlot(int slot, const std::string& path, bool keep);
     void driveLogClicked();
@@ -113,6 +117,7 @@ private:
     std::function<std::vector<platform::SerialDeviceInfo>()> findDevices;
     std::vector<platform::SerialDeviceInfo> devices;
     std::string tracePath;
+    bool noEchoEverywhere = false;
     bool traceWarned = false;
     bool driveLogRunning = false;
     LinkStatus lastStatus;
