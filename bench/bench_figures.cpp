@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <string>
 
 namespace ecuprobe::bench {
 
@@ -41,6 +42,30 @@ std::optional<std::uint64_t> countOption(const std::string& text) {
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<RunOptions> runOptions(std::span<const char* const> args, int defaultRuns,
+                                     int maxRuns, bool takesSeed) {
+    RunOptions options{defaultRuns, std::nullopt};
+    bool runsGiven = false;
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        const std::string name = args[i];
+        const std::optional<std::uint64_t> value =
+            i + 1 < args.size() ? countOption(args[i + 1]) : std::nullopt;
+        if (!value) {
+            return std::nullopt;
+        }
+        if (name == "--runs" && !runsGiven && *value >= 1 &&
+            *value <= static_cast<std::uint64_t>(maxRuns)) {
+            options.runs = static_cast<int>(*value);
+            runsGiven = true;
+        } else if (name == "--seed" && takesSeed && !options.seed) {
+            options.seed = *value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
 }
 
 }  // namespace ecuprobe::bench

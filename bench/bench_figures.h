@@ -32,4 +32,15 @@ std::optional<double> steadyRate(std::span<const double> pollMs);
 // Parses a whole decimal count from an option's text; nothing for anything else.
 std::optional<std::uint64_t> countOption(const std::string& text);
 
+// What a bench is asked on its command line: `--runs N` (1 to maxRuns) and, for
+// one that draws at random, `--seed S`; each at most once, in any order.
+struct RunOptions {
+    int runs = 0;
+    std::optional<std::uint64_t> seed;
+};
+
+// Nothing for anything else: an unknown or repeated option, a missing or bad value.
+std::optional<RunOptions> runOptions(std::span<const char* const> args, int defaultRuns,
+                                     int maxRuns, bool takesSeed);
+
 }  // namespace ecuprobe::bench

@@ -17,8 +17,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -216,24 +216,20 @@ void printGaps(const Situation& measured) {
                 gaps && gaps->median <= targetMs ? "ok" : "OVER");
 }
 
-int runsFrom(int argc, char** argv) {
-    constexpr int defaultRuns = 5;
-    if (argc == 3 && std::strcmp(argv[1], "--runs") == 0) {
-        const std::optional<std::uint64_t> runs = bench::countOption(argv[2]);
-        return runs && *runs > 0 && *runs <= 100 ? static_cast<int>(*runs) : 0;
-    }
-    return argc == 1 ? defaultRuns : 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    const int runs = runsFrom(argc, argv);
-    if (runs == 0) {
-        std::fprintf(stderr, "usage: gui_bench [--runs N (1-100)]\n");
+    constexpr int defaultRuns = 5;
+    constexpr int maxRuns = 100;
+    const std::optional<bench::RunOptions> options = bench::runOptions(
+        std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1)), defaultRuns,
+        maxRuns, false);
+    if (!options) {
+        std::fprintf(stderr, "usage: gui_bench [--runs N (1-%d)]\n", maxRuns);
         return 2;
     }
+    const int runs = options->runs;
     prepareGuiTests();
     std::vector<Situation> situations;
     if (!probeTheConsole(runs, situations)) {

@@ -90,16 +90,6 @@ private:
     TimedDevice device;
 };
 
-std::optional<double> truthAfter(const std::vector<sim::Crossing>& seen, double level,
-                                 double fromMs) {
-    for (const sim::Crossing& c : seen) {
-        if (c.level == level && c.rising && c.atMs >= fromMs) {
-            return c.atMs;
-        }
-    }
-    return std::nullopt;
-}
-
 // The simulated engine only moves on when the line is served: it is stepped here
 // while nobody talks to it.
 bool engineAtRest(sim::SimulatedEcu& simulator) {
@@ -139,8 +129,8 @@ public:
             return false;
         }
         const auto seen = simulator.crossings();
-        const auto start = truthAfter(seen, startRpm, fromMs);
-        const auto end = truthAfter(seen, endRpm, fromMs);
+        const auto start = firstRisingAfter(seen, startRpm, fromMs);
+        const auto end = firstRisingAfter(seen, endRpm, fromMs);
         const std::optional<double> rate = steadyRate(polls);
         if (!start || !end || !rate) {
             return false;
@@ -163,6 +153,16 @@ private:
 };
 
 }  // namespace
+
+std::optional<double> firstRisingAfter(const std::vector<sim::Crossing>& seen, double level,
+                                       double fromMs) {
+    for (const sim::Crossing& c : seen) {
+        if (c.level == level && c.rising && c.atMs >= fromMs) {
+            return c.atMs;
+        }
+    }
+    return std::nullopt;
+}
 
 ServedAdapter serveThrough(sim::SimulatedEcu& ecu, platform::Clock& /*clock*/,
                            const Adapter& adapter, std::string& why) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ struct RunUpFigures {
     int failedRuns = 0;
     std::string unavailable;  // why the line could not be measured at all
 };
+
+// When the engine first rose through `level` from `fromMs` on, on the
+// simulator's clock: one run's truth among the crossings of all runs so far.
+std::optional<double> firstRisingAfter(const std::vector<sim::Crossing>& seen, double level,
+                                       double fromMs);
 
 // The sampling period the polls fall on, for the spread of the random phase.
 constexpr double runUpPhaseSpanMs = 65;

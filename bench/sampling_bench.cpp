@@ -5,8 +5,8 @@
 //
 //   sampling_bench [--runs N] [--seed S]
 #include <cstdio>
-#include <cstring>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,29 +24,7 @@ constexpr double pacingMs = 50;
 constexpr double lineExchangeMs = (3 + 9) * 10.0 / 9.6;
 constexpr double lineLimitPerSecond = 1000.0 / (pacingMs + lineExchangeMs);
 constexpr int defaultRuns = 7;
-
-struct Options {
-    int runs = defaultRuns;
-    std::uint64_t seed = 0;
-};
-
-bool parse(int argc, char** argv, Options& options) {
-    options.seed = std::random_device()();
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::optional<std::uint64_t> value = countOption(argv[i + 1]);
-        if (!value) {
-            return false;
-        }
-        if (std::strcmp(argv[i], "--runs") == 0 && *value > 0 && *value <= 1000) {
-            options.runs = static_cast<int>(*value);
-        } else if (std::strcmp(argv[i], "--seed") == 0) {
-            options.seed = *value;
-        } else {
-            return false;
-        }
-    }
-    return argc % 2 == 1;
-}
+constexpr int maxRuns = 1000;
 
 struct Column {
     Adapter adapter;
@@ -94,7 +72,9 @@ void printTable(std::vector<Column>& columns) {
              1);
     std::printf("%-26s %-14s", "runs that failed", "");
     for (const Column& c : columns) {
-        std::printf(" %-24d", c.figures.failedRuns);
+        const std::string failed =
+            c.figures.unavailable.empty() ? std::to_string(c.figures.failedRuns) : "n/a";
+        std::printf(" %-24s", failed.c_str());
     }
     std::printf("\n");
     for (const Column& c : columns) {
@@ -108,15 +88,18 @@ void printTable(std::vector<Column>& columns) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: sampling_bench [--runs N (1-1000)] [--seed S]\n");
+    const std::optional<RunOptions> options =
+        runOptions(std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1)),
+                   defaultRuns, maxRuns, true);
+    if (!options) {
+        std::fprintf(stderr, "usage: sampling_bench [--runs N (1-%d)] [--seed S]\n", maxRuns);
         return 2;
     }
+    const std::uint64_t seed = options->seed.value_or(std::random_device()());
     std::printf(
         "Dynamic test, run-up 2000-5500 rpm at 9600 bit/s: %d runs a line from random phases, "
         "seed %llu\n",
-        options.runs, static_cast<unsigned long long>(options.seed));
+        options->runs, static_cast<unsigned long long>(seed));
     std::printf(
         "Each cell: median [lowest .. highest]; the exchange over every steady poll, the rest "
         "one figure a run.\nErrors are against the simulator's true crossings; the line limit "
@@ -124,9 +107,9 @@ int main(int argc, char** argv) {
         pacingMs + lineExchangeMs);
     std::vector<Column> columns{
         {{"native paced", 0}, {}}, {{"FTDI 16 ms", 16}, {}}, {{"FTDI 1 ms", 1}, {}}};
-    std::mt19937_64 random(options.seed);
+    std::mt19937_64 random(seed);
     for (Column& c : columns) {
-        c.figures = measureRunUps(c.adapter, options.runs, random);
+        c.figures = measureRunUps(c.adapter, options->runs, random);
     }
     printTable(columns);
     return 0;
