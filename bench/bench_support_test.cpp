@@ -1,5 +1,8 @@
 #include "bench_figures.h"
+#include "platform/clock.h"
+#include "platform/in_memory_serial_device.h"
 #include "run_up_line.h"
+#include "timed_device.h"
 
 #include <gtest/gtest.h>
 
@@ -104,6 +107,46 @@ TEST(BenchFigures, ARunsTruthIsItsOwnFirstRiseThroughTheLevel) {
     EXPECT_EQ(firstRisingAfter(seen, 2000, 0), 1000);
     EXPECT_EQ(firstRisingAfter(seen, 5500, 13000), std::nullopt);
     EXPECT_EQ(firstRisingAfter(seen, 3000, 0), std::nullopt);
+}
+
+// The exchange runs from the request to the last byte that came: reads that found
+// nothing (the receive waiting out its byte time-out) do not move its end.
+TEST(BenchFigures, TimedDeviceBoundsTheExchangeByTheLastByteThatCame) {
+    platform::FakeClock clock;
+    platform::EchoPeer adapter;
+    platform::InMemorySerialDevice line(clock, adapter);
+    TimedDevice device(line, [&clock] { return static_cast<double>(clock.tickMs()); });
+    ASSERT_TRUE(device.open("COM1"));
+    ASSERT_TRUE(device.setTimeouts({20, 1, 20}));
+    const std::uint8_t request[] = {0x63, 0x9D, 0x0D};
+    std::uint8_t back[8];
+    EXPECT_EQ(device.exchangeMs(), 0);
+    clock.advance(50);
+    device.write(request, 3);
+    clock.advance(4);
+    EXPECT_EQ(device.read(back, 3).count, 3u);
+    EXPECT_EQ(device.exchangeMs(), 4);
+    const std::uint8_t answer[] = {0x09, 0xF7, 0x0D};
+    adapter.answer(answer);
+    clock.advance(8);
+    EXPECT_EQ(device.read(back, 3).count, 3u);
+    EXPECT_EQ(device.read(back, 1).count, 0u);  // waits out its 21 ms, finds nothing
+    EXPECT_EQ(device.exchangeMs(), 12);
+    clock.advance(50);
+    device.write(request, 3);
+    EXPECT_EQ(device.exchangeMs(), 0) << "the last exchange's answer is no answer to this one";
+}
+
+TEST(BenchFigures, TimedDeviceKeepsWhyTheDeviceFailedToOpen) {
+    platform::FakeClock clock;
+    platform::EchoPeer adapter;
+    platform::InMemorySerialDevice line(clock, adapter);
+    line.missingPaths.push_back("COM2");
+    TimedDevice device(line, [] { return 0.0; });
+    EXPECT_FALSE(device.open("COM2"));
+    EXPECT_EQ(device.openFailure().cause, platform::OpenFailureCause::notFound);
+    EXPECT_TRUE(device.open("COM1"));
+    EXPECT_FALSE(device.openFailure().failed());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "run_up_line.h"
 
 #include "bench_figures.h"
+#include "timed_device.h"
 
 #include <chrono>
 #include <thread>
@@ -27,49 +28,6 @@ double nowMs() {
         .count();
 }
 
-// The serial device, noting when the tester last wrote and when bytes last came:
-// after an answer, the two bound its exchange from request to terminator.
-class TimedDevice final : public platform::SerialDevice {
-public:
-    bool open(const std::string& path) override {
-        return device.open(path) || failOpen(device.openFailure());
-    }
-    bool readLineSettings(platform::LineSettings& settings) override {
-        return device.readLineSettings(settings) || failOpen(device.openFailure());
-    }
-    bool applyLineSettings(const platform::LineSettings& settings) override {
-        return device.applyLineSettings(settings);
-    }
-    bool lacksModemLines() const override { return device.lacksModemLines(); }
-    bool readTimeouts(platform::ReadTimeouts& timeouts) override {
-        return device.readTimeouts(timeouts) || failOpen(device.openFailure());
-    }
-    bool setTimeouts(const platform::ReadTimeouts& timeouts) override {
-        return device.setTimeouts(timeouts) || failOpen(device.openFailure());
-    }
-    platform::ReadOutcome read(std::uint8_t* buffer, std::size_t count) override {
-        const platform::ReadOutcome got = device.read(buffer, count);
-        if (got.count != 0) {
-            readAtMs = nowMs();
-        }
-        return got;
-    }
-    platform::WriteOutcome write(const std::uint8_t* data, std::size_t count) override {
-        wroteAtMs = nowMs();
-        return device.write(data, count);
-    }
-    void flushInput() override { device.flushInput(); }
-    bool close() override { return device.close(); }
-    bool isOpen() const override { return device.isOpen(); }
-
-    double exchangeMs() const { return readAtMs - wroteAtMs; }
-
-private:
-    platform::PosixSerialDevice device;
-    double wroteAtMs = 0;
-    double readAtMs = 0;
-};
-
 // The process-wide link on the served line for as long as it lives.
 class Attachment {
 public:
@@ -87,7 +45,8 @@ public:
 
 private:
     platform::PortMap ports;
-    TimedDevice device;
+    platform::PosixSerialDevice serial;
+    TimedDevice device{serial, nowMs};
 };
 
 // The simulated engine only moves on when the line is served: it is stepped here
