@@ -244,9 +244,9 @@ int main(int argc, char** argv) {
     situations.push_back(chart);
     std::printf(
         "Longest gap of the GUI thread's event loop, ms: median [lowest .. highest] of %d "
-        "runs\n(each run: %d polls, a whole test run, or 20 chart samples; the mark holds the "
-        "median\nto the target of %d ms, one frame at 60 Hz; the idle control is a plain "
-        "window over the same spans)\n\n",
+        "runs\n(a run: %d polls, a whole test run, or 20 chart samples; ok / OVER: the "
+        "median against\n%d ms, one frame at 60 Hz; the idle control: a plain window over the "
+        "same spans)\n\n",
         runs, polls, targetMs);
     std::printf("%-40s %-22s %-22s\n", "situation", "window", "idle control");
     std::fflush(stdout);
