@@ -69,7 +69,7 @@ public:
           platform::Clock& realClock)
         : simulator(ecu), session(tester), attachment(attached), clock(realClock) {}
 
-    bool run(double phaseMs, RunUpFigures& figures) {
+    void run(double phaseMs, RunUpFigures& figures) {
         const double fromMs = clock.tickMs();
         simulator.startManoeuvre();
         std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(phaseMs));
@@ -84,15 +84,18 @@ public:
         measure::TestResult result;
         result.startLimit = startRpm;
         result.endLimit = endRpm;
-        if (sampler.runRpmRise(result, samples) != measure::SampleResult::Ok) {
-            return false;
+        const measure::SampleResult outcome = sampler.runRpmRise(result, samples);
+        if (outcome != measure::SampleResult::Ok) {
+            figures.failures.emplace_back(measure::sampleResultName(outcome));
+            return;
         }
         const auto seen = simulator.crossings();
         const auto start = firstRisingAfter(seen, startRpm, fromMs);
         const auto end = firstRisingAfter(seen, endRpm, fromMs);
         const std::optional<double> rate = steadyRate(polls);
         if (!start || !end || !rate) {
-            return false;
+            figures.failures.emplace_back("no true crossings or too few polls");
+            return;
         }
         const double truth = *end - *start;
         figures.exchangeMs.insert(figures.exchangeMs.end(), exchanges.begin(), exchanges.end());
@@ -101,7 +104,6 @@ public:
         if (sampler.crossings().valid()) {
             figures.interpolatedErrorMs.push_back(sampler.crossings().durationMs() - truth);
         }
-        return true;
     }
 
 private:
@@ -161,8 +163,10 @@ RunUpFigures measureRunUps(const Adapter& adapter, int runs, std::mt19937_64& ra
     std::uniform_real_distribution<double> phase(0, runUpPhaseSpanMs);
     RunUp runUp(simulator, session, attachment, clock);
     for (int i = 0; i < runs; ++i) {
-        if (!engineAtRest(simulator) || !runUp.run(phase(random), figures)) {
-            ++figures.failedRuns;
+        if (engineAtRest(simulator)) {
+            runUp.run(phase(random), figures);
+        } else {
+            figures.failures.emplace_back("the engine did not come back to idle");
         }
     }
     session.disconnect();

@@ -39,8 +39,8 @@ struct RunUpFigures {
     std::vector<double> perSecond;   // the steady rate, one a run
     std::vector<double> requiredErrorMs;
     std::vector<double> interpolatedErrorMs;
-    int failedRuns = 0;
-    std::string unavailable;  // why the line could not be measured at all
+    std::vector<std::string> failures;  // how each failed run ended
+    std::string unavailable;            // why the line could not be measured at all
 };
 
 // When the engine first rose through `level` from `fromMs` on, on the

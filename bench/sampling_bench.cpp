@@ -73,7 +73,7 @@ void printTable(std::vector<Column>& columns) {
     std::printf("%-26s %-14s", "runs that failed", "");
     for (const Column& c : columns) {
         const std::string failed =
-            c.figures.unavailable.empty() ? std::to_string(c.figures.failedRuns) : "n/a";
+            c.figures.unavailable.empty() ? std::to_string(c.figures.failures.size()) : "n/a";
         std::printf(" %-24s", failed.c_str());
     }
     std::printf("\n");
@@ -81,6 +81,9 @@ void printTable(std::vector<Column>& columns) {
         if (!c.figures.unavailable.empty()) {
             std::printf("%s: not measured, %s\n", c.adapter.name.c_str(),
                         c.figures.unavailable.c_str());
+        }
+        for (const std::string& failure : c.figures.failures) {
+            std::printf("%s: a run failed: %s\n", c.adapter.name.c_str(), failure.c_str());
         }
     }
 }
