@@ -6,7 +6,8 @@ JOBS ?= $(shell nproc)
 LINE_JOBS ?= $(shell echo $$((2 * $(JOBS))))
 GUI_ARGS ?= --simulate
 SIM_ARGS ?= --simulate monitor
-# Repeated runs of each benchmark, and the sampling bench's seed (empty: a new one).
+# Runs of the sampling bench (on each line) and of the window's, and the sampling
+# bench's seed for its random phases (empty: a new one, printed).
 BENCH_RUNS ?= 7
 GUI_BENCH_RUNS ?= 5
 BENCH_SEED ?=
