@@ -3,8 +3,10 @@
 # pictures in docs/screenshots/: every window as it opens on a 1366x768 laptop
 # (main window, connected console, live chart, fault decoding, identification,
 # control parameters, the PC connection scheme, the manual, the About box, and the
-# dynamic, acceleration and loss tests after a run on the simulated car), and the
-# console on a 1920x1080 screen. Runs under xvfb-run, so no display is needed.
+# dynamic, acceleration and loss tests after a run on the simulated car), the
+# saved files opened again (two run-ups side by side and their printed page, the
+# tester dump, a drive log of the simulated road), and the console on a 1920x1080
+# screen. Runs under xvfb-run, so no display is needed.
 # Usage: scripts/screenshots.sh [build dir]    (default build/release)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -81,7 +81,7 @@ TEST(CliLog, NamesUnitsAndARowPerReadEndingCleanlyOnCtrlC) {
         EXPECT_NEAR(std::strtod(rows[n][5].c_str(), nullptr), 800, 150) << n;
     }
     EXPECT_TRUE(contains(run.out, std::to_string(rows.size() - 2) + " reads logged to " + log));
-    EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(writtenFrames(trace)), releaseFrames);
 }
 
 TEST(CliLog, AFileThatCannotBeWrittenEndsWithItsStatusAndAnExistingOneIsKept) {

@@ -100,7 +100,7 @@ TEST(CliOutcome, SighupHandsEverythingBackAndEndsWith129) {
         runChild(cliPath, {"--simulate", "--trace", trace, "monitor", "-p", "0"},
                  {{1200, "inj 1"}, {700, "", SIGHUP}, {20000, ""}});
     EXPECT_EQ(run.exitStatus, 128 + SIGHUP) << run.err;
-    EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(writtenFrames(trace)), releaseFrames);
 }
 
 TEST(CliOutcome, SecondCtrlCDuringTheHandBackLetsItFinishAndSaysSo) {
@@ -110,7 +110,7 @@ TEST(CliOutcome, SecondCtrlCDuringTheHandBackLetsItFinishAndSaysSo) {
                  {{1200, "inj 1"}, {700, "", SIGINT}, {300, "", SIGINT}, {20000, ""}});
     EXPECT_EQ(run.exitStatus, 128 + SIGINT) << run.err;
     EXPECT_TRUE(contains(run.err, "handing every control back to the ECU first")) << run.err;
-    EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(writtenFrames(trace)), releaseFrames);
 }
 
 TEST(CliOutcome, ClosedStdoutEndsLiveThroughTheHandBack) {
@@ -120,7 +120,7 @@ TEST(CliOutcome, ClosedStdoutEndsLiveThroughTheHandBack) {
                  {"-c", cliPath + " --simulate --trace " + trace +
                             " live --period 0.1 | head -1; echo \"status ${PIPESTATUS[0]}\" >&2"});
     EXPECT_TRUE(contains(run.err, "status " + std::to_string(128 + SIGPIPE))) << run.err;
-    EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(writtenFrames(trace)), releaseFrames);
 }
 
 struct LostOutputCase {
@@ -164,7 +164,11 @@ TEST(CliOutcome, AMissingEchoIsToldApartFromASilentEcu) {
     const ChildResult noEcho =
         runChild(cliPath, {"--simulate", "--sim-fault", "noecho", "connect"});
     EXPECT_EQ(noEcho.exitStatus, 2);
-    EXPECT_TRUE(contains(noEcho.err, "адаптер не отвечает эхом")) << noEcho.err;
+    EXPECT_TRUE(contains(noEcho.err, "адаптер без эха")) << noEcho.err;
+    const ChildResult shortEcho =
+        runChild(cliPath, {"--simulate", "--sim-fault", "shortecho", "connect"});
+    EXPECT_EQ(shortEcho.exitStatus, 2);
+    EXPECT_TRUE(contains(shortEcho.err, "адаптер не отвечает эхом")) << shortEcho.err;
     const ChildResult silent =
         runChild(cliPath, {"--simulate", "--sim-fault", "silence", "connect"});
     EXPECT_EQ(silent.exitStatus, 2);

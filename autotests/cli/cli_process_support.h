@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -72,10 +73,14 @@ inline std::vector<std::vector<std::string>> logRows(const std::string& path) {
     return rows;
 }
 
-inline std::vector<std::string> lastFrames(const std::vector<std::string>& frames,
-                                           std::size_t count) {
-    return {frames.end() - static_cast<std::ptrdiff_t>(std::min(count, frames.size())),
-            frames.end()};
+// The last six writes of the trace, where a write repeated right after itself
+// counts once: the hand-back writes a register once more when the ECU was slow to
+// acknowledge it (on a loaded machine too).
+inline std::vector<std::string> lastSixWrites(const std::vector<std::string>& frames) {
+    std::vector<std::string> writes;
+    std::unique_copy(frames.begin(), frames.end(), std::back_inserter(writes));
+    const std::size_t count = std::min<std::size_t>(6, writes.size());
+    return {writes.end() - static_cast<std::ptrdiff_t>(count), writes.end()};
 }
 
 }  // namespace ecuprobe::cli::testing_support

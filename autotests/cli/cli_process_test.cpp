@@ -78,7 +78,7 @@ TEST(CliProcess, MonitorSwitchesAnInjectorOffAndOnAndHandsEverythingBackOnQuit) 
     EXPECT_LT(off, on);
     EXPECT_NE(run.out.find("Обороты (FREQ):"), std::string::npos);
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << "no screen control into a pipe";
-    EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(writtenFrames(trace)), releaseFrames);
 }
 
 TEST(CliProcess, MonitorStoppedBySigtermStillHandsEverythingBackAndSaysWhichSignal) {
@@ -91,7 +91,7 @@ TEST(CliProcess, MonitorStoppedBySigtermStillHandsEverythingBackAndSaysWhichSign
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
     EXPECT_EQ(run.exitStatus, 128 + SIGTERM) << run.err;
     EXPECT_NE(run.out.find("> Вентилятор: вкл."), std::string::npos) << run.out;
-    EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(writtenFrames(trace)), releaseFrames);
 }
 
 class MissingDevice : public testing::TestWithParam<const char*> {};

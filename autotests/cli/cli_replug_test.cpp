@@ -76,14 +76,14 @@ TEST_F(PulledAdapter, MonitorShowsItGoneAndCarriesOnWhenItIsBack) {
     const ChildResult run =
         runChild(cliPath, {"--port", link, "monitor", "-p", "0"}, {{8500, "quit"}, {20000, ""}});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    const std::string goneNote = "\nадаптер отключён: " + link + "\n";
+    const std::string goneNote = "\nСвязь: Адаптер отключён: " + link + " — ";
     const std::vector<std::string> drawn = pictures(run.out);
     const auto gone = std::find_if(drawn.begin(), drawn.end(), [&](const std::string& picture) {
         return contains(picture, goneNote);
     });
     ASSERT_NE(gone, drawn.end()) << run.out;
     const auto back = std::find_if(gone, drawn.end(), [&](const std::string& picture) {
-        return !contains(picture, "адаптер отключён") && !contains(picture, "ЭБУ не отвечает") &&
+        return contains(picture, "\nСвязь: ЭБУ Микас 5.4 на связи\n") &&
                contains(picture, "Состояние: ЭБУ Микас 5.4. \n");
     });
     EXPECT_NE(back, drawn.end()) << run.out;

@@ -11,6 +11,8 @@ namespace {
 constexpr int stoppedByCtrlC = 130;
 constexpr const char* noAnswer = "the ECU does not answer";
 constexpr const char* noEcho = "адаптер не отвечает эхом";
+constexpr const char* withoutEcho = "ecuprobe-cli: адаптер без эха";
+constexpr const char* lineNoise = "ecuprobe-cli: помехи на линии";
 constexpr const char* unconfirmed = "ЭБУ не подтвердил возврат управления: ";
 constexpr const char* perfectEcho = "Echo: perfect";
 constexpr const char* echoErrors = "Echo errors: ";
@@ -76,10 +78,11 @@ const std::vector<MatrixFault>& matrixFaults() {
         {"badsum", "badsum", {2, noAnswer}, {0, perfectEcho}, false},
         // The echo is only checked and counted, as the adapter's own test reports it.
         {"wrongecho", "wrongecho", {0, nullptr}, {3, echoErrors}, true},
-        {"noecho", "noecho", {2, noEcho}, {3, "Echo: none at all"}, false},
+        // The answer still comes, where the echo should be.
+        {"noecho", "noecho", {2, withoutEcho}, {3, "Echo: none at all"}, false},
         {"shortecho", "shortecho", {2, noEcho}, {3, echoErrors}, false},
         {"cut", "cut", {2, noAnswer}, {0, perfectEcho}, false},
-        {"garbage", "garbage", {2, noEcho}, {0, perfectEcho}, false},
+        {"garbage", "garbage", {2, lineNoise}, {0, perfectEcho}, false},
         {"noise", "noise", {0, nullptr}, {0, perfectEcho}, true},
         {"refuse", "refuse", {4, unconfirmed}, {0, perfectEcho}, false},
         {"noident",

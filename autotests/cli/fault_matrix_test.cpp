@@ -128,7 +128,7 @@ struct CellResult {
 
 void checkHandBack(const MatrixCommand& command, const MatrixFault& fault,
                    const std::vector<std::string>& frames, CellResult& result) {
-    const bool handedBack = lastFrames(frames, 6) == releaseFrames;
+    const bool handedBack = lastSixWrites(frames) == releaseFrames;
     result.handBack = handedBack ? "yes" : "-";
     if (command.takesControls && fault.ecuTakesControlsBack && !handedBack) {
         result.problems.push_back("the last frames are not the hand-back of every control");

@@ -101,7 +101,7 @@ TEST_F(TestCommand, CtrlCWhileWaitingStopsTheRunWritesNothingAndHandsBack) {
                  {{2500, "", SIGINT}, {20000, ""}});
     EXPECT_EQ(run.exitStatus, 128 + SIGINT) << run.err;
     EXPECT_TRUE(std::filesystem::is_empty(folder));
-    EXPECT_EQ(lastFrames(writtenFrames(trace), 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(writtenFrames(trace)), releaseFrames);
 }
 
 TEST_F(TestCommand, ReportAppendsTheStateReportAndAFullDiskOrASilentEcuIsNoSavedReport) {

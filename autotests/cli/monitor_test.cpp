@@ -243,6 +243,12 @@ TEST_F(MonitorOnSimulator, ACancelledDumpFileWritesNoReport) {
     EXPECT_TRUE(said("> Запись: no file chosen: nothing written\n")) << out.str();
 }
 
+TEST_F(MonitorOnSimulator, ADumpFileThatCannotBeOpenedIsNamedWithItsCause) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    run({{2000, "report --dump " + folder.string()}, {3000, ""}, {4000, "quit"}});
+    EXPECT_TRUE(said("\nЗапись: not written: " + folder.string() + ": ")) << out.str();
+}
+
 TEST_F(MonitorOnSimulator, AReportWhoseReadsWentUnansweredIsNotPassedOffAsTheEngineState) {
     const std::filesystem::path dump =
         std::filesystem::temp_directory_path() / "ecuprobe-monitor-silent.tdm";

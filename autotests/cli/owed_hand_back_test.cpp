@@ -97,7 +97,7 @@ TEST_F(OwedOnALink, MonitorHandsTheCutBackAsSoonAsTheEcuAnswersAgain) {
     // Long before quit: the poll read on after it.
     EXPECT_TRUE(std::any_of(paid, frames.end() - 6,
                             [](const std::string& frame) { return frame.starts_with("61 "); }));
-    EXPECT_EQ(lastFrames(frames, 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(frames), releaseFrames);
     EXPECT_TRUE(contains(run.out, "! Тестер может удерживать: форсунка 1\n")) << run.out;
     EXPECT_TRUE(contains(run.out, "Состояние: " + returned + "\n")) << run.out;
     EXPECT_TRUE(contains(run.err, "ecuprobe-cli: " + returned + "\n")) << run.err;

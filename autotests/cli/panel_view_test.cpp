@@ -59,14 +59,15 @@ TEST(PanelView, MarksDisabledSwitchesAndAStoppedPoll) {
     EXPECT_FALSE(has(text, "> ")) << text;
 }
 
-TEST(PanelView, TheLinkNoteIsTheLastLineAndOnlyWhileThereIsOne) {
+TEST(PanelView, TheLinkStateIsTheLastLine) {
     console::PanelSnapshot shown = connectedPanel();
     const std::string quiet = renderPanel(shown, "");
     EXPECT_EQ(quiet.substr(quiet.rfind('\n', quiet.size() - 2) + 1),
               "         clear-faults, decode, period 0|1|2, help, quit\n");
-    shown.linkNote = "адаптер отключён: /dev/ttyUSB0";
+    shown.link = {console::LinkState::adapterGone, "Адаптер отключён: /dev/ttyUSB0",
+                  "подключите адаптер снова"};
     const std::string gone = renderPanel(shown, "");
-    EXPECT_EQ(gone, quiet + "адаптер отключён: /dev/ttyUSB0\n");
+    EXPECT_EQ(gone, quiet + "Связь: Адаптер отключён: /dev/ttyUSB0 — подключите адаптер снова\n");
 }
 
 TEST(PanelView, ClearsTheTerminalOnlyWhenDrawingOnOne) {

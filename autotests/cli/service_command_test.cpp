@@ -51,7 +51,7 @@ TEST(ParamsCommand, IdleSpeedIsSentAsOneOkAndTheNextReadShowsIt) {
     const std::vector<std::string> frames = writtenFrames(trace);
     // 0x40 goes out escaped as 0x40 0x00.
     EXPECT_EQ(std::count(frames.begin(), frames.end(), "62 0B 40 00 2E 5A CB 0D"), 1);
-    EXPECT_EQ(lastFrames(frames, 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(frames), releaseFrames);
 }
 
 TEST(ParamsCommand, ARefusedSetEndsWithThreeAndItsText) {

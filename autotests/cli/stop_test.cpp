@@ -43,7 +43,7 @@ TEST_P(StopBeforeAKeptWrite, WithholdsItHandsBackAndNeverSaysDone) {
     EXPECT_EQ(run.exitStatus, 128 + SIGTERM) << run.err;
     const std::vector<std::string> frames = writtenFrames(trace);
     EXPECT_FALSE(wrote(frames, GetParam().withheld)) << GetParam().withheld;
-    EXPECT_EQ(lastFrames(frames, 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(frames), releaseFrames);
     EXPECT_FALSE(contains(run.out, GetParam().success)) << run.out;
     EXPECT_TRUE(contains(run.err, "ecuprobe-cli: stopped")) << run.err;
 }
@@ -97,7 +97,7 @@ TEST_P(EveryTerminatingSignal, MonitorHandsTheCutBackAndEndsWith128PlusIt) {
     EXPECT_EQ(run.exitStatus, 128 + signal) << run.err;
     const std::vector<std::string> frames = writtenFrames(trace);
     EXPECT_TRUE(wrote(frames, "62 40 CD 01")) << "no injector cut";
-    EXPECT_EQ(lastFrames(frames, 6), releaseFrames);
+    EXPECT_EQ(lastSixWrites(frames), releaseFrames);
     EXPECT_TRUE(contains(run.out, "Управление возвращено ЭБУ, порт закрыт.")) << run.out;
 }
 

@@ -24,7 +24,7 @@ TEST_F(PanelAdapter, APulledAdapterIsLetGoAndLookedForWithoutTrafficUntilItIsBac
     EXPECT_FALSE(shown().isEnabled(control::clearFaults));
     tick();
     EXPECT_FALSE(link.isOpen()) << "let go, so that the replugged adapter gets its node back";
-    EXPECT_EQ(shown().linkNote, "адаптер отключён: " + ports.path(0));
+    EXPECT_EQ(shown().link.text, "Адаптер отключён: " + ports.path(0));
 
     const std::uint8_t errors = link.errorCount();
     const int opens = device.openCount;
@@ -36,7 +36,7 @@ TEST_F(PanelAdapter, APulledAdapterIsLetGoAndLookedForWithoutTrafficUntilItIsBac
     EXPECT_EQ(device.openCount, opens) << "no open while its node is missing";
     EXPECT_EQ(clock.totalSleptMs(), slept) << "no pause, no time-out";
     EXPECT_FALSE(shown().isEnabled(control::injector1));
-    EXPECT_EQ(shown().text(control::statusText), "ЭБУ Микас 5.4. ");
+    EXPECT_EQ(shown().text(control::statusText), "*** Нет связи");
 
     peer.plugged = true;
     peer.frames.clear();
@@ -44,11 +44,12 @@ TEST_F(PanelAdapter, APulledAdapterIsLetGoAndLookedForWithoutTrafficUntilItIsBac
     EXPECT_EQ(device.openCount, opens + 1);
     EXPECT_TRUE(link.isOpen());
     EXPECT_TRUE(peer.frames.empty()) << "the ECU is asked for on the next tick";
-    EXPECT_EQ(shown().linkNote, "ЭБУ не отвечает");
+    EXPECT_FALSE(shown().isEnabled(control::comPort)) << "back on its own port";
+    EXPECT_EQ(shown().link.state, LinkState::ecuSilent);
     tick();
     EXPECT_EQ(peer.commands(), (Commands{0x01, 0x64, 0x63, 0x61, 0x02}));
     EXPECT_TRUE(shown().isEnabled(control::clearFaults));
-    EXPECT_EQ(shown().linkNote, "");
+    EXPECT_EQ(shown().link.text, "ЭБУ Микас 5.4 на связи");
 }
 
 TEST_F(PanelAdapter, WhileAServiceHoldsTheLineThePortIsLeftToIt) {
@@ -62,19 +63,49 @@ TEST_F(PanelAdapter, WhileAServiceHoldsTheLineThePortIsLeftToIt) {
     EXPECT_FALSE(link.isOpen());
 }
 
-TEST_F(PanelAdapter, ASilentEcuIsNotedBesideTheStatusTheCycleKeeps) {
-    EXPECT_EQ(shown().linkNote, "") << "before the start";
+TEST_F(PanelAdapter, WhileItIsGoneAnotherPortCanBeChosenAndStarted) {
     startConnected();
-    EXPECT_EQ(shown().linkNote, "");
+    pull();
+    tick();
+    EXPECT_TRUE(shown().isEnabled(control::comPort));
+    EXPECT_TRUE(shown().isEnabled(control::start));
+    ASSERT_TRUE(panel->onComSelected(2));
+    peer.plugged = true;
+    panel->onStart();
+    EXPECT_EQ(device.openedPath, ports.path(2));
+    EXPECT_EQ(shown().link.state, LinkState::connected);
+    EXPECT_FALSE(shown().isEnabled(control::comPort));
+    EXPECT_EQ(timer.isRunning(), true);
+    tick();
+    EXPECT_TRUE(panel->controlsAreEnabled());
+}
+
+TEST_F(PanelAdapter, BackOnItsOwnPortTheChoiceClosesOnThatPort) {
+    startConnected();
+    pull();
+    tick();
+    ASSERT_TRUE(panel->onComSelected(3));
+    peer.plugged = true;
+    tick();
+    EXPECT_FALSE(shown().isEnabled(control::start));
+    EXPECT_EQ(shown().comSelection, 0);
+    EXPECT_EQ(ecu::chosenPortNumber, 2);
+}
+
+TEST_F(PanelAdapter, ASilentEcuShowsTheCauseAndNoLongerClaimsItsType) {
+    EXPECT_EQ(shown().link.state, LinkState::idle) << "before the start";
+    startConnected();
+    EXPECT_EQ(shown().link.state, LinkState::connected);
     peer.silent = true;
     tick();
-    EXPECT_EQ(shown().linkNote, "ЭБУ не отвечает");
-    EXPECT_EQ(shown().text(control::statusText), "ЭБУ Микас 5.4. ");
+    EXPECT_EQ(shown().link.line(), "ЭБУ не отвечает — зажигание выключено? не тот разъём?");
+    EXPECT_EQ(shown().text(control::statusText), "*** Нет связи");
     peer.silent = false;
     tick();
-    EXPECT_EQ(shown().linkNote, "");
+    EXPECT_EQ(shown().link.state, LinkState::connected);
+    EXPECT_EQ(shown().text(control::statusText), "ЭБУ Микас 5.4. ");
     panel->onDestroy();
-    EXPECT_EQ(shown().linkNote, "");
+    EXPECT_EQ(shown().link.state, LinkState::idle);
 }
 
 }  // namespace

@@ -90,16 +90,29 @@ TEST_F(PanelTest, StartConnectsReadsEverythingAndStartsTheTimer) {
     EXPECT_EQ(panel->pollTimerHandle(), 1u);
 }
 
-TEST_F(PanelTest, StartOnAPortThatCannotBeOpenedStillPollsWithButtonsDisabled) {
+TEST_F(PanelTest, APortThatCannotBeOpenedLeavesThePortChoiceOpenForAnother) {
     device.missingPaths = {ports.path(0)};
     panel->onStart();
-    tick();
-    tick();
-    const PanelSnapshot s = shown();
-    EXPECT_TRUE(s.timerRunning);
-    EXPECT_EQ(s.text(control::statusText), "");
+    EXPECT_FALSE(timer.fire()) << "nothing to poll";
+    PanelSnapshot s = shown();
+    EXPECT_FALSE(s.timerRunning);
+    EXPECT_FALSE(panel->isStarted());
+    EXPECT_TRUE(s.isEnabled(control::comPort));
+    EXPECT_TRUE(s.isEnabled(control::start));
     EXPECT_FALSE(s.isEnabled(control::clearFaults));
+    EXPECT_EQ(s.link.state, LinkState::portNotOpened);
+    EXPECT_EQ(s.link.text, "Порт не открыт: " + ports.path(0) + " (нет такого порта)");
     EXPECT_TRUE(peer.frames.empty());
+
+    ASSERT_TRUE(panel->onComSelected(1));
+    panel->onStart();
+    s = shown();
+    EXPECT_EQ(device.openedPath, ports.path(1));
+    EXPECT_TRUE(panel->controlsAreEnabled());
+    EXPECT_TRUE(s.timerRunning);
+    EXPECT_FALSE(s.isEnabled(control::comPort));
+    EXPECT_FALSE(s.isEnabled(control::start));
+    EXPECT_EQ(s.link.state, LinkState::connected);
 }
 
 struct PeriodStep {

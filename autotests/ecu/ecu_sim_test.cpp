@@ -100,6 +100,31 @@ TEST_F(SessionOnSimulator, LostEcuResetsTheSessionAndIsFoundAgain) {
     EXPECT_EQ(session.checkLink(), ecu::ServiceResult::done);
 }
 
+// Each line fault leaves its own cause behind, the same on every try.
+TEST_F(SessionOnSimulator, AnUnansweredConnectionNamesWhatTheLineDid) {
+    const struct {
+        sim::FaultKind fault;
+        SilenceCause cause;
+    } cases[] = {
+        {sim::FaultKind::silence, SilenceCause::ecuSilent},
+        {sim::FaultKind::badChecksum, SilenceCause::ecuSilent},
+        {sim::FaultKind::missingEcho, SilenceCause::adapterWithoutEcho},
+        {sim::FaultKind::shortEcho, SilenceCause::noEcho},
+        {sim::FaultKind::garbage, SilenceCause::lineNoise},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        ecu.clearFaultRules();
+        ecu.addFault({c.fault, {}, 0});
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            session.connect();
+            EXPECT_EQ(session.connected(), 0);
+            EXPECT_EQ(session.silenceCause(), c.cause);
+            link.close();
+        }
+    }
+}
+
 TEST_F(SessionOnSimulator, IdleSpeedSetPointShowsInALaterRead) {
     ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
     std::uint32_t rpm = 900;

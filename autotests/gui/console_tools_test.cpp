@@ -130,6 +130,8 @@ private slots:
         QComboBox* com = console->form().comBox;
         QCOMPARE(com->itemData(1, Qt::ToolTipRole).toString(),
                  QStringLiteral("COM2: ") + node + u'\n' + described);
+        QCOMPARE(com->itemText(1), QStringLiteral("COM2 — FTDI FT232R USB UART (") + node + u')');
+        QCOMPARE(com->itemText(0), QStringLiteral("COM1"));
 
         QMenu* offers = console->form().comMapButton->menu();
         emit offers->aboutToShow();

@@ -20,7 +20,6 @@
 #include "console/live_history.h"
 #include "console/panel_controls.h"
 #include "gui_support.h"
-#include "ui/link_report.h"
 #include "ui/live_chart_window.h"
 #include "ui/live_lanes.h"
 #include "ui/run_chart.h"
@@ -94,38 +93,6 @@ private slots:
         QFETCH(QString, windows);
         QFETCH(QStringList, qt);
         QCOMPARE(ui::qtNameFilters(windows.toStdString()), qt);
-    }
-
-    void statusLineNamesTheTrouble_data() {
-        QTest::addColumn<bool>("portFailed");
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<QString>("note");
-        QTest::addColumn<QString>("line");
-        const QString none;
-        const QString silent = QStringLiteral("ЭБУ не отвечает");
-        const QString unplugged = QStringLiteral("адаптер отключён: /dev/ttyUSB0");
-        QTest::newRow("all well") << false << none << none << none;
-        QTest::newRow("silent ECU") << false << none << silent << silent;
-        QTest::newRow("adapter unplugged") << false << none << unplugged << unplugged;
-        QTest::newRow("port never opened, not a silent ECU")
-            << true << QStringLiteral("нет такого порта") << silent
-            << QStringLiteral("порт не открыт: /dev/ttyUSB0 (нет такого порта)");
-        QTest::newRow("port never opened, no reason known")
-            << true << none << silent << QStringLiteral("порт не открыт: /dev/ttyUSB0");
-    }
-    void statusLineNamesTheTrouble() {
-        QFETCH(bool, portFailed);
-        QFETCH(QString, failure);
-        QFETCH(QString, note);
-        QFETCH(QString, line);
-        ui::LinkStatus status;
-        status.started = true;
-        status.portFailed = portFailed;
-        status.devicePath = "/dev/ttyUSB0";
-        status.openFailure = failure.toStdString();
-        console::PanelSnapshot shown;
-        shown.linkNote = note.toStdString();
-        QCOMPARE(QString::fromStdString(ui::linkStatusText(status, shown)), line);
     }
 
     void chartExportsThePictureAndTheTable() {

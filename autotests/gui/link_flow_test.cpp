@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 
 #include "console/panel_controls.h"
 #include "gui_support.h"
@@ -23,6 +24,7 @@ enum class CloseWay { closeBox, windowManager, escapeKey, exitItem, stopSignal }
 }  // namespace ecuprobe::gui_testing
 
 Q_DECLARE_METATYPE(ecuprobe::gui_testing::CloseWay)
+Q_DECLARE_METATYPE(ecuprobe::sim::FaultKind)
 
 namespace ecuprobe::gui_testing {
 
@@ -121,7 +123,8 @@ private slots:
         QVERIFY(waitFor([this] { return !box(control::injector1)->isChecked(); }));
         const std::size_t cutAt = log->reports.size();
         line->ecu().setSilent(true);
-        QVERIFY(waitFor([this] { return shellLine() == QStringLiteral("ЭБУ не отвечает"); }));
+        QVERIFY(
+            waitFor([this] { return shellLine().startsWith(QStringLiteral("ЭБУ не отвечает")); }));
         QVERIFY(waitFor([this] { return log->ticks() > 0 && !connectedAndAnswering(*log); }));
         auto* note = console->findChild<QLabel*>(QStringLiteral("heldNote"));
         QCOMPARE(note->text(), QStringLiteral("Тестер может удерживать: форсунка 1"));
@@ -162,7 +165,7 @@ private slots:
         if (unplugged) {
             line->ecu().addFault(
                 {sim::FaultKind::vanish, {sim::FaultTrigger::Mode::once, 1, 1.0, {}}, 60000});
-            QVERIFY(waitFor([this] { return shellLine().startsWith("адаптер отключён"); }));
+            QVERIFY(waitFor([this] { return shellLine().startsWith("Адаптер отключён"); }));
         } else {
             line->ecu().setSilent(true);
         }
@@ -194,7 +197,7 @@ private slots:
         QCOMPARE(*(type + 1), (Bytes{0x62, 0x0D, 0x00}));
     }
 
-    void portThatCannotBeOpenedIsNamedAndNothingIsSentOnClose() {
+    void aPortThatCannotBeOpenedIsNamedAndAnotherCanBeStartedAtOnce() {
         const std::string missing = "/nonexistent/ttyK";
         cleanup();
         line = std::make_unique<SimulatedLine>();
@@ -205,30 +208,80 @@ private slots:
         console = shell->console();
         log = std::make_unique<ReportLog>(console->link());
         press(*console, control::start);
-        QVERIFY(waitFor([this] { return !log->empty() && log->last().status.started; }));
-        QCOMPARE(console->findChild<QLabel*>(QStringLiteral("linkLine"))->text(),
-                 QStringLiteral("порт не открыт: /nonexistent/ttyK (нет такого порта)"));
-        console->close();
-        QVERIFY(waitFor([this] { return console.isNull(); }));
+        const QString notOpened = QStringLiteral(
+            "Порт не открыт: /nonexistent/ttyK (нет такого порта) — выберите "
+            "другой порт и нажмите «Начать»");
+        QVERIFY(waitFor([&] { return indicator() == notOpened; }));
+        QCOMPARE(shellLine(), notOpened);
+        QVERIFY(console->form().comBox->isEnabled());
+        QVERIFY(console->form().comMapButton->isEnabled());
+        QVERIFY(console->form().control(control::start)->isEnabled());
         QVERIFY(line->payloads().empty());
-        QCOMPARE(log->closings, std::vector<QString>{QString()});
+
+        console->form().comBox->setCurrentIndex(1);
+        emit console->form().comBox->activated(1);
+        startConnected();
+        QVERIFY(
+            waitFor([this] { return shellLine() == QStringLiteral("ЭБУ Микас 5.4 на связи"); }));
+        QVERIFY(!console->form().comBox->isEnabled());
+        QVERIFY(!console->form().comMapButton->isEnabled());
+        QSettings().remove("console/comSlot");
     }
 
-    void silentEcuAndUnpluggedAdapterShowInBothStatusBars() {
+    void silentEcuAndUnpluggedAdapterShowInTheIndicatorAndTheMainStatusBar() {
         startConnected();
+        QCOMPARE(indicator(), QStringLiteral("ЭБУ Микас 5.4 на связи"));
         line->ecu().setSilent(true);
-        QVERIFY(waitFor([this] { return shellLine() == QStringLiteral("ЭБУ не отвечает"); }));
-        QCOMPARE(console->findChild<QLabel*>(QStringLiteral("linkLine"))->text(),
-                 QStringLiteral("ЭБУ не отвечает"));
+        const QString silent =
+            QStringLiteral("ЭБУ не отвечает — зажигание выключено? не тот разъём?");
+        QVERIFY(waitFor([&] { return shellLine() == silent; }));
+        QCOMPARE(indicator(), silent);
+        QVERIFY(!console->form().comBox->isEnabled());
         line->ecu().setSilent(false);
-        QVERIFY(waitFor([this] { return shellLine().isEmpty(); }));
+        QVERIFY(
+            waitFor([this] { return shellLine() == QStringLiteral("ЭБУ Микас 5.4 на связи"); }));
         sim::FaultRule unplug{
             sim::FaultKind::vanish, {sim::FaultTrigger::Mode::once, 1, 1.0, {}}, 60000};
         line->ecu().addFault(unplug);
         QVERIFY(waitFor([this] {
-            return shellLine() == QStringLiteral("адаптер отключён: ") +
-                                      QString::fromStdString(line->ports.path(0));
+            return shellLine() == QStringLiteral("Адаптер отключён: ") +
+                                      QString::fromStdString(line->ports.path(0)) +
+                                      QStringLiteral(
+                                          " — подключите адаптер снова или выберите "
+                                          "другой порт");
         }));
+        QVERIFY(waitFor([this] { return console->form().comBox->isEnabled(); }));
+        QVERIFY(console->form().comMapButton->isEnabled());
+        QVERIFY(console->form().control(control::start)->isEnabled());
+    }
+
+    // What the echo check found is the cause shown, and the status field no
+    // longer claims the ECU type beside it.
+    void theIndicatorTellsWhatTheLineDid_data() {
+        QTest::addColumn<sim::FaultKind>("fault");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ECU silent")
+            << sim::FaultKind::silence << QStringLiteral("ЭБУ не отвечает — ");
+        QTest::newRow("half the echo")
+            << sim::FaultKind::shortEcho << QStringLiteral("Нет эха от адаптера — ");
+        QTest::newRow("answer in place of the echo")
+            << sim::FaultKind::missingEcho << QStringLiteral("Адаптер без эха — ");
+        QTest::newRow("garbage") << sim::FaultKind::garbage << QStringLiteral("Помехи на линии — ");
+    }
+    void theIndicatorTellsWhatTheLineDid() {
+        QFETCH(sim::FaultKind, fault);
+        QFETCH(QString, shown);
+        startConnected();
+        line->ecu().addFault({fault, {}, 0});
+        QVERIFY(waitFor([&] { return indicator().startsWith(shown); }));
+        QVERIFY(waitFor([&] { return shellLine().startsWith(shown); }));
+        QVERIFY(waitFor([this] {
+            return console->findChild<QLineEdit*>(ui::controlName(control::statusText))->text() ==
+                   QStringLiteral("*** Нет связи");
+        }));
+        line->ecu().clearFaultRules();
+        QVERIFY(
+            waitFor([this] { return indicator() == QStringLiteral("ЭБУ Микас 5.4 на связи"); }));
     }
 
     void periodUpDownClampsAndSetsThePollPeriod_data() {
@@ -331,6 +384,8 @@ private:
     QString shellLine() const {
         return shell->findChild<QLabel*>(QStringLiteral("linkLine"))->text();
     }
+
+    QString indicator() const { return console->form().linkState->text(); }
 };
 
 }  // namespace ecuprobe::gui_testing

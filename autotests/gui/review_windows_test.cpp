@@ -1,4 +1,5 @@
 #include <QBuffer>
+#include <QHeaderView>
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
@@ -220,6 +221,24 @@ private slots:
         QVERIFY(!window.shownText().contains(QStringLiteral("TWAT")));
         QVERIFY(window.findChild<QPlainTextEdit*>(QStringLiteral("text"))->isReadOnly());
         QVERIFY(window.printTitle().contains(QStringLiteral("механических потерь")));
+    }
+
+    void theListShowsTheCommentsUncutWhenTheWindowHasRoom() {
+        review::DumpEntry entry;
+        entry.title = "Отчёт.";
+        entry.date = "Mon Feb  6 09:05:00 2024";
+        entry.comment = "после замены свечей";
+        ui::TesterDumpWindow window({entry, entry}, QStringLiteral("z.tdm"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto* list = window.findChild<QTreeWidget*>(QStringLiteral("entries"));
+        const int commentEnd =
+            list->header()->sectionViewportPosition(2) +
+            list->fontMetrics().horizontalAdvance(QString::fromStdString(entry.comment));
+        QVERIFY2(
+            commentEnd < list->viewport()->width(),
+            qPrintable(QStringLiteral("%1 of %2").arg(commentEnd).arg(list->viewport()->width())));
+        QVERIFY(list->width() <= window.width() / 2);
     }
 
     void aStateReportPrintsAsATable() {

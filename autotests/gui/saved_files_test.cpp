@@ -25,11 +25,9 @@
 #include "console/measured_form.h"
 #include "gui_support.h"
 #include "platform/code_pages.h"
-#include "platform/in_memory_serial_device.h"
-#include "process_link.h"
 #include "reports/measured_report.h"
 #include "review/saved_file.h"
-#include "scripted_prompts.h"
+#include "simulated_run_up.h"
 #include "text_recorder.h"
 #include "ui/comparison_window.h"
 #include "ui/drive_log_window.h"
@@ -335,31 +333,17 @@ void SavedFilesTest::runUpsOnTheSimulator() {
     reports::currentDumpPath = folder.filePath(QStringLiteral("car.tdm")).toStdString();
     QFile::remove(folder.filePath(QStringLiteral("car.tdm")));
     const std::pair<std::uint32_t, const char*> runs[] = {{0, "до ремонта"}, {30, "после ремонта"}};
+    std::string problem;
     for (const auto& [delayMs, comment] : runs) {
-        platform::FakeClock clock;
-        sim::SimulatedEcuOptions options;
-        options.scenario = sim::Scenario::runup;
-        options.answerDelayMs = delayMs;
-        sim::SimulatedEcu simulator(clock, options);
-        platform::InMemorySerialDevice device(clock, simulator);
-        platform::PortMap ports;
-        ecuprobe::testing::attachProcessLink(device, clock, ports);
-        ecu::chosenPortNumber = 2;
-        {
-            ecu::EcuSession session;
-            QCOMPARE(session.connect(), ecu::ServiceResult::done);
-            ecuprobe::testing::ScriptedPrompts prompts;
-            prompts.comments = {std::string(comment)};
-            console::MeasuredForm form(console::dynamicRun, session, prompts);
-            measure::TestSampler sampler(session);
-            const console::TestRun run = form.run(sampler);
-            QCOMPARE(run.result, measure::SampleResult::Ok);
-            QCOMPARE(run.report, reports::ReportOutcome::saved);
+        sim::SimulatedEcuOptions car;
+        car.answerDelayMs = delayMs;
+        if (problem.empty()) {
+            problem = ecuprobe::testing::saveRunUpOnTheSimulator(car, std::string(comment));
         }
-        ecuprobe::testing::detachProcessLink();
     }
     reports::currentDumpPath.clear();
     QDir::setCurrent(previous);
+    QVERIFY2(problem.empty(), problem.c_str());
 }
 
 void SavedFilesTest::figuresSideBySideAreThoseTheReportsHold() {

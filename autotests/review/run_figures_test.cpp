@@ -5,14 +5,11 @@
 #include <filesystem>
 
 #include "console/measured_form.h"
-#include "platform/in_memory_serial_device.h"
-#include "process_link.h"
 #include "report_test_support.h"
 #include "reports/line_format.h"
 #include "review/run_figures.h"
 #include "review/saved_file.h"
-#include "scripted_prompts.h"
-#include "sim/simulated_ecu.h"
+#include "simulated_run_up.h"
 
 namespace ecuprobe::review {
 namespace {
@@ -111,27 +108,10 @@ std::vector<std::string> reportLines(const measure::TestResult& record) {
 
 // A standing run-up on the simulated car, saved as "Сохранить" does.
 void runUpOnTheSimulator(std::uint64_t seed) {
-    platform::FakeClock clock;
-    sim::SimulatedEcuOptions options;
-    options.scenario = sim::Scenario::runup;
-    options.seed = seed;
-    sim::SimulatedEcu simulator(clock, options);
-    platform::InMemorySerialDevice device(clock, simulator);
-    platform::PortMap ports;
-    ecuprobe::testing::attachProcessLink(device, clock, ports);
-    ecu::chosenPortNumber = 2;
-    {
-        ecu::EcuSession session;
-        ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
-        ecuprobe::testing::ScriptedPrompts prompts;
-        prompts.comments = {std::nullopt};
-        console::MeasuredForm form(console::dynamicRun, session, prompts);
-        measure::TestSampler sampler(session);
-        const console::TestRun run = form.run(sampler);
-        ASSERT_EQ(run.result, measure::SampleResult::Ok);
-        ASSERT_EQ(run.report, reports::ReportOutcome::saved);
-    }
-    ecuprobe::testing::detachProcessLink();
+    sim::SimulatedEcuOptions car;
+    car.seed = seed;
+    const std::string problem = ecuprobe::testing::saveRunUpOnTheSimulator(car, std::nullopt);
+    ASSERT_EQ(problem, "");
 }
 
 TEST(RunFigures, RecomputedFromTheSampleFileAreThoseTheReportOfTheSameRunHolds) {

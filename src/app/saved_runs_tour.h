@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 class QDir;
 
 namespace ecuprobe::ui {
@@ -8,9 +10,11 @@ class MainWindow;
 
 namespace ecuprobe::app {
 
-// Two run-ups on the simulated engine saved with a state report into a scratch
-// folder, opened side by side in the window: saves the comparison window and its
-// printed page as pictures.
-bool savedRunsTour(ui::MainWindow& window, const QDir& into);
+// Saved files made on the simulated engine in a scratch folder and opened as
+// File > Open opens them: two run-ups side by side (the comparison window and its
+// printed page), the tester dump with their reports and a state report, and a
+// drive log of a run on the road, each saved as a picture. The log's window takes
+// the work area a laptop gives a chart.
+bool savedRunsTour(ui::MainWindow& window, QSize workArea, const QDir& into);
 
 }  // namespace ecuprobe::app

@@ -314,7 +314,8 @@ int main(int argc, char** argv) {
         // Its runs are made on a simulated engine of its own, in virtual time.
         ui::MainWindow window{ui::ConsoleOptions{}};
         window.show();
-        saved = app::savedRunsTour(window, into) && saved;
+        const QSize workArea = screen - QSize(0, taskbarHeight + titleBarHeight);
+        saved = app::savedRunsTour(window, workArea, into) && saved;
     }
     return saved ? 0 : 1;
 }

@@ -36,6 +36,11 @@ std::string reportOutcome(reports::ReportOutcome outcome) {
         case reports::ReportOutcome::cancelled:
             return "no file chosen: nothing written";
         case reports::ReportOutcome::reportFailed:
+            // The dump file could not be opened: say which and why, not only that.
+            if (!reports::lastReportProblem.empty()) {
+                return "not written: " + reports::lastReportProblem;
+            }
+            break;
         case reports::ReportOutcome::detailFailed:
             break;
     }

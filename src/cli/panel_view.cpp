@@ -131,8 +131,8 @@ std::string renderPanel(const PanelSnapshot& shown, std::string_view message) {
         "Команды: inj 1..4, coil 14|23, pump, lamp, ac, fan, purge, lambda, knock, release,\n"
         "         ident, set, store, reset, report, test dynamic|accel|loss,\n"
         "         clear-faults, decode, period 0|1|2, help, quit\n";
-    if (!shown.linkNote.empty()) {
-        text += shown.linkNote + "\n";
+    if (!shown.link.text.empty()) {
+        text += "Связь: " + shown.link.line() + "\n";
     }
     return text;
 }

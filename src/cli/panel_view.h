@@ -10,7 +10,8 @@ namespace ecuprobe::cli {
 
 // The console as text: live values with captions and units, the state flags,
 // the output boxes with their check marks and the words that switch them, the
-// fault line and count, the status text, the period and the last message.
+// fault line and count, the status text, the period, the last message and the
+// connection's state ("Связь: ..."), last.
 std::string renderPanel(const console::PanelSnapshot& shown, std::string_view message);
 
 // How a switch is named in messages: its caption with the group it sits in.

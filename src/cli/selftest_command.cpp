@@ -69,12 +69,27 @@ void printEcho(std::ostream& out, const link::SelfTestResult& result) {
     }
 }
 
+// The type request goes out as any session's would, so its silence is judged as theirs is.
 void printEcu(std::ostream& out, const ecu::EcuSession& session) {
     if (session.ecuTypeAnswered()) {
         out << "ECU: answered the type request (" << session.identity().ecuName << ")\n";
-    } else {
-        out << "ECU: no answer to the type request (none on the line, or the ignition is off)\n";
+        return;
     }
+    switch (session.silenceCause()) {
+        case ecu::SilenceCause::adapterWithoutEcho:
+            out << "ECU: its answer to the type request came in place of the echo: адаптер без "
+                   "эха (it does not hand back what the PC sends)\n";
+            return;
+        case ecu::SilenceCause::lineNoise:
+            out << "ECU: stray bytes instead of an answer to the type request: помехи на линии "
+                   "(check the cable and the ground)\n";
+            return;
+        case ecu::SilenceCause::ecuSilent:
+        case ecu::SilenceCause::noEcho:
+        case ecu::SilenceCause::deviceGone:
+            break;
+    }
+    out << "ECU: no answer to the type request (none on the line, or the ignition is off)\n";
 }
 
 // FTDI chips hold received bytes back for their latency timer (16 ms by default),

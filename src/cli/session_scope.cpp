@@ -86,6 +86,16 @@ void reportNoAnswer(RunContext& context, const ecu::EcuSession& session) {
             context.err << "ecuprobe-cli: адаптер не отвечает эхом on " << port
                         << ": the adapter is unpowered or is not an echoing K-line adapter\n";
             break;
+        case ecu::SilenceCause::adapterWithoutEcho:
+            context.err << "ecuprobe-cli: адаптер без эха on " << port
+                        << ": the ECU's answer came where the echo should be; this adapter "
+                           "does not hand back what the PC sends\n";
+            break;
+        case ecu::SilenceCause::lineNoise:
+            context.err << "ecuprobe-cli: помехи на линии on " << port
+                        << ": stray or changed bytes instead of the echo or the answer "
+                           "(check the cable and the ground)\n";
+            break;
         case ecu::SilenceCause::ecuSilent:
             context.err << "ecuprobe-cli: the ECU does not answer on " << port
                         << " (the adapter echoes; is the ignition on?)\n";

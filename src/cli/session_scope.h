@@ -46,7 +46,7 @@ private:
 // "ecuprobe-cli: cannot open PATH (COMn): REASON" on stderr, the reason as the device named it.
 void reportOpenFailure(RunContext& context, const platform::OpenFailure& failure);
 // Why the ECU does not answer on PATH (COMn), on stderr: the ECU is silent, the
-// adapter gives no echo, or the port was hung up.
+// adapter gives no echo or cancels it, the line is noisy, or the port was hung up.
 void reportNoAnswer(RunContext& context, const ecu::EcuSession& session);
 
 }  // namespace ecuprobe::cli

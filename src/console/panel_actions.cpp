@@ -35,11 +35,8 @@ ClickResult TesterPanel::routeClick(ControlId id) {
         return done();
     }
     switch (id) {
-        case control::start: {
-            ClickResult result = done(onStart());
-            result.portFailure = session.openFailure();
-            return result;
-        }
+        case control::start:
+            return done(onStart());
         case control::clearFaults:
             clearFaultsClicked();
             return done();

@@ -76,7 +76,7 @@ ClickResult TesterPanel::saveDumpClicked() {
 }
 
 void TesterPanel::showStatus() {
-    fields.statusText = session.statusText();
+    fields.statusText = sessionStatus();
     shown.texts[control::statusText] = fields.statusText;
 }
 

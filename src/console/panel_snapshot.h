@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "console/link_indicator.h"
 #include "console/panel_controls.h"
 #include "ecu/live_fields.h"
 
@@ -56,9 +57,9 @@ struct PanelSnapshot {
     int periodUpDown = 2;
     std::uint32_t periodMs = 1000;
     bool timerRunning = false;
-    // Beside the status field, which keeps what the poll cycle puts there: the
-    // adapter gone ("адаптер отключён: <path>") or the ECU silent ("ЭБУ не отвечает").
-    std::string linkNote;
+    // The connection's state beside the status field: connected, or why not
+    // and what to check.
+    LinkIndicator link;
     // While the tester may still hold controls over the ECU (overrides not yet
     // handed back, or whose return the ECU has not confirmed): the line beside
     // the switches that names them, and the switch boxes concerned. Their check

@@ -33,6 +33,7 @@ TesterPanel::~TesterPanel() {
 }
 
 std::string TesterPanel::onStart() {
+    leaveLostPort();
     tickCount = 0;
     setEnabled(control::comPort, false);
     if (ecu::chosenPortNumber == 0) {
@@ -44,9 +45,13 @@ std::string TesterPanel::onStart() {
     ecu::exchangeBusy = 0;
     reports::currentDumpPath.clear();
     session.connect();
+    portFailure = session.openFailure();
+    if (!session.portOpen()) {
+        return portNotOpened();
+    }
     fields.lambdaProbe = session.lambdaProbe();
     setEnabled(control::start, false);
-    fields.statusText = session.statusText();
+    fields.statusText = sessionStatus();
     showFields();
     if (session.connected() != 0) {
         enableControls();
@@ -66,15 +71,40 @@ std::string TesterPanel::onStart() {
     return message;
 }
 
+// A port that did not open is no dead end: another can be chosen and "Начать"
+// pressed again; there is nothing to poll or hand back until then.
+std::string TesterPanel::portNotOpened() {
+    started = 0;
+    setEnabled(control::comPort, true);
+    return readFields();
+}
+
+// "Начать" again while the adapter is gone: the poll watching for it ends, the
+// new start opens the port chosen now.
+void TesterPanel::leaveLostPort() {
+    if (started == 0) {
+        return;
+    }
+    if (timerHandle != 0) {
+        timer.stop(timerHandle);
+    }
+    timerHandle = 0;
+    adapter.forget();
+}
+
 void TesterPanel::startTimer() {
     timerHandle = timer.start(timerId, periodMs, [this] { onTick(); });
 }
 
 void TesterPanel::onTick() {
-    if (adapter.beforeTick() != ecu::AdapterWatch::Check::poll) {
+    const ecu::AdapterWatch::Check check = adapter.beforeTick();
+    showPortChoice(check);
+    if (check != ecu::AdapterWatch::Check::poll) {
         if (controlsEnabled != 0) {
             disableControls();
         }
+        fields.statusText = sessionStatus();
+        showFields();
         return;
     }
     if (session.connected() == 0) {
@@ -91,18 +121,36 @@ void TesterPanel::onTick() {
     }
     refreshLiveValues();
     if (tickCount >= ticksPerSlowRefresh) {
-        fields.statusText = session.statusText();
+        fields.statusText = sessionStatus();
         showFields();
         tickCount = 0;
         refreshFaults();
         refreshActuatorBoxes();
     }
     ++tickCount;
+    if (session.connected() == 0) {
+        fields.statusText = sessionStatus();
+    }
     showFields();
     if (session.connected() != 0 && controlsEnabled == 0) {
         enableControls();
     } else if (session.connected() == 0 && controlsEnabled != 0) {
         disableControls();
+    }
+}
+
+// While the adapter is gone another port may be chosen; once it is back, the
+// console goes on with the port it has.
+void TesterPanel::showPortChoice(ecu::AdapterWatch::Check check) {
+    const bool choosing = check == ecu::AdapterWatch::Check::gone;
+    if (choosing == shown.isEnabled(control::start)) {
+        return;
+    }
+    setEnabled(control::comPort, choosing);
+    setEnabled(control::start, choosing);
+    if (!choosing) {
+        ecu::chosenPortNumber = adapter.portNumber();
+        shown.comSelection = adapter.portNumber() - com1PortNumber;
     }
 }
 
@@ -179,7 +227,7 @@ void TesterPanel::refreshLiveValues() {
         // When the live request itself found the ECU gone, the session has just
         // set "*** Нет связи"; shown only on a later third tick it would come
         // late, or never when the ECU answers the next type request at once.
-        fields.statusText = session.statusText();
+        fields.statusText = sessionStatus();
         return;
     }
     copyLiveValues();
@@ -191,7 +239,7 @@ void TesterPanel::refreshLiveValues() {
 
 void TesterPanel::copyLiveValues() {
     ++liveReads;
-    fields.statusText = session.statusText();
+    fields.statusText = sessionStatus();
     fields.live = session.liveData();
     for (const SwitchControl& row : switchTable()) {
         if (row.kind == SwitchKind::output) {
@@ -256,18 +304,35 @@ void TesterPanel::setChecked(ControlId id, std::int32_t state) {
     shown.checked[id] = state != 0;
 }
 
-std::string TesterPanel::linkNote() const {
-    if (adapter.deviceGone()) {
-        return "адаптер отключён: " + adapter.gonePath();
+// After a silence the session keeps the ECU type as its status: beside a link
+// that is down it would claim a connection there is not.
+std::string TesterPanel::sessionStatus() const {
+    const std::string& text = session.statusText();
+    if (session.connected() == 0 && ecu::isEcuTypeStatus(text)) {
+        return std::string(ecu::lostLinkStatus);
     }
-    return started != 0 && session.connected() == 0 ? "ЭБУ не отвечает" : "";
+    return text;
+}
+
+LinkIndicator TesterPanel::linkState() const {
+    LinkFacts facts;
+    facts.started = started != 0;
+    facts.openFailure = portFailure;
+    facts.adapterGone = adapter.deviceGone();
+    facts.devicePath = facts.adapterGone ? adapter.gonePath() : session.portPath();
+    facts.connected = session.connected() != 0;
+    facts.ecuName = session.identity().ecuName;
+    if (facts.started && !facts.connected) {
+        facts.silence = session.silenceCause();
+    }
+    return linkIndicator(facts);
 }
 
 PanelSnapshot TesterPanel::snapshot() const {
     PanelSnapshot copy = shown;
     copy.periodMs = periodMs;
     copy.timerRunning = timerHandle != 0;
-    copy.linkNote = linkNote();
+    copy.link = linkState();
     showHeld(session.owedControls(), session.connected() != 0, copy);
     return copy;
 }

@@ -10,6 +10,7 @@
 #include "console/adaptation_reset.h"
 #include "console/control_parameter_form.h"
 #include "console/identification_content.h"
+#include "console/link_indicator.h"
 #include "console/measured_form.h"
 #include "console/panel_controls.h"
 #include "console/panel_snapshot.h"
@@ -57,8 +58,6 @@ struct ClickResult {
     ecu::UnansweredReads unanswered;
     // How a click on an "Х" button went.
     std::optional<ResetOutcome> reset;
-    // Why "Начать" could not open the port; cause none when it opened.
-    platform::OpenFailure portFailure;
 };
 
 // The tester console without a widget toolkit: its fields, the poll cycle on a
@@ -75,8 +74,10 @@ public:
     // calling into freed memory and no port open.
     ~TesterPanel();
 
-    // "Начать": connects and starts the poll. Returns the period box's
-    // validation message, empty when the period was valid.
+    // "Начать": connects and starts the poll. A port that does not open leaves
+    // the console as before the start, for another port to be chosen; so does
+    // an adapter that has gone, for "Начать" on another. Returns the period
+    // box's validation message, empty when the period was valid.
     std::string onStart();
     void onTick();
     // The COM combo box selected entry index (0..3 for COM1..COM4); false when
@@ -152,15 +153,19 @@ private:
     ClickResult saveDumpClicked();
     // Shows the session's status text at once, after a service that may set it.
     void showStatus();
-
-    // The line's own trouble, for a view's status line: "адаптер отключён: <path>"
-    // while the device is gone, "ЭБУ не отвечает" while the ECU is silent.
-    std::string linkNote() const;
+    // The session's status text, except an ECU type while it does not answer.
+    std::string sessionStatus() const;
+    std::string portNotOpened();
+    void leaveLostPort();
+    void showPortChoice(ecu::AdapterWatch::Check check);
+    LinkIndicator linkState() const;
 
     PanelTimer& timer;
     reports::UserPrompts& prompts;
     ecu::EcuSession session;
     ecu::AdapterWatch adapter{session};
+    // Why the last "Начать" could not open the port; cause none when it opened.
+    platform::OpenFailure portFailure;
     PanelSnapshot shown;
     std::uint32_t liveReads = 0;
     PanelFields fields;

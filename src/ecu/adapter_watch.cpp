@@ -10,10 +10,16 @@ constexpr int com1PortNumber = 2;
 
 void AdapterWatch::letGo() {
     link::FrameExchange& link = *currentLink;
-    portNumber = chosenPortNumber != 0 ? chosenPortNumber : com1PortNumber;
-    path = link.devicePath(portNumber);
+    watchedPort = chosenPortNumber != 0 ? chosenPortNumber : com1PortNumber;
+    path = link.devicePath(watchedPort);
     link.close();
     gone = true;
+}
+
+void AdapterWatch::forget() {
+    gone = false;
+    watchedPort = 0;
+    path.clear();
 }
 
 AdapterWatch::Check AdapterWatch::beforeTick() {
@@ -28,7 +34,7 @@ AdapterWatch::Check AdapterWatch::beforeTick() {
         letGo();
     }
     session.markDisconnected();
-    if (!link.deviceExists(portNumber) || link.open(portNumber) != link::OpenResult::opened) {
+    if (!link.deviceExists(watchedPort) || link.open(watchedPort) != link::OpenResult::opened) {
         return Check::gone;
     }
     gone = false;

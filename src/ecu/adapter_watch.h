@@ -32,13 +32,17 @@ public:
     bool deviceGone() const { return gone; }
     // The path of the device while it is gone, empty otherwise.
     const std::string& gonePath() const { return path; }
+    // The port number (2..5) watched while the device is gone.
+    int portNumber() const { return watchedPort; }
+    // Stops watching: the person has started on another port.
+    void forget();
 
 private:
     void letGo();
 
     EcuSession& session;
     bool gone = false;
-    int portNumber = 0;
+    int watchedPort = 0;
     std::string path;
 };
 

@@ -127,6 +127,15 @@ EcuTypeTexts ecuTypeTexts(std::uint8_t typeByte) {
     }
 }
 
+bool isEcuTypeStatus(std::string_view statusText) {
+    for (const std::uint8_t typeByte : {typeMikas54, typeMikas71, std::uint8_t{0}}) {
+        if (statusText == ecuTypeTexts(typeByte).statusText) {
+            return true;
+        }
+    }
+    return false;
+}
+
 ServiceResult EcuSession::identifyEcuType() {
     typeAnswered = exchange({identifyCommand});
     if (typeAnswered) {
@@ -239,7 +248,7 @@ void EcuSession::resetState() {
     held.lambdaProbe = 1;
     held.dataSetState = dataSetUnknown;
     held.samplingActive = 0;
-    held.statusText = "*** Нет связи";
+    held.statusText = lostLinkStatus;
     held.liveData.resetKeepingLastReadings();
     held.faultCount = 0;
     storedFaultCount = 0;
@@ -313,19 +322,22 @@ SilenceCause EcuSession::silenceCause() const {
     if (currentLink->deviceGone()) {
         return SilenceCause::deviceGone;
     }
-    // Without its own echo back, what came may well be an answer that the echo
-    // read swallowed: the adapter is what fails then, not the ECU.
-    switch (currentLink->lastEcho()) {
-        case link::EchoCheck::missing:
-        case link::EchoCheck::incomplete:
-        case link::EchoCheck::differs:
+    const std::optional<link::EchoVerdict> echo = currentLink->lastEchoVerdict();
+    if (!echo) {
+        return SilenceCause::ecuSilent;
+    }
+    switch (*echo) {
+        case link::EchoVerdict::nothing:
+        case link::EchoVerdict::partial:
             return SilenceCause::noEcho;
-        case link::EchoCheck::none:
-        case link::EchoCheck::matched:
-        case link::EchoCheck::failed:
+        case link::EchoVerdict::answerInPlace:
+            return SilenceCause::adapterWithoutEcho;
+        case link::EchoVerdict::changed:
+            return SilenceCause::lineNoise;
+        case link::EchoVerdict::echoed:
             break;
     }
-    return SilenceCause::ecuSilent;
+    return currentLink->lastReceiveFlooded() ? SilenceCause::lineNoise : SilenceCause::ecuSilent;
 }
 
 }  // namespace ecuprobe::ecu

@@ -45,11 +45,27 @@ struct EcuTypeTexts {
     std::string_view name;        // "Микас 5.4"
 };
 EcuTypeTexts ecuTypeTexts(std::uint8_t typeByte);
+// Whether a status text is one of the ECU type's.
+bool isEcuTypeStatus(std::string_view statusText);
 
-// Why requests go unanswered, as far as the line can tell: no echo (or not the
-// bytes written) means no working echoing adapter (unpowered, or not a K-line
-// adapter); a device that has gone was unplugged or hung up.
-enum class SilenceCause : std::uint8_t { ecuSilent, noEcho, deviceGone };
+// The status text of a lost link.
+inline constexpr std::string_view lostLinkStatus = "*** Нет связи";
+
+// Why requests go unanswered, as far as the line can tell from the last one.
+enum class SilenceCause : std::uint8_t {
+    // The echo came back as written and then nothing, or no frame that adds up.
+    ecuSilent,
+    // No echo, or only part of it: no working echoing adapter (unpowered, or not
+    // a K-line adapter).
+    noEcho,
+    // The ECU's answer came where the echo should be: the adapter cancels its own echo.
+    adapterWithoutEcho,
+    // The echo came back changed or among stray bytes, or the answer wait heard
+    // bytes that never made a frame: the line is noisy (the cable, the ground).
+    lineNoise,
+    // The device was unplugged or hung up.
+    deviceGone,
+};
 
 // The six outputs the tester can switch through control variable 0x09.
 enum class Output { coil14, coil23, fuelPump, checkEngineLamp, airConditioner, fan };
@@ -142,6 +158,9 @@ public:
     std::uint32_t tickMs() const;
     // Whether the link's port is held open.
     bool portOpen() const;
+    // The device path of the chosen port (COM1 while none is), which the owed
+    // controls are kept by.
+    std::string portPath() const;
     // Why the port did not open when it was last tried (connect(), a replugged
     // adapter); cause none when it opened.
     const platform::OpenFailure& openFailure() const;
@@ -249,8 +268,6 @@ private:
     // true when the first write or its repeat was acknowledged.
     bool releaseRegister(std::uint8_t reg);
     void clearControlCopies();
-    // The device path of the chosen port, which the owed controls are kept by.
-    std::string portPath() const;
     // Writes 0 to every owed register as releaseControls() does, and records how
     // it went; nothing when nothing is owed.
     void payOwedControls();

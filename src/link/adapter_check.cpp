@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "link/echo_verdict.h"
 #include "link/framing.h"
 
 namespace ecuprobe::link {
@@ -36,22 +37,19 @@ void compareEcho(std::span<const std::uint8_t> sent, std::span<const std::uint8_
     }
 }
 
-void countFailure(EchoCheck check, SelfTestResult& result) {
-    switch (check) {
-        case EchoCheck::missing:
+void countFailure(EchoVerdict verdict, SelfTestResult& result) {
+    switch (verdict) {
+        case EchoVerdict::nothing:
             ++result.framesWithoutEcho;
             break;
-        case EchoCheck::incomplete:
+        case EchoVerdict::partial:
             ++result.framesEchoedShort;
             break;
-        case EchoCheck::differs:
+        case EchoVerdict::changed:
+        case EchoVerdict::answerInPlace:
             ++result.framesEchoedChanged;
             break;
-        case EchoCheck::none:
-        case EchoCheck::failed:
-            ++result.framesReadFailed;
-            break;
-        case EchoCheck::matched:
+        case EchoVerdict::echoed:
             break;
     }
 }
@@ -77,18 +75,24 @@ void checkFrame(SerialPort& port, const std::vector<std::uint8_t>& frame, SelfTe
     ++result.framesSent;
     result.deviceGone = port.deviceGone();
     const EchoCheck check = port.lastEcho();
-    if (check == EchoCheck::matched) {
+    const std::span<const std::uint8_t> back = port.lastEchoBytes();
+    if (check == EchoCheck::none || check == EchoCheck::failed) {
+        compareEcho(frame, back, result);
+        ++result.framesReadFailed;
+        return;
+    }
+    const EchoVerdict verdict = classifyEcho(frame, back);
+    if (verdict == EchoVerdict::echoed) {
         result.echoMs.push_back(tookMs);
         return;
     }
-    const std::size_t echoed = port.lastEchoBytes().size();
-    const bool cameShort = check == EchoCheck::missing || check == EchoCheck::incomplete;
-    if (cameShort && !result.deviceGone && echoed + drainLateEcho(port) >= frame.size()) {
+    const bool cameShort = back.size() < frame.size();
+    if (cameShort && !result.deviceGone && back.size() + drainLateEcho(port) >= frame.size()) {
         ++result.framesEchoedLate;
         return;
     }
-    compareEcho(frame, port.lastEchoBytes(), result);
-    countFailure(check, result);
+    compareEcho(frame, back, result);
+    countFailure(verdict, result);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ void FrameExchange::escapeRequestInPlace(std::size_t& length) {
 }
 
 std::uint8_t FrameExchange::sendRequest(std::span<const std::uint8_t> payload) {
+    sentLength = 0;
     std::copy_n(payload.begin(), std::min(payload.size(), request.size()), request.begin());
     const std::size_t size = payload.size();
     if (size < 255) {
@@ -46,7 +47,9 @@ std::uint8_t FrameExchange::sendRequest(std::span<const std::uint8_t> payload) {
         sum = static_cast<std::uint8_t>(sum + request[i]);
     }
     request[length] = static_cast<std::uint8_t>(-sum);
-    writeBytes(request.data(), static_cast<std::uint8_t>(length + 2));
+    sentLength = length + 2;
+    std::copy_n(request.begin(), sentLength, sent.begin());
+    writeBytes(request.data(), static_cast<std::uint8_t>(sentLength));
     return 0;
 }
 
@@ -64,6 +67,8 @@ void FrameExchange::receiveResponse() {
     collector.restart();
     std::fill(received.begin(), received.begin() + 255, 0);
     noAnswer = false;
+    heardCount = 0;
+    flooded = false;
     int idleMs = 0;
     int rawBytes = 0;
     const std::uint32_t startMs = clock().tickMs();
@@ -78,14 +83,39 @@ void FrameExchange::receiveResponse() {
             continue;
         }
         idleMs = 0;
+        hear(c);
         if (feedByte(collector, received, c) == FeedResult::complete) {
             return;
         }
         if (++rawBytes >= receiveLimitBytes || clock().tickMs() - startMs >= receiveLimitMs) {
             noAnswer = true;
+            flooded = true;
             return;
         }
     }
+}
+
+void FrameExchange::hear(std::uint8_t byte) {
+    if (heardCount < heard.size()) {
+        heard[heardCount++] = byte;
+    }
+}
+
+std::optional<EchoVerdict> FrameExchange::lastEchoVerdict() const {
+    switch (lastEcho()) {
+        case EchoCheck::none:
+        case EchoCheck::failed:
+            return std::nullopt;
+        case EchoCheck::matched:
+        case EchoCheck::missing:
+        case EchoCheck::incomplete:
+        case EchoCheck::differs:
+            break;
+    }
+    if (sentLength == 0) {
+        return std::nullopt;
+    }
+    return classifyEcho({sent.data(), sentLength}, lastEchoBytes(), lastHeardBytes());
 }
 
 }  // namespace ecuprobe::link

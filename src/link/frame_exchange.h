@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
+#include "link/echo_verdict.h"
 #include "link/framing.h"
 #include "link/serial_port.h"
 
@@ -36,16 +38,31 @@ public:
     // that filled all 256 bytes of the buffer).
     std::span<const std::uint8_t> responseData() const;
 
+    // How the echo of the last request came back, judged with what the answer
+    // wait heard after it; none when the request was not written and read back.
+    std::optional<EchoVerdict> lastEchoVerdict() const;
+    // The last answer wait gave up while bytes kept coming that never made a frame.
+    bool lastReceiveFlooded() const { return flooded; }
+    // The raw bytes the last answer wait heard, as far as a frame's length.
+    std::span<const std::uint8_t> lastHeardBytes() const { return {heard.data(), heardCount}; }
+
 private:
     friend struct LinkProbe;
 
     void escapeRequestInPlace(std::size_t& length);
+    void hear(std::uint8_t byte);
 
     std::array<std::uint8_t, frameBufferSize> received{};
     std::array<std::uint8_t, frameBufferSize> request{};
     FrameCollector collector;
     bool noAnswer = false;
     std::uint16_t responseLimitMs = 100;
+    // The frame the last sendRequest() wrote, kept for judging its echo.
+    std::array<std::uint8_t, frameBufferSize> sent{};
+    std::size_t sentLength = 0;
+    std::array<std::uint8_t, maxFrameLength> heard{};
+    std::size_t heardCount = 0;
+    bool flooded = false;
 };
 
 // The one link object of the process, with static lifetime.

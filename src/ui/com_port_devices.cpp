@@ -34,18 +34,40 @@ QString deviceTitle(const platform::SerialDeviceInfo& device) {
     return parts.isEmpty() ? path : path + QStringLiteral(" — ") + parts.join(QStringLiteral(", "));
 }
 
-QString comSlotTip(int slot, const platform::PortMap& ports,
-                   const std::vector<platform::SerialDeviceInfo>& devices) {
-    const QString head =
-        QStringLiteral("COM%1: %2").arg(slot + 1).arg(QString::fromStdString(ports.path(slot)));
+const platform::SerialDeviceInfo* slotDevice(int slot, const platform::PortMap& ports,
+                                             const std::vector<platform::SerialDeviceInfo>& devices) {
     const auto found = std::find_if(devices.begin(), devices.end(), [&](const auto& device) {
         const std::vector<int> mapped = platform::comSlotsOf(device, ports);
         return std::find(mapped.begin(), mapped.end(), slot) != mapped.end();
     });
-    if (found == devices.end()) {
+    return found == devices.end() ? nullptr : &*found;
+}
+
+QString comSlotTip(int slot, const platform::PortMap& ports,
+                   const std::vector<platform::SerialDeviceInfo>& devices) {
+    const QString head =
+        QStringLiteral("COM%1: %2").arg(slot + 1).arg(QString::fromStdString(ports.path(slot)));
+    const platform::SerialDeviceInfo* device = slotDevice(slot, ports, devices);
+    if (device == nullptr) {
         return head + QStringLiteral("\nустройство не найдено");
     }
-    return head + u'\n' + deviceTitle(*found);
+    return head + u'\n' + deviceTitle(*device);
+}
+
+QString comSlotEntry(int slot, const platform::PortMap& ports,
+                     const std::vector<platform::SerialDeviceInfo>& devices) {
+    const QString name = QStringLiteral("COM%1").arg(slot + 1);
+    const platform::SerialDeviceInfo* device = slotDevice(slot, ports, devices);
+    if (device == nullptr) {
+        return name;
+    }
+    const QString product =
+        QString::fromStdString(device->maker.empty() ? device->product
+                                                     : device->maker + " " + device->product)
+            .trimmed();
+    const QString path = QString::fromStdString(device->path);
+    return name + QStringLiteral(" — ") +
+           (product.isEmpty() ? path : product + QStringLiteral(" (") + path + u')');
 }
 
 std::string mappedPath(const platform::SerialDeviceInfo& device) {

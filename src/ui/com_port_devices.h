@@ -21,6 +21,15 @@ QString deviceTitle(const platform::SerialDeviceInfo& device);
 QString comSlotTip(int slot, const platform::PortMap& ports,
                    const std::vector<platform::SerialDeviceInfo>& devices);
 
+// The detected device a slot leads to; null when none of them is there.
+const platform::SerialDeviceInfo* slotDevice(int slot, const platform::PortMap& ports,
+                                             const std::vector<platform::SerialDeviceInfo>& devices);
+
+// The COM box's entry of a slot: "COM1", with the detected device beside it
+// when there is one: "COM1 — FTDI FT232R USB UART (/dev/ttyUSB0)".
+QString comSlotEntry(int slot, const platform::PortMap& ports,
+                     const std::vector<platform::SerialDeviceInfo>& devices);
+
 // Where a slot mapped to a device points: its /dev/serial/by-id link, which
 // stays the same when the adapter is plugged into another USB socket, else its node.
 std::string mappedPath(const platform::SerialDeviceInfo& device);

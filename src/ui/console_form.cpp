@@ -128,6 +128,27 @@ void ConsoleForm::showStale(bool stale, const QString& note) {
     }
 }
 
+bool ConsoleForm::showLink(const console::LinkIndicator& link) {
+    const QString line = QString::fromStdString(link.line());
+    if (linkState->text() == line) {
+        return false;
+    }
+    linkState->setText(line);
+    linkState->setStyleSheet(linkStyle(link.state));
+    return true;
+}
+
+QString linkStyle(console::LinkState state) {
+    const char* colours = "background: #f8d7da; color: #8b0000;";
+    if (state == console::LinkState::connected) {
+        colours = "background: #d9f2d9; color: #1e5a1e;";
+    } else if (state == console::LinkState::idle) {
+        colours = "background: #ececec; color: #303030;";
+    }
+    return QString::fromLatin1(colours) +
+           QStringLiteral(" font-weight: bold; padding: 3px 6px; border-radius: 3px;");
+}
+
 QString heldStyle() {
     return QStringLiteral("color: #b00000; font-weight: bold;");
 }

@@ -36,6 +36,9 @@ public:
     // Greys the live values and the fault list while they are not current,
     // with the note of since when over them.
     void showStale(bool stale, const QString& note);
+    // The connection's state in the indicator, coloured by how it stands; true
+    // when it changed.
+    bool showLink(const console::LinkIndicator& link);
 
     QComboBox* comBox = nullptr;
     UpDownControl* upDown = nullptr;
@@ -52,6 +55,8 @@ public:
     QLabel* heldNote = nullptr;
     // Over the live values: since when they are old, hidden while they are current.
     QLabel* staleNote = nullptr;
+    // Across the console under its top row: connected, or why not and what to check.
+    QLabel* linkState = nullptr;
 
 private:
     friend class ConsoleLayout;
@@ -69,5 +74,7 @@ QString controlName(console::ControlId id);
 QString controlCaption(console::ControlId id);
 // How the note and the switches of controls the tester may still hold stand out.
 QString heldStyle();
+// The indicator's colours: green while connected, grey before "Начать", red for a trouble.
+QString linkStyle(console::LinkState state);
 
 }  // namespace ecuprobe::ui

@@ -58,6 +58,7 @@ public:
     void build() {
         auto* layout = new QVBoxLayout(&host);
         layout->addLayout(topRow());
+        layout->addWidget(linkState());
         layout->addLayout(faultRow());
         auto* frames = new QHBoxLayout;
         frames->addWidget(engineFrame(), 3);
@@ -130,6 +131,9 @@ private:
         for (const std::string_view entry : console::comPortEntries) {
             form.comBox->addItem(toQString(entry));
         }
+        // The entries gain their devices; the top row must not widen with them.
+        form.comBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        form.comBox->setMinimumContentsLength(6);
         auto* comRow = new QHBoxLayout;
         comRow->setSpacing(2);
         comRow->addWidget(form.comBox, 1);
@@ -141,6 +145,16 @@ private:
         row->addWidget(field(control::statusText, 16), 1, Qt::AlignBottom);
         row->addLayout(startColumn);
         return row;
+    }
+
+    QLabel* linkState() {
+        form.linkState = new QLabel(&host);
+        form.linkState->setObjectName(QStringLiteral("linkState"));
+        form.linkState->setWordWrap(true);
+        QFont larger = form.linkState->font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.15);
+        form.linkState->setFont(larger);
+        return form.linkState;
     }
 
     QLayout* faultRow() {

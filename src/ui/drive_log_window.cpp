@@ -16,6 +16,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "ui/checked_items.h"
 #include "ui/live_lanes.h"
 
 namespace ecuprobe::ui {
@@ -72,7 +73,7 @@ DriveLogWindow::DriveLogWindow(review::DriveLogTable log, QString path, QWidget*
     layout->addLayout(right, 1);
     const QScreen* shownOn = screen();
     resize(liveChartOpeningSize(shownOn != nullptr ? shownOn->availableSize() : QSize(1366, 728)));
-    markChosen(defaultColumns());
+    checkKeys(*columns, defaultColumns());
     rebuildLanes();
 }
 
@@ -146,29 +147,12 @@ std::vector<std::size_t> DriveLogWindow::defaultColumns() const {
 }
 
 std::vector<std::size_t> DriveLogWindow::chosenColumns() const {
-    std::vector<std::size_t> chosen;
-    for (int row = 0; row < columns->count(); ++row) {
-        if (columns->item(row)->checkState() == Qt::Checked) {
-            chosen.push_back(columns->item(row)->data(Qt::UserRole).toULongLong());
-        }
-    }
-    return chosen;
+    return checkedKeys<std::size_t>(*columns);
 }
 
 void DriveLogWindow::chooseColumns(const std::vector<std::size_t>& chosen) {
-    markChosen(chosen);
+    checkKeys(*columns, chosen);
     rebuildLanes();
-}
-
-void DriveLogWindow::markChosen(const std::vector<std::size_t>& chosen) {
-    const QSignalBlocker blocker(columns);
-    for (int row = 0; row < columns->count(); ++row) {
-        QListWidgetItem* item = columns->item(row);
-        const auto c = static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong());
-        const bool wanted = std::find(chosen.begin(), chosen.end(), c) != chosen.end();
-        item->setCheckState(wanted && item->flags().testFlag(Qt::ItemIsEnabled) ? Qt::Checked
-                                                                                : Qt::Unchecked);
-    }
 }
 
 // The whole column goes into the lane once; the picture draws only the shown

@@ -48,7 +48,6 @@ private:
     QWidget* columnPanel();
     QWidget* viewControls();
     std::vector<std::size_t> defaultColumns() const;
-    void markChosen(const std::vector<std::size_t>& columns);
     void rebuildLanes();
     void zoomAbout(double factor, double seconds);
     // Takes the span into the picture, the scroll bar and the buttons.

@@ -20,14 +20,10 @@ namespace ecuprobe::ui {
 struct LinkStatus {
     // "Начать" was pressed on this console.
     bool started = false;
-    // "Начать" could not open the port; it stays closed for this console.
-    bool portFailed = false;
     // The session counts the ECU connected and it answered the last request.
     bool ecuAnswering = false;
     // The device behind the chosen COM slot.
     std::string devicePath;
-    // Why the port could not be opened; empty otherwise.
-    std::string openFailure;
     // The wire trace asked for has lost a line: its file no longer holds the session.
     bool traceBroken = false;
     // The drive log being written, empty while none is, and its rows so far.
@@ -67,11 +63,6 @@ struct ClickAnswer {
     // The dump file that could not be written and why; empty otherwise.
     std::string reportProblem;
 };
-
-// The status bar's line about the link: a port that did not open, else what the
-// console notes about the line ("адаптер отключён: <path>", "ЭБУ не отвечает"),
-// else empty.
-std::string linkStatusText(const LinkStatus& status, const console::PanelSnapshot& shown);
 
 }  // namespace ecuprobe::ui
 

@@ -59,11 +59,7 @@ void LinkWorker::click(console::ControlId id) {
     ClickAnswer answer;
     const bool served = serve(
         [this, id, &answer] {
-            const console::ClickResult result = panel->onClick(id);
-            if (id == console::control::start && result.outcome == console::ClickOutcome::done) {
-                noteStart(result.portFailure);
-            }
-            answer = answerTo(id, result);
+            answer = answerTo(id, panel->onClick(id));
         },
         ReportCause::click);
     // A refused click is answered too, so that the window's busy cue ends.
@@ -111,7 +107,8 @@ bool LinkWorker::runService(const Service& service) {
 void LinkWorker::mapPort(int slot, const std::string& path) {
     serve(
         [this, slot, &path] {
-            if (panel->isStarted() || slot < 0 || slot >= platform::PortMap::portCount) {
+            if (!panel->snapshot().isEnabled(console::control::comPort) || slot < 0 ||
+                slot >= platform::PortMap::portCount) {
                 return;
             }
             setup.ports.setPath(slot, path);
@@ -160,13 +157,6 @@ void LinkWorker::pollDriveLog() {
 
 void LinkWorker::endDriveLog(const QString& problem) {
     emit driveLogEnded(QString::fromStdString(driveLog.path()), problem, driveLog.rows());
-}
-
-void LinkWorker::noteStart(const platform::OpenFailure& failure) {
-    if (!panel->ecuSession().portOpen()) {
-        portFailed = true;
-        openFailure = platform::openFailureText(failure);
-    }
 }
 
 void LinkWorker::requestClose() {
@@ -234,10 +224,8 @@ LinkStatus LinkWorker::status(const console::PanelSnapshot& shown) {
     const ecu::EcuSession& session = panel->ecuSession();
     LinkStatus status;
     status.started = panel->isStarted();
-    status.portFailed = portFailed;
     status.ecuAnswering = session.connected() != 0 && session.lastRequestAnswered();
     status.devicePath = devicePath(shown);
-    status.openFailure = openFailure;
     status.traceBroken = setup.traceBroken && setup.traceBroken();
     if (driveLog.running()) {
         status.driveLogPath = driveLog.path();

@@ -52,7 +52,7 @@ public:
     void movePeriod(int position);
     // False when refused: another service holds the panel, or it is closing.
     bool runService(const Service& service);
-    // Puts a COM slot (0..3) on another device; only before "Начать".
+    // Puts a COM slot (0..3) on another device; only while a port can be chosen.
     void mapPort(int slot, const std::string& path);
     // "Запись лога": asks where through the prompts, then logs every live read.
     void startDriveLog();
@@ -83,7 +83,6 @@ private:
     ClickAnswer answerTo(console::ControlId id, const console::ClickResult& result);
     LinkStatus status(const console::PanelSnapshot& shown);
     std::string devicePath(const console::PanelSnapshot& shown) const;
-    void noteStart(const platform::OpenFailure& failure);
     void pollDriveLog();
     void endDriveLog(const QString& problem);
     void finishClose();
@@ -95,8 +94,6 @@ private:
     console::DriveLogRecorder driveLog;
     // The link's own port map while this console has put it on setup.ports.
     std::optional<const platform::PortMap*> linkPorts;
-    bool portFailed = false;
-    std::string openFailure;
     int depth = 0;
     std::atomic<bool> closeRequested{false};
     bool closing = false;

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 
+#include "ui/checked_items.h"
 #include "ui/live_lanes.h"
 
 namespace ecuprobe::ui {
@@ -94,28 +95,12 @@ QWidget* LiveChartWindow::choicePanel() {
 }
 
 std::vector<console::ControlId> LiveChartWindow::chosen() const {
-    std::vector<console::ControlId> ids;
-    for (int row = 0; row < values->count(); ++row) {
-        if (values->item(row)->checkState() == Qt::Checked) {
-            ids.push_back(values->item(row)->data(Qt::UserRole).toInt());
-        }
-    }
-    return ids;
+    return checkedKeys<console::ControlId>(*values);
 }
 
 void LiveChartWindow::choose(const std::vector<console::ControlId>& ids) {
-    markChosen(ids);
+    checkKeys(*values, ids);
     rebuildLanes();
-}
-
-void LiveChartWindow::markChosen(const std::vector<console::ControlId>& ids) {
-    const QSignalBlocker blocker(values);
-    for (int row = 0; row < values->count(); ++row) {
-        QListWidgetItem* item = values->item(row);
-        const bool wanted =
-            std::find(ids.begin(), ids.end(), item->data(Qt::UserRole).toInt()) != ids.end();
-        item->setCheckState(wanted ? Qt::Checked : Qt::Unchecked);
-    }
 }
 
 std::uint32_t LiveChartWindow::spanMs() const {
@@ -255,7 +240,7 @@ void LiveChartWindow::loadSettings() {
     const int index = span->findData(settings.value(spanKey, spanMinutes[defaultSpanIndex]));
     const QSignalBlocker blocker(span);
     span->setCurrentIndex(index < 0 ? defaultSpanIndex : index);
-    markChosen(ids);
+    checkKeys(*values, ids);
 }
 
 void LiveChartWindow::saveSettings() const {

@@ -42,7 +42,6 @@ public:
 private:
     std::uint32_t spanMs() const;
     QWidget* choicePanel();
-    void markChosen(const std::vector<console::ControlId>& ids);
     void rebuildLanes();
     void placeWindow();
     void loadSettings();

@@ -11,6 +11,8 @@
 #include <QPrinter>
 #include <QSaveFile>
 
+#include <functional>
+
 #include "ui/printable_view.h"
 
 namespace ecuprobe::ui {
@@ -30,39 +32,44 @@ const PrintableView* printable(const QPointer<QWidget>& view) {
     return dynamic_cast<const PrintableView*>(view.data());
 }
 
+// A printer made ready for the view's page, handed to `ask` with a guard that
+// tells whether the view is still there once the dialog has been answered.
+void withPrinter(QWidget* view,
+                 const std::function<void(QPrinter&, const QPointer<QWidget>&)>& ask) {
+    const QPointer<QWidget> guard(view);
+    if (printable(guard) == nullptr) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    prepare(printer, *printable(guard));
+    ask(printer, guard);
+}
+
 }  // namespace
 
 void printView(QWidget* view, QWidget* parent) {
-    const QPointer<QWidget> guard(view);
-    if (printable(guard) == nullptr) {
-        return;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    prepare(printer, *printable(guard));
-    QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QStringLiteral("Печать: ") + printable(guard)->printTitle());
-    if (dialog.exec() == QDialog::Accepted && printable(guard) != nullptr) {
-        printable(guard)->paintPages(printer);
-    }
+    withPrinter(view, [parent](QPrinter& printer, const QPointer<QWidget>& guard) {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(QStringLiteral("Печать: ") + printable(guard)->printTitle());
+        if (dialog.exec() == QDialog::Accepted && printable(guard) != nullptr) {
+            printable(guard)->paintPages(printer);
+        }
+    });
 }
 
 void previewView(QWidget* view, QWidget* parent) {
-    const QPointer<QWidget> guard(view);
-    if (printable(guard) == nullptr) {
-        return;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    prepare(printer, *printable(guard));
-    QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QStringLiteral("Предварительный просмотр: ") +
-                          printable(guard)->printTitle());
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [guard](QPrinter* shown) {
-                         if (const PrintableView* pages = printable(guard)) {
-                             pages->paintPages(*shown);
-                         }
-                     });
-    dialog.exec();
+    withPrinter(view, [parent](QPrinter& printer, const QPointer<QWidget>& guard) {
+        QPrintPreviewDialog dialog(&printer, parent);
+        dialog.setWindowTitle(QStringLiteral("Предварительный просмотр: ") +
+                              printable(guard)->printTitle());
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                         [guard](QPrinter* shown) {
+                             if (const PrintableView* pages = printable(guard)) {
+                                 pages->paintPages(*shown);
+                             }
+                         });
+        dialog.exec();
+    });
 }
 
 bool writePdf(const PrintableView& view, const QString& path, QString& problem) {

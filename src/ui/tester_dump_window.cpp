@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTreeWidget>
 
@@ -17,8 +18,6 @@
 #include "ui/report_pages.h"
 
 namespace ecuprobe::ui {
-
-namespace {}  // namespace
 
 TesterDumpWindow::TesterDumpWindow(std::vector<review::DumpEntry> entries, QString path,
                                    QWidget* parent)
@@ -56,8 +55,9 @@ TesterDumpWindow::TesterDumpWindow(std::vector<review::DumpEntry> entries, QStri
     });
     const QScreen* shownOn = screen();
     const QSize available = shownOn != nullptr ? shownOn->availableSize() : QSize(1366, 728);
-    resize(QSize(1100, 700).boundedTo(available));
-    split->setSizes({width() * 2 / 5, width() * 3 / 5});
+    resize(QSize(1280, 700).boundedTo(available));
+    const int listWidth = std::min(listWidthNeeded(), width() / 2);
+    split->setSizes({listWidth, width() - listWidth});
     showEntry(0);
 }
 
@@ -70,6 +70,17 @@ void TesterDumpWindow::fillList() {
     }
     list->resizeColumnToContents(0);
     list->resizeColumnToContents(1);
+}
+
+// What the list takes to show its titles, dates and comments uncut.
+int TesterDumpWindow::listWidthNeeded() const {
+    // QTreeView hides the content width it computes; the view's own call reaches it.
+    const QAbstractItemView& view = *list;
+    int needed = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < list->columnCount(); ++column) {
+        needed += std::max(view.sizeHintForColumn(column), list->header()->sectionSizeHint(column));
+    }
+    return needed;
 }
 
 int TesterDumpWindow::currentEntry() const {

@@ -33,6 +33,7 @@ public:
 
 private:
     void fillList();
+    int listWidthNeeded() const;
 
     std::vector<review::DumpEntry> reports;
     QString fileName;

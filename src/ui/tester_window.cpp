@@ -1,6 +1,7 @@
 #include "ui/tester_window.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
@@ -39,7 +41,6 @@ TesterWindow::TesterWindow(const ConsoleOptions& options, QWidget* parent)
     : QDialog(parent),
       controls(*this),
       consoleLink(linkThreadConfigOf(options), this),
-      linkLine(new QLabel(this)),
       ports(options.ports),
       findDevices(options.findDevices),
       tracePath(options.tracePath) {
@@ -47,12 +48,10 @@ TesterWindow::TesterWindow(const ConsoleOptions& options, QWidget* parent)
     setWindowTitle(toQString(console::dialogTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(true);
-    linkLine->setObjectName(QStringLiteral("linkLine"));
-    controls.statusBar->addPermanentWidget(linkLine);
     if (findDevices) {
         devices = findDevices();
     }
-    showComTips();
+    showComSlots();
     controls.show(console::PanelSnapshot{});
     connectControls();
     restoreGeometry(QSettings().value(geometryKey).toByteArray());
@@ -105,10 +104,14 @@ void TesterWindow::comChosen(int index) {
     consoleLink.selectCom(index);
 }
 
-void TesterWindow::showComTips() {
+void TesterWindow::showComSlots() {
     for (int slot = 0; slot < platform::PortMap::portCount; ++slot) {
+        controls.comBox->setItemText(slot, comSlotEntry(slot, ports, devices));
         controls.comBox->setItemData(slot, comSlotTip(slot, ports, devices), Qt::ToolTipRole);
     }
+    // The list opens wide enough for the devices; the box itself keeps its width.
+    QAbstractItemView* list = controls.comBox->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width());
 }
 
 // Looks again each time the menu opens: the adapter may just have been plugged in.
@@ -116,7 +119,7 @@ void TesterWindow::offerDevices() {
     if (findDevices) {
         devices = findDevices();
     }
-    showComTips();
+    showComSlots();
     QMenu* menu = controls.comMapButton->menu();
     menu->clear();
     const int slot = std::max(controls.comBox->currentIndex(), 0);
@@ -149,7 +152,7 @@ void TesterWindow::mapSlot(int slot, const std::string& path, bool keep) {
         keepComPath(slot, path);
     }
     consoleLink.mapPort(slot, path);
-    showComTips();
+    showComSlots();
     comChosen(slot);
     emit portMapped(slot, QString::fromStdString(path));
 }
@@ -166,10 +169,8 @@ void TesterWindow::showReport(const LinkReport& report) {
     cue.holdCommands();
     controls.showStale(freshness.stale(), QString::fromStdString(freshness.note()));
     controls.comMapButton->setEnabled(controls.comBox->isEnabled());
-    const QString line = QString::fromStdString(linkStatusText(report.status, report.snapshot));
-    if (linkLine->text() != line) {
-        linkLine->setText(line);
-        emit linkStatusChanged(line);
+    if (controls.showLink(report.snapshot.link)) {
+        emit linkStatusChanged(controls.linkState->text());
     }
     lastStatus = report.status;
     showDriveLogState();

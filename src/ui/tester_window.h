@@ -18,7 +18,6 @@
 #include "ui/console_link.h"
 #include "ui/service_cue.h"
 
-class QLabel;
 
 namespace ecuprobe::ui {
 
@@ -85,7 +84,7 @@ private:
     void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text);
     void clicked(console::ControlId id);
     void comChosen(int index);
-    void showComTips();
+    void showComSlots();
     void offerDevices();
     // keep: the mapping stays for the next start of the program.
     void mapSlot(int slot, const std::string& path, bool keep);
@@ -105,7 +104,6 @@ private:
     ServiceCue cue{*this, controls};
     ConsoleLink consoleLink;
     console::LiveHistory history;
-    QLabel* linkLine;
     QPointer<LiveChartWindow> chartWindow;
     QPointer<HelpWindow> helpWindow;
     QPointer<QMessageBox> endQuestion;
