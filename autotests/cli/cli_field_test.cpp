@@ -57,7 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                       {"--simulate", "--sim-fault", "noecho"},
                       3,
                       "Echo: none at all: адаптер не отвечает эхом"},
-        EchoFaultCase{"ShortEcho", {"--simulate", "--sim-fault", "shortecho"}, 3, " 12 short, "}),
+        EchoFaultCase{"ShortEcho", {"--simulate", "--sim-fault", "shortecho"}, 3, " 12 short, "},
+        EchoFaultCase{"UsbAdapterHoldingBytes",
+                      {"--simulate", "--sim-usb-latency", "16"},
+                      3,
+                      "\nEcho late: median "}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(CliLog, NamesUnitsAndARowPerReadEndingCleanlyOnCtrlC) {

@@ -110,6 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Args{"--sim-equipment", "5F00C101B301", "ident"},
                     Args{"--simulate", "--sim-equipment", "5F00", "ident"},
                     Args{"--simulate", "--sim-equipment", "5G00C101B301", "ident"},
+                    Args{"--sim-usb-latency", "16", "selftest"},
+                    Args{"--simulate", "--sim-usb-latency", "0", "selftest"},
+                    Args{"--simulate", "--sim-usb-latency", "256", "selftest"},
                     Args{"reset-adaptation"}, Args{"ident", "now"},
                     Args{"--simulate", "--port", "/dev/ttyUSB0", "connect"},
                     Args{"connect", "live"}));
@@ -182,7 +185,7 @@ TEST(CommandLine, GlobalOptionsReachTheirFields) {
     const ParseResult result =
         parse(app, {"--com2", "/dev/ttyUSB1", "--port", "com2", "--trace", "t.log", "--simulate",
                     "--sim-faults", "13:20,131:60", "--sim-fault", "silence:after=5",
-                    "--sim-equipment", "1f00c101b301", "connect"});
+                    "--sim-equipment", "1f00c101b301", "--sim-usb-latency", "16", "connect"});
     ASSERT_EQ(result.status, std::nullopt) << result.err;
     const line::GlobalOptions& options = app.options();
     EXPECT_EQ(options.portChoice(), (line::PortChoice{1, std::nullopt}));
@@ -191,6 +194,7 @@ TEST(CommandLine, GlobalOptionsReachTheirFields) {
     EXPECT_EQ(options.simStoredFaults, "13:20,131:60");
     EXPECT_EQ(options.simFaultRules, Args{"silence:after=5"});
     EXPECT_EQ(options.simEquipment, "1f00c101b301");
+    EXPECT_EQ(options.simUsbLatencyMs, 16);
 }
 
 }  // namespace

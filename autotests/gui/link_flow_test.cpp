@@ -322,6 +322,23 @@ private slots:
         decoded->close();
     }
 
+    void aSlowUsbAdapterIsToldOnceOnTheStatusLine() {
+        line->device().latencyTimer = 16;
+        startConnected();
+        const QString advice = QStringLiteral("Адаптер FTDI задерживает приём на 16 мс");
+        QStatusBar* status = console->form().statusBar;
+        QVERIFY(waitFor([&] { return status->currentMessage().startsWith(advice); }));
+        const int ticks = log->ticks();
+        QVERIFY(waitFor([&] { return log->ticks() >= ticks + 3; }));
+        const auto told =
+            std::count_if(log->reports.begin(), log->reports.end(), [&](const auto& r) {
+                return std::any_of(r.news.begin(), r.news.end(), [&](const std::string& news) {
+                    return QString::fromStdString(news).startsWith(advice);
+                });
+            });
+        QCOMPARE(told, 1);
+    }
+
     void comSlotIsNamedByItsDeviceAndKeptForTheNextConsole() {
         for (int slot = 0; slot < 4; ++slot) {
             QCOMPARE(console->form().comBox->itemData(slot, Qt::ToolTipRole).toString(),

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,11 @@ public:
                definedDevices.end();
     }
 
+    std::optional<int> ftdiLatencyTimer(const std::string& comName) override {
+        const auto found = ftdiLatency.find(comName);
+        return found == ftdiLatency.end() ? std::nullopt : std::optional<int>(found->second);
+    }
+
     // The call, by its logged name, fails from now on with this error.
     void failAt(const std::string& call, std::uint32_t withError) { failures[call] = withError; }
     void clearFailures() { failures.clear(); }
@@ -113,6 +119,8 @@ public:
     int openHandles = 0;
     std::vector<std::string> calls;
     std::vector<std::string> definedDevices{"COM1", "COM2", "COM3", "COM4"};
+    // The FTDI driver's LatencyTimer in the registry, by the port's name.
+    std::map<std::string, int> ftdiLatency;
 
 private:
     bool failed(const std::string& call) {

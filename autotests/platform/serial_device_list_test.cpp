@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/usb_chips.h"
+
 namespace ecuprobe::platform {
 namespace {
 
@@ -125,6 +127,9 @@ TEST_F(FakeDeviceTree, ListsEveryAdapterWithItsIdentityFromSysfs) {
     }
     EXPECT_EQ(found[2].latencyTimerPath,
               (sys() / "class/tty/ttyUSB0/device/latency_timer").string());
+    EXPECT_EQ(usbChipName(found[2].vendorId, found[2].productId), "FTDI FT232R");
+    EXPECT_EQ(usbChipName(found[0].vendorId, found[0].productId), "") << "not a USB-serial chip";
+    EXPECT_EQ(usbChipName("067B", "2303"), "Prolific PL2303") << "ids in either case";
 }
 
 TEST_F(FakeDeviceTree, AHeldDeviceIsBusyAndAMissingNodeUnknown) {

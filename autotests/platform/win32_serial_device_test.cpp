@@ -220,6 +220,20 @@ TEST_F(Win32SerialDeviceTest, NamesGoIntoTheDeviceNamespaceUnlessTheyAreThereAlr
     }
 }
 
+TEST_F(Win32SerialDeviceTest, AnFtdiPortsLatencyTimerComesFromTheRegistryByItsComName) {
+    comm.ftdiLatency = {{"COM12", 16}};
+    for (const char* name : {"COM12", "\\\\.\\COM12"}) {
+        ports.setPath(0, name);
+        ASSERT_EQ(port.open(2), link::OpenResult::opened) << name;
+        EXPECT_EQ(port.adapterLatency().timerMs, 16) << name;
+        EXPECT_FALSE(port.adapterLatency().lowered()) << "the registry is only read";
+        port.close();
+    }
+    ports.setPath(0, "COM1");
+    ASSERT_EQ(port.open(2), link::OpenResult::opened);
+    EXPECT_EQ(port.adapterLatency().timerMs, std::nullopt) << "no FTDI device on COM1";
+}
+
 // A pulled adapter is looked for among the DOS device names without opening it.
 TEST_F(Win32SerialDeviceTest, APortExistsWhileWindowsDefinesItsName) {
     comm.definedDevices = {"COM3", "COM12"};

@@ -4,6 +4,8 @@
 
 #include "cli/fault_text.h"
 #include "cli/stop_signals.h"
+#include "console/latency_advice.h"
+#include "link/frame_exchange.h"
 
 namespace ecuprobe::cli {
 
@@ -91,6 +93,9 @@ void Monitor::tell(std::string_view text) {
 void Monitor::tellNews() {
     for (const std::string& news : tester.takeNews()) {
         notes << "ecuprobe-cli: " << news << '\n';
+    }
+    if (const auto slow = link::processLink().takeLatencyNotice()) {
+        notes << "ecuprobe-cli: " << console::latencyAdvice(*slow) << '\n';
     }
     notes.flush();
 }

@@ -3,6 +3,7 @@
 #include "cli/command.h"
 #include "line/exit_codes.h"
 #include "platform/serial_device_list.h"
+#include "platform/usb_chips.h"
 
 namespace ecuprobe::cli {
 
@@ -28,6 +29,8 @@ void printUsb(std::ostream& out, const platform::SerialDeviceInfo& device) {
         out << "  serial " << device.serialNumber;
     }
     out << '\n';
+    const std::string_view chip = platform::usbChipName(device.vendorId, device.productId);
+    out << "    chip:    " << (chip.empty() ? "unknown" : chip) << '\n';
 }
 
 void printDevice(std::ostream& out, const platform::SerialDeviceInfo& device,
@@ -50,7 +53,8 @@ void printDevice(std::ostream& out, const platform::SerialDeviceInfo& device,
 }
 
 int runPorts(RunContext& run) {
-    const std::vector<platform::SerialDeviceInfo> devices = platform::listSerialDevices();
+    const std::vector<platform::SerialDeviceInfo> devices =
+        platform::listSerialDevices(platform::DeviceTreeRoots::fromEnvironment());
     if (devices.empty()) {
         run.out << "No serial device found (a ttyS with a UART behind it, ttyUSB, ttyACM).\n";
     }
@@ -68,8 +72,8 @@ void addPortsCommand(CLI::App& app, CommandChoice& choice) {
     command->footer(
         "Each line: the device, the COM slots that lead to it (--com1..--com4, ECUPROBE_COMn),\n"
         "and whether another program holds it; then its stable /dev/serial/by-id name, the\n"
-        "driver, the USB identity and, for FTDI adapters, the latency timer. Each device is\n"
-        "opened for a moment to see whether it is busy.\n"
+        "driver, the USB identity and chip and, for FTDI adapters, the latency timer. Each\n"
+        "device is opened for a moment to see whether it is busy.\n"
         "Examples:\n"
         "  ecuprobe-cli ports\n"
         "  ecuprobe-cli --com1 /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 "

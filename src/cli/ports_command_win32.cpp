@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "cli/wide_text.h"
 #include "line/exit_codes.h"
 #include "platform/win32_serial_device.h"
+#include "platform/win32_system_comm.h"
 
 namespace ecuprobe::cli {
 
@@ -65,9 +67,14 @@ int runPorts(RunContext& run) {
     if (found.empty()) {
         run.out << "No serial port found (HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM is empty).\n";
     }
+    platform::Win32SystemComm comm;
     for (const ComPort& port : found) {
         run.out << port.name << "  " << comSlots(port.name, run.line.portMap()) << "  "
                 << port.device << '\n';
+        if (const std::optional<int> latency = comm.ftdiLatencyTimer(port.name)) {
+            run.out << "    latency: " << *latency << " ms (FTDI"
+                    << (*latency > 1 ? "; 1 ms suits the K-line)" : ")") << '\n';
+        }
     }
     return commandExitStatus(run, line::exitOk, nullptr);
 }

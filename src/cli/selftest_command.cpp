@@ -12,9 +12,6 @@
 #include "line/exit_codes.h"
 #include "line/option_checks.h"
 #include "link/adapter_check.h"
-#ifndef _WIN32
-#include "platform/serial_device_list.h"
-#endif
 
 namespace ecuprobe::cli {
 
@@ -26,6 +23,14 @@ struct SelfTestOptions {
 
 // 10 bits a byte (start, 8 data, stop) at 9600 bit/s.
 constexpr std::size_t lineMsPerFrame = link::SelfTestFrames::frameLength * 10 * 1000 / 9600;
+// More than this on top of the line's own time is an adapter that holds bytes back.
+constexpr std::size_t echoSlackMs = 5;
+
+// An echo that comes whole but later than the line can explain: the bytes were
+// held back on the way (a USB adapter's latency timer).
+bool echoHeldBack(const link::SelfTestResult& result) {
+    return !result.echoMs.empty() && result.medianEchoMs() > lineMsPerFrame + echoSlackMs;
+}
 
 std::string hexList(const std::bitset<256>& values) {
     std::string text;
@@ -40,7 +45,9 @@ std::string hexList(const std::bitset<256>& values) {
 }
 
 void printEcho(std::ostream& out, const link::SelfTestResult& result) {
-    if (result.perfect()) {
+    if (result.perfect() && echoHeldBack(result)) {
+        out << "Echo: every byte came back as sent, but late\n";
+    } else if (result.perfect()) {
         out << "Echo: perfect, every byte came back as sent\n";
     } else if (result.framesWithoutEcho == result.framesSent) {
         out << "Echo: none at all: адаптер не отвечает эхом (unpowered, or not an echoing K-line "
@@ -92,27 +99,23 @@ void printEcu(std::ostream& out, const ecu::EcuSession& session) {
     out << "ECU: no answer to the type request (none on the line, or the ignition is off)\n";
 }
 
-// FTDI chips hold received bytes back for their latency timer (16 ms by default),
-// which eats most of the 20 ms the tester waits between bytes.
-#ifdef _WIN32
-// Windows does not tell whose driver a COM port has without the setup API.
-void printLatencyAdvice(std::ostream& out, const std::string& /*devicePath*/) {
-    out << "FTDI adapters: set the latency timer to 1 ms in the Device Manager (the port's "
-           "properties, Port Settings, Advanced)\n";
-}
-#else
-void printLatencyAdvice(std::ostream& out, const std::string& devicePath) {
-    const std::optional<platform::SerialDeviceInfo> device = platform::findSerialDevice(devicePath);
-    if (!device || !device->latencyTimerMs) {
+// What the adapter's latency timer stands at, when it has one the tester can see.
+void printLatency(std::ostream& out, const link::AdapterLatency& latency) {
+    if (!latency.timerMs) {
         return;
     }
-    out << "FTDI latency_timer: " << *device->latencyTimerMs << " ms";
-    if (*device->latencyTimerMs > 1) {
-        out << ": set it to 1 ms, e.g. echo 1 | sudo tee " << device->latencyTimerPath;
+    out << "Adapter latency timer: " << *latency.timerMs << " ms";
+    if (latency.lowered()) {
+        out << " (lowered from " << *latency.foundMs << " ms)";
     }
     out << '\n';
 }
-#endif
+
+void printHeldBack(std::ostream& out, const link::SelfTestResult& result) {
+    out << "Echo late: median " << result.medianEchoMs() << " ms, "
+        << result.medianEchoMs() - lineMsPerFrame << " ms more than the line takes: the "
+        << "adapter holds received bytes back (a USB adapter's latency timer; set it to 1 ms)\n";
+}
 
 int runSelfTest(RunContext& run, const SelfTestOptions& options) {
     ecu::EcuSession session;
@@ -121,6 +124,7 @@ int runSelfTest(RunContext& run, const SelfTestOptions& options) {
         reportOpenFailure(run, link.openFailure());
         return commandExitStatus(run, line::exitPortFailed, nullptr);
     }
+    tellSlowAdapter(run);
     run.out << "Adapter self-test on " << run.line.devicePath() << ": " << options.count
             << " frames of " << link::SelfTestFrames::frameLength
             << " bytes, every byte value 0x00..0xFF on the wire\n";
@@ -132,9 +136,13 @@ int runSelfTest(RunContext& run, const SelfTestOptions& options) {
     link.close();
     printEcho(run.out, result);
     printEcu(run.out, session);
-    printLatencyAdvice(run.out, run.line.devicePath());
-    return commandExitStatus(run, result.perfect() ? line::exitOk : line::exitAdapterFaulty,
-                             nullptr);
+    printLatency(run.out, link.adapterLatency());
+    const bool heldBack = echoHeldBack(result);
+    if (heldBack) {
+        printHeldBack(run.out, result);
+    }
+    const bool sound = result.perfect() && !heldBack;
+    return commandExitStatus(run, sound ? line::exitOk : line::exitAdapterFaulty, nullptr);
 }
 
 }  // namespace
@@ -149,7 +157,8 @@ void addSelfTestCommand(CLI::App& app, CommandChoice& choice) {
     command->footer(
         "Works with the adapter alone or with the ECU on the line: the frames are built so\n"
         "that no ECU takes them for a request. Ends with 0 when every byte came back as\n"
-        "sent, 3 when the echo was wrong, short or missing.\n"
+        "sent, 3 when the echo was wrong, short, missing or held back by the adapter\n"
+        "(median echo more than 5 ms beyond the line's own time).\n"
         "Examples:\n"
         "  ecuprobe-cli --port /dev/ttyUSB0 selftest\n"
         "  ecuprobe-cli --simulate --sim-fault wrongecho:every=5 selftest --count 20");

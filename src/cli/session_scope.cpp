@@ -1,6 +1,7 @@
 #include "cli/session_scope.h"
 
 #include "cli/stop_signals.h"
+#include "console/latency_advice.h"
 #include "line/exit_codes.h"
 
 namespace ecuprobe::cli {
@@ -67,6 +68,13 @@ int SessionScope::finish(int code) {
 void SessionScope::tellNews() {
     for (const std::string& news : ecuSession.takeHandBackNews()) {
         run.err << "ecuprobe-cli: " << news << '\n';
+    }
+    tellSlowAdapter(run);
+}
+
+void tellSlowAdapter(RunContext& context) {
+    if (const auto slow = link::processLink().takeLatencyNotice()) {
+        context.err << "ecuprobe-cli: " << console::latencyAdvice(*slow) << '\n';
     }
 }
 

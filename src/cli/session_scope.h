@@ -43,6 +43,9 @@ private:
     bool answered = false;
 };
 
+// Says on stderr, once for the port's device, what an adapter that holds bytes
+// back costs and how to lower its latency timer.
+void tellSlowAdapter(RunContext& context);
 // "ecuprobe-cli: cannot open PATH (COMn): REASON" on stderr, the reason as the device named it.
 void reportOpenFailure(RunContext& context, const platform::OpenFailure& failure);
 // Why the ECU does not answer on PATH (COMn), on stderr: the ECU is silent, the

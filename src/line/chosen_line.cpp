@@ -78,7 +78,7 @@ bool ChosenLine::startSimulator(const GlobalOptions& options) {
             simulator->addFault(*rule);
         }
     }
-    simLine = std::make_unique<SimulatorLine>(*simulator, simClock);
+    simLine = std::make_unique<SimulatorLine>(*simulator, simClock, options.simUsbLatencyMs);
     if (!simLine->open(slot, ports)) {
         problem = simLine->error();
         return false;

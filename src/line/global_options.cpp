@@ -85,6 +85,13 @@ void addSimulatorOptions(CLI::App& app, GlobalOptions& options) {
         ->check(faultRuleValidator())
         ->needs(simulate)
         ->group("Simulator");
+    app.add_option("--sim-usb-latency", options.simUsbLatencyMs,
+                   "Put the simulated ECU behind an emulated USB adapter with an FTDI chip, "
+                   "whose latency timer holds every byte for the tester up to MS ms (1..255)")
+        ->type_name("MS")
+        ->check(CLI::Range(1, 255))
+        ->needs(simulate)
+        ->group("Simulator");
     simulate->each([&options](const std::string&) { options.simulate = true; });
 }
 

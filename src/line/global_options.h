@@ -35,6 +35,8 @@ struct GlobalOptions {
     std::string simStoredFaults;
     std::string simEquipment;  // twelve hex digits; empty for the simulator's own
     std::vector<std::string> simFaultRules;
+    // The simulator behind an emulated FTDI USB adapter with this latency timer; 0: none.
+    int simUsbLatencyMs = 0;
     std::optional<std::string> tracePath;
 
     PortChoice portChoice() const;

@@ -17,7 +17,8 @@ namespace ecuprobe::line {
 // the simulator answers in real time.
 class SimulatorLine {
 public:
-    SimulatorLine(sim::SimulatedEcu& ecu, platform::Clock& clock);
+    // usbLatencyMs: behind an emulated FTDI USB adapter with that latency timer; 0 for none.
+    SimulatorLine(sim::SimulatedEcu& ecu, platform::Clock& clock, int usbLatencyMs = 0);
     SimulatorLine(const SimulatorLine&) = delete;
     SimulatorLine& operator=(const SimulatorLine&) = delete;
     ~SimulatorLine();
@@ -34,6 +35,7 @@ private:
 
     sim::SimulatedEcu& simulator;
     platform::Clock& simClock;
+    int usbLatency;
     std::unique_ptr<Serving> serving;
     std::string problem;
 };

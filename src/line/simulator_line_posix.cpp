@@ -8,6 +8,7 @@
 #include "line/outside_stop_signals.h"
 #include "line/simulator_line.h"
 #include "sim/pty_server.h"
+#include "sim/usb_adapter_line.h"
 
 namespace ecuprobe::line {
 
@@ -45,11 +46,12 @@ struct SimulatorLine::Serving {
     }
 
     std::string folder;
+    std::unique_ptr<sim::UsbAdapterLine> usb;
     std::unique_ptr<sim::PtyServer> server;
 };
 
-SimulatorLine::SimulatorLine(sim::SimulatedEcu& ecu, platform::Clock& clock)
-    : simulator(ecu), simClock(clock) {}
+SimulatorLine::SimulatorLine(sim::SimulatedEcu& ecu, platform::Clock& clock, int usbLatencyMs)
+    : simulator(ecu), simClock(clock), usbLatency(usbLatencyMs) {}
 
 SimulatorLine::~SimulatorLine() = default;
 
@@ -63,7 +65,14 @@ bool SimulatorLine::open(int slot, platform::PortMap& ports) {
     sim::PtyServer::Options options;
     options.pacing = true;
     options.linkPath = serving->folder + "/COM" + std::to_string(slot + 1);
-    serving->server = std::make_unique<sim::PtyServer>(simulator, options);
+    sim::ServedLine* served = &simulator;
+    if (usbLatency > 0) {
+        // The adapter paces the bytes itself, before its chip holds them.
+        serving->usb = std::make_unique<sim::UsbAdapterLine>(simulator, simClock, usbLatency, true);
+        served = serving->usb.get();
+        options.pacing = false;
+    }
+    serving->server = std::make_unique<sim::PtyServer>(*served, options);
     if (!serving->server->open()) {
         problem = "simulator: " + serving->server->error();
         return false;

@@ -80,6 +80,7 @@ OpenResult SerialPort::open(int portNumber) {
         return OpenResult::opened;
     }
     failedOpen = {};
+    latency = {};
     if (portNumber < firstPortNumber || portNumber > lastPortNumber) {
         failedOpen = {platform::OpenFailureCause::notFound, {}};
         return OpenResult::badPortNumber;
@@ -93,6 +94,7 @@ OpenResult SerialPort::open(int portNumber) {
     }
     handle = device;
     openName = portNames[static_cast<std::size_t>(comIndex)];
+    openPath = ports->path(comIndex);
     if (!handle->readLineSettings(lineSettings)) {
         release();
         return failOpen(OpenResult::lineSettingsUnread, device->openFailure());
@@ -155,6 +157,11 @@ void SerialPort::configureLine() {
             reportError(failed);
         }
     }
+    latency = checkAdapterLatency(*handle);
+}
+
+std::optional<AdapterLatency> SerialPort::takeLatencyNotice() {
+    return opened ? latencyNotices.take(openPath, latency) : std::nullopt;
 }
 
 void SerialPort::release() {

@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "link/adapter_latency.h"
 #include "platform/clock.h"
 #include "platform/port_map.h"
 #include "platform/serial_device.h"
@@ -97,6 +99,12 @@ public:
     // The bytes that came back as the echo of the last write.
     std::span<const std::uint8_t> lastEchoBytes() const { return {echoBytes.data(), echoCount}; }
 
+    // What the last open found of the adapter's receive latency.
+    const AdapterLatency& adapterLatency() const { return latency; }
+    // That finding while the port is open, when the adapter is too slow and
+    // nobody was told of its device yet; once per device path.
+    std::optional<AdapterLatency> takeLatencyNotice();
+
     // The device path behind a port number (2..5); empty without a port map.
     std::string devicePath(int portNumber) const;
     // Whether the device of a port number is there, looked up without opening it.
@@ -132,6 +140,9 @@ private:
     std::function<void(std::string_view)> errorObserver;
     bool modemLinesNoted = false;
     platform::OpenFailure failedOpen;
+    AdapterLatency latency;
+    LatencyNotices latencyNotices;
+    std::string openPath;
     bool gone = false;
     EchoCheck echo = EchoCheck::none;
     std::array<std::uint8_t, 256> echoBytes{};

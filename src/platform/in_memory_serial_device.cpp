@@ -76,6 +76,21 @@ bool InMemorySerialDevice::setTimeouts(const ReadTimeouts& newTimeouts) {
     return true;
 }
 
+bool InMemorySerialDevice::requestLowLatency() {
+    if (grantsLowLatency && latencyTimer) {
+        latencyTimer = 1;
+    }
+    return grantsLowLatency;
+}
+
+bool InMemorySerialDevice::setLatencyTimerMs(int ms) {
+    if (!latencyTimer || !latencyTimerWritable) {
+        return false;
+    }
+    latencyTimer = ms;
+    return true;
+}
+
 std::size_t InMemorySerialDevice::take(std::uint8_t* buffer, std::size_t count) {
     std::size_t got = 0;
     while (got < count) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ public:
     bool applyLineSettings(const LineSettings& settings) override;
     bool readTimeouts(ReadTimeouts& current) override;
     bool setTimeouts(const ReadTimeouts& timeouts) override;
+    bool requestLowLatency() override;
+    std::optional<int> latencyTimerMs() override { return latencyTimer; }
+    bool setLatencyTimerMs(int ms) override;
     ReadOutcome read(std::uint8_t* buffer, std::size_t count) override;
     WriteOutcome write(const std::uint8_t* data, std::size_t count) override;
     void flushInput() override;
@@ -84,6 +88,12 @@ public:
     // in another program's state, so that every field has to be set.
     LineSettings lineSettings{115200, 7, Parity::even, 2, false, true, true, true, false, false};
     ReadTimeouts timeouts;
+    // An FTDI-like driver: the timer it shows (nullopt: none), whether it takes the
+    // low-latency request (then the timer drops to 1 ms, as ftdi_sio does) and
+    // whether the timer may be written.
+    std::optional<int> latencyTimer;
+    bool grantsLowLatency = false;
+    bool latencyTimerWritable = false;
     // Paths that do not exist; open() fails on them as not found.
     std::vector<std::string> missingPaths;
 

@@ -13,10 +13,6 @@
 #include <ctime>
 #include <optional>
 
-#ifdef __linux__
-#include <linux/serial.h>
-#endif
-
 namespace ecuprobe::platform {
 
 namespace {
@@ -149,6 +145,8 @@ bool PosixSerialDevice::open(const std::string& path) {
         return failOpen(openFailureOfErrno(error));
     }
     fd = opened;
+    openedPath = path;
+    latencyTimerPath.reset();
     originalSaved = false;
     deadlines = {};
     return true;
@@ -204,7 +202,6 @@ bool PosixSerialDevice::applyLineSettings(const LineSettings& settings) {
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
     applied = tcsetattr(fd, TCSANOW, &t) == 0 && applied;
-    requestLowLatency();
     const bool linesSet = setModemLines(settings.dtr, settings.rts);
     noModemLines = applied && !linesSet && (errno == ENOTTY || errno == EINVAL);
     return linesSet && applied;
@@ -218,20 +215,6 @@ bool PosixSerialDevice::setModemLines(bool dtr, bool rts) {
         return false;
     }
     return lower == 0 || ioctl(fd, TIOCMBIC, &lower) == 0;
-}
-
-// USB serial adapters hold received bytes back for up to 16 ms (the FTDI latency
-// timer) unless asked not to; that would eat most of the 20 ms byte time-out.
-// Drivers without the request (ENOTTY, EINVAL) simply keep their latency.
-void PosixSerialDevice::requestLowLatency() {
-#if defined(__linux__) && defined(TIOCGSERIAL)
-    constexpr int lowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
-    serial_struct serial{};
-    if (ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & lowLatency) == 0) {
-        serial.flags |= lowLatency;
-        ioctl(fd, TIOCSSERIAL, &serial);
-    }
-#endif
 }
 
 bool PosixSerialDevice::readTimeouts(ReadTimeouts& current) {

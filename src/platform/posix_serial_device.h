@@ -4,9 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/serial_device.h"
+#include "platform/serial_device_list.h"
 
 namespace ecuprobe::platform {
 
@@ -19,7 +22,9 @@ OpenFailure openFailureOfErrno(int error);
 // involved and a deadline holds to the millisecond.
 class PosixSerialDevice final : public SerialDevice {
 public:
-    PosixSerialDevice() = default;
+    // roots: where the adapter's sysfs entry (its latency timer) is looked up.
+    explicit PosixSerialDevice(DeviceTreeRoots roots = DeviceTreeRoots::fromEnvironment())
+        : tree(std::move(roots)) {}
     PosixSerialDevice(const PosixSerialDevice&) = delete;
     PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
     ~PosixSerialDevice() override;
@@ -35,6 +40,11 @@ public:
     bool lacksModemLines() const override { return noModemLines; }
     bool readTimeouts(ReadTimeouts& current) override;
     bool setTimeouts(const ReadTimeouts& timeouts) override;
+    // TIOCSSERIAL with ASYNC_LOW_LATENCY; a pty or a driver without it refuses.
+    bool requestLowLatency() override;
+    // The latency_timer of the device's sysfs entry (FTDI adapters only).
+    std::optional<int> latencyTimerMs() override;
+    bool setLatencyTimerMs(int ms) override;
     ReadOutcome read(std::uint8_t* buffer, std::size_t count) override;
     WriteOutcome write(const std::uint8_t* data, std::size_t count) override;
     void flushInput() override;
@@ -46,12 +56,15 @@ public:
 
 private:
     bool setModemLines(bool dtr, bool rts);
-    void requestLowLatency();
     IoStatus waitWritable() const;
     int waitMs(std::size_t got, std::int64_t startMs, std::int64_t lastByteMs,
                std::size_t count) const;
 
+    DeviceTreeRoots tree;
     int fd = -1;
+    std::string openedPath;
+    // Found at the first look after an open; empty where the device has no timer.
+    std::optional<std::string> latencyTimerPath;
     ReadTimeouts deadlines;
     termios original{};
     bool originalSaved = false;

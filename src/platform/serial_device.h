@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -79,6 +80,14 @@ public:
     // lines to raise at all (a pseudo-terminal), not because the line refused.
     virtual bool lacksModemLines() const { return false; }
     virtual bool readTimeouts(ReadTimeouts& timeouts) = 0;
+    // Asks the driver to pass received bytes on at once instead of holding them
+    // back (a USB adapter's latency timer); false when it refused or has no such request.
+    virtual bool requestLowLatency() { return false; }
+    // The receive latency timer of the adapter behind the open device, in ms;
+    // nullopt where it has none that the tester can see.
+    virtual std::optional<int> latencyTimerMs() { return std::nullopt; }
+    // False when the timer cannot be set (no write access, no such timer).
+    virtual bool setLatencyTimerMs(int /*ms*/) { return false; }
     virtual bool setTimeouts(const ReadTimeouts& timeouts) = 0;
 
     // ReadOutcome::status is ok only when all count bytes came.

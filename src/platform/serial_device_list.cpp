@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -98,11 +99,8 @@ void readUsbIdentity(const fs::path& deviceDir, const fs::path& sysRoot, SerialD
 
 void readLatencyTimer(const fs::path& deviceDir, SerialDeviceInfo& info) {
     const fs::path file = deviceDir / "latency_timer";
-    const std::string text = attribute(file);
-    if (!text.empty() && text.size() <= 3 &&
-        std::all_of(text.begin(), text.end(),
-                    [](unsigned char c) { return std::isdigit(c) != 0; })) {
-        info.latencyTimerMs = std::stoi(text);
+    info.latencyTimerMs = readLatencyTimerFile(file.string());
+    if (info.latencyTimerMs) {
         info.latencyTimerPath = file.string();
     }
 }
@@ -166,7 +164,32 @@ std::vector<SerialDeviceInfo> scan(const DeviceTreeRoots& roots) {
     return found;
 }
 
+std::string environmentOr(const char* variable, const std::string& fallback) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
+}
+
 }  // namespace
+
+std::optional<int> readLatencyTimerFile(const std::string& path) {
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    const std::string text = attribute(path);
+    if (text.empty() || text.size() > 3 ||
+        !std::all_of(text.begin(), text.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
+        return std::nullopt;
+    }
+    return std::stoi(text);
+}
+
+DeviceTreeRoots DeviceTreeRoots::fromEnvironment() {
+    DeviceTreeRoots roots;
+    roots.sys = environmentOr("ECUPROBE_SYSFS_ROOT", roots.sys);
+    roots.dev = environmentOr("ECUPROBE_DEV_ROOT", roots.dev);
+    return roots;
+}
 
 std::vector<SerialDeviceInfo> listSerialDevices(const DeviceTreeRoots& roots) {
     std::vector<SerialDeviceInfo> found = scan(roots);

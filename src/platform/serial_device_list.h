@@ -38,6 +38,10 @@ struct SerialDeviceInfo {
 struct DeviceTreeRoots {
     std::string sys = "/sys";
     std::string dev = "/dev";
+
+    // ECUPROBE_SYSFS_ROOT and ECUPROBE_DEV_ROOT where set, so that the tester can be
+    // run against a fake tree (the simulator's USB adapter); else /sys and /dev.
+    static DeviceTreeRoots fromEnvironment();
 };
 
 // Every ttyUSB and ttyACM device, and every ttyS with a real UART behind it (sysfs
@@ -55,5 +59,9 @@ std::optional<SerialDeviceInfo> findSerialDevice(const std::string& path,
 std::vector<int> comSlotsOf(const SerialDeviceInfo& device, const PortMap& ports);
 
 std::string_view deviceUseText(DeviceUse use);
+
+// The milliseconds an FTDI latency_timer file holds; nullopt when it is missing
+// or holds no such number.
+std::optional<int> readLatencyTimerFile(const std::string& path);
 
 }  // namespace ecuprobe::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ecuprobe::platform {
@@ -112,6 +113,11 @@ public:
     virtual std::uint32_t lastError() = 0;
     // QueryDosDeviceA: whether a device name such as "COM5" is defined just now.
     virtual bool dosDeviceDefined(const std::string& name) = 0;
+    // The FTDI driver's LatencyTimer (ms) for the port named comName ("COM3"), from
+    // the registry; nullopt where no FTDI device has that port.
+    virtual std::optional<int> ftdiLatencyTimer(const std::string& /*comName*/) {
+        return std::nullopt;
+    }
 };
 
 }  // namespace ecuprobe::platform

@@ -141,7 +141,13 @@ bool Win32SerialDevice::open(const std::string& path) {
     }
     handle = opened;
     originalSaved = false;
+    const std::string named = devicePath(path);
+    comName = named.substr(named.find_last_of('\\') + 1);
     return true;
+}
+
+std::optional<int> Win32SerialDevice::latencyTimerMs() {
+    return isOpen() ? api.ftdiLatencyTimer(comName) : std::nullopt;
 }
 
 // A handle without a line state is no serial port (NUL, a printer, a file).

@@ -36,6 +36,9 @@ public:
     bool applyLineSettings(const LineSettings& settings) override;
     bool readTimeouts(ReadTimeouts& current) override;
     bool setTimeouts(const ReadTimeouts& timeouts) override;
+    // The FTDI driver keeps its latency timer in the registry, set in the Device
+    // Manager; the tester only reads it.
+    std::optional<int> latencyTimerMs() override;
     ReadOutcome read(std::uint8_t* buffer, std::size_t count) override;
     WriteOutcome write(const std::uint8_t* data, std::size_t count) override;
     void flushInput() override;
@@ -51,6 +54,8 @@ private:
 
     Win32Comm& api;
     Win32Handle handle = invalidWin32Handle;
+    // "COM3", as the registry names the port.
+    std::string comName;
     Win32Dcb original{};
     bool originalSaved = false;
 };

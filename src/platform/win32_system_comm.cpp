@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
+#include <string>
 
 namespace ecuprobe::platform {
 
@@ -169,6 +171,62 @@ bool Win32SystemComm::dosDeviceDefined(const std::string& name) {
     std::array<char, 1024> target{};
     return QueryDosDeviceA(name.c_str(), target.data(), static_cast<DWORD>(target.size())) != 0 ||
            GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+}
+
+namespace {
+
+std::optional<std::string> registryText(HKEY key, const char* name) {
+    std::array<char, 64> text{};
+    DWORD size = static_cast<DWORD>(text.size() - 1);
+    DWORD type = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return std::nullopt;
+    }
+    return std::string(text.data());
+}
+
+std::optional<int> latencyOfPort(HKEY ftdiBus, const char* deviceId, const std::string& comName) {
+    const std::string parameters = std::string(deviceId) + "\\0000\\Device Parameters";
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(ftdiBus, parameters.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::optional<int> latency;
+    DWORD ms = 0;
+    DWORD size = sizeof ms;
+    DWORD type = 0;
+    if (registryText(key, "PortName") == comName &&
+        RegQueryValueExA(key, "LatencyTimer", nullptr, &type, reinterpret_cast<BYTE*>(&ms),
+                         &size) == ERROR_SUCCESS &&
+        type == REG_DWORD) {
+        latency = static_cast<int>(ms);
+    }
+    RegCloseKey(key);
+    return latency;
+}
+
+}  // namespace
+
+std::optional<int> Win32SystemComm::ftdiLatencyTimer(const std::string& comName) {
+    HKEY ftdiBus = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS", 0, KEY_READ,
+                      &ftdiBus) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::optional<int> latency;
+    std::array<char, 256> deviceId{};
+    for (DWORD index = 0; !latency; ++index) {
+        DWORD size = static_cast<DWORD>(deviceId.size());
+        if (RegEnumKeyExA(ftdiBus, index, deviceId.data(), &size, nullptr, nullptr, nullptr,
+                          nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        latency = latencyOfPort(ftdiBus, deviceId.data(), comName);
+    }
+    RegCloseKey(ftdiBus);
+    return latency;
 }
 
 }  // namespace ecuprobe::platform

@@ -21,6 +21,9 @@ public:
     bool closeHandle(Win32Handle handle) override;
     std::uint32_t lastError() override;
     bool dosDeviceDefined(const std::string& name) override;
+    // HKLM\SYSTEM\CurrentControlSet\Enum\FTDIBUS\<id>\0000\Device Parameters,
+    // the entry whose PortName is comName.
+    std::optional<int> ftdiLatencyTimer(const std::string& comName) override;
 };
 
 }  // namespace ecuprobe::platform

@@ -2,7 +2,8 @@
 //
 // Prints "READY <slave path>" as its first line once the line is up, then serves
 // until SIGTERM, SIGINT or the command "quit" on stdin. With --replay it serves
-// the answers of a recorded session instead (see TraceReplay). Notices (line settings
+// the answers of a recorded session instead (see TraceReplay); with --usb-latency
+// behind an emulated FTDI USB adapter (see UsbAdapterLine). Notices (line settings
 // that are not raw 9600 8N1, the device vanishing and coming back) go to stderr.
 #include <poll.h>
 #include <unistd.h>
@@ -21,11 +22,13 @@
 #include "platform/wire_trace.h"
 #include "project_version.h"
 #include "sim/command_console.h"
+#include "sim/fake_usb_sysfs.h"
 #include "sim/fault_rule_text.h"
 #include "sim/pty_server.h"
 #include "sim/sim_options.h"
 #include "sim/simulated_ecu.h"
 #include "sim/trace_replay.h"
+#include "sim/usb_adapter_line.h"
 
 namespace {
 
@@ -67,9 +70,45 @@ void notice(const std::string& text) {
     std::cerr << "ecu-sim: " << text << std::endl;
 }
 
+// The line as the tester meets it: behind an emulated USB adapter when asked,
+// which then paces the bytes itself, before it holds them.
+struct AdapterFront {
+    platform::RealClock clock;
+    sim::FakeUsbSysfs sysfs;
+    std::unique_ptr<sim::UsbAdapterLine> usb;
+    sim::PtyServer::Options options;
+
+    bool build(const sim::SimSettings& s, sim::ServedLine& line) {
+        options = {s.pacing, s.linkPath};
+        if (s.usbLatencyMs == 0) {
+            return true;
+        }
+        sim::UsbAdapterLine::TimerSetting setting;
+        if (!s.fakeSysfsPath.empty()) {
+            if (!sysfs.create(s.fakeSysfsPath, s.usbLatencyMs, s.latencyReadOnly)) {
+                std::cerr << "ecu-sim: " << sysfs.error() << '\n';
+                return false;
+            }
+            options.linkPath = sysfs.devicePath();
+            setting = [this] { return sysfs.latencyMs(); };
+        }
+        usb = std::make_unique<sim::UsbAdapterLine>(line, clock, s.usbLatencyMs, s.pacing,
+                                                    std::move(setting));
+        options.pacing = false;
+        return true;
+    }
+    sim::ServedLine& served(sim::ServedLine& line) const {
+        return usb ? static_cast<sim::ServedLine&>(*usb) : line;
+    }
+};
+
 // Serves the line on a pseudo-terminal until quit or a signal.
 int serve(sim::ServedLine& line, const sim::SimSettings& s, const Commands& commands) {
-    sim::PtyServer server(line, {s.pacing, s.linkPath}, notice);
+    AdapterFront front;
+    if (!front.build(s, line)) {
+        return 1;
+    }
+    sim::PtyServer server(front.served(line), front.options, notice);
     if (!server.open()) {
         std::cerr << "ecu-sim: " << server.error() << '\n';
         return 1;

@@ -53,6 +53,24 @@ void addSimOptions(CLI::App& app, SimSettings& s) {
     app.add_option("--link", s.linkPath,
                    "make a symlink to the slave path; an existing PATH other than a dangling "
                    "link or a link to a pseudo-terminal is left as it is and ecu-sim ends");
+    CLI::Option* usb =
+        app.add_option("--usb-latency", s.usbLatencyMs,
+                       "emulate a USB adapter with an FTDI chip: hold every byte for the tester "
+                       "and pass them on every MS ms (its latency timer) or once 62 wait")
+            ->type_name("MS")
+            ->check(CLI::Range(1, 255));
+    CLI::Option* fakeSysfs =
+        app.add_option("--fake-sysfs", s.fakeSysfsPath,
+                       "lay out DIR/sys and DIR/dev as for an FTDI cable at ttyUSB0, its "
+                       "latency_timer at the --usb-latency MS and followed when written, "
+                       "DIR/dev/ttyUSB0 leading to the pseudo-terminal; run the tester with "
+                       "ECUPROBE_SYSFS_ROOT=DIR/sys ECUPROBE_DEV_ROOT=DIR/dev")
+            ->type_name("DIR")
+            ->needs(usb)
+            ->excludes("--link");
+    app.add_flag("--latency-read-only", s.latencyReadOnly,
+                 "make the fake latency_timer read-only, as without the udev rule")
+        ->needs(fakeSysfs);
     app.add_option("--replay", s.replayPath,
                    "serve the answers recorded in a wire trace of a real session (the tester's "
                    "--trace file) instead of the simulated ECU")
@@ -60,7 +78,8 @@ void addSimOptions(CLI::App& app, SimSettings& s) {
         ->check(CLI::ExistingFile)
         ->excludes("--type", "--scenario", "--fault", "--stored-faults", "--delay", "--seed");
     app.footer(std::string(commandHelp()) +
-               "Exit status: 0 quit or stopped, 1 the pseudo-terminal or the link cannot be made, "
+               "Exit status: 0 quit or stopped, 1 the pseudo-terminal, the link or the fake sysfs "
+               "cannot be made, "
                "2 the trace to replay cannot be used, 64 a bad option.");
 }
 

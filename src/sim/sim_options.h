@@ -26,6 +26,10 @@ struct SimSettings {
     std::string tracePath;
     std::string linkPath;
     std::string replayPath;
+    // An FTDI USB adapter's latency timer in ms; 0 for a plain serial adapter.
+    int usbLatencyMs = 0;
+    std::string fakeSysfsPath;
+    bool latencyReadOnly = false;
 };
 
 // sysexits.h's EX_USAGE, as the tester ends on a bad option.

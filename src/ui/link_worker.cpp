@@ -1,5 +1,6 @@
 #include "ui/link_worker.h"
 
+#include "console/latency_advice.h"
 #include "link/frame_exchange.h"
 #include "ui/gui_prompts.h"
 #include "ui/qt_panel_timer.h"
@@ -212,6 +213,10 @@ void LinkWorker::report(ReportCause cause) {
     }
     pollDriveLog();
     LinkReport made{panel->snapshot(), {}, cause, panel->ecuSession().tickMs(), panel->takeNews()};
+    // Before the hand-back news: the status line shows the last, the weightier one.
+    if (const auto slow = link::processLink().takeLatencyNotice()) {
+        made.news.insert(made.news.begin(), console::latencyAdvice(*slow));
+    }
     made.status = status(made.snapshot);
     emit reported(made);
 }
