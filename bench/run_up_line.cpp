@@ -11,6 +11,7 @@
 #include "measure/run_sampler.h"
 #include "platform/clock.h"
 #include "platform/posix_serial_device.h"
+#include "sim/usb_adapter_line.h"
 
 namespace ecuprobe::bench {
 
@@ -125,14 +126,18 @@ std::optional<double> firstRisingAfter(const std::vector<sim::Crossing>& seen, d
     return std::nullopt;
 }
 
-ServedAdapter serveThrough(sim::SimulatedEcu& ecu, platform::Clock& /*clock*/,
-                           const Adapter& adapter, std::string& why) {
+ServedAdapter serveThrough(sim::SimulatedEcu& ecu, platform::Clock& clock, const Adapter& adapter) {
     ServedAdapter served;
-    if (adapter.usbLatencyMs != 0) {
-        why = "the simulator cannot emulate a USB adapter in this build";
+    if (adapter.usbLatencyMs == 0) {
+        served.server = std::make_unique<sim::PtyServer>(ecu, sim::PtyServer::Options{true, {}});
         return served;
     }
-    served.server = std::make_unique<sim::PtyServer>(ecu, sim::PtyServer::Options{true, {}});
+    // The chip paces the K-line bytes itself as they reach it; the pseudo-terminal
+    // passes on what the chip releases.
+    served.chip = std::make_unique<sim::UsbAdapterLine>(
+        ecu, clock, static_cast<int>(adapter.usbLatencyMs), true);
+    served.server =
+        std::make_unique<sim::PtyServer>(*served.chip, sim::PtyServer::Options{false, {}});
     return served;
 }
 
@@ -142,11 +147,8 @@ RunUpFigures measureRunUps(const Adapter& adapter, int runs, std::mt19937_64& ra
     sim::SimulatedEcuOptions options;
     options.scenario = sim::Scenario::runup;
     sim::SimulatedEcu simulator(clock, options);
-    const ServedAdapter served = serveThrough(simulator, clock, adapter, figures.unavailable);
+    const ServedAdapter served = serveThrough(simulator, clock, adapter);
     sim::PtyServer* server = served.server.get();
-    if (server == nullptr) {
-        return figures;
-    }
     if (!server->open()) {
         figures.unavailable = server->error();
         return figures;

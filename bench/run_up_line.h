@@ -27,10 +27,8 @@ struct ServedAdapter {
     std::unique_ptr<sim::PtyServer> server;
 };
 
-// Puts the adapter between the simulator and the tester; no server, with `why`
-// set, when this build cannot put that adapter on the line.
-ServedAdapter serveThrough(sim::SimulatedEcu& ecu, platform::Clock& clock, const Adapter& adapter,
-                           std::string& why);
+// Puts the adapter between the simulator and the tester.
+ServedAdapter serveThrough(sim::SimulatedEcu& ecu, platform::Clock& clock, const Adapter& adapter);
 
 // What repeated dynamic-test run-ups on one line came to, against the
 // simulator's truth.
