@@ -6,6 +6,11 @@ JOBS ?= $(shell nproc)
 LINE_JOBS ?= $(shell echo $$((2 * $(JOBS))))
 GUI_ARGS ?= --simulate
 SIM_ARGS ?= --simulate monitor
+# Runs of the sampling bench (on each line) and of the window's, and the sampling
+# bench's seed for its random phases (empty: a new one, printed).
+BENCH_RUNS ?= 7
+GUI_BENCH_RUNS ?= 5
+BENCH_SEED ?=
 
 .PHONY: run test deps dev windows package windows-package fuzz fuzz-long bench screenshots fault-matrix clean format
 
@@ -62,14 +67,15 @@ windows-package: deps
 	cmake --build --preset windows -j $(JOBS) --target ecuprobe-cli
 	cd build/windows && cpack -G ZIP
 
-# Timed programs that print their figures; never part of the tests: the sampling
-# rate of a measured test on the paced line, and how long the window waits.
+# Timed programs that print their figures over repeated runs; never part of the
+# tests: a measured test's rate and duration errors per adapter, the idle
+# simulator's cost, and how long the window waits.
 bench: deps
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
-	./build/bench/bench/sampling_bench
+	./build/bench/bench/sampling_bench --runs $(BENCH_RUNS) $(if $(BENCH_SEED),--seed $(BENCH_SEED))
 	./build/bench/bench/sim_idle_bench
-	QT_QPA_PLATFORM=offscreen ./build/bench/bench/gui_bench
+	QT_QPA_PLATFORM=offscreen ./build/bench/bench/gui_bench --runs $(GUI_BENCH_RUNS)
 	QT_QPA_PLATFORM=offscreen ./build/bench/bench/drive_log_bench
 
 # The README's pictures of the windows, taken on the simulator under xvfb.

@@ -1,87 +1,119 @@
-// How fast the measured tests sample over a paced line, and how close their
-// durations come to the truth: a dynamic test run against the simulated run-up,
-// served on a pseudo-terminal at 9600 bit/s, in real time.
+// How fast the measured tests sample and how close their durations come to the
+// truth, on a native paced line and through emulated USB adapters: the dynamic
+// test's run-up against the simulated engine, served on a pseudo-terminal at
+// 9600 bit/s in real time, repeated from random phases of the engine.
+//
+//   sampling_bench [--runs N] [--seed S]
 #include <cstdio>
+#include <random>
+#include <span>
+#include <string>
 #include <vector>
 
-#include "ecu/ecu_session.h"
-#include "link/device_attachment.h"
-#include "measure/run_sampler.h"
-#include "platform/clock.h"
-#include "sim/pty_server.h"
-#include "sim/simulated_ecu.h"
+#include "bench_figures.h"
+#include "run_up_line.h"
 
 namespace {
 
-using namespace ecuprobe;
+using namespace ecuprobe::bench;
 
-// One sample: 50 ms paced, then the request 63 9D 0D and the seven data bytes of
-// the answer with its checksum and terminator, 10 bits a byte at 9600 bit/s.
+// One sample: 50 ms paced, then the request 63 9D 0D with its echo and the
+// seven data bytes of the answer with its checksum and terminator, 10 bits a
+// byte at 9600 bit/s.
 constexpr double pacingMs = 50;
-constexpr double byteMs = 10.0 / 9.6;
-constexpr double lineLimitPerSecond = 1000.0 / (pacingMs + (3 + 9) * byteMs);
+constexpr double lineExchangeMs = (3 + 9) * 10.0 / 9.6;
+constexpr double lineLimitPerSecond = 1000.0 / (pacingMs + lineExchangeMs);
+constexpr int defaultRuns = 7;
+constexpr int maxRuns = 1000;
 
-double truthAt(const std::vector<sim::Crossing>& seen, double level) {
-    for (const sim::Crossing& c : seen) {
-        if (c.level == level && c.rising) {
-            return c.atMs;
+struct Column {
+    Adapter adapter;
+    RunUpFigures figures;
+};
+
+void printRow(const char* label, const char* limit, const std::vector<Column>& columns,
+              const std::vector<double> RunUpFigures::*figure, int decimals) {
+    std::printf("%-26s %-14s", label, limit);
+    for (const Column& c : columns) {
+        const std::string cell = c.figures.unavailable.empty()
+                                     ? spreadText(spreadOf(c.figures.*figure), decimals)
+                                     : "n/a";
+        std::printf(" %-24s", cell.c_str());
+    }
+    std::printf("\n");
+}
+
+std::vector<double> shareOfLimit(const std::vector<double>& perSecond) {
+    std::vector<double> shares;
+    for (double rate : perSecond) {
+        shares.push_back(100.0 * rate / lineLimitPerSecond);
+    }
+    return shares;
+}
+
+void printTable(std::vector<Column>& columns) {
+    std::printf("%-26s %-14s", "", "line limit");
+    for (const Column& c : columns) {
+        std::printf(" %-24s", c.adapter.name.c_str());
+    }
+    std::printf("\n");
+    char exchange[16];
+    char rate[16];
+    std::snprintf(exchange, sizeof exchange, "%.1f", lineExchangeMs);
+    std::snprintf(rate, sizeof rate, "%.2f", lineLimitPerSecond);
+    printRow("exchange, ms", exchange, columns, &RunUpFigures::exchangeMs, 1);
+    printRow("samples per second", rate, columns, &RunUpFigures::perSecond, 2);
+    for (Column& c : columns) {
+        c.figures.perSecond = shareOfLimit(c.figures.perSecond);
+    }
+    printRow("  of the line limit, %", "100", columns, &RunUpFigures::perSecond, 1);
+    printRow("duration error, ms", "one sample", columns, &RunUpFigures::requiredErrorMs, 1);
+    printRow("interpolated error, ms", "one sample", columns, &RunUpFigures::interpolatedErrorMs,
+             1);
+    std::printf("%-26s %-14s", "runs that failed", "");
+    for (const Column& c : columns) {
+        const std::string failed =
+            c.figures.unavailable.empty() ? std::to_string(c.figures.failures.size()) : "n/a";
+        std::printf(" %-24s", failed.c_str());
+    }
+    std::printf("\n");
+    for (const Column& c : columns) {
+        if (!c.figures.unavailable.empty()) {
+            std::printf("%s: not measured, %s\n", c.adapter.name.c_str(),
+                        c.figures.unavailable.c_str());
+        }
+        for (const std::string& failure : c.figures.failures) {
+            std::printf("%s: a run failed: %s\n", c.adapter.name.c_str(), failure.c_str());
         }
     }
-    return 0;
 }
 
 }  // namespace
 
-int main() {
-    platform::RealClock clock;
-    sim::SimulatedEcuOptions options;
-    options.scenario = sim::Scenario::runup;
-    sim::SimulatedEcu simulator(clock, options);
-    sim::PtyServer server(simulator, {true, {}});
-    if (!server.open()) {
-        std::fprintf(stderr, "sampling_bench: %s\n", server.error().c_str());
-        return 1;
+int main(int argc, char** argv) {
+    const std::optional<RunOptions> options =
+        runOptions(std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1)),
+                   defaultRuns, maxRuns, true);
+    if (!options) {
+        std::fprintf(stderr, "usage: sampling_bench [--runs N (1-%d)] [--seed S]\n", maxRuns);
+        return 2;
     }
-    server.start();
-    platform::PortMap ports;
-    ports.setPath(0, server.slavePath());
-    link::DeviceAttachment attachment(ports, std::string());
-    ecu::EcuSession session;
-    ecu::chosenPortNumber = 2;
-    if (session.connect() == ecu::ServiceResult::failed || session.connected() == 0) {
-        std::fprintf(stderr, "sampling_bench: the simulated ECU does not answer\n");
-        return 1;
+    const std::uint64_t seed = options->seed.value_or(std::random_device()());
+    std::printf(
+        "Dynamic test, run-up 2000-5500 rpm at 9600 bit/s: %d runs a line from random phases, "
+        "seed %llu\n",
+        options->runs, static_cast<unsigned long long>(seed));
+    std::printf(
+        "Each cell: median [lowest .. highest]; the exchange over every steady poll, the rest "
+        "one figure a run.\nErrors are against the simulator's true crossings; the line limit "
+        "allows one sample (%.1f ms).\n\n",
+        pacingMs + lineExchangeMs);
+    std::vector<Column> columns{
+        {{"native paced", 0}, {}}, {{"FTDI 16 ms", 16}, {}}, {{"FTDI 1 ms", 1}, {}}};
+    std::mt19937_64 random(seed);
+    for (Column& c : columns) {
+        c.figures = measureRunUps(c.adapter, options->runs, random);
     }
-    constexpr int startRpm = 2000;
-    constexpr int endRpm = 5500;
-    simulator.watch(sim::Quantity::engineSpeed, startRpm);
-    simulator.watch(sim::Quantity::engineSpeed, endRpm);
-    std::vector<measure::TestSample> samples(measure::TestSampler::bufferSize);
-    measure::TestSampler sampler(session);
-    measure::TestResult result;
-    result.startLimit = startRpm;
-    result.endLimit = endRpm;
-    int answers = 0;
-    sampler.onProgress([&answers](const measure::SampleProgress& p) { answers = p.samples; });
-    const std::uint32_t begin = clock.tickMs();
-    const measure::SampleResult outcome = sampler.runRpmRise(result, samples);
-    const double runMs = clock.tickMs() - begin;
-    session.disconnect();
-    server.stop();
-    if (outcome != measure::SampleResult::Ok) {
-        std::fprintf(stderr, "sampling_bench: the run ended %s\n",
-                     std::string(measure::sampleResultName(outcome)).c_str());
-        return 1;
-    }
-    const auto seen = simulator.crossings();
-    const double truth = truthAt(seen, endRpm) - truthAt(seen, startRpm);
-    const double perSecond = answers * 1000.0 / runMs;
-    std::printf("samples per second:          %.2f (line limit %.2f, %.0f%%)\n", perSecond,
-                lineLimitPerSecond, 100.0 * perSecond / lineLimitPerSecond);
-    std::printf("true run-up 2000-5500 rpm:   %.1f ms\n", truth);
-    std::printf("measured duration:           %u ms (error %+.1f ms)\n", result.durationMs,
-                result.durationMs - truth);
-    std::printf("interpolated duration:       %.1f ms (error %+.1f ms)\n",
-                sampler.crossings().durationMs(), sampler.crossings().durationMs() - truth);
+    printTable(columns);
     return 0;
 }
