@@ -23,6 +23,7 @@
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_russian.h"
+#include "ui/start_panel.h"
 #include "ui/wiring_diagram.h"
 
 namespace ecuprobe::gui_testing {
@@ -217,6 +218,19 @@ private slots:
         QVERIFY(console != nullptr);
         QVERIFY(waitFor([&console] { return console->form().comBox->currentIndex() == 2; }));
         QVERIFY(closeConsole(console));
+    }
+
+    void startPanelNamesTheSimulatorRatherThanItsTemporaryTerminal() {
+        platform::PortMap ports;
+        ports.setPath(0, "/tmp/ecuprobe-sim-x/COM1");
+        ports.setPath(2, "/dev/ttyUSB0");
+        ui::StartPanel panel(nullptr);
+        auto* port = panel.findChild<QLabel*>(QStringLiteral("startPort"));
+        panel.showPort(std::nullopt, ports, {}, 0);
+        QCOMPARE(port->text(),
+                 QStringLiteral("Порт: COM1 (по умолчанию) — встроенный имитатор ЭБУ"));
+        panel.showPort(2, ports, {}, 0);
+        QCOMPARE(port->text(), QStringLiteral("Порт: COM3: /dev/ttyUSB0 — устройство не найдено"));
     }
 
     void schemeWindowLeadsToTheSocketsInTheManual() {

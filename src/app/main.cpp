@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     ui::ConsoleOptions consoleOptions{line.portMap(), app::commandLineComSlot(options), 1,
                                       [&line] { return line.traceBroken(); }, line.tracePath()};
     consoleOptions.noEcho = options.line.noEcho;
+    consoleOptions.simulatedSlot = line.simulatedSlot();
     ui::MainWindow window(std::move(consoleOptions));
     QObject::connect(&stop, &app::StopSignalNotifier::stopRequested, &window,
                      [&window] { window.closeUnattended(); });

@@ -90,10 +90,15 @@ public:
             std::cerr << "ecuprobe-screenshots: " << line->error() << '\n';
             return;
         }
-        window = std::make_unique<ui::MainWindow>(
-            ui::ConsoleOptions{line->portMap(), 0, 1, {}, {}, [] {
-                                   return std::vector<platform::SerialDeviceInfo>();
-                               }});
+        ui::ConsoleOptions consoleOptions{line->portMap(),
+                                          0,
+                                          1,
+                                          {},
+                                          {},
+                                          [] {
+                                              return std::vector<platform::SerialDeviceInfo>(); }};
+        consoleOptions.simulatedSlot = line->simulatedSlot();
+        window = std::make_unique<ui::MainWindow>(std::move(consoleOptions));
         window->resize(workArea());
         window->show();
         waitMs(300);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ecu/owed_store.h"
@@ -40,6 +41,10 @@ public:
     // The trace asked for could not be opened, or a line of it was lost.
     bool traceBroken() const { return attachment && attachment->traceBroken(); }
     const std::string& tracePath() const { return attachment->requestedTracePath(); }
+    // The slot the built-in simulated ECU serves; none without --simulate.
+    std::optional<int> simulatedSlot() const {
+        return simulator ? std::optional<int>(slot) : std::nullopt;
+    }
     // COM1..COM4 as the line was set up, the simulator's slot included.
     const platform::PortMap& portMap() const { return ports; }
 

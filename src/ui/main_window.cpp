@@ -275,7 +275,8 @@ void MainWindow::openConsole() {
 void MainWindow::showStartPort() {
     const std::vector<platform::SerialDeviceInfo> devices =
         options.findDevices ? options.findDevices() : std::vector<platform::SerialDeviceInfo>{};
-    startPanel->showPort(options.comSlot ? options.comSlot : keptComSlot(), options.ports, devices);
+    startPanel->showPort(options.comSlot ? options.comSlot : keptComSlot(), options.ports, devices,
+                         options.simulatedSlot);
 }
 
 void MainWindow::consoleFinished(const QString& warning, const QString& note) {

@@ -45,11 +45,14 @@ StartPanel::StartPanel(QWidget* parent)
 }
 
 void StartPanel::showPort(std::optional<int> slot, const platform::PortMap& ports,
-                          const std::vector<platform::SerialDeviceInfo>& devices) {
+                          const std::vector<platform::SerialDeviceInfo>& devices,
+                          std::optional<int> simulatedSlot) {
     // "COM1: /dev/ttyS0\nустройство не найдено" on one line; the console opens
     // COM1 when none was chosen.
-    QString text =
-        comSlotTip(slot.value_or(0), ports, devices).replace(u'\n', QStringLiteral(" — "));
+    const int shown = slot.value_or(0);
+    QString text = shown == simulatedSlot
+                       ? QStringLiteral("COM%1 — встроенный имитатор ЭБУ").arg(shown + 1)
+                       : comSlotTip(shown, ports, devices).replace(u'\n', QStringLiteral(" — "));
     if (!slot) {
         text.replace(0, 4, QStringLiteral("COM1 (по умолчанию)"));
     }

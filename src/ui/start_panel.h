@@ -23,8 +23,10 @@ public:
     explicit StartPanel(QWidget* parent);
 
     // slot: the one the console selects before "Начать"; none, and it takes COM1.
+    // simulatedSlot: the one the built-in simulated ECU serves, if any.
     void showPort(std::optional<int> slot, const platform::PortMap& ports,
-                  const std::vector<platform::SerialDeviceInfo>& devices);
+                  const std::vector<platform::SerialDeviceInfo>& devices,
+                  std::optional<int> simulatedSlot = std::nullopt);
 
 signals:
     void startRequested();

@@ -37,6 +37,9 @@ struct ConsoleOptions {
     std::function<std::vector<platform::SerialDeviceInfo>()> findDevices = [] {
         return platform::listSerialDevices();
     };
+    // --simulate: the slot the built-in simulated ECU serves, named so rather than
+    // by its temporary pseudo-terminal, which no device scan finds.
+    std::optional<int> simulatedSlot = {};
     // --no-echo: every adapter is taken as one without echo, whatever was kept for it.
     bool noEcho = false;
 };
