@@ -87,7 +87,7 @@ TEST(CliProcess, MonitorStoppedBySigtermStillHandsEverythingBackAndSaysWhichSign
     // Stdin stays open long after the signal, so only the signal can end the run in time.
     const ChildResult run =
         runChild(cliPath, {"--simulate", "--trace", trace, "monitor", "--period", "0"},
-                 {{1200, "fan"}, {700, "", SIGTERM}, {25000, ""}});
+                 {{2000, "fan"}, {1000, "", SIGTERM}, {25000, ""}});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
     EXPECT_EQ(run.exitStatus, 128 + SIGTERM) << run.err;
     EXPECT_NE(run.out.find("> Вентилятор: вкл."), std::string::npos) << run.out;
