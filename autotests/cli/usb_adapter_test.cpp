@@ -41,7 +41,8 @@ struct UsbCase {
     std::size_t advice;
 };
 
-class SlowUsbAdapter : public ::testing::TestWithParam<UsbCase> {
+// A folder of the emulated adapter's fake sysfs and /dev trees, and the tester run on it.
+class FakeUsbTree : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::remove_all(folder);
@@ -58,10 +59,12 @@ protected:
                                    cliPath + " --port " + tree + "/dev/ttyUSB0 " + arguments});
     }
 
+    // CTest runs each case in a process of its own.
     const fs::path folder =
-        fs::temp_directory_path() /
-        ("ecuprobe_usb_" + std::string(GetParam().name) + "_" + std::to_string(::getpid()));
+        fs::temp_directory_path() / ("ecuprobe_usb_" + std::to_string(::getpid()));
 };
+
+class SlowUsbAdapter : public FakeUsbTree, public ::testing::WithParamInterface<UsbCase> {};
 
 TEST_P(SlowUsbAdapter, IsLoweredOrToldOnceAndSelftestJudgesTheEcho) {
     Args simArgs{"--pacing", "--usb-latency", "16",           "--scenario",
@@ -90,6 +93,35 @@ INSTANTIATE_TEST_SUITE_P(LatencyTimer, SlowUsbAdapter,
                                                    0},
                                            UsbCase{"ReadOnly", true, 3, "\nEcho late: median ", 1}),
                          [](const auto& param) { return std::string(param.param.name); });
+
+struct ServiceCase {
+    const char* name;
+    const char* arguments;
+    const char* fromTheEcu;
+};
+
+// Its chip holds the echo past the echo read, so it comes with the answer; every
+// service still gives what the ECU answered, never the tester's own request.
+TEST_F(FakeUsbTree, AnAdapterHoldingBytes40MsLeavesEveryServiceTheEcusValues) {
+    ecuprobe::testing::EcuSimProcess sim(
+        ECU_SIM_PATH,
+        {"--pacing", "--usb-latency", "40", "--latency-read-only", "--scenario", "runup",
+         "--stored-faults", "13:20,131:60", "--fake-sysfs", folder.string()});
+    ASSERT_TRUE(sim.line().starts_with("READY "));
+    const ServiceCase services[] = {
+        {"connect", "connect", "Тип ЭБУ: Микас 5.4\n"},
+        {"faults", "faults", " 013:20, 131:60,\n"},
+        {"ident", "ident", "Серийный номер ЭБУ:      Зав.№ 0104527\n"},
+        {"live", "live --count 2", "Обороты (FREQ):           840 об/мин\n"},
+        {"params", "params", "Обороты ХХ:                        850\n"},
+        {"test dynamic", "test dynamic --dump car.tdm", "Время разгона(сек.): "},
+    };
+    for (const ServiceCase& service : services) {
+        const ChildResult run = tester(service.arguments);
+        EXPECT_EQ(run.exitStatus, 0) << service.name << ": " << run.err;
+        EXPECT_TRUE(contains(run.out, service.fromTheEcu)) << service.name << ": " << run.out;
+    }
+}
 
 }  // namespace
 }  // namespace ecuprobe::cli

@@ -10,8 +10,10 @@ namespace {
 
 constexpr std::uint8_t readVariables = 0x61;
 
+// Variable 0x01 is the first two of the six equipment bytes that 1..5 answer.
 bool isTwoBytes(std::uint8_t variable) {
-    return variable == 0x3F || variable == 0x21 || variable == 0x40 || variable == 0x23;
+    return variable == 0x3F || variable == 0x21 || variable == 0x40 || variable == 0x23 ||
+           variable == 0x01;
 }
 
 }  // namespace

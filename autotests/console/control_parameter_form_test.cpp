@@ -110,7 +110,7 @@ TEST_F(ParameterForm, UnchangedOrBarelyChangedFieldsSendNothingAndAskNothing) {
     }
     EXPECT_TRUE(peer.frames.empty());
     EXPECT_TRUE(prompts.questions.empty());
-    EXPECT_TRUE(shown().isEnabled(control::releaseControls));
+    EXPECT_FALSE(shown().isEnabled(control::releaseControls));
 }
 
 TEST_F(ParameterForm, AFieldThatDoesNotReadSendsNothing) {

@@ -44,10 +44,11 @@ TEST_F(PanelAdapter, APulledAdapterIsLetGoAndLookedForWithoutTrafficUntilItIsBac
     EXPECT_EQ(device.openCount, opens + 1);
     EXPECT_TRUE(link.isOpen());
     EXPECT_TRUE(peer.frames.empty()) << "the ECU is asked for on the next tick";
-    EXPECT_FALSE(shown().isEnabled(control::comPort)) << "back on its own port";
+    EXPECT_TRUE(shown().isEnabled(control::comPort)) << "open until the ECU answers";
     EXPECT_EQ(shown().link.state, LinkState::ecuSilent);
     tick();
     EXPECT_EQ(peer.commands(), (Commands{0x01, 0x64, 0x63, 0x61, 0x02}));
+    EXPECT_FALSE(shown().isEnabled(control::comPort)) << "back on its own port";
     EXPECT_TRUE(shown().isEnabled(control::clearFaults));
     EXPECT_EQ(shown().link.text, "ЭБУ Микас 5.4 на связи");
 }
@@ -63,15 +64,25 @@ TEST_F(PanelAdapter, WhileAServiceHoldsTheLineThePortIsLeftToIt) {
     EXPECT_FALSE(link.isOpen());
 }
 
-TEST_F(PanelAdapter, WhileItIsGoneAnotherPortCanBeChosenAndStarted) {
+class LineDown : public PanelAdapter, public ::testing::WithParamInterface<bool> {};
+
+// The advice for a silent line (another port, «Адаптер без эха») can be followed
+// at once, whether the adapter went or the ECU stopped answering; an ECU that
+// does not answer is handed nothing back on the way.
+TEST_P(LineDown, AnotherPortCanBeChosenAndStarted) {
+    const bool adapterPulled = GetParam();
     startConnected();
-    pull();
+    peer.silent = !adapterPulled;
+    adapterPulled ? pull() : tick();
     tick();
     EXPECT_TRUE(shown().isEnabled(control::comPort));
     EXPECT_TRUE(shown().isEnabled(control::start));
     ASSERT_TRUE(panel->onComSelected(2));
     peer.plugged = true;
+    peer.silent = false;
+    peer.frames.clear();
     panel->onStart();
+    EXPECT_EQ(peer.frames.front(), (Bytes{0x01, 0xFF, 0x0D}));
     EXPECT_EQ(device.openedPath, ports.path(2));
     EXPECT_EQ(shown().link.state, LinkState::connected);
     EXPECT_FALSE(shown().isEnabled(control::comPort));
@@ -80,12 +91,18 @@ TEST_F(PanelAdapter, WhileItIsGoneAnotherPortCanBeChosenAndStarted) {
     EXPECT_TRUE(panel->controlsAreEnabled());
 }
 
+INSTANTIATE_TEST_SUITE_P(PanelAdapter, LineDown, ::testing::Values(true, false),
+                         [](const auto& testCase) {
+                             return std::string(testCase.param ? "AdapterGone" : "EcuSilent");
+                         });
+
 TEST_F(PanelAdapter, BackOnItsOwnPortTheChoiceClosesOnThatPort) {
     startConnected();
     pull();
     tick();
     ASSERT_TRUE(panel->onComSelected(3));
     peer.plugged = true;
+    tick();
     tick();
     EXPECT_FALSE(shown().isEnabled(control::start));
     EXPECT_EQ(shown().comSelection, 0);

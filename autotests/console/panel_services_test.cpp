@@ -83,7 +83,7 @@ TEST_P(ResetButton, AsksFirstAndSendsOnlyOnYes) {
     // The command stays in 0x0E until the hand-back writes 0 there.
     EXPECT_TRUE(shown().isEnabled(control::releaseControls));
     EXPECT_EQ(shown().held, std::set<ControlId>{});
-    EXPECT_EQ(shown().heldNote.rfind("Тестер может удерживать: сброс адаптации", 0), 0u);
+    EXPECT_EQ(shown().heldNote.rfind("Удерживается тестером: сброс адаптации", 0), 0u);
 }
 
 TEST_P(ResetButton, UnacknowledgedResetShowsItsTextAtOnce) {

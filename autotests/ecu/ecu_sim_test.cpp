@@ -4,12 +4,14 @@
 
 #include "ecu/ecu_session.h"
 #include "link/frame_exchange.h"
+#include "measure/run_sampler.h"
 #include "platform/clock.h"
 #include "platform/in_memory_serial_device.h"
 #include "platform/port_map.h"
 #include "process_link.h"
 #include "session_probe.h"
 #include "sim/simulated_ecu.h"
+#include "sim/usb_adapter_line.h"
 
 namespace ecuprobe::ecu {
 namespace {
@@ -161,6 +163,49 @@ TEST_F(SessionOnSimulator, IdentificationReadsThePassportsAndTheEquipmentOfThisR
     EXPECT_EQ(equipment, "постоянное питание блока, \r\nдатчик скорости, \r\nклапаном ПРЗ, ");
     EXPECT_EQ(session.identity().hasSpeedSensor, 1);
 }
+
+// An FTDI adapter holds every byte, echo and answer alike, for up to its latency
+// timer: the echo misses its window and comes with the answer.
+class SessionBehindUsbAdapter : public SessionOnSimulator,
+                                public ::testing::WithParamInterface<int> {
+protected:
+    SessionBehindUsbAdapter() { device.setPeer(usb); }
+
+    sim::UsbAdapterLine usb{ecu, clock, GetParam(), true};
+};
+
+TEST_P(SessionBehindUsbAdapter, EveryServiceGivesTheEcusValues) {
+    ecu.setEquipment({0x41, 0x00, 0x00, 0x00, 0x00, 0x02});
+    ASSERT_EQ(session.connect(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.statusText(), "ЭБУ Микас 7.1. ");
+    std::string text;
+    session.faultListShort(text);
+    EXPECT_EQ(text, " 013:20, 131:60,");
+    ASSERT_EQ(session.readLiveData(), ecu::ReadResult::read);
+    EXPECT_NEAR(session.liveData().TWAT, ecu.truth().coolantC, 1.0);
+    ASSERT_EQ(session.readIdentity(), ecu::ServiceResult::done);
+    EXPECT_EQ(session.identity().engineNumber, "ЗМЗ4062 №1034917");
+    EXPECT_EQ(session.readEquipment(text), ecu::ServiceResult::done);
+    EXPECT_EQ(text, "постоянное питание блока, \r\nдатчик скорости, \r\nклапаном ПРЗ, ");
+    measure::TestSampler sampler(session);
+    measure::TestSample sample;
+    ASSERT_EQ(sampler.requestSample(), measure::SampleRequest::answered);
+    sampler.fillSample(sample);
+    EXPECT_NEAR(sample.freq, ecu.truth().rpm, 80.0);
+    sampler.endSampling();
+    exchangeBusy = 0;
+    std::int32_t state = 1;
+    session.switchInjector(2, state);
+    EXPECT_EQ(ecu.controls().injectorCut, 0x02);
+    session.releaseControls();
+    EXPECT_TRUE(session.lastHandBack().complete());
+    EXPECT_EQ(ecu.controls().injectorCut, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(LatencyTimers, SessionBehindUsbAdapter, ::testing::Values(16, 40, 100),
+                         [](const auto& testCase) {
+                             return std::to_string(testCase.param) + "ms";
+                         });
 
 }  // namespace
 }  // namespace ecuprobe::ecu

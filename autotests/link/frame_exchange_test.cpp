@@ -289,6 +289,111 @@ INSTANTIATE_TEST_SUITE_P(
                     NoEchoCase{"SilentEcuTimesOut", Echo::none, {}}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
+struct TwinAnswerCase {
+    const char* name;
+    Echo echo;
+    bool answeredBefore;  // an answer unlike its request came first on this port
+    bool taken;
+};
+
+class WithoutEchoTwinAnswer : public LinkTest,
+                              public testing::WithParamInterface<TwinAnswerCase> {};
+
+// The link check's answer with the throttle at 99 % equals its request.
+TEST_P(WithoutEchoTwinAnswer, IsTheAnswerOnceTheAdapterShowedWhatItDoes) {
+    const Bytes twin{0x63, 0x9D, 0x0D};
+    openPort();
+    link.setNoEcho(true);
+    peer.echo = GetParam().echo;
+    if (GetParam().answeredBefore) {
+        peer.reply({0x09, 0xF7, 0x0D});
+        ASSERT_EQ(link.sendRequest(Bytes{0x01}), 0);
+        link.setResponseTimeout(200);
+        link.receiveResponse();
+        ASSERT_FALSE(link.timedOut());
+    }
+    peer.reply(twin);
+    ASSERT_EQ(link.sendRequest(Bytes{0x63}), 0);
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    EXPECT_EQ(link.timedOut(), !GetParam().taken);
+    EXPECT_EQ(Bytes(link.response().begin(), link.response().begin() + 3),
+              GetParam().taken ? twin : Bytes(3, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Adapters, WithoutEchoTwinAnswer,
+    testing::Values(TwinAnswerCase{"AdapterSeenWithoutEcho", Echo::none, true, true},
+                    TwinAnswerCase{"EchoingAdapterAfterItsEcho", Echo::faithful, false, true},
+                    // Not yet known to be without echo: a lone copy may be the echo.
+                    TwinAnswerCase{"AdapterNotSeenYet", Echo::none, false, false}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+struct LateEchoCase {
+    const char* name;
+    Bytes request;                // payload
+    Bytes wire;                   // as written, and as the adapter hands it back
+    std::size_t onTime;           // echo bytes within the echo read's window
+    std::uint32_t lateMs;         // the rest this long after the window
+    std::uint32_t answerAfterMs;  // the answer this long after the late echo
+    Bytes answer;                 // as framed; the response it leaves
+};
+
+class LateEcho : public LinkTest, public testing::WithParamInterface<LateEchoCase> {};
+
+// The echo read waits the 3 ms pause and count + 20 ms; what comes after it is
+// still the echo, and every request is itself a valid frame.
+TEST_P(LateEcho, IsPassedOverAndNeverTakenForTheAnswer) {
+    const LateEchoCase& c = GetParam();
+    openPort();
+    peer.echo = Echo::none;
+    const std::uint32_t windowEndMs =
+        clock.tickMs() + 3 + 20 + static_cast<std::uint32_t>(c.wire.size());
+    const std::span<const std::uint8_t> wire(c.wire);
+    peer.arriveAt(clock.tickMs() + 1, wire.first(c.onTime));  // after the write's flush
+    peer.arriveAt(windowEndMs + c.lateMs, wire.subspan(c.onTime));
+    peer.arriveAt(windowEndMs + c.lateMs + c.answerAfterMs, c.answer);
+    ASSERT_EQ(link.sendRequest(c.request), 0);
+    link.setResponseTimeout(200);
+    link.receiveResponse();
+    ASSERT_FALSE(link.timedOut());
+    EXPECT_EQ(Bytes(link.response().begin(),
+                    link.response().begin() + static_cast<long>(c.answer.size())),
+              c.answer);
+    EXPECT_EQ(link.lastEchoVerdict(), EchoVerdict::echoed);
+}
+
+const Bytes linkCheck{0x63};
+const Bytes linkCheckWire{0x63, 0x9D, 0x0D};
+const Bytes equipment{0x61, 0x01, 0x02, 0x03, 0x04, 0x05};
+const Bytes equipmentWire{0x61, 0x01, 0x02, 0x03, 0x04, 0x05, 0x90, 0x0D};
+INSTANTIATE_TEST_SUITE_P(
+    Adapters, LateEcho,
+    testing::Values(
+        LateEchoCase{"Whole30Before", linkCheck, linkCheckWire, 0, 30, 12, {0x1A, 0xE6, 0x0D}},
+        LateEchoCase{"Whole60Together", linkCheck, linkCheckWire, 0, 60, 0, {0x1A, 0xE6, 0x0D}},
+        LateEchoCase{"Whole100Together",
+                     equipment,
+                     equipmentWire,
+                     0,
+                     100,
+                     0,
+                     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0D}},
+        LateEchoCase{"Split30Together",
+                     equipment,
+                     equipmentWire,
+                     3,
+                     30,
+                     0,
+                     {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x0D}},
+        LateEchoCase{"Split100Before", linkCheck, linkCheckWire, 1, 100, 40, {0x1A, 0xE6, 0x0D}},
+        // The link check's answer with the throttle at 99 % is the request's twin.
+        LateEchoCase{"AnswerEqualToTheRequestAfterAnEchoInTime", linkCheck, linkCheckWire, 3, 0, 5,
+                     linkCheckWire},
+        LateEchoCase{"AnswerEqualToTheRequestAfterALateEcho", linkCheck, linkCheckWire, 0, 60, 0,
+                     linkCheckWire}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
 TEST(ProcessLink, IsOneObjectForTheWholeProcess) {
     EXPECT_EQ(&processLink(), &processLink());
     EXPECT_EQ(processLink().responseTimeoutMs(), 100);

@@ -182,10 +182,19 @@ TEST_F(Sampler, NotConnectedIsALostLinkBeforeAnythingIsSent) {
     EXPECT_TRUE(ecu.sent.empty());
 }
 
-TEST_F(Sampler, AnUnansweredSampleLosesTheLinkClearsTheFlagsAndForcesTheSlowGroup) {
+struct FailedSampleCase {
+    const char* name;
+    std::optional<Bytes> answer;
+};
+
+class FailedSample : public Sampler, public ::testing::WithParamInterface<FailedSampleCase> {};
+
+// An answer shorter than the data set would put its checksum and terminator
+// into the values: it is no sample either.
+TEST_P(FailedSample, LosesTheLinkClearsTheFlagsAndForcesTheSlowGroup) {
     answer = [](int n) -> std::optional<Bytes> {
         if (n > 5) {
-            return std::nullopt;
+            return GetParam().answer;
         }
         return testDataSet(n < 2 ? 1000 : 2400);
     };
@@ -198,6 +207,11 @@ TEST_F(Sampler, AnUnansweredSampleLosesTheLinkClearsTheFlagsAndForcesTheSlowGrou
     EXPECT_EQ(session.liveData().slowCountdown, 0);
     EXPECT_EQ(session.connected(), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Sampler, FailedSample,
+                         ::testing::Values(FailedSampleCase{"Unanswered", std::nullopt},
+                                         FailedSampleCase{"ShorterThanTheDataSet",
+                                                          Bytes{130, 60, 250, 0, 100, 0}}));
 
 TEST_F(Sampler, EveryAnswerIsPacedAndTheTestDataSetSelectedFirst) {
     stateOf(session).dataSetState = 0;

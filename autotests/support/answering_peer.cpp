@@ -39,21 +39,40 @@ Bytes unescapePayload(const Bytes& wire) {
 
 void AnsweringPeer::fromTester(std::span<const std::uint8_t> bytes) {
     // The adapter hands every byte back before any answer.
-    pending.insert(pending.end(), bytes.begin(), bytes.end());
+    const std::uint32_t nowMs = clock != nullptr ? clock->tickMs() : 0;
+    const std::size_t onTime =
+        clock != nullptr ? std::min(lateEcho.onTime, bytes.size()) : bytes.size();
+    const auto windowEndMs = static_cast<std::uint32_t>(nowMs + 3 + bytes.size() + 20);
+    queue(bytes.first(onTime), nowMs);
+    queue(bytes.subspan(onTime), windowEndMs + lateEcho.lateMs);
+    answerAtMs = clock != nullptr ? windowEndMs + lateEcho.lateMs + lateEcho.answerAfterMs : 0;
     const Bytes wire(bytes.begin(), bytes.end());
     onRequest(wire, unescapePayload(wire));
 }
 
 std::size_t AnsweringPeer::toTester(std::uint8_t* buffer, std::size_t max) {
-    const std::size_t n = std::min(max, pending.size());
-    std::copy_n(pending.begin(), n, buffer);
-    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(n));
+    const std::uint32_t nowMs = clock != nullptr ? clock->tickMs() : 0;
+    std::size_t n = 0;
+    while (n < max && !pending.empty() && pending.front().first <= nowMs) {
+        buffer[n++] = pending.front().second;
+        pending.pop_front();
+    }
     return n;
 }
 
+void AnsweringPeer::echoLate(platform::Clock& lineClock, LateEcho late) {
+    clock = &lineClock;
+    lateEcho = late;
+}
+
 void AnsweringPeer::answerWith(const Bytes& data) {
-    const Bytes frame = answerFrame(data);
-    pending.insert(pending.end(), frame.begin(), frame.end());
+    queue(answerFrame(data), answerAtMs);
+}
+
+void AnsweringPeer::queue(std::span<const std::uint8_t> bytes, std::uint32_t atMs) {
+    for (const std::uint8_t b : bytes) {
+        pending.emplace_back(atMs, b);
+    }
 }
 
 }  // namespace ecuprobe::testing

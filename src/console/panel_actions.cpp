@@ -25,7 +25,7 @@ ClickResult TesterPanel::onClick(ControlId id) {
         return {};
     }
     ClickResult result = routeClick(id);
-    keepReleaseWhileOwed();
+    showRelease();
     return result;
 }
 
@@ -84,7 +84,6 @@ void TesterPanel::switchClicked(ControlId id) {
     std::int32_t& state = fields.*row.state;
     row.operate(session, state);
     setChecked(id, state);
-    setEnabled(control::releaseControls, true);
 }
 
 void TesterPanel::lambdaProbeClicked() {
@@ -102,8 +101,7 @@ void TesterPanel::onReleaseControls() {
     session.markOutputsReleased();
     refreshActuatorBoxes();
     showFields();
-    setEnabled(control::releaseControls, false);
-    keepReleaseWhileOwed();
+    showRelease();
 }
 
 }  // namespace ecuprobe::console

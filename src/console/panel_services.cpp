@@ -25,7 +25,7 @@ ControlParameterForm TesterPanel::controlParameterForm() const {
 ParameterCheck TesterPanel::applyControlParameters(ControlParameterForm& form) {
     ParameterCheck check = form.apply(session, prompts);
     if (check.valid()) {
-        setEnabled(control::releaseControls, true);
+        showRelease();
         showStatus();
     }
     return check;

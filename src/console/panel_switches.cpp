@@ -110,8 +110,9 @@ const SwitchControl* findSwitch(ControlId id) {
 
 // While the ECU answers, the marks are the states of record; while it is
 // silent those are the reset copies, and what the tester left written tells more.
-void showHeld(const ecu::OwedControls& owed, bool connected, PanelSnapshot& shown) {
-    shown.heldNote = ecu::heldNote(owed);
+void showHeld(const ecu::OwedControls& owed, const ecu::OwedControls& confirmed, bool connected,
+              PanelSnapshot& shown) {
+    shown.heldNote = ecu::heldNote(owed, confirmed);
     shown.held.clear();
     for (const SwitchControl& row : table) {
         if ((owed.heldIn(row.heldRegister) & row.heldMask) == 0) {
@@ -127,6 +128,14 @@ void showHeld(const ecu::OwedControls& owed, bool connected, PanelSnapshot& show
             shown.checked[row.id] = (owed.heldIn(ecu::outputStateVariable) & row.heldMask) != 0;
         }
     }
+}
+
+OutputsShown outputsShown(const PanelSnapshot& shown) {
+    OutputsShown outputs{{}, shown.held, shown.heldNote};
+    for (const SwitchControl& row : table) {
+        outputs.marks[row.id] = shown.isChecked(row.id);
+    }
+    return outputs;
 }
 
 }  // namespace ecuprobe::console

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "console/panel_controls.h"
@@ -40,8 +43,21 @@ std::span<const SwitchControl> switchTable();
 // The row of a switch box, nullptr for any other control.
 const SwitchControl* findSwitch(ControlId id);
 
-// Puts on a snapshot what the tester may still hold over the ECU: the note, the
-// boxes concerned and their check marks (see PanelSnapshot::held).
-void showHeld(const ecu::OwedControls& owed, bool connected, PanelSnapshot& shown);
+// Puts on a snapshot what the tester may still hold over the ECU (and of that,
+// what the ECU confirmed holding): the note, the boxes concerned and their check
+// marks (see PanelSnapshot::held).
+void showHeld(const ecu::OwedControls& owed, const ecu::OwedControls& confirmed, bool connected,
+              PanelSnapshot& shown);
+
+// What the console shows of the outputs: the switch boxes' marks and what is
+// held. A status text about the outputs is stale once this changes.
+struct OutputsShown {
+    std::map<ControlId, bool> marks;
+    std::set<ControlId> held;
+    std::string heldNote;
+
+    bool operator==(const OutputsShown&) const = default;
+};
+OutputsShown outputsShown(const PanelSnapshot& shown);
 
 }  // namespace ecuprobe::console

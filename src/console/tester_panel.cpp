@@ -33,7 +33,7 @@ TesterPanel::~TesterPanel() {
 }
 
 std::string TesterPanel::onStart() {
-    leaveLostPort();
+    leaveEarlierStart();
     tickCount = 0;
     setEnabled(control::comPort, false);
     if (ecu::chosenPortNumber == 0) {
@@ -49,8 +49,9 @@ std::string TesterPanel::onStart() {
     if (!session.portOpen()) {
         return portNotOpened();
     }
+    startedPort = ecu::chosenPortNumber;
     fields.lambdaProbe = session.lambdaProbe();
-    setEnabled(control::start, false);
+    showPortChoice(session.connected() == 0);
     fields.statusText = sessionStatus();
     showFields();
     if (session.connected() != 0) {
@@ -67,7 +68,7 @@ std::string TesterPanel::onStart() {
     timerId = 1;
     periodMs = periodMsFor(fields.period);
     startTimer();
-    keepReleaseWhileOwed();
+    showRelease();
     return message;
 }
 
@@ -79,9 +80,11 @@ std::string TesterPanel::portNotOpened() {
     return readFields();
 }
 
-// "Начать" again while the adapter is gone: the poll watching for it ends, the
-// new start opens the port chosen now.
-void TesterPanel::leaveLostPort() {
+// "Начать" again while the ECU does not answer or the adapter is gone: the poll
+// ends and the port is let go, the new start opens the port chosen now with the
+// adapter settings of now. Nothing is handed back to an ECU that does not
+// answer: what is owed stays owed to the next connection.
+void TesterPanel::leaveEarlierStart() {
     if (started == 0) {
         return;
     }
@@ -90,6 +93,7 @@ void TesterPanel::leaveLostPort() {
     }
     timerHandle = 0;
     adapter.forget();
+    session.closePort();
 }
 
 void TesterPanel::startTimer() {
@@ -98,8 +102,8 @@ void TesterPanel::startTimer() {
 
 void TesterPanel::onTick() {
     const ecu::AdapterWatch::Check check = adapter.beforeTick();
-    showPortChoice(check);
     if (check != ecu::AdapterWatch::Check::poll) {
+        showPortChoice(true);
         if (controlsEnabled != 0) {
             disableControls();
         }
@@ -112,10 +116,11 @@ void TesterPanel::onTick() {
         if (session.connected() != 0) {
             enableControls();
         }
-        keepReleaseWhileOwed();
+        showRelease();
         tickCount = ticksPerSlowRefresh;
     }
     session.checkLink();
+    showPortChoice(session.connected() == 0);
     if (ecu::exchangeBusy != 0) {
         return;
     }
@@ -139,18 +144,18 @@ void TesterPanel::onTick() {
     }
 }
 
-// While the adapter is gone another port may be chosen; once it is back, the
-// console goes on with the port it has.
-void TesterPanel::showPortChoice(ecu::AdapterWatch::Check check) {
-    const bool choosing = check == ecu::AdapterWatch::Check::gone;
+// While the ECU does not answer or the adapter is gone, another port or adapter
+// setting may be chosen and "Начать" pressed again, as after a port that did not
+// open; once the ECU answers, the console goes on with the port it has.
+void TesterPanel::showPortChoice(bool choosing) {
     if (choosing == shown.isEnabled(control::start)) {
         return;
     }
     setEnabled(control::comPort, choosing);
     setEnabled(control::start, choosing);
     if (!choosing) {
-        ecu::chosenPortNumber = adapter.portNumber();
-        shown.comSelection = adapter.portNumber() - com1PortNumber;
+        ecu::chosenPortNumber = startedPort;
+        shown.comSelection = startedPort - com1PortNumber;
     }
 }
 
@@ -277,6 +282,7 @@ void TesterPanel::enableControls() {
     for (const ControlId id : commandControls()) {
         setEnabled(id, !needsLambdaProbe(id) || fields.lambdaProbe == 1);
     }
+    showRelease();
 }
 
 void TesterPanel::refreshEnabledControls() {
@@ -286,10 +292,8 @@ void TesterPanel::refreshEnabledControls() {
     }
 }
 
-void TesterPanel::keepReleaseWhileOwed() {
-    if (!session.owedControls().empty()) {
-        setEnabled(control::releaseControls, true);
-    }
+void TesterPanel::showRelease() {
+    setEnabled(control::releaseControls, !session.owedControls().empty());
 }
 
 void TesterPanel::setEnabled(ControlId id, bool enabled) {
@@ -334,7 +338,7 @@ PanelSnapshot TesterPanel::snapshot() const {
     copy.periodMs = periodMs;
     copy.timerRunning = timerHandle != 0;
     copy.link = linkState();
-    showHeld(session.owedControls(), session.connected() != 0, copy);
+    showHeld(session.owedControls(), session.confirmedControls(), session.connected() != 0, copy);
     return copy;
 }
 

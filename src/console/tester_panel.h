@@ -98,7 +98,7 @@ public:
     // The control-parameter dialog's form, starting from the session's live values.
     ControlParameterForm controlParameterForm() const;
     // Its OK: sends nothing and returns the validation message and field when a
-    // field does not read; otherwise runs the form and enables "Вернуть управл.".
+    // field does not read; otherwise runs the form, "Вернуть управл." following what is held.
     ParameterCheck applyControlParameters(ControlParameterForm& form);
     // The form of a measured test dialog (dynamicTest, accelerationTest, lossTest);
     // null for any other kind.
@@ -145,9 +145,9 @@ private:
     void clearFaultsClicked();
     void switchClicked(ControlId id);
     void lambdaProbeClicked();
-    // "Вернуть управл." stays enabled while the tester may still hold anything,
-    // also while the ECU is silent: nothing else would hand it back.
-    void keepReleaseWhileOwed();
+    // "Вернуть управл." is enabled while, and only while, the tester may still
+    // hold anything, also while the ECU is silent: nothing else would hand it back.
+    void showRelease();
     ClickResult identifyClicked();
     ClickResult adaptationResetClicked(ControlId id);
     ClickResult saveDumpClicked();
@@ -156,8 +156,8 @@ private:
     // The session's status text, except an ECU type while it does not answer.
     std::string sessionStatus() const;
     std::string portNotOpened();
-    void leaveLostPort();
-    void showPortChoice(ecu::AdapterWatch::Check check);
+    void leaveEarlierStart();
+    void showPortChoice(bool choosing);
     LinkIndicator linkState() const;
 
     PanelTimer& timer;
@@ -175,6 +175,8 @@ private:
     std::uint32_t timerId = 1;
     std::uint32_t timerHandle = 0;
     std::uint32_t periodMs = 1000;
+    // The port number (2..5) the last "Начать" opened.
+    int startedPort = 2;
 };
 
 // The descriptor row of a measured test dialog's kind; null for any other kind.

@@ -137,6 +137,9 @@ bool isEcuTypeStatus(std::string_view statusText) {
 }
 
 ServiceResult EcuSession::identifyEcuType() {
+    // Asked while the ECU did not answer: whatever it acknowledged holding
+    // before may have ended with its silence (the ignition off).
+    ledger.forgetConfirmations();
     typeAnswered = exchange({identifyCommand});
     if (typeAnswered) {
         held.connected = 1;
@@ -268,6 +271,15 @@ void EcuSession::disconnect() {
     held.identity.identityRead = 0;
     held.faultCount = 0;
     storedFaultCount = 0;
+}
+
+OwedControls EcuSession::confirmedControls() const {
+    return held.connected != 0 ? ledger.confirmed() : OwedControls{};
+}
+
+void EcuSession::closePort() {
+    resetState();
+    currentLink->close();
 }
 
 void EcuSession::setStatusText(std::string_view text) {

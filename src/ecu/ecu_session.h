@@ -29,6 +29,9 @@ extern int chosenPortNumber;
 // The one link object; EcuSession's constructor points it at link::processLink().
 extern link::FrameExchange* currentLink;
 
+// The test data set's answer to 0x63 is this long; a shorter one is no sample.
+inline constexpr std::size_t testDataSetLength = 7;
+
 // Where the test data set puts its values in the answer to 0x63.
 struct TestDataSetPositions {
     std::uint8_t twat = 0;
@@ -129,11 +132,16 @@ public:
     // earlier sessions left; the first type request answered after it, and after
     // every silence, hands it back before anything else.
     const OwedControls& owedControls() const { return ledger.owed(); }
+    // Of those, what the ECU acknowledged holding, while it answers.
+    OwedControls confirmedControls() const;
     // What the person is to be told of that, each once: how handing back the
     // owed controls went, a record kept for the port that could not be read or written.
     std::vector<std::string> takeHandBackNews() { return ledger.takeNews(); }
     void resetState();
     void disconnect();
+    // Lets the port go without handing anything back, for a new start while the
+    // ECU does not answer: what is owed stays owed to the next connection.
+    void closePort();
     void setStatusText(std::string_view text);
     void setLambdaProbe(std::int32_t flag);
     // The adapter went away under the session: nothing answers until it is back.
@@ -172,6 +180,8 @@ public:
     // The data of the last answer (then its checksum, terminator and zeros), valid
     // until the next request.
     std::span<const std::uint8_t> lastAnswer() const;
+    // How many data bytes the last answer carried.
+    std::size_t lastAnswerLength() const { return answerData().size(); }
 
     // read when liveData was refreshed.
     ReadResult readLiveData();

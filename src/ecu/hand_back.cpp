@@ -44,8 +44,19 @@ std::string owedWarning(const OwedControls& owed) {
            ";\n" + std::string(advice) + ".";
 }
 
-std::string heldNote(const OwedControls& owed) {
-    return owed.empty() ? std::string() : "Тестер может удерживать: " + heldOutputs(owed);
+std::string heldNote(const OwedControls& owed, const OwedControls& confirmed) {
+    OwedControls sure;
+    OwedControls unsure;
+    for (std::size_t i = 0; i < owed.held.size(); ++i) {
+        sure.held[i] = static_cast<std::uint8_t>(owed.held[i] & confirmed.held[i]);
+        unsure.held[i] = static_cast<std::uint8_t>(owed.held[i] & ~confirmed.held[i]);
+    }
+    std::string note = sure.empty() ? std::string() : "Удерживается тестером: " + heldOutputs(sure);
+    if (!unsure.empty()) {
+        note += (note.empty() ? "" : ". ") + std::string("Тестер может удерживать: ") +
+                heldOutputs(unsure);
+    }
+    return note;
 }
 
 std::string owedPaymentText(const OwedControls& before, const OwedControls& after) {

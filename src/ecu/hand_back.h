@@ -39,9 +39,11 @@ std::string handBackWarning(const HandBackOutcome& outcome);
 inline constexpr std::string_view owedWarningTitle = "Управление не возвращено ЭБУ";
 std::string owedWarning(const OwedControls& owed);
 
-// Beside the console's switches while anything is owed: "Тестер может
-// удерживать: форсунка 1, вентилятор"; empty when nothing is.
-std::string heldNote(const OwedControls& owed);
+// Beside the console's switches while anything is owed: "Удерживается
+// тестером: форсунка 1" for what the ECU acknowledged holding (confirmed), and
+// "Тестер может удерживать: вентилятор" for what it may or may not; empty when
+// nothing is owed.
+std::string heldNote(const OwedControls& owed, const OwedControls& confirmed);
 
 // What paying the owed controls on a new connection achieved: "Управление
 // возвращено ЭБУ: форсунки (0x0D: форсунка 1)." and, for what stays owed, "ЭБУ

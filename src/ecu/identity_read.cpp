@@ -29,8 +29,10 @@ constexpr std::array<TextVariable, 7> textVariables{{
     {0x7B, &EcuIdentity::carDate, "дата выпуска автомобиля"},
 }};
 
-// Variables 1..5 answer the six equipment bytes.
+// Variables 1..5 answer the six equipment bytes; an answer of another length is
+// not the equipment (the request itself is six bytes long, 0x61 first).
 constexpr std::array<std::uint8_t, 6> equipmentRequest{readVariablesCommand, 1, 2, 3, 4, 5};
+constexpr std::size_t equipmentAnswerLength = 6;
 
 }  // namespace
 
@@ -93,7 +95,7 @@ ServiceResult EcuSession::readEquipment(std::string& text) {
         return ServiceResult::failed;
     }
     held.identity.hasSpeedSensor = 0;
-    if (!exchange(equipmentRequest)) {
+    if (!exchange(equipmentRequest) || answerData().size() != equipmentAnswerLength) {
         return ServiceResult::failed;
     }
     text = equipmentText(answerData());

@@ -48,16 +48,26 @@ void OwedLedger::afterWrite(std::span<const std::uint8_t> payload, WriteReply re
         switch (reply) {
             case WriteReply::acknowledged:
                 current.held[index] = value;
+                acknowledged.held[index] = value;
                 break;
             case WriteReply::refused:
             case WriteReply::withheld:
                 current.held[index] = beforeRequest.held[index];
                 break;
             case WriteReply::unanswered:
+                acknowledged.held[index] = 0;
                 break;
         }
     });
     keep();
+}
+
+OwedControls OwedLedger::confirmed() const {
+    OwedControls sure;
+    for (std::size_t i = 0; i < sure.held.size(); ++i) {
+        sure.held[i] = static_cast<std::uint8_t>(current.held[i] & acknowledged.held[i]);
+    }
+    return sure;
 }
 
 void OwedLedger::tell(std::string text) {

@@ -21,6 +21,11 @@ public:
     void bind(const std::string& port);
     bool bound() const { return isBound; }
     const OwedControls& owed() const { return current; }
+    // Of what is owed, the bits the ECU acknowledged taking, on this connection:
+    // those it holds as the tester wrote them, where the rest it may or may not.
+    OwedControls confirmed() const;
+    // The link went down: what the ECU holds is known no more.
+    void forgetConfirmations() { acknowledged = {}; }
 
     // A write (0x62 and its pairs) is about to go out: every control register
     // written non-zero may hold that value from now on. Kept before the request
@@ -41,6 +46,7 @@ private:
     std::string port;
     bool isBound = false;
     OwedControls current;
+    OwedControls acknowledged;
     OwedControls kept;
     OwedControls beforeRequest;
     std::vector<std::string> news;

@@ -58,14 +58,17 @@ std::size_t leadingFrameLength(std::span<const std::uint8_t> bytes) {
 EchoVerdict classifyEcho(std::span<const std::uint8_t> written,
                          std::span<const std::uint8_t> echoWindow,
                          std::span<const std::uint8_t> after) {
+    std::vector<std::uint8_t> cameBack(echoWindow.begin(), echoWindow.end());
+    cameBack.insert(cameBack.end(), after.begin(), after.end());
+    // Whole and in order, part of it or all after its window: late (a USB
+    // adapter holding bytes back, a loaded machine), yet echoed.
+    if (cameBack.size() >= written.size() &&
+        std::equal(written.begin(), written.end(), cameBack.begin())) {
+        return EchoVerdict::echoed;
+    }
     if (echoWindow.empty()) {
         return EchoVerdict::nothing;
     }
-    if (std::ranges::equal(echoWindow, written)) {
-        return EchoVerdict::echoed;
-    }
-    std::vector<std::uint8_t> cameBack(echoWindow.begin(), echoWindow.end());
-    cameBack.insert(cameBack.end(), after.begin(), after.end());
     // The whole echo among other bytes: noise before it, whatever else forms a frame.
     if (contains(cameBack, written)) {
         return EchoVerdict::changed;

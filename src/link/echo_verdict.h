@@ -10,7 +10,7 @@ namespace ecuprobe::link {
 // hands every byte back before the ECU can answer, so each outcome points at a
 // different thing to check.
 enum class EchoVerdict : std::uint8_t {
-    // Every byte came back as written.
+    // Every byte came back as written, in time or late.
     echoed,
     // Nothing came back: no echoing adapter on the line (unpowered, or not a
     // K-line adapter).

@@ -28,6 +28,9 @@ void FrameExchange::escapeRequestInPlace(std::size_t& length) {
 
 std::uint8_t FrameExchange::sendRequest(std::span<const std::uint8_t> payload) {
     sentLength = 0;
+    sentDecodedLength = 0;
+    lateEchoFrom = lateEchoNext = 0;
+    echoWhole = false;
     std::copy_n(payload.begin(), std::min(payload.size(), request.size()), request.begin());
     const std::size_t size = payload.size();
     if (size < 255) {
@@ -40,6 +43,7 @@ std::uint8_t FrameExchange::sendRequest(std::span<const std::uint8_t> payload) {
     if (escapedLength(std::span(request).first(size)) + 2 > maxFrameLength) {
         return 1;
     }
+    std::copy_n(request.begin(), size, sentDecoded.begin());
     escapeRequestInPlace(length);
     request[length + 1] = frameTerminator;
     std::uint8_t sum = 0;
@@ -49,8 +53,30 @@ std::uint8_t FrameExchange::sendRequest(std::span<const std::uint8_t> payload) {
     request[length] = static_cast<std::uint8_t>(-sum);
     sentLength = length + 2;
     std::copy_n(request.begin(), sentLength, sent.begin());
+    sentDecoded[size] = request[length];
+    sentDecoded[size + 1] = frameTerminator;
+    sentDecodedLength = size + 2;
     writeBytes(request.data(), static_cast<std::uint8_t>(sentLength));
+    noteOwedEcho();
     return 0;
+}
+
+// What the echo read got ends with the first bytes of the request (all of them
+// when the echo was whole, none when nothing came in time): the rest is still on
+// its way, late (a USB adapter holding bytes back, a loaded machine), and comes
+// before any answer, since the ECU hears the request only as it passes.
+void FrameExchange::noteOwedEcho() {
+    lateEchoFrom = lateEchoNext = sentLength;
+    echoWhole = lastEcho() == EchoCheck::matched;
+    if (noEcho() || lastEcho() == EchoCheck::none || echoWhole) {
+        return;
+    }
+    const std::span<const std::uint8_t> back = lastEchoBytes();
+    std::size_t seen = std::min(back.size(), sentLength);
+    while (seen > 0 && !std::ranges::equal(back.last(seen), std::span(sent).first(seen))) {
+        --seen;
+    }
+    lateEchoFrom = lateEchoNext = seen;
 }
 
 void FrameExchange::setResponseTimeout(std::uint16_t ms) {
@@ -64,8 +90,7 @@ std::span<const std::uint8_t> FrameExchange::responseData() const {
 }
 
 void FrameExchange::receiveResponse() {
-    collector.restart();
-    std::fill(received.begin(), received.begin() + 255, 0);
+    restartCollecting();
     noAnswer = false;
     heardCount = 0;
     flooded = false;
@@ -85,12 +110,8 @@ void FrameExchange::receiveResponse() {
         }
         idleMs = 0;
         hear(c);
-        if (feedByte(collector, received, c) == FeedResult::complete) {
-            if (!isOwnEcho()) {
-                return;
-            }
-            restartAfterEcho();
-            continue;
+        if (takeByte(c)) {
+            return;
         }
         if (++rawBytes >= receiveLimitBytes || clock().tickMs() - startMs >= receiveLimitMs) {
             noAnswer = true;
@@ -100,19 +121,74 @@ void FrameExchange::receiveResponse() {
     }
 }
 
-// Set to run without echo on an adapter that echoes after all, the request's
-// own frame comes back first; taken for the answer, it would be read as data.
-bool FrameExchange::isOwnEcho() const {
-    const std::span<const std::uint8_t> heardSoFar = lastHeardBytes();
-    return noEcho() && !echoPassed && sentLength > 0 && heardSoFar.size() >= sentLength &&
-           std::ranges::equal(heardSoFar.last(sentLength), std::span(sent).first(sentLength));
+// The late echo is passed over byte by byte while it matches. A byte that does
+// not match means the rest of it is not coming (or never was, on an adapter
+// without echo): what was passed over goes to the answer after all, where an
+// echo's remains make a frame with a bad sum that is dropped.
+bool FrameExchange::takeByte(std::uint8_t byte) {
+    if (lateEchoNext < sentLength) {
+        if (byte == sent[lateEchoNext]) {
+            echoWhole = ++lateEchoNext == sentLength;
+            return false;
+        }
+        const std::size_t from = lateEchoFrom;
+        const std::size_t to = lateEchoNext;
+        lateEchoFrom = lateEchoNext = sentLength;
+        echoWhole = false;
+        for (std::size_t i = from; i < to; ++i) {
+            if (collect(sent[i])) {
+                return true;
+            }
+        }
+    }
+    return collect(byte);
 }
 
-void FrameExchange::restartAfterEcho() {
+bool FrameExchange::collect(std::uint8_t byte) {
+    if (feedByte(collector, received, byte) != FeedResult::complete) {
+        return false;
+    }
+    const bool answer = isAnswer();
+    if (!answer) {
+        restartCollecting();
+    }
+    return answer;
+}
+
+bool FrameExchange::isRequestCopy() const {
+    return sentDecodedLength > 0 && collector.rxLength == sentDecodedLength &&
+           std::equal(sentDecoded.begin(),
+                      sentDecoded.begin() + static_cast<std::ptrdiff_t>(sentDecodedLength),
+                      received.begin());
+}
+
+// Every request is itself a valid frame, so a copy of it may be the adapter's
+// echo coming apart from its window, or an adapter set to run without echo
+// echoing after all; taken for the answer, it would be read as data. Yet an
+// answer may equal its request (the link check's with the throttle at 99 %).
+// A copy is the answer once the echo is accounted for: with echo, seen whole; without,
+// on an adapter seen to let answers through with no copy ahead of them. Else the
+// first copy is passed over and what follows it is the answer. Without echo that
+// holds only until the first answer, as no request of a connection's start gets
+// an answer equal to itself.
+bool FrameExchange::isAnswer() {
+    if (!isRequestCopy()) {
+        if (noEcho() && !echoPassed) {
+            noteAdapterWithoutEcho();
+        }
+        return true;
+    }
+    const bool echoAccountedFor = noEcho() ? adapterSeenWithoutEcho() : echoWhole;
+    if (echoPassed || echoAccountedFor) {
+        return true;
+    }
     echoPassed = true;
+    return false;
+}
+
+void FrameExchange::restartCollecting() {
     collector.restart();
     std::fill(received.begin(), received.begin() + 255, 0);
-    heardCount = 0;
 }
 
 void FrameExchange::hear(std::uint8_t byte) {

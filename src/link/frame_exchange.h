@@ -51,21 +51,39 @@ private:
 
     void escapeRequestInPlace(std::size_t& length);
     void hear(std::uint8_t byte);
-    bool isOwnEcho() const;
-    void restartAfterEcho();
+    // After the echo read: the bytes of the request the adapter has not handed
+    // back yet, which it still owes ahead of any answer.
+    void noteOwedEcho();
+    // One raw byte of the answer wait, past what is owed of the echo; true once
+    // an answer frame is taken.
+    bool takeByte(std::uint8_t byte);
+    bool collect(std::uint8_t byte);
+    // The frame just collected equals the request.
+    bool isRequestCopy() const;
+    bool isAnswer();
+    void restartCollecting();
 
     std::array<std::uint8_t, frameBufferSize> received{};
     std::array<std::uint8_t, frameBufferSize> request{};
     FrameCollector collector;
     bool noAnswer = false;
     std::uint16_t responseLimitMs = 100;
-    // The frame the last sendRequest() wrote, kept for judging its echo.
+    // The frame the last sendRequest() wrote, kept for judging its echo, and as
+    // the receiver decodes it (payload, checksum, 0x0D).
     std::array<std::uint8_t, frameBufferSize> sent{};
     std::size_t sentLength = 0;
+    std::array<std::uint8_t, frameBufferSize> sentDecoded{};
+    std::size_t sentDecodedLength = 0;
+    // The echo read missed sent[lateEchoFrom, sentLength): the adapter still owes
+    // it. The answer wait has passed over it up to lateEchoNext.
+    std::size_t lateEchoFrom = 0;
+    std::size_t lateEchoNext = 0;
+    // The echo of the last request has come back whole, in its window or late.
+    bool echoWhole = false;
     std::array<std::uint8_t, maxFrameLength> heard{};
     std::size_t heardCount = 0;
     bool flooded = false;
-    // Without echo: the request's own frame has come back and been passed over.
+    // A copy of the request has come back and been passed over in this wait.
     bool echoPassed = false;
 };
 

@@ -82,6 +82,7 @@ OpenResult SerialPort::open(int portNumber) {
     }
     failedOpen = {};
     latency = {};
+    seenWithoutEcho = false;
     if (portNumber < firstPortNumber || portNumber > lastPortNumber) {
         failedOpen = {platform::OpenFailureCause::notFound, {}};
         return OpenResult::badPortNumber;

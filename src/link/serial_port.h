@@ -84,7 +84,10 @@ public:
     void writeBytes(const std::uint8_t* bytes, std::uint8_t count);
     // An adapter that cancels its own echo: nothing is read back after a write
     // (lastEcho() stays none). Kept until changed or detach().
-    void setNoEcho(bool on) { withoutEcho = on; }
+    void setNoEcho(bool on) {
+        withoutEcho = on;
+        seenWithoutEcho = false;
+    }
     bool noEcho() const { return withoutEcho; }
     void reportError(std::string_view text);
     // Every failure reported so far, modulo 256.
@@ -114,6 +117,12 @@ public:
     std::string devicePath(int portNumber) const;
     // Whether the device of a port number is there, looked up without opening it.
     bool deviceExists(int portNumber) const;
+
+protected:
+    // Run without echo: the adapter has been seen since the port opened to let
+    // an answer through with no copy of the request ahead of it.
+    bool adapterSeenWithoutEcho() const { return seenWithoutEcho; }
+    void noteAdapterWithoutEcho() { seenWithoutEcho = true; }
 
 private:
     friend struct LinkProbe;
@@ -151,6 +160,7 @@ private:
     bool gone = false;
     EchoCheck echo = EchoCheck::none;
     bool withoutEcho = false;
+    bool seenWithoutEcho = false;
     std::array<std::uint8_t, 256> echoBytes{};
     std::size_t echoCount = 0;
 };

@@ -44,6 +44,8 @@ struct LinkReport {
     std::uint32_t atMs = 0;
     // Told once: what the tester may have held and how handing it back went.
     std::vector<std::string> news;
+    // Told once: what a slow USB adapter costs and how to mend it.
+    std::string adapterAdvice;
 };
 
 // How a click on the console ended, with what the view shows for it.

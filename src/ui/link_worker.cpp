@@ -119,8 +119,9 @@ void LinkWorker::mapPort(int slot, const std::string& path) {
         ReportCause::click);
 }
 
+// Taken for the next "Начать", which is offered whenever the ECU does not answer.
 void LinkWorker::setNoEcho(bool on) {
-    if (panel && !panel->isStarted()) {
+    if (panel && (!panel->isStarted() || panel->ecuSession().connected() == 0)) {
         link::processLink().setNoEcho(on);
     }
 }
@@ -215,10 +216,10 @@ void LinkWorker::report(ReportCause cause) {
         return;
     }
     pollDriveLog();
-    LinkReport made{panel->snapshot(), {}, cause, panel->ecuSession().tickMs(), panel->takeNews()};
-    // Before the hand-back news: the status line shows the last, the weightier one.
+    LinkReport made{panel->snapshot(), {}, cause, panel->ecuSession().tickMs(),
+                    panel->takeNews(), {}};
     if (const auto slow = link::processLink().takeLatencyNotice()) {
-        made.news.insert(made.news.begin(), console::latencyAdvice(*slow));
+        made.adapterAdvice = console::latencyAdvice(*slow);
     }
     made.status = status(made.snapshot);
     emit reported(made);

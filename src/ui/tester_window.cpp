@@ -210,14 +210,31 @@ void TesterWindow::showReport(const LinkReport& report) {
                               .arg(report.status.driveLogRows)
                         : QStringLiteral("Записывать живые значения в файл для просмотра логов"));
     warnOfBrokenTrace(report.status);
-    if (!report.news.empty()) {
-        controls.statusBar->showMessage(QString::fromStdString(report.news.back()));
-    }
+    showNews(report);
     if (report.cause == ReportCause::tick && report.status.ecuAnswering) {
         history.add(report.atMs, report.snapshot, QDateTime::currentMSecsSinceEpoch());
         if (chartWindow) {
             chartWindow->refresh();
         }
+    }
+}
+
+// The hand-back news outweighs the adapter's advice. A text about the outputs
+// goes as soon as they change (cut again, handed back, the link lost): beside
+// them it would contradict what they show.
+void TesterWindow::showNews(const LinkReport& report) {
+    const console::OutputsShown outputs = console::outputsShown(report.snapshot);
+    if (!report.news.empty()) {
+        outputsNews = QString::fromStdString(report.news.back());
+        outputsAtNews = outputs;
+        controls.statusBar->showMessage(outputsNews);
+    } else if (!report.adapterAdvice.empty()) {
+        controls.statusBar->showMessage(QString::fromStdString(report.adapterAdvice));
+    } else if (outputsAtNews && *outputsAtNews != outputs) {
+        if (controls.statusBar->currentMessage() == outputsNews) {
+            controls.statusBar->clearMessage();
+        }
+        outputsAtNews.reset();
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include "console/live_freshness.h"
 #include "console/live_history.h"
+#include "console/panel_switches.h"
 #include "platform/port_map.h"
 #include "platform/serial_device_list.h"
 #include "ui/console_form.h"
@@ -100,6 +101,7 @@ private:
     void showDriveLogState();
     void driveLogEnded(const QString& path, const QString& problem, quint64 rows);
     void warnOfBrokenTrace(const LinkStatus& status);
+    void showNews(const LinkReport& report);
     void openChart();
     void openHelp();
     void askEndSession();
@@ -122,6 +124,9 @@ private:
     std::string tracePath;
     bool noEchoEverywhere = false;
     bool traceWarned = false;
+    // The hand-back news on the status line, and the outputs it spoke of.
+    QString outputsNews;
+    std::optional<console::OutputsShown> outputsAtNews;
     bool driveLogRunning = false;
     LinkStatus lastStatus;
     bool sessionStarted = false;
