@@ -4,6 +4,8 @@
 #include <charconv>
 #include <vector>
 
+#include "ecu/ecu_commands.h"
+
 namespace ecuprobe::ecu {
 
 namespace {
@@ -83,6 +85,18 @@ std::optional<std::size_t> OwedControls::indexOf(std::uint8_t variable) {
 std::uint8_t OwedControls::heldIn(std::uint8_t controlRegister) const {
     const std::optional<std::size_t> index = indexOf(controlRegister);
     return index ? held[*index] : std::uint8_t{0};
+}
+
+bool handsBackOnly(std::span<const std::uint8_t> payload) {
+    if (payload.size() < 3 || payload.size() % 2 == 0 || payload[0] != writeCommand) {
+        return false;
+    }
+    for (std::size_t i = 1; i + 1 < payload.size(); i += 2) {
+        if (!OwedControls::indexOf(payload[i]) || payload[i + 1] != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string hexByte(std::uint8_t value) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ struct OwedControls {
 
     bool operator==(const OwedControls&) const = default;
 };
+
+// A write (0x62 and its pairs) that only writes 0 into control registers: it
+// hands back what the tester took and may go out after a stop.
+bool handsBackOnly(std::span<const std::uint8_t> payload);
 
 // "0x0D": a byte as the tester names it.
 std::string hexByte(std::uint8_t value);
