@@ -70,6 +70,26 @@ std::optional<std::array<std::uint8_t, 2>> readPair(std::string_view line) {
 
 }  // namespace
 
+OwedControls OwedControls::everything() {
+    OwedControls all;
+    for (std::size_t i = 0; i < registers.size(); ++i) {
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            if (!namesByRegister[i][bit].empty()) {
+                all.held[i] = static_cast<std::uint8_t>(all.held[i] | (1u << bit));
+            }
+        }
+    }
+    return all;
+}
+
+OwedControls OwedControls::with(const OwedControls& other) const {
+    OwedControls both;
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        both.held[i] = static_cast<std::uint8_t>(held[i] | other.held[i]);
+    }
+    return both;
+}
+
 bool OwedControls::empty() const {
     return std::all_of(held.begin(), held.end(), [](std::uint8_t bits) { return bits == 0; });
 }

@@ -19,7 +19,13 @@ struct OwedControls {
 
     std::array<std::uint8_t, registers.size()> held{};
 
+    // Every bit the tester ever sets in each register: what a record that cannot
+    // be read may name, and so what is handed back when it is unknown.
+    static OwedControls everything();
+
     bool empty() const;
+    // Both: the bits of either.
+    OwedControls with(const OwedControls& other) const;
     // Index of a control register in registers; nullopt for any other variable.
     static std::optional<std::size_t> indexOf(std::uint8_t variable);
     std::uint8_t heldIn(std::uint8_t controlRegister) const;
