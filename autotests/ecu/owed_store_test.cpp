@@ -62,25 +62,39 @@ TEST_F(FileStore, ADamagedRecordOwesEverythingIsToldOnceAndKeptUntilPaid) {
     EXPECT_FALSE(fs::exists(fileOf("COM1")));
 }
 
+// Two names of one device: a link and its node; on Windows two spellings of a COM port.
+struct Spellings {
+    std::string node;
+    std::string byId;
+};
+
+Spellings twoNamesOfOneDevice(const fs::path& where) {
+#ifdef _WIN32
+    static_cast<void>(where);
+    return {"COM3", "\\\\.\\COM3"};
+#else
+    const fs::path node = where / "ecuprobe_owed_node";
+    const fs::path byId = where / "ecuprobe_owed_by_id";
+    std::ofstream(node) << "";
+    fs::remove(byId);
+    fs::create_symlink(node, byId);
+    return {node.string(), byId.string()};
+#endif
+}
+
 // Kept under the by-id link, found under the node's own name; and a record an
 // earlier version kept under the path as typed is taken over and moved.
 TEST_F(FileStore, EverySpellingOfOneDeviceFindsItsRecordAndOldRecordsAreTakenOver) {
     fs::create_directories(folder);
-    const fs::path node = folder.parent_path() / "ecuprobe_owed_node";
-    const fs::path byId = folder.parent_path() / "ecuprobe_owed_by_id";
-    std::ofstream(node) << "";
-    fs::remove(byId);
-    fs::create_symlink(node, byId);
-    ASSERT_EQ(store.save(byId.string(), cutInjector1), "");
-    EXPECT_EQ(FileOwedStore(folder).load(node.string()).owed, cutInjector1);
-    ASSERT_EQ(store.save(byId.string(), {}), "");
-    const fs::path old = folder / FileOwedStore::fileName(byId.string());
-    std::ofstream(old) << owedRecordText(byId.string(), cutInjector1);
-    EXPECT_EQ(FileOwedStore(folder).load(node.string()).owed, cutInjector1);
+    const auto [node, byId] = twoNamesOfOneDevice(folder.parent_path());
+    ASSERT_EQ(store.save(byId, cutInjector1), "");
+    EXPECT_EQ(FileOwedStore(folder).load(node).owed, cutInjector1);
+    ASSERT_EQ(store.save(byId, {}), "");
+    const fs::path old = folder / FileOwedStore::fileName(byId);
+    std::ofstream(old) << owedRecordText(byId, cutInjector1);
+    EXPECT_EQ(FileOwedStore(folder).load(node).owed, cutInjector1);
     EXPECT_FALSE(fs::exists(old));
-    EXPECT_EQ(FileOwedStore(folder).load(byId.string()).owed, cutInjector1);
-    fs::remove(byId);
-    fs::remove(node);
+    EXPECT_EQ(FileOwedStore(folder).load(byId).owed, cutInjector1);
 }
 
 TEST_F(FileStore, AFolderThatCannotBeWrittenIsToldOnce) {
