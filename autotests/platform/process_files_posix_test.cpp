@@ -13,6 +13,7 @@
 
 #include "environment.h"
 #include "platform/descriptor_output.h"
+#include "platform/state_files.h"
 
 namespace ecuprobe::platform {
 namespace {
@@ -102,6 +103,11 @@ TEST_F(ProcessFiles, ARegularFileIsReadWholeAnythingElseRefusedWithoutWaiting) {
     }
     std::ofstream(at("long")) << std::string(17, 'x');
     EXPECT_EQ(readRegularFile(at("long"), 16).found, Found::unreadable);
+    // The owed record's: a FIFO under its name or its temporary file's is never waited on.
+    const StateFiles files{folder};
+    ASSERT_EQ(::mkfifo(at("fifo.new").c_str(), 0600), 0);
+    ASSERT_EQ(files.replace("fifo", "new\n"), "");
+    EXPECT_EQ(files.read("fifo").text, "new\n");
 }
 
 TEST_F(ProcessFiles, AppendFileAddsToWhatIsThereAndNeverWaitsForAReader) {

@@ -1,9 +1,6 @@
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "environment.h"
@@ -50,21 +47,6 @@ TEST_F(StateFolder, IsTheXdgStateHomeElseTheHomesLocalState) {
     EXPECT_EQ(userStateFolder(), "/home/mechanic/.local/state/ecuprobe");
     clearEnvironment("HOME");
     EXPECT_EQ(userStateFolder(), "");
-}
-
-// FIFOs in place of the record and of its temporary file: neither read nor replace
-// waits for the other end, and the replace leaves a plain record.
-TEST(StateFiles, AFifoInPlaceOfTheRecordOrItsTemporaryFileIsNeverWaitedOn) {
-    const std::filesystem::path folder = testing_support::processScratch() / "ecuprobe_state_fifo";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    ASSERT_EQ(::mkfifo((folder / "owed-COM1").c_str(), 0600), 0);
-    ASSERT_EQ(::mkfifo((folder / "owed-COM1.new").c_str(), 0600), 0);
-    const StateFiles files{folder};
-    EXPECT_EQ(files.read("owed-COM1").found, StateFiles::Found::unreadable);
-    ASSERT_EQ(files.replace("owed-COM1", "new\n"), "");
-    EXPECT_EQ(files.read("owed-COM1").text, "new\n");
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

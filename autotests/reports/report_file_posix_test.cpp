@@ -11,66 +11,55 @@
 namespace ecuprobe::reports {
 namespace {
 
+// Where the report goes, what is there before, and how many more bytes the disk
+// takes (the file size limit stands for a disk that fills up in the middle of the
+// append; its signal ignored, the write fails with EFBIG); none: /dev/full.
 struct FailingDisk {
     const char* name;
-    // Where the report goes and what is there before; the disk gives way after
-    // `room` more bytes (none: a device that takes nothing).
     std::string path;
     std::string before;
     rlim_t room;
     std::string cause;
 };
 
-// The file ends up as it was: no half report for the next one to follow.
 class ReportFileOnAFailingDisk : public ::testing::TestWithParam<FailingDisk> {
 protected:
-    // The file size limit stands for a disk that fills up in the middle of the
-    // append; its signal is ignored, so the write fails with EFBIG instead.
-    void limitFileSize(rlim_t bytes) {
-        previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &previousLimit);
-        rlimit limit = previousLimit;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
     void TearDown() override {
-        ::setrlimit(RLIMIT_FSIZE, &previousLimit);
-        std::signal(SIGXFSZ, previousSignal);
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, SIG_DFL);
     }
 
     testing::ScratchFolder scratch;
-    rlimit previousLimit{RLIM_INFINITY, RLIM_INFINITY};
-    void (*previousSignal)(int) = SIG_DFL;
+    rlimit previous{RLIM_INFINITY, RLIM_INFINITY};
 };
 
+// The file ends up as it was: no half report for the next one to follow.
 TEST_P(ReportFileOnAFailingDisk, LeavesTheFileAsItWasAndNamesItAndTheCause) {
-    if (!GetParam().before.empty()) {
-        std::ofstream(GetParam().path, std::ios::binary) << GetParam().before;
+    const FailingDisk& disk = GetParam();
+    if (!disk.before.empty()) {
+        std::ofstream(disk.path, std::ios::binary) << disk.before;
     }
     ecuprobe::testing::ScriptedPrompts prompts;
     platform::FakeClock clock;
     TestReport report(prompts, clock);
-    currentDumpPath = GetParam().path;
+    currentDumpPath = disk.path;
     ReportOutcome outcome = ReportOutcome::saved;
     std::unique_ptr<ReportFile> file = report.openReport(outcome);
     ASSERT_NE(file, nullptr);
-    if (GetParam().room != RLIM_INFINITY) {
-        limitFileSize(GetParam().before.size() + GetParam().room);
-    }
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    const rlimit limit{disk.before.size() + disk.room, previous.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, disk.room == RLIM_INFINITY ? &previous : &limit);
     file->write(std::string(64 * 1024, 'x'));
     EXPECT_EQ(report.closeReport(std::move(file)), ReportOutcome::reportFailed);
+    const std::string problem = disk.path + ": " + disk.cause;
     ASSERT_EQ(prompts.messages.size(), 1u);
-    const std::string problem = GetParam().path + ": " + GetParam().cause;
     EXPECT_EQ(prompts.messages[0].text, "Не возможно открыть файл.\n" + problem);
     EXPECT_EQ(lastReportProblem, problem);
     EXPECT_EQ(currentDumpPath, "") << "the next report asks for another file";
-    if (GetParam().path == "/dev/full") {
-        return;
-    }
-    if (GetParam().before.empty()) {
-        EXPECT_FALSE(std::filesystem::exists(GetParam().path)) << "made by the append, and gone";
-    } else {
-        EXPECT_EQ(testing::fileBytes(GetParam().path), GetParam().before);
+    if (disk.path != "/dev/full") {
+        EXPECT_EQ(std::filesystem::exists(disk.path), !disk.before.empty());
+        EXPECT_EQ(testing::fileBytes(disk.path), disk.before);
     }
 }
 
