@@ -77,6 +77,7 @@ bench: deps
 	./build/bench/bench/sim_idle_bench
 	QT_QPA_PLATFORM=offscreen ./build/bench/bench/gui_bench --runs $(GUI_BENCH_RUNS)
 	QT_QPA_PLATFORM=offscreen ./build/bench/bench/drive_log_bench
+	./build/bench/bench/saved_file_memory_bench
 
 # The README's pictures of the windows, taken on the simulator under xvfb.
 screenshots: deps

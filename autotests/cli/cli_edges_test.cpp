@@ -137,7 +137,8 @@ TEST_P(OutputOnThePort, IsRefusedBeforeAnythingIsSent) {
     }
     const ChildResult run = runChild(args[0], {args.begin() + 1, args.end()});
     EXPECT_EQ(run.exitStatus, 64) << run.err;
-    EXPECT_TRUE(contains(run.err, " is the serial port COM1 (" + link + ")")) << run.err;
+    // On stdout when stderr is the port.
+    EXPECT_TRUE(contains(run.err + run.out, " is the serial port COM1 (" + link + ")")) << run.err;
     EXPECT_EQ(fileText(lineTrace), "") << "sent to the ECU";
     ::unlink(other.c_str());
 }
@@ -152,7 +153,13 @@ INSTANTIATE_TEST_SUITE_P(
         PortOutputCase{"LogOut", {cliPath, "--port", "LINK", "log", "--out", "LINK"}},
         PortOutputCase{"ReportDump", {cliPath, "--port", "LINK", "report", "--dump", "OTHER"}},
         PortOutputCase{"TestDump",
-                       {cliPath, "--port", "LINK", "test", "dynamic", "--dump", "LINK"}}),
+                       {cliPath, "--port", "LINK", "test", "dynamic", "--dump", "LINK"}},
+        PortOutputCase{
+            "Stdout",
+            {"/bin/sh", "-c", std::string("exec ") + cliPath + " --port LINK live >OTHER"}},
+        PortOutputCase{
+            "Stderr",
+            {"/bin/sh", "-c", std::string("exec ") + cliPath + " --port LINK connect 2>OTHER"}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(SimulatedLine, MonitorRefusesADumpFileThatIsThePort) {

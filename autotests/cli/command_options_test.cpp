@@ -99,6 +99,11 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{{"test", "dynamic", "--dump", "car.tdm", "--comment", letters(257)},
                   line::exitUsage,
                   "the comment is longer than 256 characters"},
+        // The dump would hold "?" for them.
+        ValueCase{{"report", "--dump", "car.tdm", "--comment", "свеча ✓"},
+                  line::exitUsage,
+                  "the comment holds characters the tester dump's code page (CP1251) cannot "
+                  "carry: ✓; write it without them"},
         ValueCase{{"report", "--dump", "/nonexistent/car.tdm", "--comment", letters(256)},
                   line::exitCannotCreate,
                   "cannot write the dump file /nonexistent/car.tdm"},

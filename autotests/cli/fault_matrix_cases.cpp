@@ -1,6 +1,8 @@
 #include "fault_matrix_cases.h"
 
 #include <csignal>
+#include <deque>
+#include <string>
 #include <string_view>
 
 namespace ecuprobe::cli::testing_support {
@@ -17,7 +19,27 @@ constexpr const char* unconfirmed = "ЭБУ не подтвердил возвр
 constexpr const char* perfectEcho = "Echo: perfect";
 constexpr const char* echoErrors = "Echo errors: ";
 constexpr const char* stoppedFirst = "ecuprobe-cli: stopped by signal 15 before the command began";
+constexpr const char* handedBack = "Управление возвращено ЭБУ, порт закрыт.";
 constexpr const char* noFaultList = "the ECU did not answer the fault list request";
+
+// Raised as the fault list that ends the connection is asked for.
+MatrixFault stopSignalFault(const char* name, int signal) {
+    // Kept for the life of the cases, which hold their texts as pointers.
+    static std::deque<std::string> texts;
+    const std::string number = std::to_string(signal);
+    const char* rule = texts.emplace_back("signal:sig=" + number + ",cmd=2,once").c_str();
+    const char* message =
+        texts
+            .emplace_back("ecuprobe-cli: stopped by signal " + number + " before the command began")
+            .c_str();
+    return {name,
+            rule,
+            {128 + signal, message},
+            {0, perfectEcho},
+            true,
+            {{"monitor", {128 + signal, handedBack}}},
+            true};
+}
 
 }  // namespace
 
@@ -118,8 +140,13 @@ const std::vector<MatrixFault>& matrixFaults() {
          {128 + SIGTERM, stoppedFirst},
          {0, perfectEcho},
          true,
-         {{"monitor", {128 + SIGTERM, "Управление возвращено ЭБУ, порт закрыт."}}},
+         {{"monitor", {128 + SIGTERM, handedBack}}},
          true},
+        // Signals whose default would end the tester without the hand-back, as SIGTERM
+        // does: a file size limit met, the power failing, the last real-time signal.
+        stopSignalFault("sigxfsz", SIGXFSZ),
+        stopSignalFault("sigpwr", SIGPWR),
+        stopSignalFault("sigrtmax", SIGRTMAX),
     };
     return faults;
 }

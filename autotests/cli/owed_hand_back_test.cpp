@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,28 +46,35 @@ protected:
     }
 
     ChildResult cli(const std::string& trace, std::vector<std::string> args,
-                    const std::vector<ChildStep>& steps = {}) {
-        args.insert(args.begin(), {"--port", link, "--trace", trace});
+                    const std::vector<ChildStep>& steps = {}, const std::string& port = {}) {
+        args.insert(args.begin(), {"--port", port.empty() ? link : port, "--trace", trace});
         return runChild(cliPath, args, steps);
     }
 
     std::filesystem::path stateFile() const {
         return std::filesystem::path(std::getenv("XDG_STATE_HOME")) / "ecuprobe" /
-               ecu::FileOwedStore::fileName(link);
+               ecu::FileOwedStore::fileName(ecu::FileOwedStore::keyOf(link));
     }
 
-    // A command that pays the cut first: the type request, then its hand-back.
-    void expectTheNextCommandPaysTheCut() {
+    // A command that pays first what is owed (the cut, or every register when the
+    // record does not tell): the type request, then its hand-back.
+    void expectTheNextCommandPays(const std::vector<std::string>& handBack, const std::string& said,
+                                  const std::string& port = {}) {
         ASSERT_TRUE(std::filesystem::exists(stateFile()));
         const std::string trace = freshTracePath(name("connect"));
-        const ChildResult connect = cli(trace, {"connect"});
+        const ChildResult connect = cli(trace, {"connect"}, {}, port);
         EXPECT_EQ(connect.exitStatus, 0) << connect.err;
-        EXPECT_TRUE(contains(connect.err, "ecuprobe-cli: " + returned + "\n")) << connect.err;
+        EXPECT_TRUE(contains(connect.err, said)) << connect.err;
         const std::vector<std::string> frames = writtenFrames(trace);
-        ASSERT_GE(frames.size(), 2u);
+        ASSERT_GE(frames.size(), handBack.size() + 1);
         EXPECT_EQ(frames[0], typeRequest);
-        EXPECT_EQ(frames[1], releaseInjectors);
+        EXPECT_EQ(std::vector<std::string>(frames.begin() + 1,
+                                           frames.begin() + 1 + static_cast<long>(handBack.size())),
+                  handBack);
         EXPECT_FALSE(std::filesystem::exists(stateFile()));
+    }
+    void expectTheNextCommandPaysTheCut(const std::string& port = {}) {
+        expectTheNextCommandPays({releaseInjectors}, "ecuprobe-cli: " + returned + "\n", port);
     }
 
     static std::string name(const std::string& what) {
@@ -117,11 +125,20 @@ TEST_F(OwedOnALink, TheNextCommandPaysWhatAMonitorThatLostTheEcuLeftOwed) {
     expectTheNextCommandPaysTheCut();
 }
 
-TEST_F(OwedOnALink, TheNextCommandPaysWhatAKilledMonitorLeftOwed) {
+// Killed on the link, paid on the device node the link leads to: one adapter.
+TEST_F(OwedOnALink, TheNextCommandPaysWhatAKilledMonitorLeftOwedWhateverThePortIsCalled) {
     const ChildResult monitor = cli(freshTracePath(name("monitor")), {"monitor", "-p", "0"},
                                     {{1500, "inj 1"}, {1500, "", SIGKILL}, {20000, ""}});
     EXPECT_EQ(monitor.exitStatus, 128 + SIGKILL);
-    expectTheNextCommandPaysTheCut();
+    expectTheNextCommandPaysTheCut(std::filesystem::canonical(link).string());
+}
+
+// A record the tester cannot read may have named anything: every register is
+// handed back, and the person is told why.
+TEST_F(OwedOnALink, ADamagedRecordIsPaidWithTheWholeHandBack) {
+    std::filesystem::create_directories(stateFile().parent_path());
+    std::ofstream(stateFile()) << "ecuprobe owed controls 1\nport " << link << "\n0x0D 0x0";
+    expectTheNextCommandPays(releaseFrames, "повреждён: неизвестно, что тестер удерживал");
 }
 
 TEST(ParamsCommand, ACoCorrectionTheEcuCannotCarryIsRefusedAndNothingIsSent) {

@@ -61,6 +61,12 @@ protected:
               "\r\n \t *** \r\n \t *** Результаты динамического теста. *** \r\n \t *** "
               "\r\n\t\tДата:Mon Jan  1 10:00:00 2024\r\nКоментарий: до ремонта\r\n\r\n"
               " Длительность разгона:\t1.0000\tcек.\r\n Файл дампа: a.dmp");
+        write("cut.tdm",
+              "\r\n \t *** \r\n \t *** Результаты динамического теста. *** \r\n \t *** "
+              "\r\n\t\tДата:Mon Jan  1 10:00:00 2024\r\n\r\n Длительность разгона:\t1.00");
+        write("back.dmp", sampleFile(dynamic,
+                                     "90\t2000\t0\t0.0000\t150.0000\t15.000\t1000\r\n"
+                                     "91\t5520\t0\t0.0000\t400.0000\t42.000\t500\r\n"));
     }
 };
 
@@ -99,6 +105,8 @@ TEST_F(ShowCommand, EndsWith64NamingTheFileAndLineOfWhatItCannotReadOrCompare) {
     };
     for (const Case& c : {Case{{"a.dmp", "cut.dmp"}, "cut.dmp:9: файл обрывается"},
                           Case{{"a.dmp", "c.dmm"}, "c.dmm: заезд другого теста"},
+                          Case{{"cut.tdm"}, "cut.tdm:7: файл обрывается"},
+                          Case{{"a.dmp", "back.dmp"}, "back.dmp:10: время идёт назад"},
                           Case{{"missing.dmp"}, "missing.dmp: файл не открывается"},
                           Case{{"--entry", "2", "car.tdm"}, "car.tdm: no report 2"},
                           Case{{}, "files is required"}}) {

@@ -12,6 +12,7 @@
 #include "cli_process_support.h"
 #include "ecu_sim_process.h"
 #include "environment.h"
+#include "terminating_signals.h"
 
 namespace ecuprobe::cli {
 namespace {
@@ -102,8 +103,11 @@ TEST_P(EveryTerminatingSignal, MonitorHandsTheCutBackAndEndsWith128PlusIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, EveryTerminatingSignal,
-                         ::testing::Values(SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGTERM),
-                         [](const auto& param) { return std::string(sigabbrev_np(param.param)); });
+                         ::testing::Values(SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGTERM, SIGXFSZ,
+                                           SIGPWR, SIGRTMIN),
+                         [](const auto& param) {
+                             return ecuprobe::testing_support::signalName(param.param);
+                         });
 
 }  // namespace
 }  // namespace ecuprobe::cli

@@ -162,19 +162,26 @@ TEST(TerminalPrompts, AGivenCommentAnswersOnceWithoutAsking) {
     EXPECT_EQ(answers.questions.size(), 1u);
 }
 
-TEST(TerminalPrompts, ACommentLongerThanTheLimitIsAskedAgain) {
-    TypedAnswers answers({typed(std::string(6, 'x')), typed("Волга")});
-    TerminalPrompts prompts(answers);
-    EXPECT_EQ(prompts.askComment(5), "Волга") << "five characters, ten bytes";
-    EXPECT_EQ(answers.told,
-              std::vector<std::string>{"longer than 5 characters: type a shorter one"});
-    EXPECT_EQ(answers.questions.size(), 2u);
-}
-
-TEST(TerminalPrompts, NulBytesOfATypedCommentAreDropped) {
-    TypedAnswers answers({typed(std::string("до\0 ремонта\0", 21))});
-    TerminalPrompts prompts(answers);
-    EXPECT_EQ(prompts.askComment(256), "до ремонта");
+// A comment the report cannot take as typed is never changed unseen: it is
+// refused with the reason and asked for again.
+TEST(TerminalPrompts, ACommentTheReportCannotTakeAsTypedIsAskedAgain) {
+    const struct {
+        std::string typed;
+        std::string told;
+    } cases[] = {
+        {std::string(6, 'x'), "longer than 5 characters: type a shorter one"},
+        {std::string("до\0 р", 8),
+         "a comment cannot hold a NUL byte (it would end the line for whatever reads the dump): "
+         "type it again"},
+        {"№3 ✓½", "the tester dump's code page (CP1251) cannot carry ✓ ½: type it without them"},
+    };
+    for (const auto& c : cases) {
+        TypedAnswers answers({typed(c.typed), typed("Волга")});
+        TerminalPrompts prompts(answers);
+        EXPECT_EQ(prompts.askComment(5), "Волга") << "five characters, ten bytes";
+        EXPECT_EQ(answers.told, std::vector<std::string>{c.told});
+        EXPECT_EQ(answers.questions.size(), 2u);
+    }
 }
 
 TEST(TerminalPrompts, AMessageIsToldWithItsCaption) {

@@ -1,6 +1,7 @@
 // A stop that comes in the pause right before a write the ECU keeps (a set, a
-// store, a reset, the fault clearing, a switch) keeps that write off the line;
-// the hand-back still goes out.
+// store, a reset, the fault clearing, a switch), or while the record of what the
+// tester may hold is saved for it, keeps that write off the line; the hand-back
+// still goes out.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,6 +43,23 @@ private:
     const ScriptedEcu& ecu;
 };
 
+// The record of what the tester may hold, whose save the stop comes in the middle
+// of (a slow disk's fsync).
+class StoppingStore final : public OwedStore {
+public:
+    Loaded load(const std::string& port) override { return memory.load(port); }
+    std::string save(const std::string& port, const OwedControls& owed) override {
+        stopped = stopped || armed;
+        return memory.save(port, owed);
+    }
+
+    bool armed = false;
+    bool stopped = false;
+
+private:
+    MemoryOwedStore memory;
+};
+
 struct Work {
     EcuSession& session;
     ecuprobe::testing::ScriptedPrompts& prompts;
@@ -54,6 +72,7 @@ struct StopCase {
     // The start of each request that went out: what the stop let through.
     std::vector<Bytes> sent;
     WriteReply lastWrite = WriteReply::withheld;
+    bool inSave = false;  // the stop comes inside the record's save instead
 };
 
 template <typename Value, typename Result>
@@ -86,9 +105,13 @@ protected:
         stateOf(session).connected = 1;
         stateOf(session).statusText = "ЭБУ Микас 5.4. ";
         stateOf(session).faultCount = 2;
-        session.stopWhen([this] { return clock.stopped; });
+        useOwedStore(&store);
+        session.stopWhen([this] { return clock.stopped || store.stopped; });
     }
-    void TearDown() override { ecuprobe::testing::detachProcessLink(); }
+    void TearDown() override {
+        useOwedStore(nullptr);
+        ecuprobe::testing::detachProcessLink();
+    }
 
     ScriptedEcu ecu{clock};
     StoppingClock clock{ecu};
@@ -96,13 +119,15 @@ protected:
     platform::PortMap ports;
     EcuSession session;
     ecuprobe::testing::ScriptedPrompts prompts;
+    StoppingStore store;
 };
 
 TEST_P(StopBeforeWrite, SendsNothingButWhatCameBeforeTheStop) {
     clock.stopAfterRequests = GetParam().stopAfterRequests;
-    clock.armed = true;
+    clock.armed = !GetParam().inSave;
+    store.armed = GetParam().inSave;
     GetParam().operation({session, prompts});
-    EXPECT_TRUE(clock.stopped);
+    EXPECT_TRUE(clock.stopped || store.stopped);
     const std::vector<Bytes> payloads = ecu.payloads();
     ASSERT_EQ(payloads.size(), GetParam().sent.size());
     for (std::size_t i = 0; i < payloads.size(); ++i) {
@@ -115,6 +140,10 @@ TEST_P(StopBeforeWrite, SendsNothingButWhatCameBeforeTheStop) {
     // No failure text: the ECU refused nothing.
     EXPECT_EQ(session.statusText(), "ЭБУ Микас 5.4. ");
     EXPECT_TRUE(prompts.questions.empty());
+    // A withheld write leaves nothing owed that was not owed before.
+    if (GetParam().sent.empty()) {
+        EXPECT_TRUE(session.owedControls().empty());
+    }
 }
 
 const std::vector<Bytes> handBack{{0x62, 0x09, 0x00}, {0x62, 0x0A, 0x00}, {0x62, 0x0B, 0x00},
@@ -122,67 +151,88 @@ const std::vector<Bytes> handBack{{0x62, 0x09, 0x00}, {0x62, 0x0A, 0x00}, {0x62,
 
 using S = EcuSession;
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryKeptWrite, StopBeforeWrite,
-    ::testing::Values(
-        StopCase{"IdleStepper", 0, set(&S::setIdleStepper, 40u), {}},
-        StopCase{"IdleSpeed", 0, set(&S::setIdleSpeed, 900u), {}},
-        StopCase{"IgnitionCorrection", 0, set(&S::setIgnitionCorrection, 2.0f), {}},
-        StopCase{"Rcod", 0, set(&S::setRcod, -0.1f), {}},
-        StopCase{"Rcok", 0, set(&S::setRcok, -0.25f), {}},
-        StopCase{"Egr", 0, set(&S::setEgrDegree, 30u), {}},
-        StopCase{"CanisterPurge", 0, set(&S::setPurgeDegree, 30u), {}},
-        StopCase{"StoreRcok", 0, [](Work w) { w.session.storeRcok(); }, {}},
-        StopCase{"LambdaAdaptationReset",
-                 0,
-                 [](Work w) {
-                     EXPECT_EQ(w.session.clearLambdaAdaptation(), ecu::ServiceResult::failed);
-                 },
-                 {}},
-        StopCase{
-            "KnockAdaptationReset",
-            0,
-            [](Work w) { EXPECT_EQ(w.session.clearKnockAdaptation(), ecu::ServiceResult::failed); },
-            {}},
-        StopCase{"FaultClearing",
-                 0,
-                 [](Work w) {
-                     w.session.clearFaults();
-                     EXPECT_EQ(w.session.faultCount(), 2);
-                 },
-                 {}},
-        StopCase{"InjectorCut",
-                 0,
-                 [](Work w) {
-                     std::int32_t state = 1;
-                     w.session.switchInjector(1, state);
-                     EXPECT_EQ(state, 1);
-                     EXPECT_EQ(stateOf(w.session).injectorCut, 0);
-                 },
-                 {}},
-        StopCase{"Fan", 0, switchFan(), {}},
-        StopCase{"KnockRegulator",
-                 0,
-                 [](Work w) {
-                     std::int32_t state = 1;
-                     w.session.switchKnockControl(state);
-                     EXPECT_EQ(state, 1);
-                 },
-                 {}},
-        // The set and its read-back went; the store question and the store do not follow.
-        StopCase{"StoreAfterItsSet",
-                 2,
-                 [](Work w) {
-                     console::ControlParameterForm form(w.session.liveData());
-                     form.text(console::ParameterField::rcok) = "-0.25";
-                     w.prompts.answers = {true};
-                     form.apply(w.session, w.prompts);
-                 },
-                 {{0x62, 0x0C, 0x10, 0x42}, {0x61, 0x42}},
-                 WriteReply::acknowledged},
-        StopCase{"HandBackStillGoesOut", 0, [](Work w) { w.session.releaseControls(); }, handBack,
-                 WriteReply::acknowledged}),
-    [](const auto& param) { return std::string(param.param.name); });
+std::vector<StopCase> keptWrites() {
+    return {StopCase{"IdleStepper", 0, set(&S::setIdleStepper, 40u), {}},
+            StopCase{"IdleSpeed", 0, set(&S::setIdleSpeed, 900u), {}},
+            StopCase{"IgnitionCorrection", 0, set(&S::setIgnitionCorrection, 2.0f), {}},
+            StopCase{"Rcod", 0, set(&S::setRcod, -0.1f), {}},
+            StopCase{"Rcok", 0, set(&S::setRcok, -0.25f), {}},
+            StopCase{"Egr", 0, set(&S::setEgrDegree, 30u), {}},
+            StopCase{"CanisterPurge", 0, set(&S::setPurgeDegree, 30u), {}},
+            StopCase{"StoreRcok", 0, [](Work w) { w.session.storeRcok(); }, {}},
+            StopCase{"LambdaAdaptationReset",
+                     0,
+                     [](Work w) {
+                         EXPECT_EQ(w.session.clearLambdaAdaptation(), ecu::ServiceResult::failed);
+                     },
+                     {}},
+            StopCase{"KnockAdaptationReset",
+                     0,
+                     [](Work w) {
+                         EXPECT_EQ(w.session.clearKnockAdaptation(), ecu::ServiceResult::failed);
+                     },
+                     {}},
+            StopCase{"FaultClearing",
+                     0,
+                     [](Work w) {
+                         w.session.clearFaults();
+                         EXPECT_EQ(w.session.faultCount(), 2);
+                     },
+                     {}},
+            StopCase{"InjectorCut",
+                     0,
+                     [](Work w) {
+                         std::int32_t state = 1;
+                         w.session.switchInjector(1, state);
+                         EXPECT_EQ(state, 1);
+                         EXPECT_EQ(stateOf(w.session).injectorCut, 0);
+                     },
+                     {}},
+            StopCase{"Fan", 0, switchFan(), {}},
+            // Switched off: 0x04 would go to the regulator register.
+            StopCase{"KnockRegulator",
+                     0,
+                     [](Work w) {
+                         std::int32_t state = 0;
+                         w.session.switchKnockControl(state);
+                         EXPECT_EQ(state, 0);
+                     },
+                     {}},
+            // The set and its read-back went; the store question and the store do not follow.
+            StopCase{"StoreAfterItsSet",
+                     2,
+                     [](Work w) {
+                         console::ControlParameterForm form(w.session.liveData());
+                         form.text(console::ParameterField::rcok) = "-0.25";
+                         w.prompts.answers = {true};
+                         form.apply(w.session, w.prompts);
+                     },
+                     {{0x62, 0x0C, 0x10, 0x42}, {0x61, 0x42}},
+                     WriteReply::acknowledged},
+            StopCase{"HandBackStillGoesOut", 0, [](Work w) { w.session.releaseControls(); },
+                     handBack, WriteReply::acknowledged}};
+}
+
+// The same writes, each stopped inside the save that precedes it.
+std::vector<StopCase> stoppedInsideTheSave() {
+    std::vector<StopCase> cases;
+    for (StopCase row : keptWrites()) {
+        if (row.sent.empty()) {
+            row.inSave = true;
+            cases.push_back(row);
+        }
+    }
+    return cases;
+}
+
+std::string caseName(const ::testing::TestParamInfo<StopCase>& info) {
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKeptWrite, StopBeforeWrite, ::testing::ValuesIn(keptWrites()),
+                         caseName);
+INSTANTIATE_TEST_SUITE_P(InsideTheRecordSave, StopBeforeWrite,
+                         ::testing::ValuesIn(stoppedInsideTheSave()), caseName);
 
 }  // namespace
 }  // namespace ecuprobe::ecu::testing

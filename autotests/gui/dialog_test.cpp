@@ -317,7 +317,8 @@ private slots:
         chooseFile(saveAs, nowhere);
         auto* box = waitForWindow<QMessageBox>();
         QVERIFY(box != nullptr);
-        QCOMPARE(box->text(), QStringLiteral("Не возможно открыть файл."));
+        QCOMPARE(box->text(), QStringLiteral("Не возможно открыть файл.\n") + nowhere +
+                                  QStringLiteral(": нет такой папки"));
         box->button(QMessageBox::Ok)->click();
         QStatusBar* status = console->form().statusBar;
         QVERIFY(waitFor(

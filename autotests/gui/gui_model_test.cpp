@@ -20,6 +20,7 @@
 #include "console/live_history.h"
 #include "console/panel_controls.h"
 #include "gui_support.h"
+#include "terminating_signals.h"
 #include "ui/live_chart_window.h"
 #include "ui/live_lanes.h"
 #include "ui/run_chart.h"
@@ -246,8 +247,8 @@ private slots:
     // Each would otherwise end the program without the hand-back.
     void stopSignalReachesTheGuiThreadAsAQtSignal_data() {
         QTest::addColumn<int>("signal");
-        for (const int signal : {SIGHUP, SIGTERM, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
-            QTest::newRow(sigabbrev_np(signal)) << signal;
+        for (const int signal : testing_support::terminatingSignals()) {
+            QTest::newRow(testing_support::signalName(signal).c_str()) << signal;
         }
     }
     void stopSignalReachesTheGuiThreadAsAQtSignal() {

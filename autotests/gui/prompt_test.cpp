@@ -1,4 +1,5 @@
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -132,6 +133,27 @@ private slots:
         } else {
             QCOMPARE(run->text, std::nullopt);
         }
+    }
+
+    // The dump would hold "?" for them: OK names them and keeps the dialog open.
+    void commentWithCharactersTheDumpCannotCarryIsHeldBackUntilChanged() {
+        console->link().runService([state = run](console::TesterPanel&, reports::UserPrompts& ask) {
+            state->text = ask.askComment(256);
+            state->done = true;
+        });
+        auto* dialog = waitForWindow<ui::CommentDialog>();
+        QVERIFY(dialog != nullptr);
+        auto* edit = dialog->findChild<QPlainTextEdit*>();
+        edit->setPlainText(QStringLiteral("Свеча ✓ 3½"));
+        dialog->accept();
+        QVERIFY(dialog->isVisible());
+        auto* lacking = dialog->findChild<QLabel*>(QStringLiteral("lacking"));
+        QVERIFY(lacking->isVisible());
+        QVERIFY(lacking->text().contains(QStringLiteral(": ✓ ½.")));
+        edit->setPlainText(QStringLiteral("Свеча 3"));
+        dialog->accept();
+        QVERIFY(waitFor([this] { return run->done.load(); }));
+        QCOMPARE(run->text, std::optional<std::string>("Свеча 3"));
     }
 
     void yesNoQuestionHasItsCaptionDefaultAndAnswer_data() {

@@ -62,7 +62,8 @@ QByteArray sampleFile(const console::RunDescriptor& test, int from, int to) {
 const QByteArray driveLog = "Time\tTWAT\tTHR\ns\t°C\t%\n0.000\t90\t0\n0.600\t91\t5\n";
 const QByteArray dump = platform::utf8ToCp1251(
                             "\r\n\r\n \t ***** \r\n \t *** Состояние внутренних переменых ЭБУ. "
-                            "*** \r\n \t ***** \r\n\t\tДата:Mon Jan  1 10:00:00 2024\r\n x\r\n")
+                            "*** \r\n \t ***** \r\n\t\tДата:Mon Jan  1 10:00:00 2024\r\n"
+                            "\r\n x\r\n\r\nКомплектация: ")
                             .c_str();
 
 // The value a report line gives for a figure: "Длительность разгона:\t0.9110\tcек.",
@@ -403,7 +404,7 @@ void SavedFilesTest::thePageCarriesTheRunsFiguresAndIdentityAndPrintsToOnePdfPag
           platform::utf8ToCp1251(
               head("Состояние внутренних переменых ЭБУ.", "") +
               "\r\nТип блока управления:Микас 5.4\r\n Номер двигателя:\t\tЗМЗ4062\t\t Номер "
-              "кузова:\t\tXTH311000Y012345\r\n\r\nКомплектация: x" +
+              "кузова:\t\tXTH311000Y012345\r\n\r\nКомплектация: " +
               head("Результаты динамического теста.", "Коментарий: до ремонта\r\n") +
               "\r\n Файл дампа: up1.dmp\r\n")
               .c_str());

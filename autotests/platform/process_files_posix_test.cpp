@@ -13,6 +13,7 @@
 
 #include "environment.h"
 #include "platform/descriptor_output.h"
+#include "platform/state_files.h"
 
 namespace ecuprobe::platform {
 namespace {
@@ -56,6 +57,57 @@ TEST_F(ProcessFiles, SameFileFollowsLinksAndComparesMissingPathsByName) {
     for (const auto& c : cases) {
         EXPECT_EQ(sameFile(c.a, c.b), c.same) << c.a << " and " << c.b;
     }
+}
+
+// The record of what the tester holds is kept by this: any spelling of one device
+// finds it, another device does not.
+TEST_F(ProcessFiles, DeviceIdentityIsTheSameForEverySpellingOfOneDevice) {
+    EXPECT_EQ(deviceIdentity(at("link")), deviceIdentity(at("file")));
+    EXPECT_EQ(deviceIdentity(at("null")), deviceIdentity("/dev/null"));
+    EXPECT_EQ(deviceIdentity("/dev/null"), "/dev/null 1:3");
+    EXPECT_NE(deviceIdentity(at("other")), deviceIdentity(at("file")));
+    EXPECT_EQ(deviceIdentity(at("missing")), at("missing"));
+}
+
+// stdout of this test program is ctest's pipe or a terminal: never the file.
+TEST_F(ProcessFiles, AStandardStreamIsTheFileOrDeviceItWritesInto) {
+    EXPECT_FALSE(standardStreamIs(1, at("file")));
+    const int saved = ::dup(2);
+    const int file = ::open(at("link").c_str(), O_WRONLY | O_CLOEXEC);
+    ::dup2(file, 2);
+    const bool onTheFile = standardStreamIs(2, at("file"));
+    ::dup2(saved, 2);
+    ::close(saved);
+    ::close(file);
+    EXPECT_TRUE(onTheFile);
+}
+
+// A FIFO, a folder or a device in place of a small file is refused at once: an
+// open that waited for a writer would hold the tester for good.
+TEST_F(ProcessFiles, ARegularFileIsReadWholeAnythingElseRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
+    using Found = RegularFileText::Found;
+    const struct {
+        std::string path;
+        Found found;
+        std::string text;
+    } cases[] = {{at("link"), Found::text, "x"},
+                 {at("missing"), Found::none, ""},
+                 {at("fifo"), Found::unreadable, ""},
+                 {folder.string(), Found::unreadable, ""},
+                 {"/dev/zero", Found::unreadable, ""}};
+    for (const auto& c : cases) {
+        const RegularFileText read = readRegularFile(c.path, 16);
+        EXPECT_EQ(read.found, c.found) << c.path;
+        EXPECT_EQ(read.text, c.text) << c.path;
+    }
+    std::ofstream(at("long")) << std::string(17, 'x');
+    EXPECT_EQ(readRegularFile(at("long"), 16).found, Found::unreadable);
+    // The owed record's: a FIFO under its name or its temporary file's is never waited on.
+    const StateFiles files{folder};
+    ASSERT_EQ(::mkfifo(at("fifo.new").c_str(), 0600), 0);
+    ASSERT_EQ(files.replace("fifo", "new\n"), "");
+    EXPECT_EQ(files.read("fifo").text, "new\n");
 }
 
 TEST_F(ProcessFiles, AppendFileAddsToWhatIsThereAndNeverWaitsForAReader) {

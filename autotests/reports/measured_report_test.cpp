@@ -210,7 +210,7 @@ TEST_P(ReportFailure, ShowsTheMessageAndIsNotSavedAndTheNextAsksAgain) {
     EXPECT_EQ(save({}), GetParam().outcome);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].caption, "Ошибка исполнения");
-    EXPECT_EQ(prompts.messages[0].text, "Не возможно открыть файл.");
+    EXPECT_EQ(prompts.messages[0].text, "Не возможно открыть файл.\n" + lastReportProblem);
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::error);
     EXPECT_FALSE(std::filesystem::exists(folder / "1700000000.dmp"));
     const std::string named = std::string(GetParam().dumpPath) + ": ";

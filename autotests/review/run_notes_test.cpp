@@ -31,7 +31,7 @@ const std::string stateReport =
     "\r\n Паспрот программы\t:М54-1.12\t\t Паспрот данных:\tГАЗ-3110"
     "\r\n Модификация блока:\t3110-1411020-20\t\t Серийный номер блока:\t0104527"
     "\r\n Номер двигателя:\t\t\t\t Номер кузова:\t\tXTH311000Y012345"
-    "\r\n\r\nКомплектация: датчик скорости";
+    "\r\n\r\nКомплектация: \r\nдатчик скорости, ";
 
 std::string testReport(std::string_view comment, std::string_view sampleFile) {
     return head("Результаты динамического теста.", comment) +

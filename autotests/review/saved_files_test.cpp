@@ -94,7 +94,17 @@ INSTANTIATE_TEST_SUITE_P(
                    ReadError{P::badDate, 6}},
         SampleCase{"NulByte", dynamicHead + std::string("90\t2000\0", 8), ReadError{P::notText, 9}},
         SampleCase{"MoreSamplesThanARunRecords", dynamicHead + manyRows(1998),
-                   ReadError{P::tooManyRows, 9 + 1997}}),
+                   ReadError{P::tooManyRows, 9 + 1997}},
+        SampleCase{"NotANumber", dynamicHead + "90\t2000\t0\tnan\t150.0000\t15.000\t1\r\n",
+                   ReadError{P::badRow, 9}},
+        SampleCase{"Infinite", dynamicHead + "90\t2000\t0\t0.0000\tinf\t15.000\t1\r\n",
+                   ReadError{P::badRow, 9}},
+        SampleCase{"TimeRunsBackwards",
+                   dynamicHead + manyRows(2) + "90\t2000\t0\t0.0\t1.0\t1.0\t0\r\n",
+                   ReadError{P::timeBackwards, 11}},
+        SampleCase{"LastRowWithoutItsLineEnd",
+                   dynamicHead + std::string(sampleRows).substr(0, sampleRows.size() - 3),
+                   ReadError{P::cutShort, 10}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(SampleFiles, TellTheTestByItsTitleWhateverTheName) {
@@ -140,6 +150,67 @@ TEST(TesterDump, SplitsIntoReportsWithDateCommentAndTextInUtf8) {
     EXPECT_EQ(run.sampleFile, "1707210600.dmp");
     EXPECT_EQ(run.firstLine, 14);
 }
+
+// A state report and a test report as the tester ends them: the equipment list,
+// the last result line and the sample file.
+const std::string wholeDump = platform::utf8ToCp1251(
+    "\r\n\r\n\r\n \t ******************************************* \r\n"
+    " \t *** Состояние внутренних переменых ЭБУ. *** \r\n"
+    " \t ******************************************* \r\n\t\tДата:Tue Feb  6 09:05:00 2024\r\n"
+    "\r\n Температура охлаждающей жидкости(TWAT):\t\t90\tград. С."
+    "\r\n\r\nНеисправности :\t\r\n 013:20: низкий уровень = многократн.. \r\n"
+    "\r\nТип блока управления:Микас 5.4"
+    "\r\n Дата выпуска блока:\t17.03.2005\t\t Калибровки ADC:\t\t1"
+    "\r\n\r\nКомплектация: постоянное питание блока, \r\nL-зонд, "
+    "\r\n\r\n \t ******************************************* \r\n"
+    " \t ***   Результаты динамического теста.   *** \r\n"
+    " \t ******************************************* \r\n\t\tДата:Tue Feb  6 09:10:00 2024\r\n"
+    "\r\n\r\n Длительность разгона:\t1.0000\tcек."
+    "\r\n Рост температура охлаждающей жидкости: 2\t\tград.С./c"
+    "\r\n Файл дампа: 1707210600.dmp");
+
+// The dump up to the end of `text` (in UTF-8), and then what follows.
+std::string cutAfter(const std::string& text, const std::string& rest = {}) {
+    const std::string at = platform::utf8ToCp1251(text);
+    return wholeDump.substr(0, wholeDump.find(at) + at.size()) + rest;
+}
+
+struct CutCase {
+    const char* name;
+    std::string bytes;
+    int line;  // where the report breaks off; 0: it is read whole
+};
+
+class CutDumps : public ::testing::TestWithParam<CutCase> {};
+
+// A report that ends anywhere but where the tester ends reports was cut short;
+// only a cut between two equipment items cannot be told from a whole report.
+TEST_P(CutDumps, AreRefusedWhereTheReportBreaksOff) {
+    ReadError error;
+    const auto entries = readTesterDump(GetParam().bytes, error);
+    ASSERT_EQ(entries.has_value(), GetParam().line == 0) << errorText(error);
+    if (GetParam().line != 0) {
+        EXPECT_EQ(error.problem, P::cutShort);
+        EXPECT_EQ(error.line, GetParam().line);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CutDumps,
+    ::testing::Values(
+        CutCase{"Whole", wholeDump, 0}, CutCase{"InsideAValue", cutAfter("(TWAT):\t\t9"), 9},
+        CutCase{"AfterAValueLine", cutAfter("град. С."), 9},
+        CutCase{"InsideTheFaultList", cutAfter("013:20: низ"), 12},
+        CutCase{"AfterTheFaultList", cutAfter("многократн.. \r\n"), 12},
+        CutCase{"InsideTheIdentity", cutAfter("17.03.2"), 15},
+        CutCase{"FollowedByTheNextReport",
+                cutAfter("17.03.2", wholeDump.substr(wholeDump.find("\r\n\r\n \t ***", 200))), 15},
+        CutCase{"InsideAnEquipmentItem", cutAfter("L-зо"), 18},
+        CutCase{"BetweenEquipmentItems", cutAfter("питание блока, "), 0},
+        CutCase{"AfterTheFirstResult", cutAfter("cек."), 26},
+        CutCase{"InsideTheSampleFileName", cutAfter("Файл дампа: 17072"), 28},
+        CutCase{"BeforeTheSampleFileName", cutAfter("град.С./c"), 0}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 struct DumpCase {
     const char* name;
@@ -210,7 +281,9 @@ INSTANTIATE_TEST_SUITE_P(
         LogCase{"ACellThatIsNoNumber", std::string(driveLog) + "1.2\t9o\t1\n",
                 ReadError{P::badRow, 5}},
         LogCase{"NoTime", std::string(driveLog) + "\t90\t1\n", ReadError{P::badRow, 5}},
-        LogCase{"NotALog", "TWAT\tTHR\n", ReadError{P::unknownKind, 1}}),
+        LogCase{"NotALog", "TWAT\tTHR\n", ReadError{P::unknownKind, 1}},
+        LogCase{"TimeRunsBackwards", std::string(driveLog) + "0.300\t90\t1\n",
+                ReadError{P::timeBackwards, 5}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(SavedFiles, AreToldApartByTheirFirstLines) {

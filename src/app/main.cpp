@@ -49,9 +49,16 @@ int main(int argc, char** argv) {
     app::layKeptComPaths(options, ui::keptComPaths(), platform::PortMap::fromEnvironment());
     line::ChosenLine line(options.line);
     if (!line.ready()) {
-        std::cerr << "ecuprobe: " << line.error() << '\n';
-        QMessageBox::critical(nullptr, QStringLiteral("ECUPROBE"),
-                              QString::fromStdString(line.error()));
+        if (line.errorStream() != 0) {
+            (line.errorStream() == 2 ? std::cerr : std::cout)
+                << "ecuprobe: " << line.error() << std::endl;
+        }
+        // A refused option ends at once, as the options checked before the window
+        // do: only a terminal gives them, and it has been told.
+        if (line.errorExit() != line::exitUsage) {
+            QMessageBox::critical(nullptr, QStringLiteral("ECUPROBE"),
+                                  QString::fromStdString(line.error()));
+        }
         return line.errorExit();
     }
     app::StopSignalNotifier stop;

@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <vector>
 
 #include "line/exit_codes.h"
 #include "line/outside_stop_signals.h"
@@ -17,8 +18,7 @@ namespace {
 // The handler may only write to a descriptor; the GUI thread reads the other end.
 int wakeFds[2] = {-1, -1};
 volatile std::sig_atomic_t stopSignal = 0;
-constexpr auto& handledSignals = line::outsideStopSignals;
-struct sigaction previous[std::size(handledSignals)]{};
+std::vector<struct sigaction> previous;
 
 extern "C" void onStopSignal(int signal) {
     if (stopSignal == SIGINT && signal == SIGINT) {
@@ -42,8 +42,10 @@ StopSignalNotifier::StopSignalNotifier(QObject* parent) : QObject(parent) {
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < std::size(handledSignals); ++i) {
-        sigaction(handledSignals[i], &action, &previous[i]);
+    const std::vector<int>& handled = line::outsideStopSignals();
+    previous.assign(handled.size(), {});
+    for (std::size_t i = 0; i < handled.size(); ++i) {
+        sigaction(handled[i], &action, &previous[i]);
     }
 }
 
@@ -51,8 +53,9 @@ StopSignalNotifier::~StopSignalNotifier() {
     if (notifier == nullptr) {
         return;
     }
-    for (std::size_t i = 0; i < std::size(handledSignals); ++i) {
-        sigaction(handledSignals[i], &previous[i], nullptr);
+    const std::vector<int>& handled = line::outsideStopSignals();
+    for (std::size_t i = 0; i < handled.size() && i < previous.size(); ++i) {
+        sigaction(handled[i], &previous[i], nullptr);
     }
     ::close(wakeFds[0]);
     ::close(wakeFds[1]);

@@ -6,10 +6,11 @@ class QSocketNotifier;
 
 namespace ecuprobe::app {
 
-// SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2 and SIGALRM delivered as a
-// Qt signal on the GUI thread, so that a stop from outside closes the window the
-// ordinary way: control is handed back before the port closes. A second Ctrl-C
-// leaves at once, as in the terminal tester. One instance per process.
+// SIGTERM, SIGINT, SIGHUP and every other signal that would end the process
+// (line::outsideStopSignals()) delivered as a Qt signal on the GUI thread, so
+// that a stop from outside closes the window the ordinary way: control is handed
+// back before the port closes. A second Ctrl-C leaves at once, as in the
+// terminal tester. One instance per process.
 class StopSignalNotifier final : public QObject {
     Q_OBJECT
 

@@ -36,13 +36,14 @@ constexpr const char* examples =
     "ident, gave no passport block), 3 the ECU refused a command, a measured test's run\n"
     "failed, or the adapter's echo is faulty (selftest), 4 the ECU did not confirm that it\n"
     "took every output back (named on stderr; this status wins over all others), 64 usage\n"
-    "error, a refused value, an output file that is the port itself (nothing sent) or, for\n"
-    "show, a file that cannot be read back (its line named), 73 a\n"
+    "error, a refused value, an output file, stdout or stderr that is the port itself\n"
+    "(nothing sent) or, for show, a file that cannot be read back (its line named), 73 a\n"
     "trace, log or report file cannot be written, 74 output was lost (disk full, closed\n"
     "pipe), 128+N stopped by signal N.\n"
     "Every command hands all outputs back to the ECU before it ends, also on Ctrl-C,\n"
-    "SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM and a closed stdout; after\n"
-    "such a stop it sends no other write (no set, store, reset or clearing).";
+    "SIGTERM, a closed stdout and every other signal that would end it (SIGHUP,\n"
+    "SIGXFSZ, SIGPWR, the real-time signals...); after such a stop it sends no other\n"
+    "write (no set, store, reset or clearing).";
 
 }  // namespace
 
@@ -93,7 +94,9 @@ int CliApp::run(std::ostream& out, std::ostream& err) {
     }
     line::ChosenLine line(lineOptions);
     if (!line.ready()) {
-        err << "ecuprobe-cli: " << line.error() << '\n';
+        if (line.errorStream() != 0) {
+            (line.errorStream() == 2 ? err : out) << "ecuprobe-cli: " << line.error() << '\n';
+        }
         return line.errorExit();
     }
     RunContext context{global, line, out, err};

@@ -5,8 +5,9 @@
 namespace ecuprobe::cli {
 
 // Ctrl-C, SIGTERM, SIGHUP (the terminal closed), SIGPIPE (the reader of stdout
-// went away), SIGQUIT, SIGUSR1, SIGUSR2 and SIGALRM ask the running command to
-// stop; on Windows Ctrl-C, Ctrl-Break and closing the console window do. Loops
+// went away), SIGXFSZ (a file size limit) and every other signal that would end
+// the process (line::outsideStopSignals()) ask the running command to stop; on
+// Windows Ctrl-C, Ctrl-Break and closing the console window do. Loops
 // look at the flag between exchanges, and the session withholds every write but
 // the hand-back from then on, so the command still hands every control back to
 // the ECU and closes the port. A second signal does not cut that hand-back

@@ -1,8 +1,7 @@
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <csignal>
+#include <vector>
 
 #include "cli/stop_signals.h"
 #include "line/outside_stop_signals.h"
@@ -11,18 +10,16 @@ namespace ecuprobe::cli {
 
 namespace {
 
-// SIGPIPE too: the reader of stdout went away.
-constexpr std::array<int, line::outsideStopSignals.size() + 1> handled = [] {
-    std::array<int, line::outsideStopSignals.size() + 1> all{};
-    std::copy(line::outsideStopSignals.begin(), line::outsideStopSignals.end(), all.begin());
-    all.back() = SIGPIPE;
-    return all;
-}();
-std::array<struct sigaction, handled.size()> previous{};
+std::vector<struct sigaction> previous;
+
+// Writes to a closed pipe or past the file size limit raise their signal again
+// with every try, and a CPU limit once a second; only a person asks twice.
+bool repeatsByItself(int signal) {
+    return signal == SIGPIPE || signal == SIGXFSZ || signal == SIGXCPU;
+}
 
 extern "C" void onStopSignal(int signal) {
-    // Writes to a closed pipe raise SIGPIPE again and again; only a person asks twice.
-    if (!StopSignals::record(signal) && signal != SIGPIPE) {
+    if (!StopSignals::record(signal) && !repeatsByItself(signal)) {
         [[maybe_unused]] const ssize_t written =
             ::write(STDERR_FILENO, handBackNote.data(), handBackNote.size());
     }
@@ -36,13 +33,16 @@ void StopSignals::install() {
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a poll on stdin returns at once so the loop sees the flag.
     action.sa_flags = 0;
+    const std::vector<int>& handled = line::outsideStopSignals();
+    previous.assign(handled.size(), {});
     for (std::size_t i = 0; i < handled.size(); ++i) {
         sigaction(handled[i], &action, &previous[i]);
     }
 }
 
 void StopSignals::uninstall() {
-    for (std::size_t i = 0; i < handled.size(); ++i) {
+    const std::vector<int>& handled = line::outsideStopSignals();
+    for (std::size_t i = 0; i < handled.size() && i < previous.size(); ++i) {
         sigaction(handled[i], &previous[i], nullptr);
     }
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <span>
 
+#include "platform/code_pages.h"
 #include "reports/comment_dialog.h"
 
 namespace ecuprobe::cli {
@@ -55,6 +56,22 @@ std::string withDefaultExtension(std::string path, const std::string& extension)
         path += '.' + extension;
     }
     return path;
+}
+
+// Why a typed comment is asked for again; empty when the report can take it as typed.
+std::string commentProblem(const std::string& typed, std::size_t maxLength) {
+    if (typed.find('\0') != std::string::npos) {
+        return "a comment cannot hold a NUL byte (it would end the line for whatever reads the "
+               "dump): type it again";
+    }
+    if (reports::firstCharacters(typed, maxLength).size() != typed.size()) {
+        return "longer than " + std::to_string(maxLength) + " characters: type a shorter one";
+    }
+    if (const std::string lacking = platform::lackingInCp1251(typed); !lacking.empty()) {
+        return "the tester dump's code page (CP1251) cannot carry " + lacking +
+               ": type it without them";
+    }
+    return {};
 }
 
 }  // namespace
@@ -112,14 +129,14 @@ std::optional<std::string> TerminalPrompts::askComment(std::size_t maxLength) {
                                  " знаков; пустая строка - без коментария):";
     for (;;) {
         const std::optional<std::string> typed = answer(question);
-        const std::string comment = typed ? reports::withoutNul(*typed) : std::string();
-        if (comment.empty()) {
+        if (!typed || typed->empty()) {
             return std::nullopt;
         }
-        if (reports::firstCharacters(comment, maxLength).size() == comment.size()) {
-            return comment;
+        if (const std::string problem = commentProblem(*typed, maxLength); !problem.empty()) {
+            line.refuse(problem);
+            continue;
         }
-        line.refuse("longer than " + std::to_string(maxLength) + " characters: type a shorter one");
+        return typed;
     }
 }
 

@@ -16,8 +16,8 @@ ServiceResult EcuSession::clearAdaptation(std::uint8_t command, std::string_view
         }
         acknowledged = writeAcknowledged(std::array{writeCommand, regulatorVariable, command});
     }
-    if (acknowledged) {
-        return ServiceResult::done;
+    if (acknowledged || lastWrite == WriteReply::withheld) {
+        return acknowledged ? ServiceResult::done : ServiceResult::failed;
     }
     setStatusText(failureText);
     return ServiceResult::failed;

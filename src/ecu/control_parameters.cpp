@@ -70,10 +70,15 @@ void EcuSession::writeParameter(Parameter parameter, std::uint8_t valueByte) {
     payload[length++] = row.variable;
     payload[length++] = valueByte;
     // Only an answer that refuses counts: parameter writes may go unanswered. A
-    // refused override is sent again with the next set.
+    // refused override is sent again with the next set; a withheld one never left.
     const WriteReply reply = sendWrite(std::span(payload).first(length));
-    if (reply == WriteReply::refused) {
+    if (reply == WriteReply::refused || reply == WriteReply::withheld) {
         flags = flagsBefore;
+    }
+    if (reply == WriteReply::withheld) {
+        return;
+    }
+    if (reply == WriteReply::refused) {
         setStatusText(row.setRefused);
     }
     if (row.readBack) {

@@ -84,6 +84,17 @@ std::string equipmentText(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
+bool isEquipmentItem(std::string_view line) {
+    return std::any_of(equipmentBits.begin(), equipmentBits.end(),
+                       [line](const EquipmentBit& entry) {
+                           std::string_view text = entry.text;
+                           if (text.starts_with("\r\n")) {
+                               text.remove_prefix(2);
+                           }
+                           return text == line;
+                       });
+}
+
 bool speedSensorFitted(std::span<const std::uint8_t> bytes) {
     return isSet(bytes, speedSensor);
 }

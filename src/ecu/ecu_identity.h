@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "ecu/unanswered_reads.h"
 
@@ -45,6 +46,9 @@ std::string identityBlock(std::span<const std::uint8_t> data);
 // The equipment list: one text per set bit, byte 0 bit 0 first; every text but
 // the first starts with CR LF. Bytes missing from the answer read as 0.
 std::string equipmentText(std::span<const std::uint8_t> bytes);
+
+// Whether a line of a written equipment list (without its CR LF) is one of its texts.
+bool isEquipmentItem(std::string_view line);
 
 // Equipment byte 0 bit 6: the car has a speed sensor.
 bool speedSensorFitted(std::span<const std::uint8_t> bytes);

@@ -36,15 +36,17 @@ void EcuSession::sleepMs(std::uint32_t ms) {
 }
 
 // Every write passes here, so that no control register the tester takes over
-// escapes the account of what it may still hold.
+// escapes the account of what it may still hold. A write the ECU would keep
+// goes out only while no stop was asked, checked last of all: after the pause
+// and whatever answer the service waited for, and after the record is saved,
+// which a slow disk may hold up for a long time.
 bool EcuSession::exchange(std::span<const std::uint8_t> payload, std::uint16_t timeoutMs) {
     link::FrameExchange& link = *currentLink;
     const bool write = !payload.empty() && payload[0] == writeCommand;
-    if (write) {
-        if (!ledger.bound()) {
-            ledger.bind(portPath());
-        }
-        ledger.beforeWrite(payload);
+    writeWithheld = false;
+    if (write && !keptBeforeWrite(payload)) {
+        writeWithheld = true;
+        return false;
     }
     link.sendRequest(payload);
     link.setResponseTimeout(timeoutMs);
@@ -58,6 +60,22 @@ bool EcuSession::exchange(std::span<const std::uint8_t> payload, std::uint16_t t
     return answered;
 }
 
+bool EcuSession::keptBeforeWrite(std::span<const std::uint8_t> payload) {
+    const bool handingBack = handsBackOnly(payload);
+    if (!handingBack && stopRequested()) {
+        return false;
+    }
+    if (!ledger.bound()) {
+        ledger.bind(portPath());
+    }
+    ledger.beforeWrite(payload);
+    if (!handingBack && stopRequested()) {
+        ledger.afterWrite(payload, WriteReply::withheld);
+        return false;
+    }
+    return true;
+}
+
 bool EcuSession::exchange(std::initializer_list<std::uint8_t> payload, std::uint16_t timeoutMs) {
     return exchange(std::span<const std::uint8_t>(payload.begin(), payload.size()), timeoutMs);
 }
@@ -68,7 +86,7 @@ std::span<const std::uint8_t> EcuSession::answerData() const {
 
 WriteReply EcuSession::sendWrite(std::span<const std::uint8_t> payload, std::uint16_t timeoutMs) {
     if (!exchange(payload, timeoutMs)) {
-        lastWrite = WriteReply::unanswered;
+        lastWrite = writeWithheld ? WriteReply::withheld : WriteReply::unanswered;
     } else {
         lastWrite =
             currentLink->response()[0] == 0 ? WriteReply::acknowledged : WriteReply::refused;

@@ -263,11 +263,15 @@ private:
 
     static constexpr std::uint16_t responseTimeoutMs = 200;
 
-    // Sends payload, waits up to timeoutMs; true when an answer frame came.
+    // Sends payload, waits up to timeoutMs; true when an answer frame came. False
+    // too for a write withheld after a stop (writeWithheld), which never left.
     bool exchange(std::initializer_list<std::uint8_t> payload,
                   std::uint16_t timeoutMs = responseTimeoutMs);
     bool exchange(std::span<const std::uint8_t> payload,
                   std::uint16_t timeoutMs = responseTimeoutMs);
+    // Keeps in the ledger what a write may leave held; false, with nothing sent and
+    // the ledger as before, when a stop came for a write the ECU would keep.
+    bool keptBeforeWrite(std::span<const std::uint8_t> payload);
     // The data bytes of the answer just received, without checksum and terminator.
     std::span<const std::uint8_t> answerData() const;
     // True, with lastWrite withheld, when a stop came: the write must not go out.
@@ -302,6 +306,8 @@ private:
     OwedLedger ledger;
     // Within releaseControls(), which hands back everything itself.
     bool releasing = false;
+    // The last write never left: a stop came before it.
+    bool writeWithheld = false;
     WriteReply lastWrite = WriteReply::acknowledged;
     bool typeAnswered = false;
     SessionState held;

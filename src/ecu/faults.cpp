@@ -77,7 +77,10 @@ void EcuSession::clearFaults() {
     if (withholdAfterStop()) {
         return;
     }
-    sendWrite(std::array{writeCommand, regulatorVariable, clearFaultsCommandValue});
+    if (sendWrite(std::array{writeCommand, regulatorVariable, clearFaultsCommandValue}) ==
+        WriteReply::withheld) {
+        return;
+    }
     sleepMs(100);
     exchange({writeCommand, regulatorVariable, 0x00});
     held.faultCount = 0;

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <vector>
 
+#include "ecu/ecu_commands.h"
+
 namespace ecuprobe::ecu {
 
 namespace {
@@ -68,6 +70,26 @@ std::optional<std::array<std::uint8_t, 2>> readPair(std::string_view line) {
 
 }  // namespace
 
+OwedControls OwedControls::everything() {
+    OwedControls all;
+    for (std::size_t i = 0; i < registers.size(); ++i) {
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            if (!namesByRegister[i][bit].empty()) {
+                all.held[i] = static_cast<std::uint8_t>(all.held[i] | (1u << bit));
+            }
+        }
+    }
+    return all;
+}
+
+OwedControls OwedControls::with(const OwedControls& other) const {
+    OwedControls both;
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        both.held[i] = static_cast<std::uint8_t>(held[i] | other.held[i]);
+    }
+    return both;
+}
+
 bool OwedControls::empty() const {
     return std::all_of(held.begin(), held.end(), [](std::uint8_t bits) { return bits == 0; });
 }
@@ -83,6 +105,18 @@ std::optional<std::size_t> OwedControls::indexOf(std::uint8_t variable) {
 std::uint8_t OwedControls::heldIn(std::uint8_t controlRegister) const {
     const std::optional<std::size_t> index = indexOf(controlRegister);
     return index ? held[*index] : std::uint8_t{0};
+}
+
+bool handsBackOnly(std::span<const std::uint8_t> payload) {
+    if (payload.size() < 3 || payload.size() % 2 == 0 || payload[0] != writeCommand) {
+        return false;
+    }
+    for (std::size_t i = 1; i + 1 < payload.size(); i += 2) {
+        if (!OwedControls::indexOf(payload[i]) || payload[i + 1] != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string hexByte(std::uint8_t value) {

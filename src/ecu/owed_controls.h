@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,13 +19,23 @@ struct OwedControls {
 
     std::array<std::uint8_t, registers.size()> held{};
 
+    // Every bit the tester ever sets in each register: what a record that cannot
+    // be read may name, and so what is handed back when it is unknown.
+    static OwedControls everything();
+
     bool empty() const;
+    // Both: the bits of either.
+    OwedControls with(const OwedControls& other) const;
     // Index of a control register in registers; nullopt for any other variable.
     static std::optional<std::size_t> indexOf(std::uint8_t variable);
     std::uint8_t heldIn(std::uint8_t controlRegister) const;
 
     bool operator==(const OwedControls&) const = default;
 };
+
+// A write (0x62 and its pairs) that only writes 0 into control registers: it
+// hands back what the tester took and may go out after a stop.
+bool handsBackOnly(std::span<const std::uint8_t> payload);
 
 // "0x0D": a byte as the tester names it.
 std::string hexByte(std::uint8_t value);

@@ -1,14 +1,51 @@
 #include "ecu/owed_store.h"
 
+#include <charconv>
+#include <optional>
+#include <system_error>
+
+#include "platform/process_files.h"
+
 namespace ecuprobe::ecu {
 
 namespace {
 
 OwedStore* installed = nullptr;
 
+constexpr std::string_view filePrefix = "owed-";
+
 bool keptAsItIs(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
            c == '_' || c == '-';
+}
+
+// The key a record's file name stands for; nullopt for another file.
+std::optional<std::string> keyOfFileName(std::string_view name) {
+    if (!name.starts_with(filePrefix)) {
+        return std::nullopt;
+    }
+    name.remove_prefix(filePrefix.size());
+    std::string key;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] != '%') {
+            key += name[i];
+            continue;
+        }
+        unsigned char byte = 0;
+        const char* digits = name.data() + i + 1;
+        if (i + 2 >= name.size() ||
+            std::from_chars(digits, digits + 2, byte, 16).ptr != digits + 2) {
+            return std::nullopt;
+        }
+        key += static_cast<char>(byte);
+        i += 2;
+    }
+    return key;
+}
+
+// "a; b", either alone when the other is empty.
+std::string joined(const std::string& a, const std::string& b) {
+    return a.empty() || b.empty() ? a + b : a + "; " + b;
 }
 
 std::string pathText(const std::filesystem::path& path) {
@@ -16,7 +53,9 @@ std::string pathText(const std::filesystem::path& path) {
     return {text.begin(), text.end()};
 }
 
-constexpr std::string_view countedAsNothing = ": считается, что тестер ничего не удерживает";
+constexpr std::string_view countedAsEverything =
+    ": неизвестно, что тестер удерживал; при подключении ЭБУ будет возвращено всё "
+    "(0x09–0x0E)";
 
 }  // namespace
 
@@ -34,10 +73,14 @@ std::string MemoryOwedStore::save(const std::string& port, const OwedControls& o
     return {};
 }
 
-std::string FileOwedStore::fileName(const std::string& port) {
+std::string FileOwedStore::keyOf(const std::string& port) {
+    return platform::deviceIdentity(port);
+}
+
+std::string FileOwedStore::fileName(const std::string& key) {
     static constexpr char digits[] = "0123456789ABCDEF";
-    std::string name = "owed-";
-    for (const char c : port) {
+    std::string name(filePrefix);
+    for (const char c : key) {
         if (keptAsItIs(c)) {
             name += c;
         } else {
@@ -48,44 +91,89 @@ std::string FileOwedStore::fileName(const std::string& port) {
     return name;
 }
 
-std::string FileOwedStore::once(const std::string& port, std::string problem) {
-    return told.insert(port).second ? problem : std::string();
+const std::string& FileOwedStore::cachedKey(const std::string& port) {
+    auto found = keys.find(port);
+    if (found == keys.end()) {
+        found = keys.emplace(port, keyOf(port)).first;
+    }
+    return found->second;
 }
 
-// A record that does not read is removed: it counts as nothing owed, and said
-// once it is not said again on the next start.
-OwedStore::Loaded FileOwedStore::load(const std::string& port) {
-    const std::string name = fileName(port);
+std::string FileOwedStore::once(const std::string& key, std::string problem) {
+    return told.insert(key).second ? problem : std::string();
+}
+
+// Damaged or unreadable, a record may have named anything the tester holds.
+OwedStore::Loaded FileOwedStore::readRecord(const std::string& name,
+                                            const std::string& recordPort) {
     const std::string path = pathText(files.pathOf(name));
     const platform::StateFiles::ReadResult read = files.read(name);
     switch (read.found) {
         case platform::StateFiles::Found::none:
             return {};
         case platform::StateFiles::Found::unreadable:
-            return {{},
-                    once(port, "файл состояния " + path + " не читается (" + read.problem + ")" +
-                                   std::string(countedAsNothing))};
+            return {OwedControls::everything(), "файл состояния " + path + " не читается (" +
+                                                    read.problem + ")" +
+                                                    std::string(countedAsEverything)};
         case platform::StateFiles::Found::text:
             break;
     }
-    if (const std::optional<OwedControls> owed = parseOwedRecord(port, read.text)) {
+    if (const std::optional<OwedControls> owed = parseOwedRecord(recordPort, read.text)) {
         return {*owed, {}};
     }
-    files.remove(name);
-    return {{},
-            once(port,
-                 "файл состояния " + path + " повреждён и удалён" + std::string(countedAsNothing))};
+    return {OwedControls::everything(),
+            "файл состояния " + path + " повреждён" + std::string(countedAsEverything)};
 }
 
-std::string FileOwedStore::save(const std::string& port, const OwedControls& owed) {
-    const std::string name = fileName(port);
+OwedStore::Loaded FileOwedStore::takeOlderRecords(const std::string& key) {
+    Loaded taken;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(files.folder(), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = pathText(it->path().filename());
+        const std::optional<std::string> older = keyOfFileName(name);
+        if (!older || name == fileName(key) || keyOf(*older) != key) {
+            continue;
+        }
+        Loaded record = readRecord(name, *older);
+        taken.owed = taken.owed.with(record.owed);
+        taken.problem = joined(taken.problem, record.problem);
+        files.remove(name);
+    }
+    return taken;
+}
+
+// What is kept under the device's key, with what earlier versions kept under
+// other paths of it. Whatever was taken from elsewhere or could not be read is
+// kept again at once, as a record of its own, until it is paid.
+OwedStore::Loaded FileOwedStore::load(const std::string& port) {
+    const std::string& key = cachedKey(port);
+    Loaded loaded = readRecord(fileName(key), key);
+    const Loaded older = takeOlderRecords(key);
+    loaded.owed = loaded.owed.with(older.owed);
+    std::string problem = joined(loaded.problem, older.problem);
+    if (!problem.empty() || !older.owed.empty()) {
+        problem = joined(problem, keptAs(key, loaded.owed));
+    }
+    loaded.problem = problem.empty() ? std::string() : once(key, problem);
+    return loaded;
+}
+
+std::string FileOwedStore::keptAs(const std::string& key, const OwedControls& owed) {
+    const std::string name = fileName(key);
     const std::string problem =
-        owed.empty() ? files.remove(name) : files.replace(name, owedRecordText(port, owed));
+        owed.empty() ? files.remove(name) : files.replace(name, owedRecordText(key, owed));
     if (problem.empty()) {
         return {};
     }
-    return once(port, "не удалось записать файл состояния " + pathText(files.pathOf(name)) + " (" +
-                          problem + "): после перезапуска тестер не узнает, что удерживал");
+    return "не удалось записать файл состояния " + pathText(files.pathOf(name)) + " (" + problem +
+           "): после перезапуска тестер не узнает, что удерживал";
+}
+
+std::string FileOwedStore::save(const std::string& port, const OwedControls& owed) {
+    const std::string& key = cachedKey(port);
+    const std::string problem = keptAs(key, owed);
+    return problem.empty() ? problem : once(key, problem);
 }
 
 MemoryOwedStore& processOwedMemory() {

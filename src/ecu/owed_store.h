@@ -16,8 +16,8 @@ class OwedStore {
 public:
     struct Loaded {
         OwedControls owed;
-        // Why what was kept could not be taken, for the person; it counts as
-        // nothing owed. Given once per port, empty after.
+        // Why what was kept could not be read, for the person: what it named is
+        // unknown, so everything counts as owed. Given once per port, empty after.
         std::string problem;
     };
 
@@ -39,23 +39,38 @@ private:
     std::map<std::string, OwedControls> byPort;
 };
 
-// One small file per port in a state folder, so that what a killed run or a
-// machine switched off left owed is paid by the next run. Nothing owed leaves no file.
+// One small file per device in a state folder, so that what a killed run or a
+// machine switched off left owed is paid by the next run, whichever name of the
+// adapter it is given. Nothing owed leaves no file.
 class FileOwedStore final : public OwedStore {
 public:
     explicit FileOwedStore(std::filesystem::path folder) : files(std::move(folder)) {}
 
     Loaded load(const std::string& port) override;
     std::string save(const std::string& port, const OwedControls& owed) override;
-    // The file of a port: "owed-" and the path with every character but letters,
-    // digits, '.', '_' and '-' as %XX, so that any path names one plain file.
-    static std::string fileName(const std::string& port);
+    // What a port's record is kept by: the identity of its device
+    // (platform::deviceIdentity), the same for every spelling of its path.
+    static std::string keyOf(const std::string& port);
+    // The file of a key: "owed-" and the key with every character but letters,
+    // digits, '.', '_' and '-' as %XX, so that any key names one plain file.
+    // Earlier versions kept each port under its path as given, in the same form.
+    static std::string fileName(const std::string& key);
     const platform::StateFiles& stateFiles() const { return files; }
 
 private:
-    std::string once(const std::string& port, std::string problem);
+    const std::string& cachedKey(const std::string& port);
+    // The record of one file, read as kept for recordPort; unknown, and so
+    // everything, when it cannot be read or is damaged.
+    Loaded readRecord(const std::string& name, const std::string& recordPort);
+    // Records an earlier version kept under another path of the same device:
+    // taken into this one and removed.
+    Loaded takeOlderRecords(const std::string& key);
+    // Writes the record of a key (removes it when nothing is owed); why not, else empty.
+    std::string keptAs(const std::string& key, const OwedControls& owed);
+    std::string once(const std::string& key, std::string problem);
 
     platform::StateFiles files;
+    std::map<std::string, std::string> keys;
     std::set<std::string> told;
 };
 

@@ -34,7 +34,15 @@ ChosenLine::ChosenLine(const GlobalOptions& options)
     // modem lines, and the trace would then go onto the K-line.
     const std::string trace =
         options.tracePath.value_or(platform::WireTrace::pathFromEnvironment());
-    problem = outputOnPortProblem("the trace file", trace, ports);
+    const std::string stdoutOnPort = standardStreamOnPortProblem(1, ports);
+    const std::string stderrOnPort = standardStreamOnPortProblem(2, ports);
+    if (!stderrOnPort.empty()) {
+        sayOn = stdoutOnPort.empty() ? 1 : 0;
+    }
+    problem = stderrOnPort.empty() ? stdoutOnPort : stderrOnPort;
+    if (problem.empty()) {
+        problem = outputOnPortProblem("the trace file", trace, ports);
+    }
     if (!problem.empty()) {
         problemExit = exitUsage;
         return;

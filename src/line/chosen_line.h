@@ -32,6 +32,9 @@ public:
     bool ready() const { return problem.empty(); }
     const std::string& error() const { return problem; }
     int errorExit() const { return problemExit; }
+    // Where error() may be said: 2 stderr; 1 stdout, when stderr is a COM port's
+    // device; 0 nowhere, when both are.
+    int errorStream() const { return sayOn; }
 
     // The chosen slot: 0..3 for COM1..COM4, and its number as the session keeps it (2..5).
     int comIndex() const { return slot; }
@@ -54,6 +57,7 @@ private:
     int slot = 0;
     std::string problem;
     int problemExit = 0;
+    int sayOn = 2;
     platform::PortMap ports;
     // The simulator outlives the link so that the tester's side closes first.
     platform::RealClock simClock;

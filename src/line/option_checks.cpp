@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "platform/code_pages.h"
 #include "reports/comment_dialog.h"
 
 namespace ecuprobe::line {
@@ -73,6 +74,12 @@ CLI::Validator commentText() {
                 return "the comment is longer than " +
                        std::to_string(reports::CommentDialog::maxLength) +
                        " characters; nothing was cut: shorten it";
+            }
+            // The dump would hold "?" in their place.
+            if (const std::string lacking = platform::lackingInCp1251(*taken); !lacking.empty()) {
+                return "the comment holds characters the tester dump's code page (CP1251) "
+                       "cannot carry: " +
+                       lacking + "; write it without them";
             }
             text = *taken;
             return "";

@@ -12,7 +12,8 @@ CLI::Validator numberIn(double min, double max);
 // a device or file path that is not empty and holds no NUL byte (which would
 // end the name the system sees short of the name announced),
 CLI::Validator nonEmptyPath();
-// a report's comment of at most 256 characters, its NUL bytes dropped.
+// a report's comment of at most 256 characters, all of them such as the tester
+// dump's code page carries, its NUL bytes dropped.
 CLI::Validator commentText();
 
 }  // namespace ecuprobe::line

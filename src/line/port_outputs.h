@@ -14,4 +14,8 @@ namespace ecuprobe::line {
 std::string outputOnPortProblem(std::string_view what, const std::string& path,
                                 const platform::PortMap& ports);
 
+// The same for the program's own stdout (1) or stderr (2), redirected by the shell
+// onto the device of a COM port: every line the tester prints would go onto the K-line.
+std::string standardStreamOnPortProblem(int stream, const platform::PortMap& ports);
+
 }  // namespace ecuprobe::line

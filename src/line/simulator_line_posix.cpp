@@ -79,7 +79,7 @@ bool SimulatorLine::open(int slot, platform::PortMap& ports) {
     }
     ports.setPath(slot, options.linkPath);
     // To the process: this thread blocks the signal, the main thread takes it.
-    simulator.onStopSignalFault([] { ::kill(::getpid(), SIGTERM); });
+    simulator.onStopSignalFault([](int signal) { ::kill(::getpid(), signal); });
     startWithStopSignalsBlocked(*serving->server);
     return true;
 }

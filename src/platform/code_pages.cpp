@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace ecuprobe::platform {
 
@@ -57,8 +59,13 @@ void appendUtf8(std::string& out, char32_t c) {
     } else if (c < 0x800) {
         put(0xC0 | (c >> 6));
         put(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         put(0xE0 | (c >> 12));
+        put(0x80 | ((c >> 6) & 0x3F));
+        put(0x80 | (c & 0x3F));
+    } else {
+        put(0xF0 | (c >> 18));
+        put(0x80 | ((c >> 12) & 0x3F));
         put(0x80 | ((c >> 6) & 0x3F));
         put(0x80 | (c & 0x3F));
     }
@@ -107,24 +114,25 @@ char32_t nextCodePoint(std::string_view text, std::size_t& pos) {
     return c < smallest[extra] ? undefined : c;
 }
 
+// The byte of a code point in a code page; nullopt where the page lacks it.
+std::optional<char> encoded(char32_t c, const UpperHalf& table) {
+    if (c < 0x80) {
+        return static_cast<char>(c);
+    }
+    for (std::size_t i = 0; i < table.size() && c != undefined; ++i) {
+        if (table[i] == c) {
+            return static_cast<char>(0x80 + i);
+        }
+    }
+    return std::nullopt;
+}
+
 std::string encode(std::string_view utf8, const UpperHalf& table) {
     std::string out;
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const char32_t c = nextCodePoint(utf8, pos);
-        char byte = '?';
-        if (c < 0x80) {
-            byte = static_cast<char>(c);
-        } else if (c != undefined) {
-            for (std::size_t i = 0; i < table.size(); ++i) {
-                if (table[i] == c) {
-                    byte = static_cast<char>(0x80 + i);
-                    break;
-                }
-            }
-        }
-        out.push_back(byte);
+        out.push_back(encoded(nextCodePoint(utf8, pos), table).value_or('?'));
     }
     return out;
 }
@@ -137,6 +145,25 @@ std::string cp866ToUtf8(std::string_view dos) {
 std::string utf8ToCp866(std::string_view utf8) {
     return encode(utf8, cp866);
 }
+std::string lackingInCp1251(std::string_view utf8) {
+    std::u32string lacking;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t c = nextCodePoint(utf8, pos);
+        if (!encoded(c, cp1251) && lacking.find(c) == std::u32string::npos) {
+            lacking.push_back(c);
+        }
+    }
+    std::string named;
+    for (const char32_t c : lacking) {
+        if (!named.empty()) {
+            named += ' ';
+        }
+        appendUtf8(named, c);
+    }
+    return named;
+}
+
 std::string cp1251ToUtf8(std::string_view ansi) {
     return decode(ansi, cp1251);
 }

@@ -18,4 +18,9 @@ std::string utf8ToCp866(std::string_view utf8);
 std::string cp1251ToUtf8(std::string_view ansi);
 std::string utf8ToCp1251(std::string_view utf8);
 
+// The characters of a UTF-8 text that CP1251 lacks (a malformed sequence as
+// U+FFFD), each once in the order they come, with a blank between them; empty
+// when the whole text can be written.
+std::string lackingInCp1251(std::string_view utf8);
+
 }  // namespace ecuprobe::platform

@@ -54,8 +54,14 @@ bool PosixSerialDevice::setLatencyTimerMs(int ms) {
         (node.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
         return false;
     }
-    const int file = ::open(latencyTimerPath->c_str(), O_WRONLY | O_CLOEXEC);
+    // Never waits on a FIFO in its place, and writes nothing but a regular file.
+    const int file =
+        ::open(latencyTimerPath->c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (file < 0) {
+        return false;
+    }
+    if (::fstat(file, &node) != 0 || !S_ISREG(node.st_mode)) {
+        ::close(file);
         return false;
     }
     const std::string text = std::to_string(ms) + "\n";

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -19,6 +22,29 @@ bool reserveStandardDescriptors();
 // name in any folder and with any extension ("COM3", "\\.\COM3", "c:\com3.txt")
 // opens the port itself.
 bool sameFile(const std::string& a, const std::string& b);
+
+// Whether the standard output (1) or error (2) of this process writes into the
+// file or device at path, as sameFile tells. On Windows only a COM port can be
+// told, by its handle being one: any COM port counts.
+bool standardStreamIs(int stream, const std::string& path);
+
+// What names a serial device however its path is spelt (a /dev/serial/by-id
+// link, the /dev node), to keep a record per adapter: a USB adapter's vendor,
+// product and serial number where it has one, which stay when it comes back as
+// another ttyUSB; otherwise the path with every link resolved and the device's
+// number. The path as given when it leads to nothing; on Windows the COM port's name.
+std::string deviceIdentity(const std::string& path);
+
+// A small file read whole without waiting: opened so that a FIFO or a device in
+// its place neither blocks nor is read (only a regular file is), and refused
+// past maxSize.
+struct RegularFileText {
+    enum class Found : std::uint8_t { text, none, unreadable };
+    Found found = Found::none;
+    std::string text;
+    std::string problem;  // with unreadable: why
+};
+RegularFileText readRegularFile(const std::filesystem::path& path, std::size_t maxSize);
 
 // A file opened to append to, created when missing; null when it cannot be opened.
 // On POSIX a write that blocks (a terminal held with Ctrl-S, a pipe nobody reads)

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,8 +11,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <tuple>
+
+#include "platform/process_files.h"
 
 namespace ecuprobe::platform {
 
@@ -40,11 +43,12 @@ bool byPrefixAndNumber(const SerialDeviceInfo& a, const SerialDeviceInfo& b) {
     return std::make_tuple(pa, a.name.size(), a.name) < std::make_tuple(pb, b.name.size(), b.name);
 }
 
-// A sysfs attribute's first line without its trailing blanks; empty when unreadable.
+// A sysfs attribute's first line without its trailing blanks; empty when unreadable
+// (or no regular file: a FIFO in its place would hold the scan for good).
 std::string attribute(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
+    constexpr std::size_t pageSize = 4096;
+    const RegularFileText read = readRegularFile(file, pageSize);
+    std::string line = read.text.substr(0, read.text.find('\n'));
     while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())) != 0) {
         line.pop_back();
     }
@@ -207,6 +211,20 @@ std::optional<SerialDeviceInfo> findSerialDevice(const std::string& path,
         }
     }
     return std::nullopt;
+}
+
+std::string deviceIdentity(const std::string& path) {
+    struct stat node {};
+    if (path.empty() || ::stat(path.c_str(), &node) != 0) {
+        return path;
+    }
+    const std::optional<SerialDeviceInfo> found =
+        findSerialDevice(path, DeviceTreeRoots::fromEnvironment());
+    if (found && found->onUsb() && !found->serialNumber.empty()) {
+        return "usb " + found->vendorId + ":" + found->productId + " " + found->serialNumber;
+    }
+    return resolved(path).string() + " " + std::to_string(major(node.st_rdev)) + ":" +
+           std::to_string(minor(node.st_rdev));
 }
 
 std::vector<int> comSlotsOf(const SerialDeviceInfo& device, const PortMap& ports) {

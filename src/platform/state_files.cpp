@@ -1,8 +1,8 @@
 #include "platform/state_files.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
+
+#include "platform/process_files.h"
 
 namespace ecuprobe::platform {
 
@@ -11,29 +11,16 @@ std::filesystem::path StateFiles::pathOf(std::string_view name) const {
 }
 
 StateFiles::ReadResult StateFiles::read(std::string_view name) const {
-    const std::filesystem::path path = pathOf(name);
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
-        if (error) {
-            return {Found::unreadable, {}, error.message()};
-        }
-        return {};
+    RegularFileText read = readRegularFile(pathOf(name), maxFileSize);
+    switch (read.found) {
+        case RegularFileText::Found::text:
+            return {Found::text, std::move(read.text), {}};
+        case RegularFileText::Found::unreadable:
+            return {Found::unreadable, {}, std::move(read.problem)};
+        case RegularFileText::Found::none:
+            break;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return {Found::unreadable, {}, "cannot be opened"};
-    }
-    std::string text;
-    text.resize(maxFileSize + 1);
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) {
-        return {Found::unreadable, {}, "read error"};
-    }
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > maxFileSize) {
-        return {Found::unreadable, {}, "too long"};
-    }
-    return {Found::text, std::move(text), {}};
+    return {};
 }
 
 std::string StateFiles::replace(std::string_view name, std::string_view text) const {

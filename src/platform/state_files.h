@@ -25,7 +25,8 @@ public:
         std::string problem;  // with Found::unreadable: why
     };
 
-    // Files longer than this are not the tester's: read as unreadable.
+    // Files longer than this are not the tester's: read as unreadable, as is
+    // anything but a regular file (a FIFO is not waited on).
     static constexpr std::size_t maxFileSize = 4096;
 
     const std::filesystem::path& folder() const { return where; }

@@ -63,7 +63,10 @@ std::filesystem::path userStateFolder() {
 
 std::string replaceFileAtomically(const std::filesystem::path& temporary,
                                   const std::filesystem::path& target, std::string_view text) {
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Made afresh: whatever a killed run or someone else left under the name (a
+    // FIFO would hold the open until a reader came) is not written into.
+    ::unlink(temporary.c_str());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
         return systemError("cannot create");
     }

@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -36,6 +38,43 @@ bool sameFile(const std::string& a, const std::string& b) {
     }
     std::error_code error;
     return std::filesystem::equivalent(utf8Path(a), utf8Path(b), error);
+}
+
+std::string deviceIdentity(const std::string& path) {
+    const std::string port = comPortName(path);
+    return port.empty() ? path : port;
+}
+
+// A console or a file is no COM port: only a handle that takes a line's settings is.
+bool standardStreamIs(int stream, const std::string& path) {
+    const HANDLE handle = GetStdHandle(stream == 2 ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DCB settings{};
+    settings.DCBlength = sizeof settings;
+    return !comPortName(path).empty() && handle != INVALID_HANDLE_VALUE && handle != nullptr &&
+           GetFileType(handle) == FILE_TYPE_CHAR && GetCommState(handle, &settings) != 0;
+}
+
+// Windows has no FIFO in a folder: a regular file is checked for, then read.
+RegularFileText readRegularFile(const std::filesystem::path& path, std::size_t maxSize) {
+    using Found = RegularFileText::Found;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return error ? RegularFileText{Found::unreadable, {}, error.message()} : RegularFileText{};
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!std::filesystem::is_regular_file(path, error) || !in) {
+        return {Found::unreadable, {}, "not a regular file or cannot be opened"};
+    }
+    std::string text(maxSize + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        return {Found::unreadable, {}, "read error"};
+    }
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > maxSize) {
+        return {Found::unreadable, {}, "too long"};
+    }
+    return {Found::text, std::move(text), {}};
 }
 
 std::unique_ptr<std::ostream> openAppendFile(const std::string& path) {

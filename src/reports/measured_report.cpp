@@ -44,6 +44,18 @@ std::error_code systemError() {
                       : std::make_error_code(std::errc::io_error);
 }
 
+// Taken after the open, which creates a missing file: where a failed append is
+// cut back to. None for a device, which keeps no length.
+std::optional<std::uintmax_t> regularLength(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path file = platform::utf8Path(path);
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return std::nullopt;
+    }
+    const std::uintmax_t length = std::filesystem::file_size(file, error);
+    return error ? std::nullopt : std::optional<std::uintmax_t>(length);
+}
+
 }  // namespace
 
 std::string fileErrorText(std::error_code error) {
@@ -60,6 +72,9 @@ std::string fileErrorText(std::error_code error) {
     if (cause == std::errc::no_space_on_device) {
         return "нет места на диске";
     }
+    if (cause == std::errc::file_too_large) {
+        return "файл больше, чем разрешено";
+    }
     if (cause == std::errc::is_a_directory) {
         return "это папка";
     }
@@ -69,8 +84,9 @@ std::string fileErrorText(std::error_code error) {
     return "ошибка системы: " + error.message();
 }
 
-ReportFile::ReportFile(std::string path, std::ofstream file)
-    : where(std::move(path)), out(std::move(file)) {}
+ReportFile::ReportFile(std::string path, std::ofstream file, std::optional<std::uintmax_t> length,
+                       bool made)
+    : where(std::move(path)), out(std::move(file)), lengthBefore(length), madeByOpen(made) {}
 
 std::unique_ptr<ReportFile> ReportFile::open(const std::string& path, std::error_code* error) {
     // The system would take the name only up to a NUL, and the file written would
@@ -81,6 +97,8 @@ std::unique_ptr<ReportFile> ReportFile::open(const std::string& path, std::error
         }
         return nullptr;
     }
+    std::error_code missing;
+    const bool made = !std::filesystem::exists(platform::utf8Path(path), missing);
     errno = 0;
     std::ofstream file(platform::utf8Path(path), std::ios::binary | std::ios::app);
     if (!file) {
@@ -89,7 +107,8 @@ std::unique_ptr<ReportFile> ReportFile::open(const std::string& path, std::error
         }
         return nullptr;
     }
-    return std::unique_ptr<ReportFile>(new ReportFile(path, std::move(file)));
+    return std::unique_ptr<ReportFile>(
+        new ReportFile(path, std::move(file), regularLength(path), made));
 }
 
 void ReportFile::write(std::string_view utf8) {
@@ -109,7 +128,22 @@ bool ReportFile::close() {
         failed = true;
         firstError = systemError();
     }
+    if (failed) {
+        undo();
+    }
     return !failed;
+}
+
+void ReportFile::undo() {
+    if (!lengthBefore) {
+        return;
+    }
+    std::error_code ignored;
+    if (madeByOpen) {
+        std::filesystem::remove(platform::utf8Path(where), ignored);
+    } else {
+        std::filesystem::resize_file(platform::utf8Path(where), *lengthBefore, ignored);
+    }
 }
 
 void TestReport::failed(std::string_view text) {
@@ -120,7 +154,7 @@ void TestReport::failed(std::string_view text) {
 void TestReport::dumpFileFailed(const std::string& path, std::error_code error) {
     lastReportProblem = path + ": " + fileErrorText(error);
     currentDumpPath.clear();
-    failed("Не возможно открыть файл.");
+    failed("Не возможно открыть файл.\n" + lastReportProblem);
 }
 
 std::unique_ptr<ReportFile> TestReport::openReport(ReportOutcome& outcome) {
@@ -176,6 +210,13 @@ ReportOutcome TestReport::writeDetailFile(std::unique_ptr<ReportFile> report,
     }
     if (const ReportOutcome closed = closeReport(std::move(report));
         closed != ReportOutcome::saved) {
+        // The report that would name it is not in the dump: a save that failed
+        // leaves no file behind (the run is saved again whole).
+        if (name) {
+            std::error_code ignored;
+            std::filesystem::remove(
+                platform::utf8Path(folder.empty() ? *name : inFolder(folder, *name)), ignored);
+        }
         return closed;
     }
     return name ? ReportOutcome::saved : ReportOutcome::detailFailed;

@@ -45,7 +45,10 @@ enum class ReportOutcome : std::uint8_t {
 
 // A dump or detail file open for appending. Texts are given in UTF-8 and written
 // in CP1251, as they are, with their own CR LF; every write and the close are
-// checked, so a full disk or a lost device never passes for a saved report.
+// checked, so a full disk or a lost device never passes for a saved report. An
+// append is all or nothing: when it fails, the file is cut back to the length it
+// had when it was opened (removed, when the open made it), so that no half
+// report stays for the next one to follow.
 class ReportFile {
 public:
     // Null when it cannot be opened; why, then, in *error when given.
@@ -53,17 +56,24 @@ public:
                                             std::error_code* error = nullptr);
 
     void write(std::string_view utf8);
-    // Closes the file; false when it or any write before it failed.
+    // Closes the file; false when it or any write before it failed, and then the
+    // file is as it was before.
     bool close();
     const std::string& path() const { return where; }
     // The system's error of the first write or of the close that failed.
     std::error_code error() const { return firstError; }
 
 private:
-    ReportFile(std::string path, std::ofstream file);
+    ReportFile(std::string path, std::ofstream file, std::optional<std::uintmax_t> length,
+               bool made);
+    // Puts the file back as it was before the append.
+    void undo();
 
     std::string where;
     std::ofstream out;
+    // The length before the append; none for what is no regular file (a device).
+    std::optional<std::uintmax_t> lengthBefore;
+    bool madeByOpen = false;
     bool failed = false;
     std::error_code firstError;
 };
@@ -95,7 +105,8 @@ public:
 
 private:
     void failed(std::string_view text);
-    // "Не возможно открыть файл.", and the dump file is asked for again next time.
+    // "Не возможно открыть файл." with the file and the cause on the next line, and
+    // the dump file is asked for again next time.
     void dumpFileFailed(const std::string& path, std::error_code error);
     // The name of the sample file written whole; nullopt when none could be.
     std::optional<std::string> writeSamples(std::string_view extension,

@@ -8,13 +8,14 @@
 
 namespace ecuprobe::reports {
 
+const TitleLines stateReportTitle{
+    "\r\n\r\n\r\n \t ******************************************* \r\n",
+    " \t *** Состояние внутренних переменых ЭБУ. *** \r\n",
+    " \t ******************************************* \r\n\t\tДата:"};
+
 namespace {
 
 using ecu::LiveData;
-
-const TitleLines title{"\r\n\r\n\r\n \t ******************************************* \r\n",
-                       " \t *** Состояние внутренних переменых ЭБУ. *** \r\n",
-                       " \t ******************************************* \r\n\t\tДата:"};
 
 template <auto member>
 LineValue integer(const LiveData& d) {
@@ -91,7 +92,7 @@ std::optional<ReportOutcome> TesterDump::saveStateReport() {
     if (!file) {
         return outcome;
     }
-    report.writeReportHeader(*file, title);
+    report.writeReportHeader(*file, stateReportTitle);
     // Whatever the read leaves: after a failed one, the values of the reset.
     if (session.readLiveData() != ecu::ReadResult::read) {
         missing.add(ecu::unanswered::liveValues);

@@ -9,6 +9,9 @@
 
 namespace ecuprobe::reports {
 
+// The three lines that open every state report.
+extern const TitleLines stateReportTitle;
+
 // The ECU state report that "Запись" appends to the tester dump file: the live
 // values read afresh, the stored faults, the identification and the equipment.
 class TesterDump {

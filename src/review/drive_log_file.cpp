@@ -1,19 +1,28 @@
 #include "review/drive_log_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
+
+#include "review/line_reader.h"
 
 namespace ecuprobe::review {
 
 namespace {
 
-std::vector<std::string_view> cellsOf(std::string_view line) {
+// Far more than the live values a log can hold: a names line longer than this
+// is no drive log.
+constexpr std::size_t maxColumns = 256;
+
+// The cells of a line up to limit of them; one more when there are more.
+std::vector<std::string_view> cellsOf(std::string_view line, std::size_t limit) {
     std::vector<std::string_view> cells;
     for (;;) {
         const std::size_t tab = line.find('\t');
         cells.push_back(line.substr(0, tab));
-        if (tab == std::string_view::npos) {
+        if (tab == std::string_view::npos || cells.size() > limit) {
             return cells;
         }
         line.remove_prefix(tab + 1);
@@ -30,24 +39,63 @@ bool parseCell(std::string_view cell, double& value) {
     return failed == std::errc() && stop == end && std::isfinite(value);
 }
 
-bool readRow(std::string_view line, DriveLogTable& log) {
-    const std::vector<std::string_view> cells = cellsOf(line);
-    if (cells.size() != log.names.size() + 1) {
-        return false;
-    }
+// Why a row cannot be taken; nullopt once it is in the table.
+std::optional<ReadProblem> readRow(std::string_view line, DriveLogTable& log) {
+    const std::vector<std::string_view> cells = cellsOf(line, log.names.size() + 1);
     double time = 0;
-    if (cells[0].empty() || !parseCell(cells[0], time)) {
-        return false;
+    if (cells.size() != log.names.size() + 1 || cells[0].empty() || !parseCell(cells[0], time)) {
+        return ReadProblem::badRow;
+    }
+    if (!log.time.empty() && time < log.time.back()) {
+        return ReadProblem::timeBackwards;
+    }
+    std::vector<double> values(log.names.size());
+    for (std::size_t c = 0; c < log.names.size(); ++c) {
+        if (!parseCell(cells[c + 1], values[c])) {
+            return ReadProblem::badRow;
+        }
     }
     log.time.push_back(time);
     for (std::size_t c = 0; c < log.names.size(); ++c) {
-        double value = 0;
-        if (!parseCell(cells[c + 1], value)) {
-            return false;
-        }
-        log.columns[c].push_back(value);
+        log.columns[c].push_back(values[c]);
     }
+    return std::nullopt;
+}
+
+// The names and units lines; false, with the error, when they are no drive log's.
+bool readHead(LineReader& lines, DriveLogTable& log, ReadError& error) {
+    if (lines.atEnd() || !isDriveLogHead(*lines.peek())) {
+        error = {ReadProblem::unknownKind, 1};
+        return false;
+    }
+    const std::vector<std::string_view> names = cellsOf(*lines.peek(), maxColumns);
+    if (names.size() > maxColumns) {
+        error = {ReadProblem::badColumns, 1};
+        return false;
+    }
+    log.names.assign(names.begin() + 1, names.end());
+    const std::vector<std::string_view> units = lines.peek(1) != nullptr
+                                                    ? cellsOf(*lines.peek(1), names.size())
+                                                    : std::vector<std::string_view>{};
+    if (units.size() != names.size() || units[0] != "s") {
+        error = {lines.peek(1) != nullptr ? ReadProblem::badColumns : ReadProblem::cutShort, 2};
+        return false;
+    }
+    log.units.assign(units.begin() + 1, units.end());
+    lines.advance();
+    lines.advance();
     return true;
+}
+
+// Room for every row at once: columns that grew by doubling would hold up to
+// twice what they need, and more while they move.
+void makeRoom(std::string_view bytes, DriveLogTable& log) {
+    const auto rows = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    log.time.reserve(rows);
+    log.columns.assign(log.names.size(), {});
+    for (std::vector<double>& column : log.columns) {
+        column.reserve(rows);
+    }
 }
 
 }  // namespace
@@ -61,29 +109,19 @@ std::optional<DriveLogTable> readDriveLog(std::string_view bytes, ReadError& err
         error = {ReadProblem::notText, nul};
         return std::nullopt;
     }
-    const TextLines split = splitLines(bytes);
-    const std::vector<std::string_view>& lines = split.lines;
-    if (lines.empty() || !isDriveLogHead(lines[0])) {
-        error = {ReadProblem::unknownKind, 1};
-        return std::nullopt;
-    }
+    LineReader lines(bytes, false);
     DriveLogTable log;
-    const std::vector<std::string_view> names = cellsOf(lines[0]);
-    log.names.assign(names.begin() + 1, names.end());
-    const std::vector<std::string_view> units =
-        lines.size() > 1 ? cellsOf(lines[1]) : std::vector<std::string_view>{};
-    if (units.size() != names.size() || units[0] != "s") {
-        error = {lines.size() > 1 ? ReadProblem::badColumns : ReadProblem::cutShort, 2};
+    if (!readHead(lines, log, error)) {
         return std::nullopt;
     }
-    log.units.assign(units.begin() + 1, units.end());
-    log.columns.resize(log.names.size());
-    for (std::size_t at = 2; at < lines.size(); ++at) {
+    makeRoom(bytes, log);
+    for (; !lines.atEnd(); lines.advance()) {
         // The recorder writes whole rows: a last one without its line end is one
         // that a crash or a pulled cable cut in two.
-        const bool cut = at + 1 == lines.size() && !split.lastEnded;
-        if (cut || !readRow(lines[at], log)) {
-            error = {cut ? ReadProblem::cutShort : ReadProblem::badRow, static_cast<int>(at) + 1};
+        const std::optional<ReadProblem> problem =
+            lines.ended() ? readRow(*lines.peek(), log) : ReadProblem::cutShort;
+        if (problem) {
+            error = {*problem, lines.number()};
             return std::nullopt;
         }
     }

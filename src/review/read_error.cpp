@@ -28,6 +28,8 @@ std::string_view problemText(ReadProblem problem) {
             return "строка данных испорчена: не число или не хватает столбцов";
         case ReadProblem::tooManyRows:
             return "отсчётов больше, чем записывает тест";
+        case ReadProblem::timeBackwards:
+            return "время идёт назад: строка раньше предыдущей";
         case ReadProblem::cutShort:
             break;
     }
@@ -53,8 +55,13 @@ std::optional<std::string> readFileBytes(const std::string& utf8Path, ReadError&
     }
     // Read in chunks up to one byte past the limit rather than trust the size given
     // beforehand: a file may grow while it is read (a drive log being written).
+    // The size given is only room made at once, so that the text is held once.
+    constexpr std::size_t chunkSize = 65536;
     std::string bytes;
-    char chunk[65536];
+    bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(
+                      std::filesystem::file_size(path, failed), maxFileBytes)) +
+                  chunkSize);
+    char chunk[chunkSize];
     while (in && bytes.size() <= maxFileBytes) {
         in.read(chunk, sizeof chunk);
         bytes.append(chunk, static_cast<std::size_t>(in.gcount()));

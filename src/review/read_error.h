@@ -22,10 +22,11 @@ enum class ReadProblem : std::uint8_t {
     unknownKind,  // none of the tester's files
     badHeader,    // the head of a sample table or a report is not as written
     badDate,
-    badColumns,   // the column header or the units line
-    badRow,       // a sample or log row: a cell that is no number, or cells missing
-    tooManyRows,  // more samples than a run can record
-    cutShort,     // the file ends inside a table or a line
+    badColumns,     // the column header or the units line
+    badRow,         // a sample or log row: a cell that is no number, or cells missing
+    tooManyRows,    // more samples than a run can record
+    cutShort,       // the file ends inside a table, a report or a line
+    timeBackwards,  // a sample or log row earlier than the one before it
 };
 
 // A problem and the line it was found on, counted from 1; 0 for the whole file.

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "measure/run_sampler.h"
 #include "platform/code_pages.h"
 #include "reports/measured_report.h"
+#include "review/line_reader.h"
 
 namespace ecuprobe::review {
 
@@ -22,6 +24,11 @@ bool parse(std::string_view text, Number& value) {
     const char* end = text.data() + text.size();
     auto [stop, failed] = std::from_chars(text.data(), end, value);
     return failed == std::errc() && stop == end && !text.empty();
+}
+
+// A measured value: "nan" and "inf" are words, not measurements.
+bool parseFinite(std::string_view text, float& value) {
+    return parse(text, value) && std::isfinite(value);
 }
 
 template <typename Whole>
@@ -49,7 +56,8 @@ bool parseSample(std::string_view line, measure::TestSample& s) {
     s.filled = 1;
     return parseWhole(cells[0], -int32Max - 1, int32Max, s.twat) &&
            parseWhole(cells[1], 0, int32Max, s.freq) && parseWhole(cells[2], 0, int32Max, s.spd) &&
-           parse(cells[3], s.jqk) && parse(cells[4], s.jair) && parse(cells[5], s.jqt) &&
+           parseFinite(cells[3], s.jqk) && parseFinite(cells[4], s.jair) &&
+           parseFinite(cells[5], s.jqt) &&
            parseWhole(cells[6], 0, std::numeric_limits<std::uint32_t>::max(), s.tick);
 }
 
@@ -63,15 +71,20 @@ bool isColumnLine(std::string_view line) {
     return line == columns.substr(2, columns.size() - 4);
 }
 
-// Reads the lines of one table from at; at is left after it.
+// Ticks are the system's milliseconds as a 32-bit count, which wraps after 49
+// days: a run that spans the wrap goes on forward. A step back is no run.
+bool timeGoesBack(std::uint32_t before, std::uint32_t after) {
+    return static_cast<std::int32_t>(after - before) < 0;
+}
+
+// Reads the lines of one table from the current line on and leaves the reader after it.
 class TableReader {
 public:
-    TableReader(const TextLines& fileLines, std::size_t& next, ReadError& problem)
-        : lines(fileLines.lines), lastEnded(fileLines.lastEnded), at(next), error(problem) {}
+    TableReader(LineReader& fileLines, ReadError& problem) : lines(fileLines), error(problem) {}
 
     std::optional<SampleRun> read() {
         SampleRun run;
-        run.firstLine = lineNumber();
+        run.firstLine = lines.number();
         if (!head(run) || !samples(run)) {
             return std::nullopt;
         }
@@ -79,20 +92,18 @@ public:
     }
 
 private:
-    int lineNumber() const { return static_cast<int>(at) + 1; }
     // A line that is missing, or the last one without its line end, was cut off
     // (unless it is no line of a sample file at all).
     bool fail(ReadProblem problem) {
-        const bool cut = at >= lines.size() || (at + 1 == lines.size() && !lastEnded &&
-                                                problem != ReadProblem::unknownKind);
-        error = {cut ? ReadProblem::cutShort : problem, lineNumber()};
+        const bool cut = lines.atEnd() || (!lines.ended() && problem != ReadProblem::unknownKind);
+        error = {cut ? ReadProblem::cutShort : problem, lines.number()};
         return false;
     }
     bool take(bool (*matches)(std::string_view), ReadProblem problem) {
-        if (at >= lines.size() || !matches(lines[at])) {
+        if (lines.atEnd() || !matches(*lines.peek())) {
             return fail(problem);
         }
-        ++at;
+        lines.advance();
         return true;
     }
 
@@ -100,45 +111,46 @@ private:
         if (!take(isStarLine, ReadProblem::unknownKind)) {
             return false;
         }
-        run.test = at < lines.size() ? testOfSampleTitle(lines[at]) : nullptr;
+        run.test = lines.atEnd() ? nullptr : testOfSampleTitle(*lines.peek());
         if (run.test == nullptr) {
             return fail(ReadProblem::unknownKind);
         }
-        ++at;
+        lines.advance();
         if (!take(isStarLine, ReadProblem::badHeader)) {
             return false;
         }
-        if (at >= lines.size() || !lines[at].starts_with(datePrefix)) {
+        if (lines.atEnd() || !lines.peek()->starts_with(datePrefix)) {
             return fail(ReadProblem::badHeader);
         }
-        run.date = std::string(lines[at].substr(datePrefix.size()));
+        run.date = lines.peek()->substr(datePrefix.size());
         if (run.date.size() != calendarTextSize) {
             return fail(ReadProblem::badDate);
         }
-        ++at;
+        lines.advance();
         return take(isEmpty, ReadProblem::badColumns) &&
                take(isColumnLine, ReadProblem::badColumns);
     }
 
     bool samples(SampleRun& run) {
-        while (at < lines.size() && !lines[at].empty()) {
+        while (!lines.atEnd() && !lines.peek()->empty()) {
             if (run.samples.size() == maxSamples) {
                 return fail(ReadProblem::tooManyRows);
             }
             measure::TestSample sample;
-            if (!parseSample(lines[at], sample)) {
+            if (!parseSample(*lines.peek(), sample)) {
                 return fail(ReadProblem::badRow);
             }
+            if (!run.samples.empty() && timeGoesBack(run.samples.back().tick, sample.tick)) {
+                return fail(ReadProblem::timeBackwards);
+            }
             run.samples.push_back(sample);
-            ++at;
+            lines.advance();
         }
         // Every run records the sample that met the start level and one more.
         return run.samples.size() >= 2 || fail(ReadProblem::cutShort);
     }
 
-    const std::vector<std::string_view>& lines;
-    bool lastEnded;
-    std::size_t& at;
+    LineReader& lines;
     ReadError& error;
 };
 
@@ -160,18 +172,16 @@ std::optional<std::vector<SampleRun>> readSampleFile(std::string_view bytes, Rea
         error = {ReadProblem::notText, nul};
         return std::nullopt;
     }
-    const std::string text = platform::cp1251ToUtf8(bytes);
-    const TextLines split = splitLines(text);
+    LineReader lines(bytes, true);
     std::vector<SampleRun> runs;
-    std::size_t at = 0;
     for (;;) {
-        while (at < split.lines.size() && split.lines[at].empty()) {
-            ++at;
+        while (!lines.atEnd() && lines.peek()->empty()) {
+            lines.advance();
         }
-        if (at == split.lines.size() && !runs.empty()) {
+        if (lines.atEnd() && !runs.empty()) {
             break;
         }
-        TableReader table(split, at, error);
+        TableReader table(lines, error);
         std::optional<SampleRun> run = table.read();
         if (!run) {
             // A second table that is none of the tester's is a damaged file.
@@ -183,8 +193,8 @@ std::optional<std::vector<SampleRun>> readSampleFile(std::string_view bytes, Rea
         runs.push_back(std::move(*run));
     }
     // Every line the tester writes ends in CR LF: a last line without it was cut.
-    if (!split.lastEnded) {
-        error = {ReadProblem::cutShort, static_cast<int>(split.lines.size())};
+    if (!lines.passedLineEnded()) {
+        error = {ReadProblem::cutShort, lines.number() - 1};
         return std::nullopt;
     }
     return runs;

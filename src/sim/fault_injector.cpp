@@ -63,6 +63,9 @@ FaultPlan FaultInjector::planFor(std::uint8_t command) {
             if (active.rule.kind == FaultKind::vanish) {
                 plan.vanishMs = std::max(plan.vanishMs, active.rule.vanishMs);
             }
+            if (active.rule.kind == FaultKind::stopSignal) {
+                plan.signalNumber = active.rule.signalNumber;
+            }
         }
     }
     return plan;

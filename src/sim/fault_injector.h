@@ -16,6 +16,7 @@ public:
     void add(FaultKind kind) { kinds.set(index(kind)); }
     bool empty() const { return kinds.none(); }
     std::uint32_t vanishMs = 0;
+    int signalNumber = 0;
 
 private:
     static std::size_t index(FaultKind kind) { return static_cast<std::size_t>(kind); }

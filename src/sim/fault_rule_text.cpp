@@ -7,6 +7,9 @@ namespace ecuprobe::sim {
 
 namespace {
 
+// Above every signal number a system has (Linux ends at 64).
+constexpr int maxSignalNumber = 128;
+
 template <typename Number>
 std::optional<Number> number(std::string_view text, int base = 10) {
     if (base == 16 && (text.starts_with("0x") || text.starts_with("0X"))) {
@@ -58,6 +61,11 @@ bool applyOption(FaultRule& rule, std::string_view option) {
         rule.trigger.command = number<std::uint8_t>(value, 16);
         return rule.trigger.command.has_value();
     }
+    if (key == "sig" && rule.kind == FaultKind::stopSignal) {
+        const auto signal = number<int>(value);
+        rule.signalNumber = signal.value_or(0);
+        return signal && *signal > 0 && *signal < maxSignalNumber;
+    }
     if (key == "ms") {
         const auto ms = number<std::uint32_t>(value);
         rule.vanishMs = ms.value_or(0);
@@ -70,7 +78,9 @@ bool applyOption(FaultRule& rule, std::string_view option) {
 
 std::optional<FaultRule> parseFaultRule(std::string_view text) {
     const auto colon = text.find(':');
-    const auto kind = faultKindFromName(text.substr(0, colon));
+    const std::string_view name = text.substr(0, colon);
+    // Any stop signal, by its number; sigterm is the one most often asked for.
+    const auto kind = name == "signal" ? FaultKind::stopSignal : faultKindFromName(name);
     if (!kind) {
         return std::nullopt;
     }

@@ -11,11 +11,13 @@ namespace ecuprobe::sim {
 //
 //   KIND[:OPTION,OPTION...]
 //   KIND    silence badsum wrongecho noecho shortecho cut garbage noise refuse
-//           noident nospeed vanish, and sigterm (which stops the tester only where
-//           it runs the simulator inside itself: --simulate)
+//           noident nospeed vanish, and sigterm and signal (which stop the tester
+//           only where it runs the simulator inside itself: --simulate)
 //   OPTION  once | every=N | after=N | p=CHANCE | cmd=0xNN | ms=N (vanish time)
+//           | sig=N (the signal's number, for signal)
 //
-// e.g. "silence:after=5", "badsum:every=3,cmd=0x61", "vanish:once,ms=3000".
+// e.g. "silence:after=5", "badsum:every=3,cmd=0x61", "vanish:once,ms=3000",
+// "signal:sig=25,cmd=2,once".
 std::optional<FaultRule> parseFaultRule(std::string_view text);
 
 // Stored fault codes written as "code:status,..." in decimal and hex,

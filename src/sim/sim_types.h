@@ -43,7 +43,7 @@ enum class FaultKind {
     noIdentification,  // passport blocks and text variables unanswered
     noSpeedSensor,     // equipment without speed sensor, speed reads 0
     vanish,            // the device disappears for vanishMs, then comes back
-    stopSignal,        // the tester is asked to stop (SIGTERM) as the request comes in
+    stopSignal,  // the tester is asked to stop (SIGTERM or signalNumber) as the request comes in
 };
 std::optional<FaultKind> faultKindFromName(std::string_view name);
 std::string_view faultKindName(FaultKind kind);
@@ -68,6 +68,7 @@ struct FaultRule {
     FaultKind kind = FaultKind::silence;
     FaultTrigger trigger;
     std::uint32_t vanishMs = 2000;
+    int signalNumber = 15;  // stopSignal: SIGTERM unless another is named
 };
 
 // Quantities whose crossings of given levels a scenario records.

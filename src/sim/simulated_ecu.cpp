@@ -137,7 +137,7 @@ void SimulatedEcu::completeFrame(std::uint32_t nowMs) {
                                             frame.begin() + static_cast<std::ptrdiff_t>(length));
     log.add({nowMs, request, false});
     if (plan.has(FaultKind::stopSignal) && stopTester) {
-        stopTester();
+        stopTester(plan.signalNumber);
     }
     if (request.empty() || plan.has(FaultKind::silence)) {
         return;

@@ -87,7 +87,7 @@ public:
     void setSilent(bool on);
     // What the stop-signal fault does: the host that runs the simulator inside the
     // tester sends the tester its stop; without a host's action the fault does nothing.
-    void onStopSignalFault(std::function<void()> stop);
+    void onStopSignalFault(std::function<void(int signal)> stop);
 
     // Optional trace of every byte in both directions, faults noted; null turns it off.
     void setTrace(platform::WireTrace* trace);
@@ -143,7 +143,7 @@ private:
     FaultPlan plan;
     std::deque<Outbound> outbound;
     RequestHistory log;
-    std::function<void()> stopTester;
+    std::function<void(int)> stopTester;
     std::uint32_t answerDelayMs = 0;
     bool adapterEchoes = true;
     std::uint32_t goneUntilMs = 0;

@@ -75,7 +75,7 @@ void SimulatedEcu::addFault(const FaultRule& rule) {
     faults.add(rule);
 }
 
-void SimulatedEcu::onStopSignalFault(std::function<void()> stop) {
+void SimulatedEcu::onStopSignalFault(std::function<void(int)> stop) {
     std::lock_guard lock(mutex);
     stopTester = std::move(stop);
 }
