@@ -29,6 +29,8 @@ TEST(LinkIndicator, NamesTheStateAndWhatToCheckNext) {
     connectedWithoutEcho.echoSkipped = true;
     LinkFacts silentWithoutEcho = started(SilenceCause::ecuSilent);
     silentWithoutEcho.echoSkipped = true;
+    LinkFacts silentOwing = started(SilenceCause::ecuSilent);
+    silentOwing.owed = "тестер может удерживать: форсунка 1";
     const struct {
         const char* name;
         LinkFacts facts;
@@ -57,6 +59,9 @@ TEST(LinkIndicator, NamesTheStateAndWhatToCheckNext) {
          "ЭБУ Микас 5.4 на связи, адаптер без эха"},
         {"silent, set without echo", silentWithoutEcho, LinkState::ecuSilent,
          "ЭБУ не отвечает, адаптер без эха — зажигание выключено? не тот разъём?"},
+        {"silent while something is owed", silentOwing, LinkState::ecuSilent,
+         "ЭБУ не отвечает — зажигание выключено? не тот разъём?; тестер может удерживать: "
+         "форсунка 1"},
         {"noise", started(SilenceCause::lineNoise), LinkState::lineNoise,
          "Помехи на линии — проверьте кабель и массу"},
         {"ECU silent", started(SilenceCause::ecuSilent), LinkState::ecuSilent,

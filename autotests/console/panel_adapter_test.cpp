@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "console_ecu.h"
+#include "ecu/owed_store.h"
 
 namespace ecuprobe::console::testing {
 namespace {
@@ -107,6 +108,29 @@ TEST_F(PanelAdapter, BackOnItsOwnPortTheChoiceClosesOnThatPort) {
     EXPECT_FALSE(shown().isEnabled(control::start));
     EXPECT_EQ(shown().comSelection, 0);
     EXPECT_EQ(ecu::chosenPortNumber, 2);
+}
+
+// What a killed run left owed shows before "Начать", beside a silent ECU, and
+// goes once the next connection has paid it.
+TEST_F(PanelAdapter, WhatAnEarlierRunLeftHeldIsShownUntilItIsHandedBack) {
+    ecu::OwedControls cut;
+    cut.held[*ecu::OwedControls::indexOf(0x0D)] = 0x01;
+    ecu::processOwedMemory().save(ports.path(0), cut);
+    EXPECT_EQ(shown().heldNote,
+              "Тестер мог оставить отключённой форсунку 1 на COM1: управление будет возвращено при "
+              "подключении.");
+    EXPECT_EQ(shown().held, std::set<ControlId>{control::injector1});
+    EXPECT_FALSE(shown().isChecked(control::injector1));
+    peer.silent = true;
+    panel->onStart();
+    EXPECT_EQ(shown().link.line(),
+              "ЭБУ не отвечает — зажигание выключено? не тот разъём?; тестер может удерживать: "
+              "форсунка 1 — управление будет возвращено, когда ЭБУ ответит");
+    peer.silent = false;
+    tick();
+    EXPECT_EQ(shown().link.state, LinkState::connected);
+    EXPECT_EQ(shown().heldNote, "");
+    EXPECT_TRUE(ecu::processOwedMemory().peek(ports.path(0)).empty());
 }
 
 TEST_F(PanelAdapter, ASilentEcuShowsTheCauseAndNoLongerClaimsItsType) {

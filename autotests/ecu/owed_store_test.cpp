@@ -50,6 +50,8 @@ TEST_F(FileStore, NamesEveryKeyAsOnePlainFile) {
 TEST_F(FileStore, ADamagedRecordOwesEverythingIsToldOnceAndKeptUntilPaid) {
     fs::create_directories(folder);
     std::ofstream(fileOf("COM1")) << "ecuprobe owed controls 1\nport COM1\n0x0D";
+    // Looked at before a connection, it tells nothing and changes nothing.
+    EXPECT_EQ(store.peek("COM1"), OwedControls::everything());
     const OwedStore::Loaded first = store.load("COM1");
     EXPECT_EQ(first.owed, OwedControls::everything());
     EXPECT_NE(first.problem.find("повреждён: неизвестно, что тестер удерживал"), std::string::npos)
@@ -92,6 +94,8 @@ TEST_F(FileStore, EverySpellingOfOneDeviceFindsItsRecordAndOldRecordsAreTakenOve
     ASSERT_EQ(store.save(byId, {}), "");
     const fs::path old = folder / FileOwedStore::fileName(byId);
     std::ofstream(old) << owedRecordText(byId, cutInjector1);
+    EXPECT_EQ(FileOwedStore(folder).peek(node), cutInjector1);
+    EXPECT_TRUE(fs::exists(old));
     EXPECT_EQ(FileOwedStore(folder).load(node).owed, cutInjector1);
     EXPECT_FALSE(fs::exists(old));
     EXPECT_EQ(FileOwedStore(folder).load(byId).owed, cutInjector1);

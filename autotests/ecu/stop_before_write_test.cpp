@@ -48,6 +48,7 @@ private:
 class StoppingStore final : public OwedStore {
 public:
     Loaded load(const std::string& port) override { return memory.load(port); }
+    OwedControls peek(const std::string& port) override { return memory.peek(port); }
     std::string save(const std::string& port, const OwedControls& owed) override {
         stopped = stopped || armed;
         return memory.save(port, owed);

@@ -16,6 +16,7 @@
 #include <QToolBar>
 
 #include "console/panel_controls.h"
+#include "ecu/owed_store.h"
 #include "gui_support.h"
 #include "ui/about_box.h"
 #include "ui/connection_window.h"
@@ -209,8 +210,16 @@ private slots:
         QVERIFY(console != nullptr);
         console->form().comBox->setCurrentIndex(2);
         emit console->form().comBox->activated(2);
+        // A run killed with injector 1 cut on COM3's adapter.
+        ecu::OwedControls cut;
+        cut.held[*ecu::OwedControls::indexOf(0x0D)] = 0x01;
+        ecu::processOwedMemory().save(line->ports.path(2), cut);
         QVERIFY(closeConsole(console));
         QVERIFY2(port->text().startsWith(QStringLiteral("Порт: COM3: ")), qPrintable(port->text()));
+        QCOMPARE(shell->findChild<QLabel*>(QStringLiteral("startOwed"))->text(),
+                 QStringLiteral("Тестер мог оставить отключённой форсунку 1 на COM3: управление "
+                                "будет возвращено при подключении."));
+        ecu::processOwedMemory().forgetAll();
         shell->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(shell.get()));
         QTest::keySequence(shell.get(), QKeySequence(Qt::CTRL | Qt::Key_T));

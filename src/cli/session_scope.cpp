@@ -112,6 +112,9 @@ void reportNoAnswer(RunContext& context, const ecu::EcuSession& session) {
                                 : " (the adapter echoes; is the ignition on?)\n");
             break;
     }
+    if (const std::string owed = ecu::owedWhileSilent(session.owedControls()); !owed.empty()) {
+        context.err << "ecuprobe-cli: " << owed << '\n';
+    }
 }
 
 }  // namespace ecuprobe::cli

@@ -41,20 +41,24 @@ LinkIndicator linkIndicator(const LinkFacts& facts) {
     if (!facts.started) {
         return {LinkState::idle, "Нет подключения", "выберите COM-порт и нажмите «Начать»"};
     }
-    if (facts.adapterGone || (!facts.connected && facts.silence == ecu::SilenceCause::deviceGone)) {
-        LinkIndicator gone = silentLine(ecu::SilenceCause::deviceGone);
-        gone.text += ": " + facts.devicePath;
-        return gone;
+    const bool gone =
+        facts.adapterGone || (!facts.connected && facts.silence == ecu::SilenceCause::deviceGone);
+    LinkIndicator shown;
+    if (gone) {
+        shown = silentLine(ecu::SilenceCause::deviceGone);
+        shown.text += ": " + facts.devicePath;
+    } else if (facts.connected) {
+        shown = {LinkState::connected,
+                 facts.ecuName.empty() ? "ЭБУ на связи" : "ЭБУ " + facts.ecuName + " на связи",
+                 {}};
+    } else {
+        shown = silentLine(facts.silence);
     }
-    LinkIndicator shown =
-        facts.connected
-            ? LinkIndicator{LinkState::connected,
-                            facts.ecuName.empty() ? "ЭБУ на связи"
-                                                  : "ЭБУ " + facts.ecuName + " на связи",
-                            {}}
-            : silentLine(facts.silence);
-    if (facts.echoSkipped) {
+    if (facts.echoSkipped && !gone) {
         shown.text += ", адаптер без эха";
+    }
+    if (!facts.owed.empty() && !facts.connected) {
+        shown.advice += "; " + facts.owed;
     }
     return shown;
 }

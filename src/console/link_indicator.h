@@ -47,6 +47,9 @@ struct LinkFacts {
     ecu::SilenceCause silence = ecu::SilenceCause::ecuSilent;
     // The session runs set for an adapter without echo.
     bool echoSkipped = false;
+    // While not connected: what the tester may still hold ("тестер может
+    // удерживать: форсунка 1 — ..."), empty when nothing.
+    std::string owed;
 };
 
 LinkIndicator linkIndicator(const LinkFacts& facts);

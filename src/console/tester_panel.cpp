@@ -318,6 +318,16 @@ std::string TesterPanel::sessionStatus() const {
     return text;
 }
 
+// What an earlier run left owed on the chosen port is paid at the next
+// connection; until then the person sees what it may be, and where.
+void TesterPanel::showOwedBeforeStart(PanelSnapshot& copy) const {
+    const ecu::OwedControls waiting = session.owedOnChosenPort();
+    showHeld(waiting, {}, false, copy);
+    const int slot = ecu::chosenPortNumber != 0 ? ecu::chosenPortNumber : com1PortNumber;
+    copy.heldNote =
+        ecu::owedBeforeConnection(waiting, "COM" + std::to_string(slot - com1PortNumber + 1));
+}
+
 LinkIndicator TesterPanel::linkState() const {
     LinkFacts facts;
     facts.started = started != 0;
@@ -329,6 +339,7 @@ LinkIndicator TesterPanel::linkState() const {
     facts.echoSkipped = session.echoSkipped();
     if (facts.started && !facts.connected) {
         facts.silence = session.silenceCause();
+        facts.owed = ecu::owedWhileSilent(session.owedControls());
     }
     return linkIndicator(facts);
 }
@@ -338,7 +349,12 @@ PanelSnapshot TesterPanel::snapshot() const {
     copy.periodMs = periodMs;
     copy.timerRunning = timerHandle != 0;
     copy.link = linkState();
-    showHeld(session.owedControls(), session.confirmedControls(), session.connected() != 0, copy);
+    if (started == 0) {
+        showOwedBeforeStart(copy);
+    } else {
+        showHeld(session.owedControls(), session.confirmedControls(), session.connected() != 0,
+                 copy);
+    }
     return copy;
 }
 

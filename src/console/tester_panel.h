@@ -159,6 +159,7 @@ private:
     void leaveEarlierStart();
     void showPortChoice(bool choosing);
     LinkIndicator linkState() const;
+    void showOwedBeforeStart(PanelSnapshot& copy) const;
 
     PanelTimer& timer;
     reports::UserPrompts& prompts;

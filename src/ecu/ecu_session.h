@@ -134,6 +134,9 @@ public:
     const OwedControls& owedControls() const { return ledger.owed(); }
     // Of those, what the ECU acknowledged holding, while it answers.
     OwedControls confirmedControls() const;
+    // What the chosen port owes from earlier runs, looked at before connect()
+    // takes it, for the person to see before starting.
+    OwedControls owedOnChosenPort() const;
     // What the person is to be told of that, each once: how handing back the
     // owed controls went, a record kept for the port that could not be read or written.
     std::vector<std::string> takeHandBackNews() { return ledger.takeNews(); }

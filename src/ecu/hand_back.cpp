@@ -1,6 +1,9 @@
 #include "ecu/hand_back.h"
 
 #include <algorithm>
+#include <string>
+
+#include "ecu/ecu_commands.h"
 
 namespace ecuprobe::ecu {
 
@@ -9,6 +12,25 @@ namespace {
 constexpr std::string_view unconfirmed = "ЭБУ не подтвердил возврат управления: ";
 constexpr std::string_view advice =
     "включите зажигание и откройте тестер снова: управление будет возвращено";
+
+// "форсунку 1" or "форсунки 1, 3" when only injectors are owed, for "оставить
+// отключённой ..."; empty otherwise.
+std::string cutInjectorsOnly(const OwedControls& owed) {
+    const std::uint8_t cut = owed.heldIn(injectorCutVariable);
+    OwedControls others = owed;
+    others.held[*OwedControls::indexOf(injectorCutVariable)] = 0;
+    if (cut == 0 || !others.empty()) {
+        return {};
+    }
+    std::string numbers;
+    int count = 0;
+    for (int n = 1; n <= 8; ++n) {
+        if ((cut & (1u << (n - 1))) != 0) {
+            numbers += (count++ == 0 ? "" : ", ") + std::to_string(n);
+        }
+    }
+    return count == 1 ? "отключённой форсунку " + numbers : "отключёнными форсунки " + numbers;
+}
 
 }  // namespace
 
@@ -57,6 +79,26 @@ std::string heldNote(const OwedControls& owed, const OwedControls& confirmed) {
                 heldOutputs(unsure);
     }
     return note;
+}
+
+std::string owedBeforeConnection(const OwedControls& owed, std::string_view slot) {
+    if (owed.empty()) {
+        return {};
+    }
+    constexpr std::string_view after = "управление будет возвращено при подключении.";
+    const std::string injectors = cutInjectorsOnly(owed);
+    if (!injectors.empty()) {
+        return "Тестер мог оставить " + injectors + " на " + std::string(slot) + ": " +
+               std::string(after);
+    }
+    return "Тестер мог оставить под своим управлением на " + std::string(slot) + ": " +
+           heldOutputs(owed) + " — " + std::string(after);
+}
+
+std::string owedWhileSilent(const OwedControls& owed) {
+    return owed.empty() ? std::string()
+                        : "тестер может удерживать: " + heldOutputs(owed) +
+                              " — управление будет возвращено, когда ЭБУ ответит";
 }
 
 std::string owedPaymentText(const OwedControls& before, const OwedControls& after) {

@@ -45,6 +45,16 @@ std::string owedWarning(const OwedControls& owed);
 // nothing is owed.
 std::string heldNote(const OwedControls& owed, const OwedControls& confirmed);
 
+// Before a connection, what a port owes from an earlier run: "Тестер мог
+// оставить отключённой форсунку 1 на COM1: управление будет возвращено при
+// подключении."; empty when nothing is owed.
+std::string owedBeforeConnection(const OwedControls& owed, std::string_view slot);
+
+// With a silence, what the tester may still hold and when it goes back:
+// "тестер может удерживать: форсунка 1 — управление будет возвращено, когда ЭБУ
+// ответит"; empty when nothing is owed.
+std::string owedWhileSilent(const OwedControls& owed);
+
 // What paying the owed controls on a new connection achieved: "Управление
 // возвращено ЭБУ: форсунки (0x0D: форсунка 1)." and, for what stays owed, "ЭБУ
 // не подтвердил возврат управления: ...".

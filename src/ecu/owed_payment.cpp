@@ -1,5 +1,6 @@
 #include "ecu/ecu_commands.h"
 #include "ecu/ecu_session.h"
+#include "ecu/owed_store.h"
 
 namespace ecuprobe::ecu {
 
@@ -16,6 +17,10 @@ constexpr std::array<std::uint8_t SessionState::*, OwedControls::registers.size(
 
 std::string EcuSession::portPath() const {
     return currentLink->devicePath(chosenPortNumber != 0 ? chosenPortNumber : com1PortNumber);
+}
+
+OwedControls EcuSession::owedOnChosenPort() const {
+    return owedStore().peek(portPath());
 }
 
 // The pauses, order and repeat of releaseControls(), for the owed registers

@@ -60,11 +60,22 @@ constexpr std::string_view countedAsEverything =
 }  // namespace
 
 OwedStore::Loaded MemoryOwedStore::load(const std::string& port) {
+    return {peek(port), {}};
+}
+
+OwedControls MemoryOwedStore::peek(const std::string& port) {
+    const std::lock_guard lock(guard);
     const auto found = byPort.find(port);
-    return {found == byPort.end() ? OwedControls{} : found->second, {}};
+    return found == byPort.end() ? OwedControls{} : found->second;
+}
+
+void MemoryOwedStore::forgetAll() {
+    const std::lock_guard lock(guard);
+    byPort.clear();
 }
 
 std::string MemoryOwedStore::save(const std::string& port, const OwedControls& owed) {
+    const std::lock_guard lock(guard);
     if (owed.empty()) {
         byPort.erase(port);
     } else {
@@ -125,7 +136,7 @@ OwedStore::Loaded FileOwedStore::readRecord(const std::string& name,
             "файл состояния " + path + " повреждён" + std::string(countedAsEverything)};
 }
 
-OwedStore::Loaded FileOwedStore::takeOlderRecords(const std::string& key) {
+OwedStore::Loaded FileOwedStore::takeOlderRecords(const std::string& key, bool remove) {
     Loaded taken;
     std::error_code error;
     for (std::filesystem::directory_iterator it(files.folder(), error), end; !error && it != end;
@@ -138,7 +149,9 @@ OwedStore::Loaded FileOwedStore::takeOlderRecords(const std::string& key) {
         Loaded record = readRecord(name, *older);
         taken.owed = taken.owed.with(record.owed);
         taken.problem = joined(taken.problem, record.problem);
-        files.remove(name);
+        if (remove) {
+            files.remove(name);
+        }
     }
     return taken;
 }
@@ -146,7 +159,14 @@ OwedStore::Loaded FileOwedStore::takeOlderRecords(const std::string& key) {
 // What is kept under the device's key, with what earlier versions kept under
 // other paths of it. Whatever was taken from elsewhere or could not be read is
 // kept again at once, as a record of its own, until it is paid.
+OwedControls FileOwedStore::peek(const std::string& port) {
+    const std::lock_guard lock(guard);
+    const std::string& key = cachedKey(port);
+    return readRecord(fileName(key), key).owed.with(takeOlderRecords(key, false).owed);
+}
+
 OwedStore::Loaded FileOwedStore::load(const std::string& port) {
+    const std::lock_guard lock(guard);
     const std::string& key = cachedKey(port);
     Loaded loaded = readRecord(fileName(key), key);
     const Loaded older = takeOlderRecords(key);
@@ -171,6 +191,7 @@ std::string FileOwedStore::keptAs(const std::string& key, const OwedControls& ow
 }
 
 std::string FileOwedStore::save(const std::string& port, const OwedControls& owed) {
+    const std::lock_guard lock(guard);
     const std::string& key = cachedKey(port);
     const std::string problem = keptAs(key, owed);
     return problem.empty() ? problem : once(key, problem);

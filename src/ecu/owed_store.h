@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -23,6 +24,10 @@ public:
 
     virtual ~OwedStore() = default;
     virtual Loaded load(const std::string& port) = 0;
+    // What a port owes, only looked at: for the person before a connection.
+    // Nothing is told, taken or kept again; a record that cannot be read owes
+    // everything, as load() would find.
+    virtual OwedControls peek(const std::string& port) = 0;
     // Empty when kept; otherwise why not, given once per port, empty after.
     virtual std::string save(const std::string& port, const OwedControls& owed) = 0;
 };
@@ -32,10 +37,13 @@ public:
 class MemoryOwedStore final : public OwedStore {
 public:
     Loaded load(const std::string& port) override;
+    OwedControls peek(const std::string& port) override;
     std::string save(const std::string& port, const OwedControls& owed) override;
-    void forgetAll() { byPort.clear(); }
+    void forgetAll();
 
 private:
+    // The window looks at it from its own thread while the link thread keeps it.
+    std::mutex guard;
     std::map<std::string, OwedControls> byPort;
 };
 
@@ -47,6 +55,7 @@ public:
     explicit FileOwedStore(std::filesystem::path folder) : files(std::move(folder)) {}
 
     Loaded load(const std::string& port) override;
+    OwedControls peek(const std::string& port) override;
     std::string save(const std::string& port, const OwedControls& owed) override;
     // What a port's record is kept by: the identity of its device
     // (platform::deviceIdentity), the same for every spelling of its path.
@@ -63,12 +72,13 @@ private:
     // everything, when it cannot be read or is damaged.
     Loaded readRecord(const std::string& name, const std::string& recordPort);
     // Records an earlier version kept under another path of the same device:
-    // taken into this one and removed.
-    Loaded takeOlderRecords(const std::string& key);
+    // taken into this one and removed, or only read.
+    Loaded takeOlderRecords(const std::string& key, bool remove = true);
     // Writes the record of a key (removes it when nothing is owed); why not, else empty.
     std::string keptAs(const std::string& key, const OwedControls& owed);
     std::string once(const std::string& key, std::string problem);
 
+    std::mutex guard;
     platform::StateFiles files;
     std::map<std::string, std::string> keys;
     std::set<std::string> told;

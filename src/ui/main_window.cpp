@@ -19,6 +19,7 @@
 #include <iostream>
 
 #include "ecu/hand_back.h"
+#include "ecu/owed_store.h"
 #include "ui/about_box.h"
 #include "ui/com_port_devices.h"
 #include "ui/connection_window.h"
@@ -275,8 +276,12 @@ void MainWindow::openConsole() {
 void MainWindow::showStartPort() {
     const std::vector<platform::SerialDeviceInfo> devices =
         options.findDevices ? options.findDevices() : std::vector<platform::SerialDeviceInfo>{};
-    startPanel->showPort(options.comSlot ? options.comSlot : keptComSlot(), options.ports, devices,
-                         options.simulatedSlot);
+    const std::optional<int> slot = options.comSlot ? options.comSlot : keptComSlot();
+    startPanel->showPort(slot, options.ports, devices, options.simulatedSlot);
+    const int shown = slot.value_or(0);
+    const ecu::OwedControls owed = ecu::owedStore().peek(options.ports.path(shown));
+    startPanel->showOwed(
+        QString::fromStdString(ecu::owedBeforeConnection(owed, "COM" + std::to_string(shown + 1))));
 }
 
 void MainWindow::consoleFinished(const QString& warning, const QString& note) {

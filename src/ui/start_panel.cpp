@@ -6,13 +6,15 @@
 #include <QVBoxLayout>
 
 #include "ui/com_port_devices.h"
+#include "ui/console_form.h"
 
 namespace ecuprobe::ui {
 
 StartPanel::StartPanel(QWidget* parent)
     : QWidget(parent),
       startButton(new QPushButton(QStringLiteral("Начать тестирование"), this)),
-      portLine(new QLabel(this)) {
+      portLine(new QLabel(this)),
+      owedLine(new QLabel(this)) {
     setObjectName(QStringLiteral("startPanel"));
     startButton->setObjectName(QStringLiteral("startButton"));
     QFont large = startButton->font();
@@ -32,6 +34,11 @@ StartPanel::StartPanel(QWidget* parent)
     auto* hint = new QLabel(QStringLiteral("Подключите адаптер K-line к COM-порту ПК и к "
                                            "диагностическому разъёму, включите зажигание."),
                             this);
+    owedLine->setObjectName(QStringLiteral("startOwed"));
+    owedLine->setAlignment(Qt::AlignCenter);
+    owedLine->setWordWrap(true);
+    owedLine->setStyleSheet(heldStyle());
+    owedLine->hide();
     hint->setObjectName(QStringLiteral("startHint"));
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
@@ -40,6 +47,7 @@ StartPanel::StartPanel(QWidget* parent)
     layout->addWidget(startButton, 0, Qt::AlignHCenter);
     layout->addSpacing(metrics.height());
     layout->addWidget(portLine);
+    layout->addWidget(owedLine);
     layout->addWidget(hint);
     layout->addStretch(1);
 }
@@ -57,6 +65,11 @@ void StartPanel::showPort(std::optional<int> slot, const platform::PortMap& port
         text.replace(0, 4, QStringLiteral("COM1 (по умолчанию)"));
     }
     portLine->setText(QStringLiteral("Порт: ") + text);
+}
+
+void StartPanel::showOwed(const QString& text) {
+    owedLine->setText(text);
+    owedLine->setVisible(!text.isEmpty());
 }
 
 }  // namespace ecuprobe::ui

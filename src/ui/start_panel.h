@@ -27,6 +27,8 @@ public:
     void showPort(std::optional<int> slot, const platform::PortMap& ports,
                   const std::vector<platform::SerialDeviceInfo>& devices,
                   std::optional<int> simulatedSlot = std::nullopt);
+    // What an earlier run may have left held on that slot; empty hides the line.
+    void showOwed(const QString& text);
 
 signals:
     void startRequested();
@@ -34,6 +36,7 @@ signals:
 private:
     QPushButton* startButton;
     QLabel* portLine;
+    QLabel* owedLine;
 };
 
 }  // namespace ecuprobe::ui
