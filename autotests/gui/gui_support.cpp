@@ -33,6 +33,11 @@ void prepareGuiTests() {
     static QTemporaryDir settingsHome;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
+#ifdef _WIN32
+    // The registry is one for every test program of the Wine prefix: each keeps
+    // its settings in a file of its own, as elsewhere.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+#endif
     QApplication::setOrganizationName(QStringLiteral("ecuprobe-tests"));
     QApplication::setApplicationName(QStringLiteral("ecuprobe-tests"));
     std::setlocale(LC_NUMERIC, "C");
