@@ -1,7 +1,6 @@
 // The window's console on a Windows COM port under Wine: wine_com_port_test.sh
 // links COM5 of the Wine prefix to the pseudo-terminal of an ecu-sim, so that
 // the real Win32 serial calls carry the session.
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
@@ -27,8 +26,6 @@ private slots:
         line::ChosenLine chosen(options);
         QVERIFY2(chosen.ready(), chosen.error().c_str());
         QPointer<ui::TesterWindow> console = showConsole(ui::ConsoleOptions{chosen.portMap(), 0});
-        // The ports Windows lists, as the COM box offers them.
-        qInfo("COM1 entry: %s", qPrintable(console->form().comBox->itemText(0)));
         ReportLog log(console->link());
         QVERIFY(startConnected(*console, log));
         auto* speed = console->findChild<QLineEdit*>(ui::controlName(control::FREQ));
