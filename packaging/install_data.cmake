@@ -70,7 +70,6 @@ if(ECUPROBE_LICENSE_FILE)
         "Foundation, either version 3 of the License, or (at your option) any later version.\n\n"
         "On Debian systems the complete text of the GNU General Public License version 3\n"
         "is in /usr/share/common-licenses/GPL-3.\n")
-    string(CONCAT ECUPROBE_LICENSE_TEXT ${ECUPROBE_LICENSE_TEXT})
   endif()
 else()
   set(ECUPROBE_LICENSE_TEXT "License: none chosen yet; the sources carry no licence file.\n")
