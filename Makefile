@@ -12,7 +12,7 @@ BENCH_RUNS ?= 7
 GUI_BENCH_RUNS ?= 5
 BENCH_SEED ?=
 
-.PHONY: run test deps dev windows package windows-package fuzz fuzz-long bench screenshots fault-matrix clean format
+.PHONY: run test deps dev windows package windows-package windows-installer fuzz fuzz-long bench screenshots fault-matrix clean format
 
 deps:
 	bash scripts/bootstrap.sh
@@ -47,7 +47,10 @@ dev: deps
 	$(call run_tests,dev)
 
 # Cross-builds the core, the simulator and the unit tests for 64-bit Windows
-# (MinGW-w64, static .exe files) and runs the tests under Wine, each bounded in time.
+# (MinGW-w64, static .exe files) and runs the tests under Wine, each bounded in
+# time. With the Qt for MinGW of ../shared/qt-windows (or ECUPROBE_QT_WINDOWS,
+# its prefix or .tar.xz) also the window, ecuprobe.exe, and the GUI tests, which
+# Wine runs on Qt's offscreen platform.
 windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
@@ -60,12 +63,18 @@ package: deps
 	cmake --build --preset release -j $(JOBS)
 	cd build/release && cpack -G DEB
 
-# ecuprobe-cli.exe with its Russian README.txt, from the windows build:
-# build/windows/ecuprobe-cli-<version>-windows-x64.zip.
+# The Windows folder that runs as it stands (ecuprobe-cli.exe, and the window with
+# Qt's DLLs where it is built), with its Russian README.txt, from the windows build:
+# build/windows/ecuprobe-<version>-windows-x64.zip.
 windows-package: deps
 	cmake --preset windows
-	cmake --build --preset windows -j $(JOBS) --target ecuprobe-cli
+	cmake --build --preset windows -j $(JOBS) --target windows-folder
 	cd build/windows && cpack -G ZIP
+
+# The same folder in an NSIS installer: build/windows/ecuprobe-<version>-setup.exe.
+windows-installer: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target windows-installer
 
 # Timed programs that print their figures over repeated runs; never part of the
 # tests: a measured test's rate and duration errors per adapter, the idle
@@ -79,11 +88,14 @@ bench: deps
 	QT_QPA_PLATFORM=offscreen ./build/bench/bench/drive_log_bench
 	./build/bench/bench/saved_file_memory_bench
 
-# The README's pictures of the windows, taken on the simulator under xvfb.
+# The README's pictures of the windows, taken on the simulator under xvfb, and
+# those of the Windows build under Wine.
 screenshots: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target ecuprobe-screenshots
-	bash scripts/screenshots.sh build/release
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target ecuprobe-screenshots
+	bash scripts/screenshots.sh build/release build/windows
 
 # Builds the libFuzzer targets with clang and runs each for a short, bounded time.
 fuzz: deps

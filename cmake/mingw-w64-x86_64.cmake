@@ -1,6 +1,6 @@
 # Cross-builds for 64-bit Windows with Debian's MinGW-w64, in its POSIX-threads
-# variant (std::thread and std::mutex need it). Executables are linked
-# statically, so each .exe is a single file to copy to a Windows PC.
+# variant (std::thread and std::mutex need it). Executables without Qt are
+# linked statically (cmake/qt_windows.cmake), so each is a single file to copy.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -13,8 +13,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
 # At -O3 this GCC 12 reports a memcmp beyond any object inside the standard
 # library's three-way comparison of two byte vectors (a map keyed by a request);

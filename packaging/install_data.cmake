@@ -58,6 +58,19 @@ install(FILES ${here}/bash-completion/ecuprobe-cli
 configure_file(${here}/README ${made}/README @ONLY)
 if(ECUPROBE_LICENSE_FILE)
   file(READ ${ECUPROBE_LICENSE_FILE} ECUPROBE_LICENSE_TEXT)
+  # Debian's policy: the GPL is referred to where the system keeps it, never copied.
+  file(SHA256 ${ECUPROBE_LICENSE_FILE} licence_sum)
+  if(EXISTS /usr/share/common-licenses/GPL-3)
+    file(SHA256 /usr/share/common-licenses/GPL-3 gpl3_sum)
+  endif()
+  if(licence_sum STREQUAL "${gpl3_sum}")
+    string(CONCAT ECUPROBE_LICENSE_TEXT
+        "This program is free software: you can redistribute it and/or modify it under\n"
+        "the terms of the GNU General Public License as published by the Free Software\n"
+        "Foundation, either version 3 of the License, or (at your option) any later version.\n\n"
+        "On Debian systems the complete text of the GNU General Public License version 3\n"
+        "is in /usr/share/common-licenses/GPL-3.\n")
+  endif()
 else()
   set(ECUPROBE_LICENSE_TEXT "License: none chosen yet; the sources carry no licence file.\n")
 endif()

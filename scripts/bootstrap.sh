@@ -31,6 +31,7 @@ packages=(
   dpkg-dev
   lintian
   unzip
+  nsis
 )
 
 # A Russian locale with its decimal comma, for the tests that prove the files keep

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Checks the packages that `make package` and `make windows-package` made, as CI
-# does: lintian finds no error in the .deb; it installs with apt-get, its programs
-# run from /usr/bin, its manual page shows, and it removes leaving nothing under
-# /usr; the zip holds ecuprobe-cli.exe with its README.txt, and the .exe runs
-# under Wine. It installs and removes the package: run it as root on a machine
-# of its own (CI's), never on a desk.
+# Checks the packages that `make package`, `make windows-package` and `make
+# windows-installer` made, as CI does: lintian finds no error in the .deb; it
+# installs with apt-get, its programs run from /usr/bin, its manual page shows,
+# and it removes leaving nothing under /usr; the zip holds ecuprobe-cli.exe (and
+# the window, where the Windows build has it) with its README.txt, and they run
+# under Wine; the installer installs, runs and uninstalls under Wine
+# (scripts/windows-installer-check.sh). It installs and removes the package: run
+# it as root on a machine of its own (CI's), never on a desk.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +20,7 @@ one_file() {
 }
 
 deb=$(one_file 'build/release/ecuprobe_*.deb')
-zip=$(one_file 'build/windows/ecuprobe-cli-*-windows-x64.zip')
+zip=$(one_file 'build/windows/ecuprobe-*-windows-x64.zip')
 version=$(dpkg-deb --field "$deb" Version)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -64,4 +66,10 @@ exe() { bash scripts/wine-run.sh build/windows/wine "$folder/ecuprobe-cli.exe" "
 exe --version | tr -d '\r' | grep -qx "ecuprobe-cli $version"
 exe --simulate live --count 1 | tr -d '\r' | tee "$work/wine-live"
 grep -q 'Обороты (FREQ):' "$work/wine-live"
+if [ -f build/windows/src/app/ecuprobe.exe ]; then
+  # The folder runs as it stands: its own Qt DLLs, no others on the path.
+  bash scripts/wine-run.sh build/windows/wine "$folder/ecuprobe.exe" --version | tr -d '\r' |
+    grep -qx "ecuprobe $version"
+  bash scripts/windows-installer-check.sh build/windows
+fi
 echo "package-check: the packages of ecuprobe $version are sound"

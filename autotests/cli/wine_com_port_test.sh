@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ecuprobe-cli.exe through the real Win32 serial calls, under Wine: COM5 of the
 # Windows build's Wine prefix is a link to the pseudo-terminal of an ecu-sim,
-# and live and monitor run against it; then live on the simulator inside the tester.
+# and live and monitor run against it, then the window's console (where the
+# Windows build has the window); then live on the simulator inside the tester.
 # Usage: wine_com_port_test.sh ECU_SIM WINE_RUN WINDOWS_BUILD
 # Exits 77 (skipped) where Wine or the Windows build is missing.
 set -uo pipefail
@@ -67,9 +68,19 @@ grep -q 'Commands (one per line, between polls):' "$work/monitor.out" ||
   fail "monitor on COM5 did not answer help"
 grep -q 'Обороты' "$work/monitor.out" || fail "monitor on COM5 showed no live values"
 
+# The window's console through "Начать" to live values and closed again, on
+# Qt's offscreen platform with Qt's DLLs from the build.
+console_test="$3/autotests/gui/wine_console_tests.exe"
+if [ -f "$console_test" ]; then
+  qt_bin="$(dirname "$(ls "$3"/*/bin/Qt6Core.dll | head -1)")"
+  WINEPATH="Z:${qt_bin//\//\\}" timeout 120 "$(dirname "$wine_run")/wine-qtest.sh" "$prefix" \
+    "$console_test" >"$work/console.out" 2>"$work/console.err" ||
+    fail "the window's console on COM5 ended with $?"
+fi
+
 # No car and no pseudo-terminals on Windows: the simulator runs inside the tester.
 timeout 60 "$wine_run" "$prefix" "$exe" --simulate live --count 3 \
   >"$work/simulated.out" 2>"$work/simulated.err" || fail "live on the simulator ended with $?"
 [ "$(grep -c '^=== Чтение [123]: ЭБУ Микас 5.4. ===' "$work/simulated.out")" = 3 ] ||
   fail "live on the simulator did not print three reads"
-echo "PASS: live and monitor on COM5 through Wine's serial port, live on the simulator inside"
+echo "PASS: live, monitor and the console on COM5 through Wine's serial port, live on the simulator inside"

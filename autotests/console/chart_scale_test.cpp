@@ -70,6 +70,10 @@ TEST(ChartScale, ThinningKeepsEachColumnsPeaksInTimeOrder) {
     // Fewer points than columns pass through whole; those outside the window go.
     EXPECT_EQ(thinToColumns(points, 30, 35.9, 700).size(), 10u);
     EXPECT_TRUE(thinToColumns({}, 0, 600, 700).empty());
+    // A point on the window's end that rounding puts on its column's end, and a
+    // window of no width: each point is kept once, the walk ends.
+    EXPECT_EQ(thinToColumns({{599, 1}, {600, 2}}, 0, 600, 102).size(), 2u);
+    EXPECT_EQ(thinToColumns({{5, 1}, {5, 2}}, 5, 5, 10).size(), 2u);
 }
 
 TEST(ChartScale, CursorReadsTheNearestSampleWithinReach) {

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,33 +106,46 @@ private slots:
     }
 
     void comBoxNamesAndOffersADetectedDevice() {
+        platform::SerialDeviceInfo adapter;
+#ifdef _WIN32
+        // A USB adapter Windows numbered above COM9, as SetupAPI names it; the slot
+        // keeps its COM name, Windows having no links that outlast a replug.
+        const QString node = QStringLiteral("COM12");
+        const QString byId = node;
+        adapter.driver = "FTDIBUS";
+        adapter.product = "USB Serial Port";
+        const QString described =
+            node + QStringLiteral(" — FTDI USB Serial Port, 0403:6001, FTDIBUS");
+        const QString entry = QStringLiteral("COM2 — FTDI USB Serial Port (COM12)");
+#else
         QTemporaryDir dir;
         const QString node = dir.filePath(QStringLiteral("ttyUSB7"));
         QFile(node).open(QIODevice::WriteOnly);
         const QString byId =
             dir.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A12-if00-port0"));
         QVERIFY(QFile::link(node, byId));
-        platform::SerialDeviceInfo adapter;
-        adapter.name = "ttyUSB7";
-        adapter.path = node.toStdString();
         adapter.byIdPaths = {byId.toStdString()};
         adapter.driver = "ftdi_sio";
+        adapter.product = "FT232R USB UART";
+        const QString described =
+            node + QStringLiteral(" — FTDI FT232R USB UART, 0403:6001, ftdi_sio");
+        const QString entry = QStringLiteral("COM2 — FTDI FT232R USB UART (") + node + u')';
+#endif
+        adapter.name = QFileInfo(node).fileName().toStdString();
+        adapter.path = node.toStdString();
         adapter.vendorId = "0403";
         adapter.productId = "6001";
         adapter.maker = "FTDI";
-        adapter.product = "FT232R USB UART";
         line->ports.setPath(1, node.toStdString());
         ui::ConsoleOptions options = fastConsole(*line);
         options.findDevices = [adapter] {
             return std::vector<platform::SerialDeviceInfo>{adapter};
         };
         open(options);
-        const QString described =
-            node + QStringLiteral(" — FTDI FT232R USB UART, 0403:6001, ftdi_sio");
         QComboBox* com = console->form().comBox;
         QCOMPARE(com->itemData(1, Qt::ToolTipRole).toString(),
                  QStringLiteral("COM2: ") + node + u'\n' + described);
-        QCOMPARE(com->itemText(1), QStringLiteral("COM2 — FTDI FT232R USB UART (") + node + u')');
+        QCOMPARE(com->itemText(1), entry);
         QCOMPARE(com->itemText(0), QStringLiteral("COM1"));
 
         QMenu* offers = console->form().comMapButton->menu();
@@ -238,7 +252,9 @@ private:
         return offers->findChild<QAction*>(QStringLiteral("noEchoItem"));
     }
 
-    QString indicator() const { return console->form().linkState->text(); }
+    QString indicator() const {
+        return console->form().linkState->text();
+    }
 
     void open(const ui::ConsoleOptions& options) {
         console = showConsole(options);

@@ -270,7 +270,17 @@ private slots:
         question = waitForWindow<QMessageBox>();
         QVERIFY(question != nullptr);
         question->button(QMessageBox::Yes)->click();
-        QVERIFY(waitFor([&] { return kept.isNull() || !kept->isVisible(); }));
+        // Where the run reached its sample limit first (a slow machine, Wine), its
+        // end is told in a box of its own; answered, the dialog closes all the same.
+        QVERIFY(waitFor([&] {
+            for (QMessageBox* told :
+                 kept ? kept->findChildren<QMessageBox*>() : QList<QMessageBox*>{}) {
+                if (told->isVisible()) {
+                    told->accept();
+                }
+            }
+            return kept.isNull() || !kept->isVisible();
+        }));
         QVERIFY(kept.isNull() || !kept->isRunning());
         QCOMPARE(waitForWindow<QMessageBox>(200), nullptr);
     }

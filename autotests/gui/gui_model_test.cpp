@@ -244,6 +244,7 @@ private slots:
         QCOMPARE(again.chosen(), (std::vector<console::ControlId>{control::NUACC, control::INJ}));
     }
 
+#ifndef _WIN32
     // Each would otherwise end the program without the hand-back.
     void stopSignalReachesTheGuiThreadAsAQtSignal_data() {
         QTest::addColumn<int>("signal");
@@ -261,6 +262,7 @@ private slots:
         QCOMPARE(stops.at(0).at(0).toInt(), signal);
         QCOMPARE(app::StopSignalNotifier::signalNumber(), signal);
     }
+#endif
 
     void commandLineChoosesTheConsolesFirstSlot_data() {
         QTest::addColumn<QStringList>("args");

@@ -35,6 +35,20 @@ void prepareGuiTests() {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
     QApplication::setOrganizationName(QStringLiteral("ecuprobe-tests"));
     QApplication::setApplicationName(QStringLiteral("ecuprobe-tests"));
+#ifdef _WIN32
+    // The registry is one for every test program of the Wine prefix: each keeps
+    // its settings in a file of its own, as elsewhere, and its recent files under
+    // a name of its own, gone with the program.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QApplication::setApplicationName(
+        QStringLiteral("ecuprobe-tests-%1").arg(QCoreApplication::applicationPid()));
+    qAddPostRoutine([] {
+        QSettings(
+            QStringLiteral("HKEY_CURRENT_USER\\Software\\Local AppWizard-Generated Applications"),
+            QSettings::NativeFormat)
+            .remove(QCoreApplication::applicationName());
+    });
+#endif
     std::setlocale(LC_NUMERIC, "C");
 }
 

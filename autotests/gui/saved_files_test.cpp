@@ -219,7 +219,9 @@ private slots:
     }
 
     void openedFilesAreRecentNewestFirstAndAMissingOneIsDropped() {
-        QSettings().remove(QStringLiteral("recentFiles"));
+        for (const QString& kept : ui::RecentFiles().paths()) {
+            ui::RecentFiles().remove(kept);
+        }
         const auto window = shell();
         const QStringList paths = written({"up1.dmp", "up2.dmp", "two.dmp", "down.dmm"});
         const QString fifth =
@@ -234,6 +236,17 @@ private slots:
             shown.append(entry->data().toString());
         }
         QCOMPARE(shown, (QStringList{fifth, paths[3], paths[2], paths[1]}));
+#ifdef _WIN32
+        // Where the original program kept its list, in the system's spelling.
+        const QSettings registry(QStringLiteral("HKEY_CURRENT_USER\\Software\\Local AppWizard-"
+                                                "Generated Applications\\%1\\Recent File List")
+                                     .arg(QCoreApplication::applicationName()),
+                                 QSettings::NativeFormat);
+        QCOMPARE(registry.value(QStringLiteral("File1")).toString(),
+                 QDir::toNativeSeparators(fifth));
+        QCOMPARE(registry.value(QStringLiteral("File4")).toString(),
+                 QDir::toNativeSeparators(paths[1]));
+#endif
         QVERIFY(!window->findChild<QAction*>(QStringLiteral("fileRecent"))->isVisible());
 
         QFile::remove(fifth);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/picture_folder.h"
 #include "console/drive_log.h"
 #include "console/measured_form.h"
 #include "ecu/ecu_session.h"
@@ -138,16 +139,6 @@ bool savedRoadLog(const QString& path) {
     return written && !file.fail() && log.rowCount() > 0;
 }
 
-bool savePicture(const QImage& picture, const QDir& into, const char* name) {
-    const QString path = into.filePath(QLatin1String(name));
-    if (!picture.save(path, "PNG")) {
-        std::cerr << "ecuprobe-screenshots: cannot write " << path.toStdString() << '\n';
-        return false;
-    }
-    std::cout << path.toStdString() << '\n';
-    return true;
-}
-
 // The printed page as a printer draws it, at 110 dpi on white.
 QImage pageImage(const ui::ComparisonWindow& comparison) {
     QImage page(910, 1286, QImage::Format_RGB32);
@@ -170,33 +161,35 @@ View* opened(ui::MainWindow& window, const QStringList& paths) {
     return view;
 }
 
-bool comparisonPictures(ui::MainWindow& window, const QStringList& runs, const QDir& into) {
+bool comparisonPictures(ui::MainWindow& window, const QStringList& runs,
+                        const PictureFolder& into) {
     auto* comparison = opened<ui::ComparisonWindow>(window, runs);
     if (comparison == nullptr) {
         return false;
     }
     comparison->resize(1100, 720);
     QApplication::processEvents();
-    bool saved = savePicture(comparison->grab().toImage(), into, "comparison.png");
-    saved = savePicture(pageImage(*comparison), into, "comparison_page.png") && saved;
+    bool saved = into.save(comparison->grab().toImage(), "comparison.png");
+    saved = into.save(pageImage(*comparison), "comparison_page.png") && saved;
     comparison->close();
     return saved;
 }
 
 // The dump as it opens: its reports listed, the state report shown.
-bool dumpPicture(ui::MainWindow& window, const QString& dump, const QDir& into) {
+bool dumpPicture(ui::MainWindow& window, const QString& dump, const PictureFolder& into) {
     auto* view = opened<ui::TesterDumpWindow>(window, {dump});
     if (view == nullptr) {
         return false;
     }
     QApplication::processEvents();
-    const bool saved = savePicture(view->grab().toImage(), into, "tester_dump.png");
+    const bool saved = into.save(view->grab().toImage(), "tester_dump.png");
     view->close();
     return saved;
 }
 
 // The road log as it opens on a laptop, the cursor early in the drive.
-bool driveLogPicture(ui::MainWindow& window, const QString& log, QSize workArea, const QDir& into) {
+bool driveLogPicture(ui::MainWindow& window, const QString& log, QSize workArea,
+                     const PictureFolder& into) {
     auto* view = opened<ui::DriveLogWindow>(window, {log});
     if (view == nullptr) {
         return false;
@@ -204,14 +197,14 @@ bool driveLogPicture(ui::MainWindow& window, const QString& log, QSize workArea,
     view->resize(ui::liveChartOpeningSize(workArea));
     view->lanes()->setCursorSeconds(cursorSeconds);
     QApplication::processEvents();
-    const bool saved = savePicture(view->grab().toImage(), into, "drive_log.png");
+    const bool saved = into.save(view->grab().toImage(), "drive_log.png");
     view->close();
     return saved;
 }
 
 }  // namespace
 
-bool savedRunsTour(ui::MainWindow& window, QSize workArea, const QDir& into) {
+bool savedRunsTour(ui::MainWindow& window, QSize workArea, const PictureFolder& into) {
     QTemporaryDir scratch;
     const QString dump = scratch.filePath(QStringLiteral("ГАЗ-3110.tdm"));
     const QString log = scratch.filePath(QStringLiteral("поездка.tsv"));

@@ -1,7 +1,8 @@
 // Walks through the desktop tester's windows on the built-in simulator and
 // saves each as a PNG, for the README: run under xvfb-run by scripts/screenshots.sh,
-// once for each screen size.
-// Usage: ecuprobe-screenshots OUTPUT_DIR WIDTHxHEIGHT
+// once for each screen size, and under Wine for a few pictures of the Windows build.
+// Usage: ecuprobe-screenshots OUTPUT_DIR WIDTHxHEIGHT [PREFIX PICTURE...]
+//   PREFIX PICTURE...: only those pictures ("console.png"), each named PREFIX + PICTURE.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "app/app_options.h"
+#include "app/picture_folder.h"
 #include "app/saved_runs_tour.h"
 #include "console/panel_controls.h"
 #include "console/run_descriptor.h"
@@ -251,25 +253,15 @@ const std::array pictures{
     Picture{"console_1920x1080.png", &faultyColdCar, fullHd, filledConsole},
 };
 
-bool save(QWidget* window, const QDir& into, const char* name) {
-    const QString path = into.filePath(QLatin1String(name));
-    if (!window->grab().save(path, "PNG")) {
-        std::cerr << "ecuprobe-screenshots: cannot write " << path.toStdString() << '\n';
-        return false;
-    }
-    std::cout << path.toStdString() << '\n';
-    return true;
-}
-
 // Grabs the picture's window and closes it, unless it is one the tour goes on with.
-bool take(Tour& tour, const Picture& picture, const QDir& into) {
+bool take(Tour& tour, const Picture& picture, const app::PictureFolder& into) {
     QPointer<QWidget> window = picture.show(tour);
     if (window == nullptr) {
         std::cerr << "ecuprobe-screenshots: no window for " << picture.file << '\n';
         return false;
     }
     waitMs(500);
-    const bool saved = save(window, into, picture.file);
+    const bool saved = into.save(window->grab().toImage(), picture.file);
     if (window != &tour.mainWindow() && window != tour.mainWindow().console()) {
         window->close();
         waitUntil([&] { return window == nullptr || !window->isVisible(); }, dialogTimeoutMs);
@@ -277,12 +269,12 @@ bool take(Tour& tour, const Picture& picture, const QDir& into) {
     return saved;
 }
 
-bool takeAll(QSize screen, const QDir& into) {
+bool takeAll(QSize screen, const app::PictureFolder& into) {
     bool saved = true;
     std::unique_ptr<Tour> tour;
     const Car* onCar = nullptr;
     for (const Picture& picture : pictures) {
-        if (picture.screen != screen) {
+        if (picture.screen != screen || !into.wants(picture.file)) {
             continue;
         }
         if (picture.car != onCar) {
@@ -300,12 +292,17 @@ bool takeAll(QSize screen, const QDir& into) {
 int main(int argc, char** argv) {
     const QRegularExpressionMatch size =
         QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$"))
-            .match(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
+            .match(argc == 3 || argc > 4 ? QString::fromLocal8Bit(argv[2]) : QString());
     if (!size.hasMatch()) {
-        std::cerr << "usage: ecuprobe-screenshots OUTPUT_DIR WIDTHxHEIGHT\n";
+        std::cerr << "usage: ecuprobe-screenshots OUTPUT_DIR WIDTHxHEIGHT [PREFIX PICTURE...]\n";
         return 64;
     }
-    const QDir into(QString::fromLocal8Bit(argv[1]));
+    QStringList chosen;
+    for (int i = 4; i < argc; ++i) {
+        chosen.append(QString::fromLocal8Bit(argv[i]));
+    }
+    const app::PictureFolder into(QDir(QString::fromLocal8Bit(argv[1])),
+                                  argc > 4 ? QString::fromLocal8Bit(argv[3]) : QString(), chosen);
     const QSize screen(size.captured(1).toInt(), size.captured(2).toInt());
     int qtArgc = 1;
     QApplication application(qtArgc, argv);

@@ -75,7 +75,10 @@ std::vector<LivePoint> thinToColumns(const std::deque<LivePoint>& points, double
             fromSeconds + (std::floor((at->seconds - fromSeconds) / width) + 1) * width;
         auto low = at;
         auto high = at;
-        for (; at != points.end() && at->seconds < columnEnd && at->seconds <= toSeconds; ++at) {
+        // The first point is its column's own even where rounding puts the column's
+        // end on it (600 s over 102 columns): every column takes at least one.
+        for (++at; at != points.end() && at->seconds < columnEnd && at->seconds <= toSeconds;
+             ++at) {
             low = at->value < low->value ? at : low;
             high = at->value > high->value ? at : high;
         }

@@ -13,7 +13,8 @@ namespace ecuprobe::platform {
 // that no device or file opened later takes the place of stdin, stdout or stderr
 // and receives what the program prints: the tester's text must never go onto the
 // K-line as requests. First thing in main, before anything is opened; false when
-// that cannot be done. Windows never hands a file the standard handles' places.
+// that cannot be done. Windows never hands a file the standard handles' places;
+// there a program of the desktop started from a console writes into it.
 bool reserveStandardDescriptors();
 
 // Whether two paths lead to the same file or device: the same device and inode

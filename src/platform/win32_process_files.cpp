@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -27,7 +28,15 @@ std::string comPortName(const std::string& path) {
 
 }  // namespace
 
+// A program of the desktop has no standard handles of its own: started from a
+// console (ecuprobe.exe --help), it writes into that console instead.
 bool reserveStandardDescriptors() {
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::FILE* ignored = nullptr;
+        ::freopen_s(&ignored, "CONOUT$", "w", stdout);
+        ::freopen_s(&ignored, "CONOUT$", "w", stderr);
+    }
     return true;
 }
 

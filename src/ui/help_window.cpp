@@ -1,11 +1,25 @@
 #include "ui/help_window.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace ecuprobe::ui {
+
+namespace {
+
+// The manual installed beside the program, where a person finds it too (the
+// Windows folder); the copy built into the program where there is none.
+QUrl manualUrl() {
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/manual.html");
+    return QFileInfo::exists(beside) ? QUrl::fromLocalFile(beside)
+                                     : QUrl(QStringLiteral("qrc:/help/manual.html"));
+}
+
+}  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent, const QString& section) : QDialog(parent) {
     setObjectName(QStringLiteral("help"));
@@ -13,7 +27,7 @@ HelpWindow::HelpWindow(QWidget* parent, const QString& section) : QDialog(parent
     auto* browser = new QTextBrowser(this);
     browser->setObjectName(QStringLiteral("manual"));
     browser->setOpenExternalLinks(true);
-    browser->setSource(QUrl(QStringLiteral("qrc:/help/manual.html")));
+    browser->setSource(manualUrl());
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -4,14 +4,15 @@
 
 #include <array>
 
+#include "ui/key_lamps.h"
+
 class QLabel;
-struct _XDisplay;
 
 namespace ecuprobe::ui {
 
 // The status bar's key-state indicators, "CAP", "NUM" and "SCRL", each shown
 // while its lock is on. They read the keyboard's indicator lamps where the
-// display server tells them (X11); elsewhere they stay hidden rather than guess.
+// system tells them (X11, Windows); elsewhere they stay hidden rather than guess.
 class KeyIndicators final : public QWidget {
     Q_OBJECT
 
@@ -21,9 +22,8 @@ public:
 private:
     void readLamps();
 
-    std::array<QLabel*, 3> lamps{};
-    std::array<int, 3> lampIndex{-1, -1, -1};
-    _XDisplay* display = nullptr;
+    std::array<QLabel*, KeyLamps::count> lamps{};
+    KeyLamps keyLamps;
 };
 
 }  // namespace ecuprobe::ui
