@@ -6,8 +6,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ECUPROBE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's own dialogs and buttons in Russian, like the rest of the window.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# Qt's own dialogs and buttons in Russian, like the rest of the window; TAB
+# completing ecuprobe-cli's commands and options.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, bash-completion")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Lines as they stand in the control file: at most 80 columns there.
 set(CPACK_PACKAGE_DESCRIPTION
