@@ -1,6 +1,6 @@
 # The three programs and what a desktop and a shell expect around them: the menu
 # entry, icons, AppStream metainfo, manual pages, bash completion and the docs.
-find_program(HELP2MAN help2man REQUIRED)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(GZIP gzip REQUIRED)
 
@@ -26,20 +26,17 @@ foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND generated ${png})
 endforeach()
 
-# ecuprobe_man_page(<program> <summary> <include>...): its page from its --help.
+# ecuprobe_man_page(<program> <summary> <sections>...): its page from its --help,
+# with the hand-written sections of packaging/man/<sections>.roff.
 function(ecuprobe_man_page program summary)
-  set(includes "")
-  foreach(name IN LISTS ARGN)
-    list(APPEND includes ${here}/man/${name}.h2m)
-  endforeach()
-  list(JOIN includes "|" joined)
+  list(TRANSFORM ARGN PREPEND ${here}/man/ OUTPUT_VARIABLE sections)
+  list(TRANSFORM sections APPEND .roff)
   set(page ${made}/man/${program}.1.gz)
   add_custom_command(OUTPUT ${page}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${made}/man
-    COMMAND ${CMAKE_COMMAND} -DHELP2MAN=${HELP2MAN} -DGZIP=${GZIP}
-            -DPROGRAM=$<TARGET_FILE:${program}> -DSUMMARY=${summary} -DINCLUDES=${joined}
-            -DOUTPUT=${page} -P ${here}/man_page.cmake
-    DEPENDS ${program} ${here}/man_page.cmake ${includes} VERBATIM)
+    COMMAND ${Python3_EXECUTABLE} ${here}/man_page.py --program $<TARGET_FILE:${program}>
+            --summary ${summary} --date ${ECUPROBE_RELEASE_DATE} --output ${page} ${sections}
+    DEPENDS ${program} ${here}/man_page.py ${sections} VERBATIM)
   install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   set(generated ${generated} ${page} PARENT_SCOPE)
 endfunction()

@@ -26,7 +26,6 @@ packages=(
   xvfb
   xauth
   python3
-  help2man
   librsvg2-bin
   dpkg-dev
   lintian
