@@ -49,6 +49,8 @@ ecuprobe_man_page(ecu-sim "simulated MIKAS 5.4 / 7.1 ECU with an echoing K-line 
 
 install(FILES ${here}/bash-completion/ecuprobe-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# udev's own folder under the prefix, never a multiarch library folder.
+install(FILES ${here}/udev/99-ecuprobe-ftdi-latency.rules DESTINATION lib/udev/rules.d)
 
 # The docs: this package's README, the manual the window shows on F1, the
 # changelog and the copyright (with the licence once there is one).
