@@ -30,7 +30,7 @@ constexpr const char* examples =
 std::optional<int> parseAppOptions(std::vector<std::string> args, AppOptions& options,
                                    std::ostream& out, std::ostream& err) {
     CLI::App app(overview, "ecuprobe");
-    app.footer(examples);
+    app.footer(line::helpForThisSystem(examples));
     app.set_version_flag("--version", std::string("ecuprobe ") + projectVersion);
     line::addGlobalOptions(app, options.line);
     app.add_option("files", options.files,
