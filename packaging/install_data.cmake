@@ -1,5 +1,6 @@
 # The three programs and what a desktop and a shell expect around them: the menu
-# entry, icons, AppStream metainfo, manual pages, bash completion and the docs.
+# entry, icons, AppStream metainfo, the types of the saved files, manual pages,
+# bash completion, the udev rule for FTDI adapters and the docs.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(GZIP gzip REQUIRED)
@@ -7,12 +8,16 @@ find_program(GZIP gzip REQUIRED)
 set(here ${CMAKE_CURRENT_SOURCE_DIR})
 set(made ${CMAKE_CURRENT_BINARY_DIR})
 set(generated "")
+# The AppStream id, which the desktop entry's name repeats.
+set(app_id io.github.ecuprobe.ecuprobe)
 
 install(TARGETS ecuprobe ecuprobe-cli ecu-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES ${here}/ecuprobe.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-configure_file(${here}/ecuprobe.metainfo.xml.in ${made}/ecuprobe.metainfo.xml @ONLY)
-install(FILES ${made}/ecuprobe.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${here}/${app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+configure_file(${here}/${app_id}.metainfo.xml.in ${made}/${app_id}.metainfo.xml @ONLY)
+install(FILES ${made}/${app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${here}/ecuprobe-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ecuprobe.xml)
 
 set(icons ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${here}/ecuprobe.svg DESTINATION ${icons}/scalable/apps)
@@ -52,14 +57,9 @@ install(FILES ${here}/bash-completion/ecuprobe-cli
 # udev's own folder under the prefix, never a multiarch library folder.
 install(FILES ${here}/udev/99-ecuprobe-ftdi-latency.rules DESTINATION lib/udev/rules.d)
 
-# The docs: this package's README, the manual the window shows on F1, the
-# changelog and the copyright (with the licence once there is one).
+# The docs: this package's README, the manual the window shows on F1 (registered
+# with doc-base), the changelog and the machine-readable copyright.
 configure_file(${here}/README ${made}/README @ONLY)
-if(ECUPROBE_LICENSE_FILE)
-  file(READ ${ECUPROBE_LICENSE_FILE} ECUPROBE_LICENSE_TEXT)
-else()
-  set(ECUPROBE_LICENSE_TEXT "License: none chosen yet; the sources carry no licence file.\n")
-endif()
 configure_file(${here}/copyright.in ${made}/copyright @ONLY)
 set(changelog ${made}/changelog.gz)
 add_custom_command(OUTPUT ${changelog}
@@ -69,5 +69,7 @@ list(APPEND generated ${changelog})
 install(FILES ${made}/README ${PROJECT_SOURCE_DIR}/src/ui/help/manual.html ${changelog}
               ${made}/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${here}/ecuprobe.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base
+        RENAME ecuprobe-manual)
 
 add_custom_target(ecuprobe_install_data ALL DEPENDS ${generated})
