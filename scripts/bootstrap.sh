@@ -26,9 +26,15 @@ packages=(
   xvfb
   xauth
   python3
+  help2man
   librsvg2-bin
   dpkg-dev
   lintian
+  bash-completion
+  desktop-file-utils
+  appstream
+  shared-mime-info
+  man-db
   unzip
 )
 
