@@ -34,6 +34,7 @@ packages=(
   desktop-file-utils
   appstream
   shared-mime-info
+  libglib2.0-bin
   man-db
   unzip
 )

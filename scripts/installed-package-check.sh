@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What a Debian desktop and shell get from the installed ecuprobe package; run by
 # scripts/package-check.sh between the package's install and its removal. The
-# desktop entry and the AppStream metainfo validate; the types of the saved files
-# reach the MIME database and name the desktop entry; the udev rule and the
+# desktop entry and the AppStream metainfo validate; the saved files are known by
+# their types, which a double-click opens in the window; the udev rule and the
 # manual's doc-base entry are where the system looks for them; every manual page
 # has its exit statuses and examples and fits 80 columns; and TAB completes
 # ecuprobe-cli with bash-completion loaded and without it, printing no error.
@@ -23,10 +23,20 @@ appstreamcli validate --pedantic --no-net "/usr/share/metainfo/$app_id.metainfo.
 
 echo "== saved file types"
 for type in run dump drive-log; do
-  grep -q "^application/x-ecuprobe-$type=.*$app_id\.desktop" /usr/share/applications/mimeinfo.cache ||
-    fail "the desktop entry does not open application/x-ecuprobe-$type"
-  grep -q ":application/x-ecuprobe-$type:" /usr/share/mime/globs2 ||
-    fail "the MIME database has no application/x-ecuprobe-$type"
+  LC_ALL=C gio mime "application/x-ecuprobe-$type" >"$work/opener"
+  grep -q "^Default application .*: $app_id\.desktop$" "$work/opener" ||
+    fail "a double-click on application/x-ecuprobe-$type does not open the window"
+done
+# A run by its name and its title; a packet capture that shares its .dmp stays one.
+mkdir "$work/types"
+printf '\r\n\r\n \t ****\r\n' | tee "$work/types/1700000000.dmp" >"$work/types/car.tdm"
+printf '\xd4\xc3\xb2\xa1\x02\x00\x04\x00' >"$work/types/capture.dmp"
+printf 'Time\tFREQ\n' >"$work/types/road.msl"
+for file in 1700000000.dmp:application/x-ecuprobe-run capture.dmp:application/vnd.tcpdump.pcap \
+  car.tdm:application/x-ecuprobe-dump road.msl:application/x-ecuprobe-drive-log; do
+  LC_ALL=C gio info -a standard::content-type "$work/types/${file%%:*}" >"$work/type"
+  grep -q ": ${file#*:}$" "$work/type" ||
+    fail "${file%%:*} is not taken for ${file#*:}"
 done
 
 echo "== udev rule and doc-base"
