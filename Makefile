@@ -20,7 +20,7 @@ deps:
 # The window on a display; without one, the same tester in the terminal.
 run: deps
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS)
+	cmake --build --preset release -j $(JOBS) --target ecuprobe ecuprobe-cli
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  echo "./build/release/src/app/ecuprobe $(GUI_ARGS)"; \
 	  ./build/release/src/app/ecuprobe $(GUI_ARGS); \
@@ -58,10 +58,14 @@ windows: deps
 
 # The Debian package of the three programs, from the release build:
 # build/release/ecuprobe_<version>_<arch>.deb (apt-get install ./ecuprobe_*.deb).
+# Its files carry the time of SOURCE_DATE_EPOCH, by default that of the top entry
+# of packaging/changelog, so that the same sources make the same package.
 package: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
-	cd build/release && cpack -G DEB
+	cd build/release && \
+	  SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(dpkg-parsechangelog -l ../../packaging/changelog -STimestamp)} \
+	  cpack -G DEB
 
 # The Windows folder that runs as it stands (ecuprobe-cli.exe, and the window with
 # Qt's DLLs where it is built), with its Russian README.txt, from the windows build:

@@ -6,8 +6,13 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ECUPROBE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's own dialogs and buttons in Russian, like the rest of the window.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# Qt's own dialogs and buttons in Russian, like the rest of the window; TAB
+# completing ecuprobe-cli's commands and options.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, bash-completion")
+# strip leaves the compiler's .comment section in the programs, which a Debian
+# package goes without: removed from the staged programs before they are packed.
+set(CPACK_ECUPROBE_OBJCOPY ${CMAKE_OBJCOPY})
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/strip_comments.cmake)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Lines as they stand in the control file: at most 80 columns there.
 set(CPACK_PACKAGE_DESCRIPTION

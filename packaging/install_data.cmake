@@ -1,18 +1,23 @@
 # The three programs and what a desktop and a shell expect around them: the menu
-# entry, icons, AppStream metainfo, manual pages, bash completion and the docs.
-find_program(HELP2MAN help2man REQUIRED)
+# entry, icons, AppStream metainfo, the types of the saved files, manual pages,
+# bash completion, the udev rule for FTDI adapters and the docs.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(GZIP gzip REQUIRED)
 
 set(here ${CMAKE_CURRENT_SOURCE_DIR})
 set(made ${CMAKE_CURRENT_BINARY_DIR})
 set(generated "")
+# The AppStream id, which the desktop entry's name repeats.
+set(app_id io.github.ecuprobe.ecuprobe)
 
 install(TARGETS ecuprobe ecuprobe-cli ecu-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES ${here}/ecuprobe.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-configure_file(${here}/ecuprobe.metainfo.xml.in ${made}/ecuprobe.metainfo.xml @ONLY)
-install(FILES ${made}/ecuprobe.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${here}/${app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+configure_file(${here}/${app_id}.metainfo.xml.in ${made}/${app_id}.metainfo.xml @ONLY)
+install(FILES ${made}/${app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${here}/ecuprobe-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ecuprobe.xml)
 
 set(icons ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${here}/ecuprobe.svg DESTINATION ${icons}/scalable/apps)
@@ -26,20 +31,17 @@ foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND generated ${png})
 endforeach()
 
-# ecuprobe_man_page(<program> <summary> <include>...): its page from its --help.
+# ecuprobe_man_page(<program> <summary> <sections>...): its page from its --help,
+# with the hand-written sections of packaging/man/<sections>.roff.
 function(ecuprobe_man_page program summary)
-  set(includes "")
-  foreach(name IN LISTS ARGN)
-    list(APPEND includes ${here}/man/${name}.h2m)
-  endforeach()
-  list(JOIN includes "|" joined)
+  list(TRANSFORM ARGN PREPEND ${here}/man/ OUTPUT_VARIABLE sections)
+  list(TRANSFORM sections APPEND .roff)
   set(page ${made}/man/${program}.1.gz)
   add_custom_command(OUTPUT ${page}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${made}/man
-    COMMAND ${CMAKE_COMMAND} -DHELP2MAN=${HELP2MAN} -DGZIP=${GZIP}
-            -DPROGRAM=$<TARGET_FILE:${program}> -DSUMMARY=${summary} -DINCLUDES=${joined}
-            -DOUTPUT=${page} -P ${here}/man_page.cmake
-    DEPENDS ${program} ${here}/man_page.cmake ${includes} VERBATIM)
+    COMMAND ${Python3_EXECUTABLE} ${here}/man_page.py --program $<TARGET_FILE:${program}>
+            --summary ${summary} --date ${ECUPROBE_RELEASE_DATE} --output ${page} ${sections}
+    DEPENDS ${program} ${here}/man_page.py ${sections} VERBATIM)
   install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   set(generated ${generated} ${page} PARENT_SCOPE)
 endfunction()
@@ -52,28 +54,12 @@ ecuprobe_man_page(ecu-sim "simulated MIKAS 5.4 / 7.1 ECU with an echoing K-line 
 
 install(FILES ${here}/bash-completion/ecuprobe-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# udev's own folder under the prefix, never a multiarch library folder.
+install(FILES ${here}/udev/99-ecuprobe-ftdi-latency.rules DESTINATION lib/udev/rules.d)
 
-# The docs: this package's README, the manual the window shows on F1, the
-# changelog and the copyright (with the licence once there is one).
+# The docs: this package's README, the manual the window shows on F1 (registered
+# with doc-base), the changelog and the machine-readable copyright.
 configure_file(${here}/README ${made}/README @ONLY)
-if(ECUPROBE_LICENSE_FILE)
-  file(READ ${ECUPROBE_LICENSE_FILE} ECUPROBE_LICENSE_TEXT)
-  # Debian's policy: the GPL is referred to where the system keeps it, never copied.
-  file(SHA256 ${ECUPROBE_LICENSE_FILE} licence_sum)
-  if(EXISTS /usr/share/common-licenses/GPL-3)
-    file(SHA256 /usr/share/common-licenses/GPL-3 gpl3_sum)
-  endif()
-  if(licence_sum STREQUAL "${gpl3_sum}")
-    string(CONCAT ECUPROBE_LICENSE_TEXT
-        "This program is free software: you can redistribute it and/or modify it under\n"
-        "the terms of the GNU General Public License as published by the Free Software\n"
-        "Foundation, either version 3 of the License, or (at your option) any later version.\n\n"
-        "On Debian systems the complete text of the GNU General Public License version 3\n"
-        "is in /usr/share/common-licenses/GPL-3.\n")
-  endif()
-else()
-  set(ECUPROBE_LICENSE_TEXT "License: none chosen yet; the sources carry no licence file.\n")
-endif()
 configure_file(${here}/copyright.in ${made}/copyright @ONLY)
 set(changelog ${made}/changelog.gz)
 add_custom_command(OUTPUT ${changelog}
@@ -83,5 +69,7 @@ list(APPEND generated ${changelog})
 install(FILES ${made}/README ${PROJECT_SOURCE_DIR}/src/ui/help/manual.html ${changelog}
               ${made}/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${here}/ecuprobe.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base
+        RENAME ecuprobe-manual)
 
 add_custom_target(ecuprobe_install_data ALL DEPENDS ${generated})

@@ -30,6 +30,12 @@ packages=(
   librsvg2-bin
   dpkg-dev
   lintian
+  bash-completion
+  desktop-file-utils
+  appstream
+  shared-mime-info
+  libglib2.0-bin
+  man-db
   unzip
   nsis
 )

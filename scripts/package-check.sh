@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Checks the packages that `make package`, `make windows-package` and `make
-# windows-installer` made, as CI does: lintian finds no error in the .deb; it
-# installs with apt-get, its programs run from /usr/bin, its manual page shows,
-# and it removes leaving nothing under /usr; the zip holds ecuprobe-cli.exe (and
-# the window, where the Windows build has it) with its README.txt, and they run
-# under Wine; the installer installs, runs and uninstalls under Wine
-# (scripts/windows-installer-check.sh). It installs and removes the package: run
-# it as root on a machine of its own (CI's), never on a desk.
+# windows-installer` made, as CI does: lintian --pedantic finds nothing in the .deb;
+# it installs with apt-get, its programs run from /usr/bin, its manual pages,
+# desktop entry, file types, udev rule and bash completion are sound
+# (scripts/installed-package-check.sh), and it removes leaving nothing under /usr;
+# the zip holds ecuprobe-cli.exe (and the window, where the Windows build has it)
+# with its README.txt, and they run under Wine; the installer installs, runs and
+# uninstalls under Wine (scripts/windows-installer-check.sh). It installs and
+# removes the package: run it as root on a machine of its own (CI's), never on a desk.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,8 +26,8 @@ version=$(dpkg-deb --field "$deb" Version)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-echo "== lintian $deb"
-lintian --allow-root --fail-on error --display-level '>=warning' "$deb"
+echo "== lintian --pedantic $deb"
+lintian --allow-root --pedantic --fail-on error,warning,info,pedantic "$deb"
 
 echo "== apt-get install ./$deb"
 find /usr | sort >"$work/before"
@@ -38,7 +39,7 @@ done
 /usr/bin/ecuprobe-cli --simulate live --count 1 | tee "$work/live"
 grep -q 'Обороты (FREQ):' "$work/live"
 man -P cat ecuprobe-cli | grep -q 'sudo usermod -aG dialout'
-test -f /usr/share/applications/ecuprobe.desktop
+bash scripts/installed-package-check.sh
 # The window on the simulator until SIGTERM, which it answers with 128+15
 # after handing the outputs back; any other end is a failure to start.
 status=0

@@ -150,16 +150,30 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedValue{{"--com2", "", "connect"}, "the path is empty"},
         RefusedValue{{"--trace", "", "connect"}, "the path is empty"}));
 
-TEST(CommandLine, HelpAtEveryLevelEndsWithZeroAndShowsExamples) {
+// Each system's help names its own ports: device paths and pseudo-terminals on
+// Linux, COM ports and a simulator inside the process on Windows.
+#ifdef _WIN32
+const char* const ownPorts = "inside this process";
+const char* const foreignPorts[] = {"/dev/", "pseudo-terminal"};
+#else
+const char* const ownPorts = "/dev/ttyS0";
+const char* const foreignPorts[] = {"COM5", "inside this process"};
+#endif
+
+TEST(CommandLine, HelpAtEveryLevelEndsWithZeroAndShowsExamplesForThisSystem) {
     for (const Args& args :
          {Args{"--help"}, Args{"connect", "--help"}, Args{"live", "--help"},
           Args{"faults", "--help"}, Args{"clear-faults", "--help"}, Args{"monitor", "--help"},
           Args{"ident", "--help"}, Args{"params", "--help"}, Args{"reset-adaptation", "--help"},
-          Args{"show", "--help"}}) {
+          Args{"show", "--help"}, Args{"log", "--help"}, Args{"selftest", "--help"}}) {
         CliApp app;
         const ParseResult result = parse(app, args);
         EXPECT_EQ(result.status, line::exitOk) << args[0];
         EXPECT_NE(result.out.find("Examples:"), std::string::npos) << args[0];
+        EXPECT_EQ(result.out.find(ownPorts) != std::string::npos, args.size() == 1) << args[0];
+        for (const char* foreign : foreignPorts) {
+            EXPECT_EQ(result.out.find(foreign), std::string::npos) << args[0] << ": " << foreign;
+        }
     }
 }
 

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 const std::string slowAdapter =
     "ecuprobe-cli: Адаптер FTDI задерживает приём на 16 мс (latency_timer): обмен идёт в 2,2 "
-    "раза медленнее. Уменьшите до 1 мс: правило udev в README.\n";
+    "раза медленнее. Уменьшите до 1 мс: правило udev "
+    "/usr/lib/udev/rules.d/99-ecuprobe-ftdi-latency.rules установлено, переподключите адаптер.\n";
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;

@@ -13,7 +13,9 @@ const std::string remedy =
     "Диспетчер устройств → Свойства порта → Дополнительно → Latency Timer = 1.";
 #else
 const std::string timer = "latency_timer";
-const std::string remedy = "правило udev в README.";
+const std::string remedy =
+    "правило udev /usr/lib/udev/rules.d/99-ecuprobe-ftdi-latency.rules установлено, переподключите "
+    "адаптер.";
 #endif
 
 TEST(LatencyAdvice, NamesTheDelayItsCostInTenthsAndTheRemedy) {

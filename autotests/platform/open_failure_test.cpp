@@ -16,6 +16,8 @@ TEST(OpenFailure, TellsTheCauseAndTheSystemsWordsOnlyWhereItHasNoNameForIt) {
         {{OpenFailureCause::permission, {}},
          "нет доступа: пользователь не входит в группу dialout; выполните "
          "sudo usermod -aG dialout $USER и войдите в систему заново"},
+        {{OpenFailureCause::modeDenied, "владелец root, группа root, права rw-------"},
+         "нет доступа к устройству: владелец root, группа root, права rw-------"},
         {{OpenFailureCause::busy, {}}, "порт занят другой программой"},
         {{OpenFailureCause::other, "Invalid argument"}, "ошибка системы: Invalid argument"},
         {{OpenFailureCause::other, {}}, "ошибка системы"},

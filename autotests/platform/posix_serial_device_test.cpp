@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,9 +12,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/device_access.h"
 #include "platform/pty_pair.h"
 
 // Integration tests over a real pseudo-terminal: these wait for real, with short
@@ -134,6 +137,33 @@ TEST(PosixOpenFailure, NamesTheCauseOfEachErrno) {
         EXPECT_EQ(openFailureOfErrno(c.error), (OpenFailure{c.cause, {}})) << c.error;
     }
     EXPECT_EQ(openFailureOfErrno(EINVAL), (OpenFailure{OpenFailureCause::other, strerror(EINVAL)}));
+}
+
+// Joining dialout is the advice only where the group is what access lacks.
+TEST(PosixOpenFailure, AdvisesTheDialoutGroupOnlyWhenItIsTheCause) {
+    const struct {
+        DeviceAccess device;
+        OpenFailure failure;
+    } cases[] = {
+        {{"root", "dialout", 0660, false}, {OpenFailureCause::permission, {}}},
+        {{"root", "dialout", 0600, true},
+         {OpenFailureCause::modeDenied, "владелец root, группа dialout, права rw-------"}},
+        {{"mechanic", "tty", 0620, false},
+         {OpenFailureCause::modeDenied, "владелец mechanic, группа tty, права rw--w----"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(refusedAccess(c.device), c.failure) << c.device.group;
+    }
+    // A file of this process's own group; a path that is not there gives no access to tell.
+    const std::string file = testing::TempDir() + "ecuprobe-access-" + std::to_string(getpid());
+    std::ofstream{file} << "x";
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+    const std::optional<DeviceAccess> access = readDeviceAccess(file);
+    std::remove(file.c_str());
+    ASSERT_TRUE(access);
+    EXPECT_EQ(access->mode, 0640U);
+    EXPECT_TRUE(access->callerInGroup);
+    EXPECT_FALSE(readDeviceAccess(file));
 }
 
 // Another program holds the line with flock but without TIOCEXCL; the failed open

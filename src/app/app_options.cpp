@@ -23,14 +23,17 @@ constexpr const char* examples =
     "  ecuprobe --com2 /dev/ttyUSB1 --trace line.log\n"
     "  ecuprobe 1700000000.dmp 1700003600.dmp\n"
     "Closing the console or the program, also by SIGTERM or Ctrl-C, hands every output\n"
-    "back to the ECU before the port closes.";
+    "back to the ECU before the port closes.\n"
+    "Exit status: 0 the window was closed, 1 the built-in simulator could not start, 64 a\n"
+    "bad option or a trace file that is the port itself, 73 the trace file cannot be\n"
+    "written, 74 the standard streams cannot be opened, 128+N stopped by signal N.";
 
 }  // namespace
 
 std::optional<int> parseAppOptions(std::vector<std::string> args, AppOptions& options,
                                    std::ostream& out, std::ostream& err) {
     CLI::App app(overview, "ecuprobe");
-    app.footer(examples);
+    app.footer(line::helpForThisSystem(examples));
     app.set_version_flag("--version", std::string("ecuprobe ") + projectVersion);
     line::addGlobalOptions(app, options.line);
     app.add_option("files", options.files,

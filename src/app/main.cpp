@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QLatin1String(projectVersion));
     // The desktop entry and the icon the package installs, for the window's icon
     // and the task bar.
-    QApplication::setDesktopFileName(QStringLiteral("ecuprobe"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.ecuprobe.ecuprobe"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ecuprobe")));
 
     app::layKeptComPaths(options, ui::keptComPaths(), platform::PortMap::fromEnvironment());

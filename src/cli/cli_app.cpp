@@ -48,7 +48,7 @@ constexpr const char* examples =
 }  // namespace
 
 CliApp::CliApp() : app(std::make_unique<CLI::App>(overview, "ecuprobe-cli")) {
-    app->footer(examples);
+    app->footer(line::helpForThisSystem(examples));
     app->require_subcommand(1);
     app->set_version_flag("--version", std::string("ecuprobe-cli ") + projectVersion);
     line::addGlobalOptions(*app, global);

@@ -25,10 +25,10 @@ void addConnectCommand(CLI::App& app, CommandChoice& choice) {
     CLI::App* command = app.add_subcommand(
         "connect", "Connect to the ECU and show its type, then hand everything back");
     command->footer(
-        "Examples:\n"
-        "  ecuprobe-cli connect\n"
-        "  ecuprobe-cli --port /dev/ttyUSB0 connect\n"
-        "  ecuprobe-cli --simulate connect");
+        line::helpForThisSystem("Examples:\n"
+                                "  ecuprobe-cli connect\n"
+                                "  ecuprobe-cli --port /dev/ttyUSB0 connect\n"
+                                "  ecuprobe-cli --simulate connect"));
     command->callback([&choice] { choice.run = runConnect; });
 }
 

@@ -123,7 +123,7 @@ void addLogCommand(CLI::App& app, CommandChoice& choice) {
                      "Least milliseconds from one read to the next; 0 reads as fast as the "
                      "poll allows (about 6 reads a second)")
         ->check(line::wholeNumberIn(0, 3'600'000));
-    command->footer(
+    command->footer(line::helpForThisSystem(
         "The first line names the columns (Time, then the live values), the second gives\n"
         "their units, each further line is one read with Time in seconds: the layout\n"
         "MegaLogViewer and spreadsheets read. Rows reach the file at least once a second,\n"
@@ -131,7 +131,7 @@ void addLogCommand(CLI::App& app, CommandChoice& choice) {
         "for again and the log goes on when it is back.\n"
         "Examples:\n"
         "  ecuprobe-cli --port /dev/ttyUSB0 log --out drive.msl\n"
-        "  ecuprobe-cli --simulate road log --out road.msl --period 200");
+        "  ecuprobe-cli --simulate road log --out road.msl --period 200"));
     command->callback([&choice, options] {
         choice.run = [options](RunContext& run) { return runLog(run, *options); };
     });

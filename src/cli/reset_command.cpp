@@ -92,13 +92,13 @@ void addResetCommand(CLI::App& app, CommandChoice& choice) {
         ->check(CLI::IsMember({"lambda", "knock"}));
     command->add_flag("-y,--yes", options->yes,
                       "Answer the question Yes; needed when stdin is not a terminal");
-    command->footer(
+    command->footer(line::helpForThisSystem(
         "Asks \"Очистка таблицы.\" on the terminal first (Enter answers Yes).\n"
         "Exit status: 0 cleared or declined, 2 the ECU does not answer, 3 the ECU did not\n"
         "acknowledge the reset (its text on stderr), 64 no terminal and no --yes.\n"
         "Examples:\n"
         "  ecuprobe-cli reset-adaptation lambda\n"
-        "  ecuprobe-cli --port /dev/ttyUSB0 reset-adaptation knock --yes");
+        "  ecuprobe-cli --port /dev/ttyUSB0 reset-adaptation knock --yes"));
     command->callback([&choice, options] {
         choice.run = [options](RunContext& run) { return runReset(run, *options); };
     });

@@ -157,14 +157,14 @@ void addSelfTestCommand(CLI::App& app, CommandChoice& choice) {
     command
         ->add_option("-n,--count", options->count, "Frames to send; 9 carry every byte value once")
         ->check(line::wholeNumberIn(link::SelfTestFrames::framesForEveryValue, 100'000));
-    command->footer(
+    command->footer(line::helpForThisSystem(
         "Works with the adapter alone or with the ECU on the line: the frames are built so\n"
         "that no ECU takes them for a request. Ends with 0 when every byte came back as\n"
         "sent, 3 when the echo was wrong, short, missing or held back by the adapter\n"
         "(median echo more than 5 ms beyond the line's own time).\n"
         "Examples:\n"
         "  ecuprobe-cli --port /dev/ttyUSB0 selftest\n"
-        "  ecuprobe-cli --simulate --sim-fault wrongecho:every=5 selftest --count 20");
+        "  ecuprobe-cli --simulate --sim-fault wrongecho:every=5 selftest --count 20"));
     command->callback([&choice, options] {
         choice.run = [options](RunContext& run) { return runSelfTest(run, *options); };
     });

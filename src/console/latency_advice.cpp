@@ -10,7 +10,10 @@ constexpr const char* remedy =
     "Диспетчер устройств → Свойства порта → Дополнительно → Latency Timer = 1.";
 #else
 constexpr const char* timerName = "latency_timer";
-constexpr const char* remedy = "правило udev в README.";
+// The package installs the rule; it acts when the adapter is plugged in.
+constexpr const char* remedy =
+    "правило udev /usr/lib/udev/rules.d/99-ecuprobe-ftdi-latency.rules установлено, переподключите "
+    "адаптер.";
 #endif
 
 // "2,2", or "2" for a whole number: Russian writes a decimal comma.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "line/option_checks.h"
 
@@ -13,6 +14,29 @@
 namespace ecuprobe::line {
 
 namespace {
+
+// What the help says of the ports and the simulator where it runs: on Windows a
+// slot is the COM port of its own name, and there are no pseudo-terminals.
+#ifdef _WIN32
+constexpr const char* otherPort = "another port (COM12, \\\\.\\COM12)";
+constexpr const char* simulatorPlace = "inside this process";
+constexpr const char* traceVariable = "%ECUPROBE_TRACE%";
+
+std::string slotHelp(std::size_t n) {
+    const std::string slot = "COM" + std::to_string(n + 1);
+    return "Port behind " + slot + " (default: %ECUPROBE_" + slot + "%, else the port " + slot +
+           ")";
+}
+#else
+constexpr const char* otherPort = "a device path";
+constexpr const char* simulatorPlace = "on a pseudo-terminal";
+constexpr const char* traceVariable = "$ECUPROBE_TRACE";
+
+std::string slotHelp(std::size_t n) {
+    return "Device path of COM" + std::to_string(n + 1) + " (default: $ECUPROBE_COM" +
+           std::to_string(n + 1) + ", else /dev/ttyS" + std::to_string(n) + ")";
+}
+#endif
 
 CLI::Validator portValidator() {
     return CLI::Validator(
@@ -60,9 +84,10 @@ CLI::Validator faultRuleValidator() {
 void addSimulatorOptions(CLI::App& app, GlobalOptions& options) {
     CLI::Option* simulate =
         app.add_option("--simulate", options.scenario,
-                       "Serve the tester from a built-in simulated ECU on a pseudo-terminal, "
-                       "bound to the chosen COM slot; SCENARIO: idle (default), runup, "
-                       "coastdown, road, stalled, coldstart")
+                       std::string("Serve the tester from a built-in simulated ECU ") +
+                           simulatorPlace +
+                           ", bound to the chosen COM slot; SCENARIO: idle (default), runup, "
+                           "coastdown, road, stalled, coldstart")
             ->expected(0, 1)
             ->default_str("idle")
             ->check(scenarioValidator())
@@ -147,27 +172,41 @@ platform::PortMap portMapFor(const GlobalOptions& options, platform::PortMap bas
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
     app.add_option("--port", options.port,
-                   "Serial port: COM1..COM4 (a slot of the port map, default COM1) or a "
-                   "device path, which takes the COM1 slot")
+                   std::string("Serial port: COM1..COM4 (a slot of the port map, default "
+                               "COM1) or ") +
+                       otherPort + ", which takes the COM1 slot")
         ->check(portValidator());
     for (std::size_t n = 0; n < options.comPaths.size(); ++n) {
         const std::string name = "--com" + std::to_string(n + 1);
-        app.add_option(name, options.comPaths[n],
-                       "Device path of COM" + std::to_string(n + 1) + " (default: $ECUPROBE_COM" +
-                           std::to_string(n + 1) + ", else /dev/ttyS" + std::to_string(n) + ")")
+        app.add_option(name, options.comPaths[n], slotHelp(n))
             ->type_name("PATH")
             ->check(nonEmptyPath())
             ->group("Port map");
     }
     app.add_option("--trace", options.tracePath,
-                   "Append every byte on the line, in hex with times, to FILE "
-                   "(default: $ECUPROBE_TRACE)")
+                   std::string("Append every byte on the line, in hex with times, to FILE "
+                               "(default: ") +
+                       traceVariable + ")")
         ->type_name("FILE")
         ->check(nonEmptyPath());
     app.add_flag("--no-echo", options.noEcho,
                  "The adapter does not hand back what the PC sends (some USB K-line cables "
                  "cancel their echo): take the answer without reading an echo first");
     addSimulatorOptions(app, options);
+}
+
+std::string helpForThisSystem(std::string text) {
+#ifdef _WIN32
+    const std::pair<std::string, std::string> names[] = {{"/dev/ttyUSB0", "COM5"},
+                                                         {"/dev/ttyUSB1", "COM6"}};
+    for (const auto& [posixName, windowsName] : names) {
+        for (std::size_t at = text.find(posixName); at != std::string::npos;
+             at = text.find(posixName, at)) {
+            text.replace(at, posixName.size(), windowsName);
+        }
+    }
+#endif
+    return text;
 }
 
 std::string crossCheck(const GlobalOptions& options) {

@@ -48,6 +48,10 @@ struct GlobalOptions {
 // and a --port path laid over it.
 platform::PortMap portMapFor(const GlobalOptions& options, platform::PortMap base);
 
+// A help text as this system reads it: its examples' USB adapters, written as
+// Linux names them (/dev/ttyUSB0, /dev/ttyUSB1), are COM5 and COM6 on Windows.
+std::string helpForThisSystem(std::string text);
+
 // Adds the options that come before the command; checks each value as it is parsed.
 void addGlobalOptions(CLI::App& app, GlobalOptions& options);
 

@@ -12,6 +12,8 @@ std::string openFailureText(const OpenFailure& failure) {
         case OpenFailureCause::permission:
             return "нет доступа: пользователь не входит в группу dialout; выполните "
                    "sudo usermod -aG dialout $USER и войдите в систему заново";
+        case OpenFailureCause::modeDenied:
+            return "нет доступа к устройству: " + failure.systemText;
         case OpenFailureCause::busy:
             return "порт занят другой программой";
         case OpenFailureCause::notTty:

@@ -12,6 +12,9 @@ enum class OpenFailureCause : std::uint8_t {
     notFound,
     // POSIX only: Debian lets the dialout group alone open serial devices.
     permission,
+    // POSIX only: refused for all that the group does (the process is in it, or
+    // the device is not the group's); systemText names its owner, group and mode.
+    modeDenied,
     // Another program holds the port (its lock, its exclusive mode, or on Windows its handle).
     busy,
     notTty,
@@ -23,7 +26,8 @@ enum class OpenFailureCause : std::uint8_t {
 
 struct OpenFailure {
     OpenFailureCause cause = OpenFailureCause::none;
-    // The system's own words for a failure without a cause of its own here; empty otherwise.
+    // The system's own words for a failure without a cause of its own here, the
+    // device's access for modeDenied; empty otherwise.
     std::string systemText;
 
     bool failed() const { return cause != OpenFailureCause::none; }

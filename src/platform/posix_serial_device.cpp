@@ -13,6 +13,8 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/device_access.h"
+
 namespace ecuprobe::platform {
 
 namespace {
@@ -116,6 +118,15 @@ OpenFailure openFailureOfErrno(int error) {
     return {OpenFailureCause::other, std::strerror(error)};
 }
 
+OpenFailure openFailureOfErrno(int error, const std::string& path) {
+    const OpenFailure failure = openFailureOfErrno(error);
+    if (failure.cause != OpenFailureCause::permission) {
+        return failure;
+    }
+    const std::optional<DeviceAccess> access = readDeviceAccess(path);
+    return access ? refusedAccess(*access) : failure;
+}
+
 PosixSerialDevice::~PosixSerialDevice() {
     close();
 }
@@ -128,7 +139,7 @@ bool PosixSerialDevice::open(const std::string& path) {
     clearOpenFailure();
     const int opened = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (opened < 0) {
-        return failOpen(openFailureOfErrno(errno));
+        return failOpen(openFailureOfErrno(errno, path));
     }
     // The lock comes first: the exclusive-mode flag belongs to the tty, not to this
     // descriptor, so setting it on a line that another program holds would lock

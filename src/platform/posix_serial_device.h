@@ -16,6 +16,9 @@ namespace ecuprobe::platform {
 // The cause an errno of open(), flock() or ioctl() names; the system's text for
 // one without a cause of its own.
 OpenFailure openFailureOfErrno(int error);
+// The same for the open() of path, whose owner and mode tell whether the dialout
+// group is what access was refused for.
+OpenFailure openFailureOfErrno(int error, const std::string& path);
 
 // A serial line on a POSIX terminal device (/dev/ttyS*, /dev/ttyUSB*, a pty).
 // Reads wait with poll() on the monotonic clock, so no signal and no VTIME is
