@@ -93,7 +93,7 @@ TEST_F(FileStore, EverySpellingOfOneDeviceFindsItsRecordAndOldRecordsAreTakenOve
     EXPECT_EQ(FileOwedStore(folder).load(node).owed, cutInjector1);
     ASSERT_EQ(store.save(byId, {}), "");
     const fs::path old = folder / FileOwedStore::fileName(byId);
-    std::ofstream(old) << owedRecordText(byId, cutInjector1);
+    std::ofstream(old, std::ios::binary) << owedRecordText(byId, cutInjector1);
     EXPECT_EQ(FileOwedStore(folder).peek(node), cutInjector1);
     EXPECT_TRUE(fs::exists(old));
     EXPECT_EQ(FileOwedStore(folder).load(node).owed, cutInjector1);

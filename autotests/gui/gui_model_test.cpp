@@ -20,7 +20,9 @@
 #include "console/live_history.h"
 #include "console/panel_controls.h"
 #include "gui_support.h"
+#ifndef _WIN32
 #include "terminating_signals.h"
+#endif
 #include "ui/live_chart_window.h"
 #include "ui/live_lanes.h"
 #include "ui/run_chart.h"
