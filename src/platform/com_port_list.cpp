@@ -101,11 +101,11 @@ std::vector<SerialDeviceInfo> comPortDevices(const std::vector<std::string>& pre
     }
     std::sort(names.begin(), names.end());
     std::vector<SerialDeviceInfo> devices;
-    for (const auto& [number, name] : names) {
+    for (const auto& entry : names) {
         const auto record = std::find_if(records.begin(), records.end(), [&](const auto& r) {
-            return comNumber(r.portName) == number;
+            return comNumber(r.portName) == entry.first;
         });
-        devices.push_back(describe(name, record == records.end() ? nullptr : &*record));
+        devices.push_back(describe(entry.second, record == records.end() ? nullptr : &*record));
     }
     return devices;
 }
